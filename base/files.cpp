@@ -1,0 +1,20 @@
+#include "base/files.h"
+
+namespace vx {
+
+void SplitLines(const std::string& text, std::vector<std::string>& lines) {
+    size_t i = 0, start = 0, n = text.size();
+    while (i < n) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(text.substr(start, i - start));
+            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < n) lines.push_back(text.substr(start));
+}
+
+}  // namespace vx

@@ -1,0 +1,20 @@
+// IFileSystem on the C stdio library. Used natively (unit tests) and by the
+// Windows build through its own implementation in win32/.
+#pragma once
+#include "base/files.h"
+
+namespace vx {
+
+class StdFileSystem : public IFileSystem {
+public:
+    bool Exists(const std::string& path) override;
+    int64_t Size(const std::string& path) override;
+    bool ReadAll(const std::string& path, std::string& out) override;
+    bool WriteAll(const std::string& path, const std::string& data) override;
+    int Append(const std::string& path, const std::string& data) override;
+    bool Rename(const std::string& from, const std::string& to) override;
+    bool Replace(const std::string& from, const std::string& to) override;
+    bool Remove(const std::string& path) override;
+};
+
+}  // namespace vx

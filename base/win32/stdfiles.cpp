@@ -1,0 +1,93 @@
+// IFileSystem on Win32 handles. A file open for writing may be read, not
+// written, by another opening (FILE_SHARE_READ), as the monitor's text files
+// are read by other programs while it writes them.
+#include "base/stdfiles.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "base/win32/text.h"
+
+namespace vx {
+
+static HANDLE OpenRead(const std::string& path) {
+    return CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool StdFileSystem::Exists(const std::string& path) {
+    DWORD a = GetFileAttributesW(Wide(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int64_t StdFileSystem::Size(const std::string& path) {
+    HANDLE h = OpenRead(path);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    LARGE_INTEGER sz;
+    int64_t r = GetFileSizeEx(h, &sz) ? sz.QuadPart : -1;
+    CloseHandle(h);
+    return r;
+}
+
+bool StdFileSystem::ReadAll(const std::string& path, std::string& out) {
+    HANDLE h = OpenRead(path);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    out.clear();
+    char buf[65536];
+    DWORD n = 0;
+    bool ok = true;
+    for (;;) {
+        if (!ReadFile(h, buf, sizeof buf, &n, nullptr)) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        out.append(buf, n);
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+static bool WriteAllTo(HANDLE h, const std::string& data) {
+    size_t off = 0;
+    while (off < data.size()) {
+        DWORD n = 0;
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - off, 1 << 20));
+        if (!WriteFile(h, data.data() + off, chunk, &n, nullptr) || n == 0) return false;
+        off += n;
+    }
+    return true;
+}
+
+bool StdFileSystem::WriteAll(const std::string& path, const std::string& data) {
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = WriteAllTo(h, data);
+    ok = CloseHandle(h) && ok;
+    return ok;
+}
+
+int StdFileSystem::Append(const std::string& path, const std::string& data) {
+    HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    int err = 0;
+    if (!WriteAllTo(h, data)) err = static_cast<int>(GetLastError());
+    if (err == 0 && data.size()) err = 0;
+    CloseHandle(h);
+    return err;
+}
+
+bool StdFileSystem::Rename(const std::string& from, const std::string& to) {
+    return MoveFileW(Wide(from).c_str(), Wide(to).c_str()) != 0;
+}
+
+bool StdFileSystem::Replace(const std::string& from, const std::string& to) {
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool StdFileSystem::Remove(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
+
+}  // namespace vx
