@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "monitor/core/texty.h"
+
 namespace vx {
 
 // One field per key of vestrix.ini, named like the key, initialised with the
@@ -105,6 +107,7 @@ struct TPremenne {
     TConfig Config;
     std::string CestaProgramu;  // program directory with its trailing backslash
     TVolanie Volanie;
+    TTexty Texty;  // the language table, filled once at start-up
     TPrepinace Prepinace;
     bool PoslednyVDavke = true;  // the call handed over is the last of its batch
     bool COMAktivny = false;     // serial polling is allowed
