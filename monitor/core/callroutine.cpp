@@ -1,0 +1,164 @@
+#include "monitor/core/callroutine.h"
+
+#include <algorithm>
+
+#include "base/diacritics.h"
+
+namespace vx {
+
+uint32_t CidIntervalMs(int64_t sekundy) {
+    // The configuration window offers 1..100 s, but the file may hold
+    // anything (the built-in default is 10000): bound it before multiplying.
+    int64_t s = std::clamp<int64_t>(sekundy, 1, 100000);
+    return static_cast<uint32_t>(s * 1000);
+}
+
+std::string PredmetNotifikacie(const std::string& l126, const std::string& l127,
+                               const std::string& callingNr, const std::string& meno,
+                               const std::string& firma, const std::string& cas) {
+    std::string s = l126 + " " + callingNr;
+    if (!meno.empty())
+        s += " - " + meno + ", " + firma;
+    else if (!firma.empty())
+        s += " - " + firma;
+    s += " (" + l127 + " " + cas + ")";
+    return BezDiakritiky(s);
+}
+
+TCallRoutine::TCallRoutine(TPremenne& p, TMriezka& grid, IMainView& view, IRingPlayer& ring,
+                           ITimerFactory& timers, IClock& clock)
+    : p_(p), grid_(grid), view_(view), ring_(ring), clock_(clock), timer2_(timers.CreateTimer()) {
+    timer2_->SetEnabled(false);
+    timer2_->OnTimer = [this] { Timer2Timer(); };
+}
+
+TCallRoutine::~TCallRoutine() {
+    timer2_->OnTimer = nullptr;
+    timer2_->SetEnabled(false);
+}
+
+void TCallRoutine::NastavIndikatory(IPanelView& panel) {
+    const TPrepinace& s = p_.Prepinace;
+    panel.ShowIndicator(TIndikator::swAkcia, s.action);
+    panel.ShowIndicator(TIndikator::swDisplay, s.cid);
+    panel.ShowIndicator(TIndikator::swZvonec, s.ring);
+    panel.ShowIndicator(TIndikator::swNotif, s.notify);
+}
+
+void TCallRoutine::HALOHALO(const std::string& calledNr, const std::string& callingNr) {
+    TVolanie& v = p_.Volanie;
+    const TConfig& c = p_.Config;
+    const bool menoZoSiete = c.isnet && c.acceptname;
+
+    // 1-3: the call itself.
+    v.Cislo = callingNr;
+    v.VolaneCislo = calledNr;
+    if (!menoZoSiete) {
+        v.Meno.clear();
+        v.Firma.clear();
+    }
+    p_.Posledny3COM = p_.Aktualny3COM;
+
+    // 4: main panel.
+    IPanelView& panel = view_.Panel();
+    panel.SetCislo(v.Cislo);
+    panel.SetMeno("");
+    panel.SetFirma("");
+    NastavIndikatory(panel);
+
+    // 5: caller-ID window while the user works elsewhere; each call restarts
+    // its countdown.
+    bool cidTentoHovor = false;
+    if (!view_.IsActive() && p_.Prepinace.cid) {
+        if (!cid_ || !timer2_->Enabled()) {
+            cid_.reset();
+            cid_ = view_.CreateCallerIdWindow();
+        }
+        if (cid_) {
+            cid_->SetCislo(v.Cislo);
+            cid_->SetMeno("");
+            cid_->SetFirma("");
+            NastavIndikatory(*cid_);
+            cidTentoHovor = true;
+        }
+        timer2_->SetEnabled(false);
+        timer2_->SetInterval(CidIntervalMs(c.cidinterval));
+        timer2_->SetEnabled(true);
+    }
+
+    // 6: lookup.
+    if (!menoZoSiete && !v.Cislo.empty() && Hooks.HladajVolajuceho)
+        Hooks.HladajVolajuceho(v.Cislo, v.Meno, v.Firma);
+
+    // 7: name and firm. A caller-ID window still showing an earlier call
+    // (this one arrived while the main window was active) is left alone, so
+    // it never mixes one call's number with another call's name.
+    panel.SetMeno(v.Meno);
+    panel.SetFirma(v.Firma);
+    if (cidTentoHovor && cid_) {
+        cid_->SetMeno(v.Meno);
+        cid_->SetFirma(v.Firma);
+    }
+
+    // 8: forwarding; a call from the network is never sent on.
+    if (!c.isnet && c.sendUDP && Hooks.PosliPoSieti)
+        Hooks.PosliPoSieti(v.Cislo + ";" + v.VolaneCislo + ";" + v.Datum + ";" + v.Cas + ";" +
+                           v.Meno + ";" + v.Firma);
+
+    // 9: grid.
+    grid_.PridajNaVrch(v.Datum + "  " + v.Cas, v.Cislo, v.Meno, v.Firma);
+    view_.GridChanged();
+
+    // 10: ring; a batch from a serial adapter rings once, on its last entry.
+    if (p_.Prepinace.ring && (c.isCAPI || p_.PoslednyVDavke)) ring_.Play();
+
+    // 11: history.
+    if (Hooks.ZapisHistoriu)
+        Hooks.ZapisHistoriu(v.Datum + "  " + v.Cas + ";" + v.Cislo + ";" + v.Meno + ";" + v.Firma +
+                            ";" + v.VolaneCislo);
+
+    // 12: net send follows the configuration key directly.
+    if (c.messanger && Hooks.PosliKurierom) Hooks.PosliKurierom(v.Cislo);
+
+    // 13: mail.
+    if (p_.Prepinace.notify && Hooks.OdosliNotifikaciu) {
+        std::string l126 = Hooks.Text ? Hooks.Text(126) : std::string();
+        std::string l127 = Hooks.Text ? Hooks.Text(127) : std::string();
+        bool ok = Hooks.OdosliNotifikaciu(
+            PredmetNotifikacie(l126, l127, callingNr, v.Meno, v.Firma, v.Cas));
+        view_.Panel().ShowIndicator(TIndikator::swNotifErr, !ok);
+        view_.Panel().ShowIndicator(TIndikator::swNotif, ok);
+    }
+
+    // 14: programs. The mail step may have let timers run, so the caller-ID
+    // window may be gone by now.
+    if (p_.Prepinace.action && Hooks.SpustiProgram) {
+        bool ok = Hooks.SpustiProgram(v.Cislo, v.VolaneCislo);
+        view_.Panel().ShowIndicator(TIndikator::swAkciaErr, !ok);
+        if (!view_.IsActive() && p_.Prepinace.cid && cid_)
+            cid_->ShowIndicator(TIndikator::swAkciaErr, !ok);
+    }
+
+    // 15.
+    if (Hooks.TrimLog) Hooks.TrimLog();
+}
+
+void TCallRoutine::Linkor1InComingCall(const std::string& calledNr, const std::string& callingNr,
+                                       const std::string& /*callType*/) {
+    DateTime now = clock_.Now();
+    p_.Volanie.Datum = FormatDate(now);
+    p_.Volanie.Cas = FormatTime(now);
+    p_.PoslednyVDavke = true;
+    try {
+        HALOHALO(calledNr, callingNr);
+    } catch (...) {
+        // A failing step ends this call only; the next call is taken as usual.
+    }
+}
+
+void TCallRoutine::Timer2Timer() {
+    timer2_->SetEnabled(false);
+    cid_.reset();
+}
+
+}  // namespace vx
