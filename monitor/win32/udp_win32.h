@@ -53,7 +53,6 @@ private:
     void* hwnd_ = nullptr;
     Listener* active_ = nullptr;
     std::vector<Listener*> stopped_;  // stopped from inside a handler, joined later
-    int inHandler_ = 0;
     bool winsock_ = false;
     friend struct TUDPServerAccess;
 };

@@ -1,0 +1,206 @@
+// The Winsock ends over loopback: hand-over on the user-interface thread,
+// one datagram at a time, stop and restart, and the whole LAN path from
+// forwarding to the receiver's log.
+#include "monitor/win32/udp_win32.h"
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "base/errors.h"
+#include "base/stdfiles.h"
+#include "base/testing/fakes.h"
+#include "base/testing/tempdir.h"
+
+using namespace vx;
+
+namespace {
+
+// Runs the message loop until done() or about five seconds have passed.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return true;
+}
+
+void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+struct Got {
+    std::string data, ip;
+    uint16_t port;
+    DWORD thread;
+};
+
+// A server listening on a free loopback-reachable port.
+struct ServerFixture : ::testing::Test {
+    TUDPServer server;
+    TUDPClient client;
+    std::vector<Got> got;
+    uint16_t port = 0;
+
+    void SetUp() override {
+        server.OnUDPRead = [this](const std::string& d, const std::string& ip, uint16_t p) {
+            got.push_back({d, ip, p, GetCurrentThreadId()});
+        };
+        for (uint16_t p = static_cast<uint16_t>(41000 + GetCurrentProcessId() % 2000); p < 65000; p += 37) {
+            server.SetDefaultPort(p);
+            try {
+                server.SetActive(true);
+                port = p;
+                return;
+            } catch (const Exception&) {
+            }
+        }
+        FAIL() << "no free port";
+    }
+};
+
+TEST_F(ServerFixture, DatagramIsHandedToTheThreadThatCreatedTheServer) {
+    ASSERT_TRUE(client.Send("127.0.0.1", port, "0905;Port 1;07.03.2024;09:05:04;Ján;Firma"));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 1; }));
+    EXPECT_EQ(got[0].data, "0905;Port 1;07.03.2024;09:05:04;Ján;Firma");
+    EXPECT_EQ(got[0].ip, "127.0.0.1");
+    EXPECT_NE(got[0].port, 0);
+    EXPECT_EQ(got[0].thread, GetCurrentThreadId());
+}
+
+TEST_F(ServerFixture, LargeDatagramWithNulBytesArrivesWhole) {
+    std::string big(60000, 'x');
+    big[10] = '\0';
+    big[59999] = ';';
+    ASSERT_TRUE(client.Send("localhost", port, big));
+    ASSERT_TRUE(client.Send("127.0.0.1", port, ""));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 2; }));
+    EXPECT_EQ(got[0].data, big);
+    EXPECT_EQ(got[1].data, "");
+}
+
+TEST_F(ServerFixture, NextDatagramWaitsUntilTheHandlerHasReturned) {
+    int depth = 0, maxDepth = 0;
+    server.OnUDPRead = [&](const std::string& d, const std::string&, uint16_t) {
+        ++depth;
+        maxDepth = std::max(maxDepth, depth);
+        got.push_back({d, "", 0, GetCurrentThreadId()});
+        if (d == "1") {
+            // Window messages keep flowing inside the handler, but the
+            // listener holds the next datagram back.
+            client.Send("127.0.0.1", port, "2");
+            client.Send("127.0.0.1", port, "3");
+            PumpFor(300);
+            EXPECT_EQ(got.size(), 1u);
+        }
+        --depth;
+    };
+    ASSERT_TRUE(client.Send("127.0.0.1", port, "1"));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 3; }));
+    EXPECT_EQ(maxDepth, 1);
+    EXPECT_EQ(got[0].data, "1");
+    EXPECT_EQ(got[1].data, "2");
+    EXPECT_EQ(got[2].data, "3");
+}
+
+TEST_F(ServerFixture, SecondServerOnTheSamePortCannotBind) {
+    TUDPServer other;
+    other.SetDefaultPort(port);
+    EXPECT_THROW(other.SetActive(true), Exception);
+    EXPECT_FALSE(other.Active());
+}
+
+TEST_F(ServerFixture, ActivatingAgainKeepsTheOldPortUntilStopped) {
+    uint16_t newPort = static_cast<uint16_t>(port + 1);
+    server.SetDefaultPort(newPort);
+    server.SetActive(true);
+    ASSERT_TRUE(client.Send("127.0.0.1", port, "old"));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 1; }));
+    server.SetActive(false);
+    EXPECT_FALSE(server.Active());
+    server.SetActive(true);
+    ASSERT_TRUE(client.Send("127.0.0.1", newPort, "new"));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 2; }));
+    EXPECT_EQ(got[1].data, "new");
+}
+
+TEST_F(ServerFixture, StoppedServerTakesNothingAndStopFromInsideTheHandlerReleasesThePort) {
+    server.OnUDPRead = [&](const std::string& d, const std::string&, uint16_t) {
+        got.push_back({d, "", 0, 0});
+        if (d == "stop") server.SetActive(false);
+    };
+    ASSERT_TRUE(client.Send("127.0.0.1", port, "stop"));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 1; }));
+    EXPECT_FALSE(server.Active());
+    client.Send("127.0.0.1", port, "lost");
+    PumpFor(300);
+    EXPECT_EQ(got.size(), 1u);
+    // The port is free again at once.
+    server.SetActive(true);
+    ASSERT_TRUE(client.Send("127.0.0.1", port, "again"));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 2; }));
+    EXPECT_EQ(got[1].data, "again");
+}
+
+TEST_F(ServerFixture, HandlerFailureDoesNotStopTheListener) {
+    int n = 0;
+    server.OnUDPRead = [&](const std::string&, const std::string&, uint16_t) {
+        ++n;
+        throw std::runtime_error("x");
+    };
+    client.Send("127.0.0.1", port, "a");
+    client.Send("127.0.0.1", port, "b");
+    EXPECT_TRUE(PumpUntil([&] { return n == 2; }));
+}
+
+TEST(UdpClient, EmptyHostOrPortZeroIsAFailedSend) {
+    TUDPClient c;
+    EXPECT_FALSE(c.Send("", 8888, "x"));
+}
+
+// Forwarding by one monitor, receiving by another: the datagram, the
+// sender's log lines and the receiver's log line and call.
+TEST_F(ServerFixture, ForwardedCallArrivesAtTheReceiversCallRoutine) {
+    fake::TempDir dir;
+    StdFileSystem fs;
+    fake::FakeClock clock;
+    clock.now = DateTime{2024, 3, 7, 9, 5, 4, 0};
+    TLog sendLog(fs, clock, dir / "send.log", 1000000, 2000);
+    TLog recvLog(fs, clock, dir / "recv.log", 1000000, 2000);
+    TPremenne receiver;
+    std::vector<std::string> call;
+    server.OnUDPRead = [&](const std::string& d, const std::string& ip, uint16_t) {
+        UDPServerUDPRead(d, ip, receiver, recvLog,
+                         [&](const std::string& called, const std::string& calling) { call = {called, calling}; });
+    };
+    TConfig c;
+    c.PCIP1 = "127.0.0.1";
+    c.PCport1 = std::to_string(port);
+    TVolanie v{"0905111222", "Port 1", "Ján", "Účtovníctvo; s.r.o.", "07.03.2024", "09:05:04"};
+    PosliPoSieti(VytvorUDPInfo(v), c, client, sendLog);
+    ASSERT_TRUE(PumpUntil([&] { return call.size() == 2; }));
+    EXPECT_EQ(call[0], "Port 1");
+    EXPECT_EQ(call[1], "0905111222");
+    EXPECT_EQ(receiver.Volanie.Meno, "Ján");
+    EXPECT_EQ(receiver.Volanie.Firma, "Účtovníctvo; s.r.o.");
+    std::string s;
+    ASSERT_TRUE(fs.ReadAll(dir / "send.log", s));
+    EXPECT_EQ(s, "07.03.2024 09:05:04  Poslanie info po sieti na adresu 127.0.0.1:" + std::to_string(port) + "\r\n");
+    ASSERT_TRUE(fs.ReadAll(dir / "recv.log", s));
+    EXPECT_EQ(s, "07.03.2024 09:05:04  Prijatie informácie o volajúcom cez LAN z adresy 127.0.0.1\r\n");
+}
+
+}  // namespace
