@@ -10,12 +10,29 @@
 
 using namespace vx;
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
+
+// Natively the build's copy; on Windows the one beside the test program,
+// where the program finds it too.
+std::string LngPath() {
+#ifdef _WIN32
+    char buf[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+    std::string p(buf, n);
+    return p.substr(0, p.find_last_of("\\/") + 1) + "vestrix.lng";
+#else
+    return VX_LNG_FILE;
+#endif
+}
 
 std::string Built() {
     StdFileSystem fs;
     std::string s;
-    EXPECT_TRUE(fs.ReadAll(VX_LNG_FILE, s)) << VX_LNG_FILE;
+    EXPECT_TRUE(fs.ReadAll(LngPath(), s)) << LngPath();
     return s;
 }
 
@@ -56,7 +73,7 @@ TEST(LanguageFile, EveryByteIsCodePage1250AndNoLineIsCut) {
 TEST(LanguageFile, LoadsIntoTheTableWithTheStoredCaptions) {
     StdFileSystem fs;
     TTexty t;
-    ASSERT_NO_THROW(NacitajTexty(t, fs, VX_LNG_FILE));
+    ASSERT_NO_THROW(NacitajTexty(t, fs, LngPath()));
     // Captions the windows were designed with, kept byte for byte.
     EXPECT_EQ(t[83], "Pridať");
     EXPECT_EQ(t[86], "Hľadať další");

@@ -153,3 +153,44 @@ TEST_F(LogFixture, NewLogThatCannotBeWrittenIsReplacedByTheBackup) {
 }
 
 }  // namespace
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "base/win32/text.h"
+
+namespace {
+
+// The read-only attribute itself, not a test double: lines are lost without
+// a word and the trim leaves the file alone.
+TEST(LogOnWindows, ReadOnlyAttributeLosesLinesAndBlocksTheTrim) {
+    fake::TempDir dir;
+    StdFileSystem fs;
+    fake::FakeClock clock;
+    std::string path = dir / "vestrix.log";
+    std::string body;
+    for (int i = 0; i < 10; ++i) body += "L" + std::to_string(i) + "\r\n";
+    ASSERT_TRUE(fs.WriteAll(path, body));
+    ASSERT_TRUE(SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        // Wine run by root maps the attribute to file modes that root ignores.
+        CloseHandle(h);
+        SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+        GTEST_SKIP() << "the read-only attribute is not enforced here";
+    }
+    TLog log(fs, clock, path, 10, 2);
+    EXPECT_NO_THROW(log.Add("lost"));
+    log.Trim();
+    std::string s;
+    ASSERT_TRUE(fs.ReadAll(path, s));
+    EXPECT_EQ(s, body);
+    EXPECT_FALSE(fs.Exists(path + ".bkp"));
+    SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    log.Trim();
+    ASSERT_TRUE(fs.ReadAll(path, s));
+    EXPECT_EQ(s, body.substr(8));
+}
+
+}  // namespace
+#endif
