@@ -115,8 +115,8 @@ struct TPremenne {
     TPolozkaFronty Fronta[20];
     TZariadenie Zariadenia[10];
     // Dial-up flags of the mail dispatch.
-    bool VytacaneTeraz = false, SpojenieVytocene = false, DUPSpojene = false, DUPChyba = false,
-         AktivneSpojenie = false;
+    bool VytacaneTeraz = false, SpojenieVytocene = false, DUPSpojene = false, DUPChyba = false;
+    std::string AktivneSpojenie;  // entry name of the active connection reported last
     bool HistoriaObsadena = false;
     bool HistoriaOtvorena = false;
     bool PrveCitanie = true;

@@ -1,0 +1,364 @@
+// Mail dispatch, retry queue and dial-up around it, in virtual time against
+// a scripted SMTP peer and dial-up component.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "base/testing/fakes.h"
+#include "monitor/core/mail_notifikacia.h"
+#include "tests/unit/notify/fakes_notify.h"
+
+namespace vx {
+namespace {
+
+using fake::FakeDialUp;
+
+class MailTest : public ::testing::Test {
+protected:
+    fake::FakeClock clock;
+    fake::FakeTimerFactory timers{clock};
+    fake::FakePump pump{timers};
+    TPremenne P;
+    fake::FakeSmtpPeer smtp;
+    FakeDialUp dial;
+    std::vector<std::string> log;
+    std::unique_ptr<TMailNotifikacia> m;
+    std::vector<bool> vysledky;  // what a retry showed on the indicators
+
+    void SetUp() override {
+        P.Config.SMTPaddress = "127.0.0.1";
+        P.Config.email1 = "a@example.com";
+        P.Config.DUPname = "Linka";
+        m = std::make_unique<TMailNotifikacia>(P, dial, smtp, timers, pump,
+                                               [this](const std::string& s) { log.push_back(s); });
+        m->ZobrazVysledok = [this](bool r) { vysledky.push_back(r); };
+        pump.onProcess = [this] { dial.Deliver(); };
+    }
+    int Obsadene() const {
+        int n = 0;
+        for (const auto& f : P.Fronta) n += !f.Text.empty();
+        return n;
+    }
+    bool Logged(const std::string& line) const {
+        return std::find(log.begin(), log.end(), line) != log.end();
+    }
+    std::vector<std::string> Subjects() const {
+        std::vector<std::string> out;
+        for (const auto& t : smtp.mails) {
+            size_t a = t.data.find("Subject: ") + 9;
+            out.push_back(t.data.substr(a, t.data.find("\r\n", a) - a));
+        }
+        return out;
+    }
+};
+
+TEST_F(MailTest, RefusedConnectionQueuesTheMailAndArmsTheRetry) {
+    smtp.refuse = true;
+    P.Config.repeatafter = 45000;
+    EXPECT_FALSE(m->OdosliNotifikaciu("Volanie 0905"));
+    EXPECT_EQ(P.Fronta[0].Text, "Volanie 0905");
+    EXPECT_EQ(P.Fronta[0].Pokusy, 1);
+    EXPECT_EQ(Obsadene(), 1);
+    EXPECT_TRUE(m->Timer6().Enabled());
+    EXPECT_EQ(m->Timer6().Interval(), 45000u);
+    EXPECT_EQ(smtp.connectTimeout, 10000u);
+    EXPECT_EQ(log, (std::vector<std::string>{"Connect na SMTP server 127.0.0.1", "Connect na SMTP server sa nepodaril",
+                                             "Zaradenie mailu Volanie 0905 po neúspešnom odoslaní do fronty"}));
+}
+
+TEST_F(MailTest, RetriesCountTheAttemptsAndDropTheMailAtMaxtries) {
+    smtp.refuse = true;
+    m->OdosliNotifikaciu("S1");
+    log.clear();
+    timers.Advance(60000);  // first retry
+    EXPECT_EQ(P.Fronta[0].Pokusy, 2);
+    EXPECT_TRUE(m->Timer6().Enabled());
+    timers.Advance(60000);  // second retry
+    EXPECT_EQ(Obsadene(), 0);
+    EXPECT_FALSE(m->Timer6().Enabled());
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "Opakovanie pokusu o odoslanie notifikácie", "Connect na SMTP server 127.0.0.1",
+                       "Connect na SMTP server sa nepodaril", "Notifikácia: 2. neúspešný pokus pre správu - S1",
+                       "Opakovanie pokusu o odoslanie notifikácie", "Connect na SMTP server 127.0.0.1",
+                       "Connect na SMTP server sa nepodaril", "Notifikácia: 3. neúspešný pokus pre správu - S1",
+                       "Vymazanie správy z fronty: S1"}));
+    EXPECT_EQ(vysledky, (std::vector<bool>{false, false}));
+    timers.Advance(600000);  // nothing more happens
+    EXPECT_EQ(log.size(), 9u);
+}
+
+TEST_F(MailTest, MaxtriesOneStillRetriesOnce) {
+    P.Config.maxtries = 1;
+    smtp.refuse = true;
+    m->OdosliNotifikaciu("S1");
+    EXPECT_EQ(Obsadene(), 1);
+    timers.Advance(60000);
+    EXPECT_TRUE(Logged("Notifikácia: 2. neúspešný pokus pre správu - S1"));
+    EXPECT_TRUE(Logged("Vymazanie správy z fronty: S1"));
+    EXPECT_EQ(Obsadene(), 0);
+}
+
+TEST_F(MailTest, TwentyFirstFailureReplacesSlotTwenty) {
+    smtp.refuse = true;
+    for (int i = 1; i <= 21; ++i) m->OdosliNotifikaciu("M" + std::to_string(i));
+    for (int i = 0; i < 19; ++i) EXPECT_EQ(P.Fronta[i].Text, "M" + std::to_string(i + 1));
+    EXPECT_EQ(P.Fronta[19].Text, "M21");
+    EXPECT_EQ(P.Fronta[19].Pokusy, 1);
+}
+
+TEST_F(MailTest, DispatchSendsTheNewMailThenTheQueueInOrder) {
+    smtp.refuse = true;
+    m->OdosliNotifikaciu("Q1");
+    m->OdosliNotifikaciu("Q2");
+    m->OdosliNotifikaciu("Q3");
+    smtp.refuse = false;
+    smtp.rejectRcpt = {};
+    EXPECT_TRUE(m->OdosliNotifikaciu("NEW"));
+    EXPECT_EQ(Subjects(), (std::vector<std::string>{"NEW", "Q1", "Q2", "Q3"}));
+    for (const auto& t : smtp.mails) EXPECT_EQ(t.spojenie, 1);
+    EXPECT_EQ(Obsadene(), 0);
+    EXPECT_FALSE(m->Timer6().Enabled());
+    EXPECT_EQ(smtp.commands.back(), "QUIT");
+}
+
+TEST_F(MailTest, ResultIsThatOfTheLastQueuedMail) {
+    smtp.refuse = true;
+    m->OdosliNotifikaciu("Q1");
+    smtp.refuse = false;
+    P.Config.email2 = "bad@example.com";
+    smtp.rejectRcpt = {"bad@example.com"};
+    EXPECT_FALSE(m->OdosliNotifikaciu("NEW"));  // Q1 was refused for bad@
+    EXPECT_EQ(Obsadene(), 0);                   // refused mails are not kept
+    EXPECT_TRUE(Logged("Chyba pri odoslani mailu na adresu bad@example.com s textom Q1"));
+}
+
+TEST_F(MailTest, ThreeAddressesThreeTransactionsInOneConnection) {
+    P.Config.email2 = "b@example.com";
+    P.Config.email3 = "c@example.com";
+    EXPECT_TRUE(m->OdosliNotifikaciu("Volanie 0905123456 (o 10:00:00)"));
+    ASSERT_EQ(smtp.mails.size(), 3u);
+    EXPECT_EQ(smtp.connects, 1);
+    const char* adresy[] = {"a@example.com", "b@example.com", "c@example.com"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(smtp.mails[i].from, "<>");
+        EXPECT_EQ(smtp.mails[i].rcpt, std::vector<std::string>{adresy[i]});
+        EXPECT_NE(smtp.mails[i].data.find("Subject: Volanie 0905123456 (o 10:00:00)\r\n"), std::string::npos);
+        EXPECT_NE(smtp.mails[i].data.find("To: " + std::string(adresy[i]) + "\r\n"), std::string::npos);
+        EXPECT_NE(smtp.mails[i].data.find("X-Priority: 1\r\n"), std::string::npos);
+        EXPECT_EQ(log[1 + i], "Odosielanie mailu na adresu " + std::string(adresy[i]) +
+                                  " s textom Volanie 0905123456 (o 10:00:00)");
+    }
+    EXPECT_EQ(smtp.commands.front(), "HELO pc1");
+    EXPECT_EQ(smtp.commands.back(), "QUIT");
+}
+
+TEST_F(MailTest, OneRefusedAddressIsLoggedOthersStillGetTheMail) {
+    P.Config.email2 = "b@example.com";
+    P.Config.email3 = "c@example.com";
+    smtp.rejectRcpt = {"b@example.com"};
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    ASSERT_EQ(smtp.mails.size(), 2u);
+    EXPECT_EQ(smtp.mails[1].rcpt, std::vector<std::string>{"c@example.com"});
+    EXPECT_TRUE(Logged("Chyba pri odoslani mailu na adresu b@example.com s textom S"));
+    EXPECT_EQ(Obsadene(), 0);
+    EXPECT_FALSE(m->Timer6().Enabled());
+}
+
+TEST_F(MailTest, NoAddressConfiguredConnectsAndReportsSuccess) {
+    P.Config.email1 = "";
+    EXPECT_TRUE(m->OdosliNotifikaciu("S"));
+    EXPECT_EQ(smtp.connects, 1);
+    EXPECT_TRUE(smtp.mails.empty());
+}
+
+TEST_F(MailTest, NegativeGreetingIsAFailedConnect) {
+    smtp.greetingCode = 554;
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    EXPECT_TRUE(Logged("Connect na SMTP server sa nepodaril"));
+    EXPECT_EQ(P.Fronta[0].Text, "S");
+    EXPECT_FALSE(smtp.open);
+}
+
+TEST_F(MailTest, SilentServerIsAFailedDispatchAfterTheReadLimit) {
+    smtp.silent = true;
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    EXPECT_EQ(smtp.readTimeouts, std::vector<uint32_t>{30000});
+    EXPECT_TRUE(Logged("Connect na SMTP server sa nepodaril"));
+    EXPECT_EQ(P.Fronta[0].Text, "S");
+    EXPECT_TRUE(m->Timer6().Enabled());
+    EXPECT_FALSE(smtp.open);
+}
+
+TEST_F(MailTest, MailsTheServerNeverGotStayQueuedWhenTheConnectionBreaks) {
+    smtp.refuse = true;
+    m->OdosliNotifikaciu("Q1");
+    m->OdosliNotifikaciu("Q2");
+    smtp.refuse = false;
+    smtp.dropAtData = 2;  // NEW goes through, the connection dies under Q1
+    EXPECT_FALSE(m->OdosliNotifikaciu("NEW"));
+    EXPECT_EQ(Subjects(), std::vector<std::string>{"NEW"});
+    EXPECT_EQ(P.Fronta[0].Text, "Q1");
+    EXPECT_EQ(P.Fronta[0].Pokusy, 2);
+    EXPECT_EQ(P.Fronta[1].Text, "Q2");
+    EXPECT_TRUE(m->Timer6().Enabled());
+    EXPECT_TRUE(Logged("Chyba pri odoslani mailu na adresu a@example.com s textom Q1"));
+    EXPECT_FALSE(Logged("Exception pri disconnecte SMTP serveru"));
+}
+
+TEST_F(MailTest, NewMailLostWithTheConnectionIsQueued) {
+    smtp.dropAtData = 1;
+    EXPECT_FALSE(m->OdosliNotifikaciu("NEW"));
+    EXPECT_EQ(P.Fronta[0].Text, "NEW");
+    EXPECT_EQ(P.Fronta[0].Pokusy, 1);
+}
+
+TEST_F(MailTest, PortThatIsNotANumberFailsLikeAConnectAndHangsUp) {
+    P.Config.SMTPport = "25x";
+    P.Config.DUPconnection = true;
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    EXPECT_EQ(smtp.connects, 0);
+    EXPECT_EQ(dial.calls, (std::vector<std::string>{"Dial Linka", "HangUp"}));
+    EXPECT_FALSE(P.SpojenieVytocene);
+    EXPECT_TRUE(Logged("Connect na SMTP server sa nepodaril"));
+    EXPECT_TRUE(Logged("Hang-Up Linka nakolko sa connect na SMTP server nepodaril, ukoncenie odosielania"));
+    EXPECT_EQ(P.Fronta[0].Text, "S");
+    EXPECT_TRUE(m->Timer6().Enabled());
+}
+
+TEST_F(MailTest, PortIsUsedAsConfigured) {
+    P.Config.SMTPport = "2525";
+    m->OdosliNotifikaciu("S");
+    EXPECT_EQ(smtp.port, 2525);
+    EXPECT_EQ(smtp.host, "127.0.0.1");
+}
+
+TEST_F(MailTest, RetryInComModeClosesThePortAndRestoresPolling) {
+    P.Config.isCOM = true;
+    int zatvorene = 0, obnovene = 0;
+    bool aktivnyPocasOdoslania = true;
+    m->ZatvorComm = [&] { ++zatvorene; };
+    m->ObnovPolling = [&] { ++obnovene; };
+    smtp.refuse = true;
+    m->OdosliNotifikaciu("S");
+    smtp.refuse = false;
+    smtp.onReceive = [&] { aktivnyPocasOdoslania = P.COMAktivny; };
+
+    P.COMAktivny = true;
+    timers.Advance(60000);
+    EXPECT_EQ(zatvorene, 1);
+    EXPECT_FALSE(aktivnyPocasOdoslania);
+    EXPECT_TRUE(P.COMAktivny);
+    EXPECT_EQ(obnovene, 1);
+    EXPECT_EQ(vysledky, std::vector<bool>{true});
+}
+
+TEST_F(MailTest, RetryLeavesStoppedPollingStopped) {
+    P.Config.isCOM = true;
+    m->ObnovPolling = [] {};
+    smtp.refuse = true;
+    m->OdosliNotifikaciu("S");
+    P.COMAktivny = false;  // stopped from the tray menu
+    timers.Advance(60000);
+    EXPECT_FALSE(P.COMAktivny);
+}
+
+TEST_F(MailTest, CallInsideARunningDispatchQueuesItsMailAtOnce) {
+    P.Config.email2 = "b@example.com";
+    bool vnutri = true;
+    // A call arrives while the client waits for the greeting.
+    smtp.onReceive = [&] { vnutri = m->OdosliNotifikaciu("INNER"); };
+    EXPECT_TRUE(m->OdosliNotifikaciu("OUTER"));
+    EXPECT_FALSE(vnutri);
+    EXPECT_EQ(smtp.connects, 1);
+    // The inner mail went into the queue and out with the outer dispatch.
+    EXPECT_EQ(Subjects(), (std::vector<std::string>{"OUTER", "OUTER", "INNER", "INNER"}));
+    EXPECT_TRUE(Logged("Zaradenie mailu INNER po neúspešnom odoslaní do fronty"));
+    EXPECT_EQ(Obsadene(), 0);
+}
+
+TEST_F(MailTest, MailQueuedInsideAFailingDispatchIsRetried) {
+    smtp.silent = true;
+    smtp.onReceive = [&] { m->OdosliNotifikaciu("INNER"); };
+    EXPECT_FALSE(m->OdosliNotifikaciu("OUTER"));
+    EXPECT_EQ(P.Fronta[0].Text, "INNER");
+    EXPECT_EQ(P.Fronta[1].Text, "OUTER");
+    EXPECT_TRUE(m->Timer6().Enabled());
+    smtp.silent = false;
+    timers.Advance(60000);
+    EXPECT_EQ(Subjects(), (std::vector<std::string>{"INNER", "OUTER"}));
+}
+
+// Dial-up around the dispatch.
+
+TEST_F(MailTest, BatchOfThreeCallsDialsOnceAndHangsUpAfterTheThird) {
+    P.Config.DUPconnection = true;
+    P.SpojenieVytocene = false;  // the reader starts a batch
+    for (int i = 1; i <= 3; ++i) {
+        P.PoslednyVDavke = (i == 3);
+        EXPECT_TRUE(m->OdosliNotifikaciu("C" + std::to_string(i)));
+    }
+    EXPECT_EQ(dial.calls, (std::vector<std::string>{"Dial Linka", "HangUp"}));
+    EXPECT_EQ(smtp.mails.size(), 3u);
+    EXPECT_TRUE(Logged("Vytáčam spojenie Linka"));
+    EXPECT_TRUE(Logged("Vytočenie Linka úspešné"));
+    EXPECT_TRUE(Logged("Zistene aktivne spojenie Linka"));
+    EXPECT_EQ(log.back(), "Hang-Up Linka po odoslaní");
+    EXPECT_TRUE(P.SpojenieVytocene);
+}
+
+TEST_F(MailTest, DialThatNeverCompletesTimesOutAfterSixtySeconds) {
+    P.Config.DUPconnection = true;
+    dial.koniec = FakeDialUp::Koniec::Nikdy;
+    uint32_t start = clock.tick;
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    EXPECT_GE(clock.tick - start, 60000u);
+    EXPECT_LT(clock.tick - start, 60100u);
+    EXPECT_EQ(smtp.connects, 0);
+    EXPECT_EQ(dial.calls, (std::vector<std::string>{"Dial Linka", "HangUp"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"Vytáčam spojenie Linka", "Timeout pri vytáčaní spojenia",
+                                             "Vytočenie Linka sa nepodarilo, koniec odosielania",
+                                             "Zaradenie mailu S po neúspešnom odoslaní do fronty"}));
+    EXPECT_FALSE(P.SpojenieVytocene);
+    EXPECT_FALSE(m->Timer4().Enabled());
+}
+
+TEST_F(MailTest, DialErrorEventEndsTheDispatch) {
+    P.Config.DUPconnection = true;
+    dial.koniec = FakeDialUp::Koniec::Chyba;
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    EXPECT_TRUE(Logged("Chyba pri vytáčaní spojenia: 678 The remote computer did not respond."));
+    EXPECT_TRUE(Logged("Vytočenie Linka sa nepodarilo, koniec odosielania"));
+    EXPECT_EQ(smtp.connects, 0);
+    EXPECT_EQ(P.Fronta[0].Text, "S");
+}
+
+TEST_F(MailTest, DialUpLibraryMissing) {
+    P.Config.DUPconnection = true;
+    dial.getConnectionsRaises = true;
+    dial.dialRaises = true;
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    EXPECT_EQ(log, (std::vector<std::string>{"Chyba pri zistovaní aktivnych DUP", "Vytáčam spojenie Linka",
+                                             "Exception pri vytáčaní Linka",
+                                             "Zaradenie mailu S po neúspešnom odoslaní do fronty"}));
+    EXPECT_FALSE(m->Timer4().Enabled());
+    EXPECT_FALSE(P.SpojenieVytocene);
+}
+
+TEST_F(MailTest, ConnectionAlreadyUpIsUsedAndNotHungUp) {
+    P.Config.DUPconnection = true;
+    dial.aktivne = {"Ina", "Linka"};
+    EXPECT_TRUE(m->OdosliNotifikaciu("S"));
+    EXPECT_TRUE(dial.calls.empty());
+    EXPECT_EQ(log.front(), "Zistene aktivne spojenie Linka");
+}
+
+TEST_F(MailTest, SmtpFailureAfterDialHangsUp) {
+    P.Config.DUPconnection = true;
+    smtp.refuse = true;
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    EXPECT_EQ(dial.calls, (std::vector<std::string>{"Dial Linka", "HangUp"}));
+    EXPECT_FALSE(P.SpojenieVytocene);
+}
+
+}  // namespace
+}  // namespace vx

@@ -1,0 +1,355 @@
+// The notifications against the real thing under Wine: the dial-up
+// component over a stand-in dial-up library, the messenger command and
+// programs started through WinExec, and (with VX_SMTP_PORT set by
+// smtp_test.py) a mail dispatch to a real SMTP server on loopback.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "base/stdfiles.h"
+#include "base/testing/fakes.h"
+#include "base/win32/text.h"
+#include "monitor/core/mail_notifikacia.h"
+#include "monitor/core/netsend_programs.h"
+#include "monitor/win32/dialup_win32.h"
+#include "monitor/win32/process_win32.h"
+#include "monitor/win32/smtp_win32.h"
+
+namespace vx {
+namespace {
+
+std::string ProgramDir() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring w = path;
+    return Narrow(w.substr(0, w.rfind(L'\\') + 1));
+}
+
+std::string Read(const std::string& path) {
+    std::ifstream f(Wide(path).c_str(), std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream f(Wide(path).c_str(), std::ios::binary | std::ios::trunc);
+    f << text;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) out += l + "\n";
+    return out;
+}
+
+void Remove(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+
+class Win32Pump : public IMessagePump {
+public:
+    void ProcessMessages() override {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    void Sleep(uint32_t ms) override { ::Sleep(ms); }
+};
+
+// Lets messages through until done() or the limit; true when done.
+template <typename F>
+bool PumpUntil(F done, DWORD limitMs = 10000) {
+    Win32Pump pump;
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > limitMs) return false;
+        pump.ProcessMessages();
+        ::Sleep(5);
+    }
+    return true;
+}
+
+// ---- Dial-up component over the stand-in library -------------------------
+
+class DialUpTest : public ::testing::Test {
+protected:
+    std::string dir = ProgramDir();
+    void SetUp() override {
+        Remove(dir + "rasapi32.log");
+        Ini("[ras]\r\nEntries=Linka,Druha\r\nNoParams=Druha\r\nOutcome=connect\r\nStepMs=20\r\nHangUpMs=50\r\n");
+        // Connections left by an earlier case go first.
+        TDialUp d;
+        std::vector<uintptr_t> left;
+        d.OnActiveConnection = [&](uintptr_t h, const TRasConnStav&, const std::string&, const std::string&,
+                                   const std::string&, const std::string&) { left.push_back(h); };
+        d.GetConnections();
+        for (uintptr_t h : left) d.HangUpConn(h);
+        Remove(dir + "rasapi32.log");
+    }
+    void Ini(const std::string& text) { Write(dir + "rasapi32.ini", text); }
+    std::string RasLog() { return Read(dir + "rasapi32.log"); }
+};
+
+struct Udalost {
+    int state, error;
+    std::string text;
+    DWORD thread;
+};
+
+TEST_F(DialUpTest, EntriesOfThePhoneBook) {
+    TDialUp d;
+    std::vector<std::string> got;
+    d.OnEntryGet = [&](const std::string& n) { got.push_back(n); };
+    EXPECT_EQ(d.GetEntries(), 0);
+    EXPECT_EQ(d.Entries, (std::vector<std::string>{"Linka", "Druha"}));
+    EXPECT_EQ(got, d.Entries);
+    EXPECT_NE(RasLog().find("RasEnumEntriesA 264 26400"), std::string::npos);
+}
+
+TEST_F(DialUpTest, AsyncDialDeliversEveryEventOnceInOrderOnThisThread) {
+    TDialUp d;
+    d.Entry = "Linka";
+    std::vector<Udalost> ev;
+    int dialing = 0;
+    d.OnDialing = [&] { ++dialing; };
+    d.OnAsyncEvent = [&](int s, int e, const std::string& t) { ev.push_back({s, e, t, GetCurrentThreadId()}); };
+    ASSERT_EQ(d.Dial(), 0);
+    EXPECT_EQ(dialing, 1);
+    ASSERT_TRUE(PumpUntil([&] { return !ev.empty() && ev.back().state == 0x2000; }));
+    PumpUntil([] { return false; }, 100);  // nothing more arrives
+    ASSERT_EQ(ev.size(), 5u);
+    const char* texts[] = {"Opening port", "Port opened", "Connecting device", "Device connected", "Connected"};
+    for (size_t i = 0; i < ev.size(); ++i) {
+        EXPECT_EQ(ev[i].state, i < 4 ? static_cast<int>(i) : 0x2000);
+        EXPECT_EQ(ev[i].error, 0);
+        EXPECT_EQ(ev[i].text, texts[i]);
+        EXPECT_EQ(ev[i].thread, GetCurrentThreadId());
+    }
+
+    std::vector<std::string> active;
+    d.OnActiveConnection = [&](uintptr_t, const TRasConnStav& s, const std::string& text, const std::string& entry,
+                               const std::string& type, const std::string& name) {
+        active.push_back(entry + "|" + text + "|" + type + "|" + name);
+    };
+    EXPECT_EQ(d.GetConnections(), 0);
+    EXPECT_EQ(active, std::vector<std::string>{"Linka|Connected|modem|Test Modem"});
+
+    EXPECT_EQ(d.HangUp(), 0);
+    active.clear();
+    d.GetConnections();
+    EXPECT_TRUE(active.empty());
+    std::string log = RasLog();
+    EXPECT_NE(log.find("RasGetEntryDialParamsA Linka 1052"), std::string::npos);
+    EXPECT_NE(log.find("RasDialA Linka async 0"), std::string::npos);
+    // A second hang-up of the same handle gets the service's answer at once.
+    EXPECT_EQ(d.HangUp(), 6);
+}
+
+TEST_F(DialUpTest, CzechStateTexts) {
+    TDialUp d;
+    d.Entry = "Linka";
+    d.Language = TLanguage::Czech;
+    std::string last;
+    d.OnAsyncEvent = [&](int s, int, const std::string& t) { if (s == 0x2000) last = t; };
+    d.Dial();
+    ASSERT_TRUE(PumpUntil([&] { return !last.empty(); }));
+    EXPECT_EQ(last, "Spojeno");
+    d.HangUp();
+}
+
+TEST_F(DialUpTest, ErrorEventCarriesThePlatformText) {
+    Ini("[ras]\r\nEntries=Linka\r\nOutcome=error\r\nErrorCode=678\r\nStepMs=5\r\n");
+    TDialUp d;
+    d.Entry = "Linka";
+    std::vector<Udalost> ev;
+    d.OnAsyncEvent = [&](int s, int e, const std::string& t) { ev.push_back({s, e, t, 0}); };
+    d.Dial();
+    ASSERT_TRUE(PumpUntil([&] { return !ev.empty() && ev.back().error != 0; }));
+    EXPECT_EQ(ev.back().error, 678);
+    EXPECT_EQ(ev.back().text, "The remote computer did not respond.");
+    d.HangUp();
+}
+
+TEST_F(DialUpTest, EntryWithoutDialParametersIsNotDialled) {
+    TDialUp d;
+    d.Entry = "Druha";
+    std::string err;
+    int code = 0;
+    d.OnError = [&](int c, const std::string& m) { code = c; err = m; };
+    EXPECT_EQ(d.Dial(), 623);
+    EXPECT_EQ(code, 623);
+    EXPECT_EQ(err, "GetEntryDialParams failed");
+    EXPECT_EQ(RasLog().find("RasDialA"), std::string::npos);
+}
+
+TEST_F(DialUpTest, SyncDialFailureHangsUpAndReportsNotConnected) {
+    Ini("[ras]\r\nEntries=Linka\r\nOutcome=error\r\nErrorCode=678\r\nHangUpMs=0\r\n");
+    TDialUp d;
+    d.Entry = "Linka";
+    d.DialMode = TDialMode::dmSync;
+    std::string text;
+    d.OnNotConnected = [&](int, const std::string& m) { text = m; };
+    EXPECT_EQ(d.Dial(), 678);
+    EXPECT_EQ(text, "The remote computer did not respond.");
+    std::string log = RasLog();
+    EXPECT_NE(log.find("RasDialA Linka sync"), std::string::npos);
+    EXPECT_NE(log.find("RasHangUpA"), log.rfind("RasHangUpA"));  // the one before the dial and the partial one
+}
+
+TEST_F(DialUpTest, DialEventsAfterTheComponentIsGoneAreDropped) {
+    Ini("[ras]\r\nEntries=Linka\r\nOutcome=connect\r\nStepMs=60\r\n");
+    int events = 0;
+    {
+        TDialUp d;
+        d.Entry = "Linka";
+        d.OnAsyncEvent = [&](int, int, const std::string&) { ++events; };
+        d.Dial();
+    }
+    PumpUntil([] { return false; }, 500);  // the library goes on calling back meanwhile
+    EXPECT_EQ(events, 0);
+}
+
+TEST_F(DialUpTest, HangUpOfAConnectionThatNeverGoesIsBounded) {
+    Ini("[ras]\r\nEntries=Linka\r\nOutcome=connect\r\nStepMs=1\r\nHangUpMs=-1\r\n");
+    TDialUp d;
+    d.Entry = "Linka";
+    d.HangUpLimitMs = 300;
+    bool up = false;
+    d.OnAsyncEvent = [&](int s, int, const std::string&) { up = up || s == 0x2000; };
+    d.Dial();
+    ASSERT_TRUE(PumpUntil([&] { return up; }));
+    EXPECT_EQ(d.HangUp(), 0);  // returns although the service keeps the handle
+}
+
+TEST_F(DialUpTest, MailDispatchDialsWaitsAndHangsUp) {
+    TDialUp d;
+    Win32Pump pump;
+    TWinsockSocket socket(pump);
+    fake::FakeClock clock;
+    fake::FakeTimerFactory timers(clock);
+    TPremenne P;
+    P.Config.DUPconnection = true;
+    P.Config.DUPname = "Linka";
+    P.Config.SMTPaddress = "127.0.0.1";
+    P.Config.SMTPport = "1";  // nothing listens there
+    P.Config.email1 = "a@example.com";
+    std::vector<std::string> log;
+    TMailNotifikacia m(P, d, socket, timers, pump, [&](const std::string& s) { log.push_back(s); });
+    EXPECT_FALSE(m.OdosliNotifikaciu("S"));
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "Vytáčam spojenie Linka", "Vytočenie Linka úspešné", "Connect na SMTP server 127.0.0.1",
+                       "Connect na SMTP server sa nepodaril",
+                       "Hang-Up Linka nakolko sa connect na SMTP server nepodaril, ukoncenie odosielania",
+                       "Zaradenie mailu S po neúspešnom odoslaní do fronty"}))
+        << Joined(log);
+    EXPECT_NE(RasLog().find("RasHangUpA"), std::string::npos);
+}
+
+// ---- Messenger command and programs ---------------------------------------
+
+class ProcessTest : public ::testing::Test {
+protected:
+    std::string dir = ProgramDir();
+    TPremenne P;
+    TWinExecStarter starter;
+    StdFileSystem files;
+    std::vector<std::string> log;
+    TNotifikacieProgramov n{P, starter, files, [this](const std::string& s) { log.push_back(s); }};
+    void SetUp() override {
+        Remove(dir + "recorder.log");
+        P.Volanie.Meno = "Ján Novák";
+        P.Volanie.Firma = "Účtovníctvo";
+    }
+    // Waits for `blocks` programs to have recorded themselves.
+    std::string Recorded(size_t blocks) {
+        std::string text;
+        PumpUntil([&] {
+            text = Read(dir + "recorder.log");
+            size_t n = 0;
+            for (size_t p = text.find(".exe: "); p != std::string::npos; p = text.find(".exe: ", p + 1)) ++n;
+            return n >= blocks;
+        });
+        return text;
+    }
+};
+
+TEST_F(ProcessTest, NetSendStartsTheMessengerCommand) {
+    P.Config.namemess1 = "jano";
+    n.PosliKurierom("0905123456");
+    std::string r = Recorded(1);
+    EXPECT_EQ(r.substr(0, r.find("\r\n")),
+              "net.exe: Net send jano VESTRIX - volanie: 0905123456 - Ján Novák, Účtovníctvo");
+    EXPECT_NE(r.find("  [1] send\r\n  [2] jano\r\n"), std::string::npos);
+    EXPECT_EQ(log, std::vector<std::string>{"Odoslanie správy kuriérom pre používateľa/PC jano"});
+}
+
+TEST_F(ProcessTest, ProgramGetsNumbersNameAndFirm) {
+    P.Config.actionprogram1 = dir + "recorder.exe";
+    EXPECT_TRUE(n.SpustiProgram("0905123456", "Port 1"));
+    std::string r = Recorded(1);
+    EXPECT_NE(r.find("  [1] 0905123456\r\n  [2] Port\r\n  [3] 1\r\n  [4] Ján Novák\r\n  [5] Účtovníctvo\r\n"),
+              std::string::npos)
+        << r;
+    EXPECT_EQ(log, std::vector<std::string>{"Vykonanie programu " + dir + "recorder.exe"});
+}
+
+TEST_F(ProcessTest, CraftedNumberStartsOnlyTheConfiguredProgram) {
+    // A batch file runs through the command interpreter, where "&" would
+    // start a second command.
+    Write(dir + "program.bat", "@\"" + dir + "recorder.exe\" %*\r\n");
+    P.Config.actionprogram1 = dir + "program.bat";
+    P.Volanie.Meno = "x\" & evil.exe & \"";
+    EXPECT_TRUE(n.SpustiProgram("1 & evil.exe", "Port 1"));
+    std::string r = Recorded(1);
+    PumpUntil([] { return false; }, 1500);  // time for anything else to start
+    r = Read(dir + "recorder.log");
+    EXPECT_EQ(r.find("evil.exe: "), std::string::npos) << r;
+    EXPECT_NE(r.find("recorder.exe: "), std::string::npos) << r;
+    EXPECT_NE(r.find("  [1] 1\r\n  [2] evil.exe\r\n  [3] Port\r\n  [4] 1\r\n  [5] x  evil.exe  \r\n"),
+              std::string::npos)
+        << r;
+    Remove(dir + "program.bat");
+}
+
+TEST_F(ProcessTest, MissingProgramFileGivesFalse) {
+    P.Config.actionprogram1 = dir + "missing.exe";
+    P.Config.actionprogram2 = dir + "recorder.exe";
+    EXPECT_FALSE(n.SpustiProgram("1", "2"));
+    Recorded(1);
+    EXPECT_EQ(log, std::vector<std::string>{"Vykonanie programu " + dir + "recorder.exe"});
+}
+
+// ---- Mail to a real SMTP server (run by smtp_test.py) ---------------------
+
+TEST(SmtpServer, ThreeAddressesInOneConnection) {
+    const char* port = std::getenv("VX_SMTP_PORT");
+    if (!port) GTEST_SKIP() << "needs the SMTP server of smtp_test.py";
+    Win32Pump pump;
+    TWinsockSocket socket(pump);
+    fake::FakeClock clock;
+    fake::FakeTimerFactory timers(clock);
+    TDialUp d;
+    TPremenne P;
+    P.Config.SMTPaddress = "127.0.0.1";
+    P.Config.SMTPport = port;
+    P.Config.email1 = "prvy@example.com";
+    P.Config.email2 = "Druhy <druhy@example.com>";
+    P.Config.email3 = "treti@example.com";
+    std::vector<std::string> log;
+    TMailNotifikacia m(P, d, socket, timers, pump, [&](const std::string& s) { log.push_back(s); });
+    m.DatumMailu = SmtpDatumTeraz;
+    const std::string subject = "Volanie 0905123456 - Wałęsa, Uctovnictvo (o 10:11:12)";
+    EXPECT_TRUE(m.OdosliNotifikaciu(subject)) << Joined(log);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[0], "Connect na SMTP server 127.0.0.1");
+    EXPECT_EQ(log[2], "Odosielanie mailu na adresu Druhy <druhy@example.com> s textom " + subject);
+    for (const auto& f : P.Fronta) EXPECT_TRUE(f.Text.empty());
+}
+
+}  // namespace
+}  // namespace vx
