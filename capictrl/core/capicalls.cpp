@@ -1,0 +1,233 @@
+// Outgoing calls, the connection of a call and its clear-down.
+#include <cstdio>
+
+#include "capictrl/core/capictrl.h"
+#include "capictrl/core/capitexts.h"
+
+namespace vx {
+
+namespace {
+
+std::string Dec(uint32_t v) { return std::to_string(v); }
+std::string Info(uint32_t result) { return CapiInfoText(uint16_t(result & 0xFFFF)); }
+
+bool OptStruct(TCapiReader& r, TCapiStruct& s) {
+    s = TCapiStruct();
+    if (r.Remaining() == 0) return true;
+    return r.Struct(s);
+}
+
+// The longest number a CONNECT_REQ of the sender's buffer carries.
+constexpr size_t kMaxDialledDigits = 60;
+
+std::string ConnectedNumberText(const TCapiStruct& s) {
+    if (s.length == 0) return "(number suppressed)";
+    if (s.length > 2) {
+        std::string t;
+        for (int i = 1; i <= s.length; ++i)
+            if (s.Octet(i) >= '0' && s.Octet(i) <= '9') t += char(s.Octet(i));
+        return t;
+    }
+    uint8_t lo = s.Octet(1), hi = s.length == 2 ? s.Octet(2) : 0;
+    if ((hi & 0x60) == 0x20) {
+        if ((lo & 0x0F) == 1) return "special: ISDN hidden";
+        if (lo == 0) return "special: unknown";
+        return std::string("special: HideCode ") + char(lo);
+    }
+    char b[48];
+    std::snprintf(b, sizeof b, "special:  hi=0x%X lo=0x%X", unsigned(hi), unsigned(lo));
+    return b;
+}
+
+}  // namespace
+
+uint16_t TCapiCtrl::CipToB1Protocol(int cip) {
+    switch (cip) {
+    case 1: case 4: case 5: case 7: case 16: case 26: return 1;
+    case 8: return 2;
+    case 17: case 18: case 19: case 20: case 21: return 4;
+    default: return 0;
+    }
+}
+
+uint16_t TCapiCtrl::CipToB2Protocol(int cip) {
+    if (cip == 7) return 3;
+    if ((cip >= 17 && cip <= 21) || cip == 23) return 4;
+    if (cip == 24 || cip == 25) return 2;
+    if ((cip >= 1 && cip <= 16) || cip == 22 || (cip >= 26 && cip <= 28)) return 1;
+    return 0;
+}
+
+uint16_t TCapiCtrl::CipToB3Protocol(int cip) {
+    if (cip == 7) return 2;
+    if ((cip >= 17 && cip <= 21) || cip == 23) return 4;
+    if (cip == 24 || cip == 25) return 1;
+    return 0;
+}
+
+void TCapiCtrl::MakeCall() {
+    if (!AppIsRegistered) {
+        Error(1, [] { return std::string("Capi is stopped/not started."); });
+        return;
+    }
+    if (Call.IsConnected) {
+        Error(2, [&] { return "Already Connected to " + Settings.DestinationNumber; });
+        return;
+    }
+    if (Settings.DestinationNumber == "0" || Settings.OriginatorNumber == "0" ||
+        NormalizeNumber(Settings.DestinationNumber).empty())
+        return;
+    if (Settings.PhoneConversation && !(Voice && Voice->StartConversationDevices())) return;
+    Call.PlayFile = Settings.PlayFileName;
+    Call.PlayDone = false;
+    Call.PlayOffset = 0;
+    Call.RecordFile = Settings.RecFileName;
+    Call.RecordStopped = false;
+    Call.RecordTotal = 0;
+    Call.DisconnectRequested = false;
+    Call.IsConnected = false;
+    Call.Connecting = true;
+    Call.DataHandle = 0;
+    if (!Settings.PhoneConversation && Voice) Voice->PrepareVoiceMailFiles();
+    DoCallProgress("Connecting to " + Settings.DestinationNumber);
+    ConnectReq(Settings.DestinationNumber, Settings.OriginatorNumber, applicationID, 16);
+}
+
+void TCapiCtrl::ConnectReq(const std::string& called, const std::string& calling, uint16_t applId, int cip) {
+    if (cip < 0 || cip > 28) return;
+    std::string a = NormalizeNumber(called), b = NormalizeNumber(calling);
+    if (a.empty()) return;
+    // A number longer than the message can carry is not cut into another one.
+    if (a.size() > kMaxDialledDigits || b.size() > kMaxDialledDigits) return;
+    TCapiOutMessage m = BuildConnectReq(applId, NextMessageNumber(), uint16_t(cip), a,
+                                        Settings.CalledPartyNumberByte0, b, Settings.CallingPartyNumberByte0,
+                                        Settings.CallingPartyNumberByte1, CipToB1Protocol(cip),
+                                        CipToB2Protocol(cip), CipToB3Protocol(cip));
+    uint32_t r = PutMessage(m);
+    if (r != 0) Error(18, [&] { return "CONNECT_REQ " + Info(r); });
+    Trace(m, [&] { return " Controller: 1 CIP value: " + Dec(uint32_t(cip)); });
+}
+
+bool TCapiCtrl::DisconnectCall() {
+    if (!AppIsRegistered) {
+        Error(1, [] { return std::string("Capi is stopped/not started."); });
+        return false;
+    }
+    if (!Call.IsConnected && !Call.Connecting && !Call.Answering) {
+        Error(3, [] { return std::string("Error in disconnecting. No physical/logical connection."); });
+        return false;
+    }
+    if (!Call.IsConnected) {
+        // Outgoing set-up, or an accepted incoming call whose logical
+        // connection is not up yet: clear the physical link.
+        TCapiOutMessage m = BuildDisconnectReq(applicationID, NextMessageNumber(), Call.PLCI);
+        uint32_t r = PutMessage(m);
+        if (r != 0) Error(24, [&] { return "DISCONNECT_REQ " + Info(r); });
+        Trace(m, [&] { return " PLCI: " + Dec(Call.PLCI); });
+        return true;
+    }
+    TCapiOutMessage m = BuildDisconnectB3Req(applicationID, NextMessageNumber(), Call.NCCI);
+    uint32_t r = PutMessage(m);
+    if (r != 0) Error(4, [&] { return "DISCONNECT_B3_REQ " + Info(r); });
+    Trace(m, [&] { return " NCCI: " + Dec(Call.NCCI) + " NCPI: 0"; });
+    Call.DisconnectRequested = true;
+    return true;
+}
+
+bool TCapiCtrl::ConnectActiveInd(const TCapiMessage& m) {
+    TCapiReader r(m);
+    uint32_t plci = 0;
+    TCapiStruct connected;
+    if (!r.Dword(plci) || !OptStruct(r, connected)) return false;
+    std::string text = ConnectedNumberText(connected);
+    TCapiOutMessage resp = BuildConnectActiveResp(applicationID, m.Number(), plci);
+    uint32_t rr = PutMessage(resp);
+    if (rr != 0) Error(12, [&] { return "CONNECT_ACTIVE_RESP " + Info(rr); });
+    Trace(resp, [&] { return " PLCI: " + Dec(plci); });
+    Call.PLCI = plci;
+    DoCallProgress("Physical connection established.");
+    Call.ConnectedNumber = text;
+    Trace(m, [&] { return " PLCI: " + Dec(plci) + " Connected Number information: " + text; });
+    if (Call.Connecting) {
+        TCapiOutMessage req = BuildConnectB3Req(applicationID, NextMessageNumber(), Call.PLCI);
+        uint32_t r2 = PutMessage(req);
+        if (r2 != 0) Error(23, [&] { return "CONNECT_B3_REQ " + Info(r2); });
+        Trace(req, [&] { return " PLCI: " + Dec(Call.PLCI); });
+    }
+    return true;
+}
+
+bool TCapiCtrl::ConnectB3ActiveInd(const TCapiMessage& m) {
+    TCapiReader r(m);
+    uint32_t ncci = 0;
+    TCapiStruct ncpi;
+    if (!r.Dword(ncci) || !OptStruct(r, ncpi)) return false;
+    Trace(m, [&] {
+        return " NCCI: " + Dec(ncci) + " Channel: " + Dec(ncpi.Octet(2)) + " ChannelGroup: " + Dec(ncpi.Octet(1));
+    });
+    Call.NCCI = ncci;
+    TCapiOutMessage resp = BuildConnectB3ActiveResp(applicationID, m.Number(), ncci);
+    uint32_t rr = PutMessage(resp);
+    if (rr != 0) Error(13, [&] { return "CONNECT_B3_ACTIVE_RESP " + Info(rr); });
+    Trace(resp, [&] { return " NCCI: " + Dec(ncci); });
+    DoCallProgress("Logical connection established.");
+    Fire(OnConnected);
+    Call.IsConnected = true;
+    Call.Connecting = false;
+    Call.Answering = false;
+    return true;
+}
+
+bool TCapiCtrl::DisconnectB3Ind(const TCapiMessage& m) {
+    TCapiReader r(m);
+    uint32_t ncci = 0;
+    uint16_t reasonB3 = 0;
+    if (!r.Dword(ncci) || !r.Word(reasonB3)) return false;
+    Trace(m, [&] { return " NCCI: " + Dec(ncci) + " Reason_B3: " + CapiInfoText(reasonB3); });
+    TCapiOutMessage resp = BuildDisconnectB3Resp(applicationID, m.Number(), ncci);
+    uint32_t rr = PutMessage(resp);
+    if (rr != 0) Error(15, [&] { return "DISCONNECT_B3_RESP " + Info(rr); });
+    Trace(resp, [&] { return " NCCI: " + Dec(ncci); });
+    TCapiOutMessage req = BuildDisconnectReq(applicationID, NextMessageNumber(), Call.PLCI);
+    uint32_t r2 = PutMessage(req);
+    if (r2 != 0) Error(24, [&] { return "DISCONNECT_REQ " + Info(r2); });
+    Trace(req, [&] { return " PLCI: " + Dec(Call.PLCI); });
+    if (OnCallProgress) DoCallProgress("B channel disconnected: " + CapiInfoText(reasonB3));
+    return true;
+}
+
+bool TCapiCtrl::DisconnectInd(const TCapiMessage& m) {
+    TCapiReader r(m);
+    uint32_t plci = 0;
+    uint16_t reason = 0;
+    if (!r.Dword(plci) || !r.Word(reason)) return false;
+    Trace(m, [&] { return " PLCI: " + Dec(plci) + " Reason: " + CapiInfoText(reason); });
+    TCapiOutMessage resp = BuildDisconnectResp(applicationID, m.Number(), plci);
+    uint32_t rr = PutMessage(resp);
+    if (rr != 0) Error(16, [&] { return "DISCONNECT_RESP " + Info(rr); });
+    Trace(resp, [&] { return " PLCI: " + Dec(plci); });
+    // The end of another (ignored) call keeps a call that is being set up:
+    // an outgoing one that lost an incoming call to another application, or
+    // an accepted incoming one.
+    bool otherCall = !Call.IsConnected && plci != Call.PLCI &&
+                     ((reason == 0x3304 && Call.Connecting) || Call.Answering);
+    if (!otherCall) {
+        Call.Connecting = false;
+        Call.IsConnected = false;
+        Call.DisconnectRequested = false;
+        Call.Answering = false;
+        Call.PlayOffset = 0;
+        Call.RecordTotal = 0;
+        Call.PlayDone = true;
+        Call.RecordStopped = true;
+    }
+    if (OnCallProgress) DoCallProgress("Disconnected: " + CapiInfoText(reason));
+    if (OnDisconnected) Fire(OnDisconnected, CapiInfoText(reason));
+    if (Settings.PhoneConversation && Voice) {
+        Voice->StopConversationRecorder();
+        Voice->StopConversationPlayer();
+    }
+    return true;
+}
+
+}  // namespace vx
