@@ -1,0 +1,193 @@
+#include "contacts/core/historia.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/errors.h"
+#include "contacts/core/textsubor.h"
+
+namespace vx {
+
+const char* const kSuborHistorie = "vestrix.hst";
+const char* const kZalohaHistorie = "vestrix.hbk";
+const char* const kNovaHistoria = "vestrix.hst.tmp";
+
+static const char kCrLf[] = "\r\n";
+// Timer3 bounds a call's wait for a rewrite.
+static constexpr uint32_t kCakanieMs = 120000;
+// Between two passes of the wait the thread sleeps this long rather than
+// spinning through an empty message queue.
+static constexpr uint32_t kKrokCakaniaMs = 10;
+
+TZaznamHistorie RozdelZaznam(const std::string& riadok) {
+    TZaznamHistorie z;
+    std::string rest = riadok;
+    z.DatumCas = OdrezPole(rest);
+    z.Cislo = OdrezPole(rest);
+    z.Meno = OdrezPole(rest);
+    z.Firma = OdrezPole(rest);
+    z.VolaneCislo = rest;
+    return z;
+}
+
+std::string ZlozZaznam(const TZaznamHistorie& z) {
+    return z.DatumCas + ";" + z.Cislo + ";" + z.Meno + ";" + z.Firma + ";" + z.VolaneCislo;
+}
+
+std::string RiadokVolania(const std::string& Datum, const std::string& Cas, const std::string& Cislo,
+                          const std::string& Meno, const std::string& Firma, const std::string& VolaneCislo) {
+    return Datum + "  " + Cas + ";" + Cislo + ";" + Meno + ";" + Firma + ";" + VolaneCislo;
+}
+
+THistoria::THistoria(IFileSystem& fs, IMessagePump& pump, ITimerFactory& timers, const std::string& CestaProgramu,
+                     bool& HistoriaObsadena, TLogFn log)
+    : CestaProgramu(CestaProgramu), fs_(fs), pump_(pump), obsadena_(HistoriaObsadena), log_(std::move(log)) {
+    timer3_ = timers.CreateTimer();
+    timer3_->SetEnabled(false);
+    timer3_->SetInterval(kCakanieMs);
+    timer3_->OnTimer = [this] { Timer3Timer(); };
+}
+
+void THistoria::Timer3Timer() {
+    obsadena_ = false;
+    timer3_->SetEnabled(false);
+}
+
+void THistoria::ZapisHistoriu(const std::string& riadok, const std::string& Cislo, const std::string& Datum,
+                              const std::string& Cas, bool history) {
+    if (history) {
+        timer3_->SetEnabled(true);
+        pump_.ProcessMessages();
+        while (obsadena_) {
+            pump_.Sleep(kKrokCakaniaMs);
+            pump_.ProcessMessages();
+        }
+        timer3_->SetEnabled(false);
+
+        const std::string hst = Cesta(kSuborHistorie);
+        bool zapisane = false;
+        // Never start a fresh history beside the new file of an interrupted
+        // rewrite: that file is the history and must come back first.
+        if (!fs_.Exists(hst)) ObnovHistoriu();
+        if (fs_.Exists(hst) || !fs_.Exists(Cesta(kNovaHistoria)))
+            zapisane = fs_.Append(hst, BezKoncovRiadkov(riadok) + kCrLf) == 0;
+        if (!zapisane) log_("Nepodarilo sa zapísať do histórie: " + riadok);
+    }
+    log_("Volanie z čísla " + Cislo + " " + Datum + " " + Cas);
+}
+
+void THistoria::NacitajPosledneVolania(const std::function<void(const TZaznamHistorie&)>& pridajNaVrch) {
+    ObnovHistoriu();
+    const std::string hst = Cesta(kSuborHistorie);
+    if (!fs_.Exists(hst)) return;
+    std::string text;
+    CitajSubor(fs_, hst, text);
+    std::vector<std::string> riadky;
+    RiadkyAkoCitanie(text, riadky);
+    size_t od = riadky.size() > 10 ? riadky.size() - 10 : 0;
+    for (size_t i = od; i < riadky.size(); ++i) pridajNaVrch(RozdelZaznam(riadky[i]));
+}
+
+void THistoria::ObnovHistoriu() {
+    const std::string hst = Cesta(kSuborHistorie);
+    const std::string novy = Cesta(kNovaHistoria);
+    if (!fs_.Exists(novy)) return;
+    if (fs_.Exists(hst)) {
+        // A rewrite stopped before it put the old file aside: the history is
+        // whole and the unfinished new file goes.
+        fs_.Remove(novy);
+    } else {
+        // Stopped between putting the old file aside as vestrix.hbk and the
+        // new one in its place: the new one is complete.
+        fs_.Rename(novy, hst);
+    }
+}
+
+void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
+    if (kazdych < 1) kazdych = 1;
+    const std::string hst = Cesta(kSuborHistorie);
+    const std::string hbk = Cesta(kZalohaHistorie);
+    const std::string novy = Cesta(kNovaHistoria);
+    Kurzor(true);
+    obsadena_ = true;
+    try {
+        ObnovHistoriu();
+        std::string stary;
+        CitajSubor(fs_, hst, stary);
+        std::vector<std::string> riadky;
+        SplitLines(stary, riadky);
+        std::string obsah;
+        int k = 0;
+        for (const std::string& riadok : riadky) {
+            ++k;
+            std::string vysledok = riadok;
+            if (krok(k, riadok, vysledok)) {
+                obsah += BezKoncovRiadkov(vysledok);
+                obsah += kCrLf;
+            }
+            if (k % kazdych == 0) pump_.ProcessMessages();
+        }
+        riadky.clear();
+
+        // Calls that came in while messages were let through were appended
+        // to vestrix.hst itself; they belong at the end of the new file.
+        std::string teraz;
+        CitajSubor(fs_, hst, teraz);
+        if (teraz.size() < stary.size() || teraz.compare(0, stary.size(), stary) != 0)
+            throw EInOutError(kChybaObsadeny);  // changed under us otherwise: leave it alone
+        std::vector<std::string> pribudlo;
+        SplitLines(teraz.substr(stary.size()), pribudlo);
+        for (const std::string& riadok : pribudlo) {
+            obsah += riadok;
+            obsah += kCrLf;
+        }
+
+        // The new history is complete on disk before the old one is moved;
+        // at every moment one of the files holds a whole history.
+        if (!fs_.WriteAll(novy, obsah)) throw EInOutError(kChybaObsadeny);
+        if (fs_.Exists(hbk) && !fs_.Remove(hbk)) throw EInOutError(kChybaObsadeny);
+        if (!fs_.Rename(hst, hbk)) throw EInOutError(kChybaObsadeny);
+        if (!fs_.Rename(novy, hst)) {
+            fs_.Rename(hbk, hst);
+            throw EInOutError(kChybaObsadeny);
+        }
+    } catch (...) {
+        obsadena_ = false;
+        Kurzor(false);
+        try {
+            // An unfinished new file goes, unless it is the only history.
+            if (fs_.Exists(hst)) fs_.Remove(novy);
+        } catch (...) {
+        }
+        throw;
+    }
+    obsadena_ = false;
+    Kurzor(false);
+}
+
+void THistoria::SkratHistoriu(bool cuthistory, int PocetVolani, int maxrowshistory, int cutrowshistory) {
+    if (!cuthistory || PocetVolani <= maxrowshistory) {
+        Kurzor(false);
+        return;
+    }
+    const int zahod = std::max(cutrowshistory, 1);
+    PrepisHistoriu([zahod](int k, const std::string&, std::string&) { return k > zahod; }, 1);
+}
+
+void THistoria::ZmenMenoVHistorii(const std::string& cislo, const std::string& meno, const std::string& firma) {
+    ObnovHistoriu();
+    if (!fs_.Exists(Cesta(kSuborHistorie))) return;
+    PrepisHistoriu(
+        [&](int, const std::string& riadok, std::string& novy) {
+            TZaznamHistorie z = RozdelZaznam(riadok);
+            if (z.Cislo == cislo) {
+                z.Meno = meno;
+                z.Firma = firma;
+                novy = ZlozZaznam(z);
+            }
+            return true;
+        },
+        100);
+}
+
+}  // namespace vx

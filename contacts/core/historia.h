@@ -1,0 +1,108 @@
+// The call history vestrix.hst: one line per call, oldest first, with the
+// copy vestrix.hbk of the file as it was before its last rewrite.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/files.h"
+#include "base/pump.h"
+
+namespace vx {
+
+extern const char* const kSuborHistorie;  // "vestrix.hst"
+extern const char* const kZalohaHistorie;  // "vestrix.hbk"
+extern const char* const kNovaHistoria;   // "vestrix.hst.tmp", a rewrite's new file
+
+// One line of vestrix.hst: DatumCas;Cislo;Meno;Firma;VolaneCislo.
+struct TZaznamHistorie {
+    std::string DatumCas;     // "dd.mm.yyyy" + two blanks + "hh:mm:ss"
+    std::string Cislo;        // calling number
+    std::string Meno;         // name
+    std::string Firma;        // firm or place
+    std::string VolaneCislo;  // called number or port text: the rest of the line
+};
+
+// The first four fields are each cut at the first ";" of what is left (empty,
+// with nothing cut, once no ";" is left); the called number is the rest.
+TZaznamHistorie RozdelZaznam(const std::string& riadok);
+std::string ZlozZaznam(const TZaznamHistorie& z);
+// The line of a call: Datum "  " Cas ";" Cislo ";" Meno ";" Firma ";" VolaneCislo.
+std::string RiadokVolania(const std::string& Datum, const std::string& Cas, const std::string& Cislo,
+                          const std::string& Meno, const std::string& Firma, const std::string& VolaneCislo);
+
+// The history as the main window, the call routine and the history windows
+// use it. Everything runs on the user-interface thread.
+class THistoria {
+public:
+    using TLogFn = std::function<void(const std::string&)>;
+
+    // HistoriaObsadena is the program-wide busy flag of the rewrites; log
+    // writes one line to the program's log (it may raise, as the log does).
+    // Timer3 is made here from timers: 120000 ms, disabled.
+    THistoria(IFileSystem& fs, IMessagePump& pump, ITimerFactory& timers, const std::string& CestaProgramu,
+              bool& HistoriaObsadena, TLogFn log);
+
+    // Records one call. With history set: waits, letting window messages
+    // through, while a rewrite holds HistoriaObsadena (Timer3 ends the wait
+    // after 120 s), then appends riadok and CR LF. A line that cannot be
+    // appended goes to the log instead. Then, always, logs
+    // "Volanie z čísla " Cislo " " Datum " " Cas.
+    void ZapisHistoriu(const std::string& riadok, const std::string& Cislo, const std::string& Datum,
+                       const std::string& Cas, bool history);
+
+    // Handler of Timer3: the wait of a call is over.
+    void Timer3Timer();
+    ITimer& Timer3() { return *timer3_; }
+
+    // Start-up: hands the last ten lines of the history, oldest first, to
+    // pridajNaVrch, which moves the grid down one row and puts the line into
+    // row 0; the newest call ends up in row 0. A history lost in the middle of
+    // an interrupted rewrite is restored first.
+    void NacitajPosledneVolania(const std::function<void(const TZaznamHistorie&)>& pridajNaVrch);
+
+    // Trim when the history window closes: with cuthistory set and more rows
+    // shown than maxrowshistory, drops the oldest cutrowshistory lines (at
+    // least one). Raises EInOutError when the file cannot be read or
+    // replaced; the history is then as it was.
+    void SkratHistoriu(bool cuthistory, int PocetVolani, int maxrowshistory, int cutrowshistory);
+
+    // A new contact's name and firm into every line whose calling number is
+    // exactly cislo. Nothing happens without vestrix.hst.
+    void ZmenMenoVHistorii(const std::string& cislo, const std::string& meno, const std::string& firma);
+
+    // The rewrite shared by the trim, the name change and the history
+    // window's fill-in. krok gets each line with its number k (from 1) and
+    // returns whether to keep it, in novy (which starts as the line).
+    // Window messages are let through after every kazdych lines. Holds
+    // HistoriaObsadena and the hourglass only while it runs, also when it
+    // fails. The new file is complete before it takes the old one's place;
+    // the old one becomes vestrix.hbk. Calls recorded while it let messages
+    // through are kept at the end of the new file.
+    using TKrok = std::function<bool(int k, const std::string& riadok, std::string& novy)>;
+    void PrepisHistoriu(const TKrok& krok, int kazdych);
+
+    // Puts back vestrix.hst when a rewrite was interrupted between putting
+    // the old file aside and the new one in its place, and removes a new file
+    // left over from a rewrite that never got that far.
+    void ObnovHistoriu();
+
+    // The screen's cursor: true for the hourglass, false for the default.
+    std::function<void(bool)> OnKurzor;
+
+    const std::string CestaProgramu;
+
+private:
+    std::string Cesta(const char* meno) const { return CestaProgramu + meno; }
+    void Kurzor(bool presypacie) {
+        if (OnKurzor) OnKurzor(presypacie);
+    }
+
+    IFileSystem& fs_;
+    IMessagePump& pump_;
+    bool& obsadena_;
+    TLogFn log_;
+    std::unique_ptr<ITimer> timer3_;
+};
+
+}  // namespace vx

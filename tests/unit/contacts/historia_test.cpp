@@ -1,0 +1,438 @@
+// Call history: line format, recording a call with its busy wait, the last
+// ten calls at start, and the rewrites (trim, name change) with what they
+// leave behind when they are interrupted.
+#include "contacts/core/historia.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+
+#include "base/errors.h"
+#include "base/testing/fakes.h"
+#include "pomocky.h"
+
+namespace vx {
+namespace {
+
+using test::Citaj;
+using test::FaultFs;
+
+TEST(TZaznamHistorie, SplitTable) {
+    struct {
+        const char* riadok;
+        TZaznamHistorie z;
+    } cases[] = {
+        {"01.02.2024  10:11:12;0903111222;Ján Novák;Firma;Port 1",
+         {"01.02.2024  10:11:12", "0903111222", "Ján Novák", "Firma", "Port 1"}},
+        {"01.02.2024  10:11:12;Port 1", {"01.02.2024  10:11:12", "", "", "", "Port 1"}},
+        {"bez bodkočiarky", {"", "", "", "", "bez bodkočiarky"}},
+        {"a;b;c;d;e;f;g", {"a", "b", "c", "d", "e;f;g"}},
+        {"a;b;c;d;", {"a", "b", "c", "d", ""}},
+        {"", {"", "", "", "", ""}},
+    };
+    for (const auto& c : cases) {
+        TZaznamHistorie z = RozdelZaznam(c.riadok);
+        SCOPED_TRACE(c.riadok);
+        EXPECT_EQ(z.DatumCas, c.z.DatumCas);
+        EXPECT_EQ(z.Cislo, c.z.Cislo);
+        EXPECT_EQ(z.Meno, c.z.Meno);
+        EXPECT_EQ(z.Firma, c.z.Firma);
+        EXPECT_EQ(z.VolaneCislo, c.z.VolaneCislo);
+    }
+    EXPECT_EQ(ZlozZaznam(RozdelZaznam("a;b")), "a;;;;b");
+    EXPECT_EQ(RiadokVolania("01.02.2024", "10:11:00", "0903", "Ján ", "", "Port 1+2"),
+              "01.02.2024  10:11:00;0903;Ján ;;Port 1+2");
+}
+
+// The n-th call of a test history.
+std::string Riadok(int i) {
+    char b[96];
+    std::snprintf(b, sizeof b, "01.02.2024  10:%02d:00;09%08d;Meno %d;Firma %d;Port 1", i % 60, i, i, i);
+    return b;
+}
+std::string Riadky(int od, int po) {
+    std::string s;
+    for (int i = od; i <= po; ++i) s += Riadok(i) + "\r\n";
+    return s;
+}
+
+class Historia : public ::testing::Test {
+protected:
+    Historia() { h = Nova(fs); }
+    std::unique_ptr<THistoria> Nova(IFileSystem& f) {
+        auto n = std::make_unique<THistoria>(f, pump, timers, dir.Dir(), obsadena,
+                                             [this](const std::string& s) { log.push_back(s); });
+        n->OnKurzor = [this](bool b) { kurzor.push_back(b); };
+        return n;
+    }
+    void Zapis(const char* meno, const std::string& obsah) { ASSERT_TRUE(disk.WriteAll(dir / meno, obsah)); }
+    std::string Hst() { return Citaj(disk, dir / kSuborHistorie); }
+    std::string Hbk() { return Citaj(disk, dir / kZalohaHistorie); }
+    bool Tmp() { return disk.Exists(dir / kNovaHistoria); }
+    void Volaj(const std::string& riadok, bool history = true) {
+        h->ZapisHistoriu(riadok, "0903", "01.02.2024", "10:11:12", history);
+    }
+    // The main window's grid of the last ten calls.
+    std::array<std::array<std::string, 4>, 10> grid;
+    void NacitajGrid(THistoria& x) {
+        x.NacitajPosledneVolania([this](const TZaznamHistorie& z) {
+            for (int r = 9; r > 0; --r) grid[r] = grid[r - 1];
+            grid[0] = {z.DatumCas, z.Cislo, z.Meno, z.Firma};
+        });
+    }
+
+    fake::TempDir dir;
+    StdFileSystem disk;
+    FaultFs fs{disk};
+    fake::FakeClock clock;
+    fake::FakeTimerFactory timers{clock};
+    fake::FakePump pump{timers};
+    bool obsadena = false;
+    std::vector<std::string> log;
+    std::vector<bool> kurzor;
+    std::unique_ptr<THistoria> h;
+};
+
+TEST_F(Historia, FirstCallCreatesTheFileAndEachFurtherOneAppends) {
+    Volaj(Riadok(1));
+    EXPECT_EQ(Hst(), Riadok(1) + "\r\n");
+    Volaj(Riadok(2));
+    EXPECT_EQ(Hst(), Riadky(1, 2));
+    EXPECT_EQ(log, (std::vector<std::string>{"Volanie z čísla 0903 01.02.2024 10:11:12",
+                                             "Volanie z čísla 0903 01.02.2024 10:11:12"}));
+    EXPECT_FALSE(h->Timer3().Enabled());
+    EXPECT_EQ(h->Timer3().Interval(), 120000u);
+}
+
+TEST_F(Historia, WithHistoryOffOnlyTheLogLine) {
+    obsadena = true;  // and no wait either
+    Volaj(Riadok(1), false);
+    EXPECT_FALSE(disk.Exists(dir / kSuborHistorie));
+    EXPECT_EQ(log, std::vector<std::string>{"Volanie z čísla 0903 01.02.2024 10:11:12"});
+    EXPECT_EQ(pump.processed, 0);
+}
+
+TEST_F(Historia, ALineThatCannotBeAppendedGoesToTheLog) {
+    fs.failAt = 1;
+    Volaj(Riadok(1));
+    EXPECT_FALSE(disk.Exists(dir / kSuborHistorie));
+    EXPECT_EQ(log, (std::vector<std::string>{"Nepodarilo sa zapísať do histórie: " + Riadok(1),
+                                             "Volanie z čísla 0903 01.02.2024 10:11:12"}));
+}
+
+TEST_F(Historia, LineBreaksInsideACallStayOnOneLine) {
+    Volaj("01.02.2024  10:11:12;0903;Ján\r\nX;F\r;Port 1");
+    EXPECT_EQ(Hst(), "01.02.2024  10:11:12;0903;Ján  X;F ;Port 1\r\n");
+}
+
+TEST_F(Historia, WaitPassesMessagesAtLeastOnce) {
+    Volaj(Riadok(1));
+    EXPECT_EQ(pump.processed, 1);
+    EXPECT_EQ(clock.tick, 0u);
+}
+
+TEST_F(Historia, WaitEndsWhenTheRewriteClearsTheFlag) {
+    obsadena = true;
+    std::vector<bool> timerPocas;
+    pump.onProcess = [&] {
+        timerPocas.push_back(h->Timer3().Enabled());
+        if (pump.processed == 3) obsadena = false;
+    };
+    Volaj(Riadok(1));
+    EXPECT_EQ(pump.processed, 3);
+    EXPECT_EQ(timerPocas, (std::vector<bool>{true, true, true}));
+    EXPECT_LT(clock.tick, 1000u);
+    EXPECT_FALSE(h->Timer3().Enabled());
+    EXPECT_EQ(Hst(), Riadky(1, 1));
+}
+
+TEST_F(Historia, AFlagLeftSetDelaysTheCall120SecondsAndNoMore) {
+    obsadena = true;
+    Volaj(Riadok(1));
+    EXPECT_GE(clock.tick, 120000u);
+    EXPECT_LE(clock.tick, 120020u);
+    EXPECT_FALSE(obsadena);
+    EXPECT_FALSE(h->Timer3().Enabled());
+    EXPECT_EQ(Hst(), Riadky(1, 1));
+    // The next call does not wait.
+    uint32_t t = clock.tick;
+    Volaj(Riadok(2));
+    EXPECT_EQ(clock.tick, t);
+    EXPECT_EQ(Hst(), Riadky(1, 2));
+}
+
+TEST_F(Historia, LastTenCalls) {
+    struct {
+        int pocet;
+        int najnovsi;
+        int najstarsi;
+    } cases[] = {{3, 3, 1}, {10, 10, 1}, {25, 25, 16}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pocet);
+        grid = {};
+        Zapis(kSuborHistorie, Riadky(1, c.pocet));
+        NacitajGrid(*h);
+        int riadkov = std::min(c.pocet, 10);
+        for (int r = 0; r < riadkov; ++r) {
+            TZaznamHistorie z = RozdelZaznam(Riadok(c.najnovsi - r));
+            EXPECT_EQ(grid[r][0], z.DatumCas) << r;
+            EXPECT_EQ(grid[r][1], z.Cislo) << r;
+            EXPECT_EQ(grid[r][2], z.Meno) << r;
+            EXPECT_EQ(grid[r][3], z.Firma) << r;
+        }
+        EXPECT_EQ(grid[riadkov - 1][1], RozdelZaznam(Riadok(c.najstarsi)).Cislo);
+        for (int r = riadkov; r < 10; ++r) EXPECT_EQ(grid[r][0], "") << r;
+    }
+}
+
+TEST_F(Historia, LastTenCallsFromOddFiles) {
+    NacitajGrid(*h);  // no file: nothing
+    EXPECT_EQ(grid[0][0], "");
+    grid[0] = {"stará", "", "", ""};
+    Zapis(kSuborHistorie, "");
+    NacitajGrid(*h);  // zero bytes: one empty line on top
+    EXPECT_EQ(grid[0][0], "");
+    EXPECT_EQ(grid[1][0], "stará");
+
+    grid = {};
+    std::string hst = std::string(200000, 'x') + "\r";  // overlong, then a lone CR
+    hst += "01.02.2024  10:00:00;Port 1\n";             // two parts, LF alone
+    hst += "\r\n";                                     // empty line
+    hst += std::string("d;\x80\xff;\x00;f;g;h", 12);     // bytes outside the code page, extra ";"
+    hst.push_back('\0');
+    Zapis(kSuborHistorie, hst);
+    NacitajGrid(*h);
+    EXPECT_EQ(grid[0][0], "d");
+    EXPECT_EQ(grid[0][1], "\x80\xff");
+    EXPECT_EQ(grid[1][0], "");
+    EXPECT_EQ(grid[2][0], "01.02.2024  10:00:00");
+    EXPECT_EQ(grid[2][1], "");
+    EXPECT_EQ(grid[3][0], "");
+    EXPECT_EQ(grid[3][3], "");
+    EXPECT_EQ(grid[4][0], "");
+}
+
+TEST_F(Historia, TrimEndStates) {
+    struct {
+        bool cuthistory;
+        int pocetVolani, maxrows, cutrows;
+        std::string hst;  // expected; the old file goes to vestrix.hbk when it changed
+    } cases[] = {
+        {true, 30, 0, 50, ""},
+        {true, 30, 0, 0, Riadky(2, 30)},
+        {true, 1, 0, 0, Riadky(2, 30)},  // built-in values: one row shown drops the oldest line
+        {true, 30, 29, 5, Riadky(6, 30)},
+        {true, 30, 30, 5, Riadky(1, 30)},  // not above the limit
+        {false, 30, 0, 5, Riadky(1, 30)},
+        {true, 30, 0, -3, Riadky(2, 30)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cutrows);
+        disk.Remove(dir / kZalohaHistorie);
+        Zapis(kSuborHistorie, Riadky(1, 30));
+        kurzor.clear();
+        pump.processed = 0;
+        h->SkratHistoriu(c.cuthistory, c.pocetVolani, c.maxrows, c.cutrows);
+        EXPECT_EQ(Hst(), c.hst);
+        bool prepisane = c.hst != Riadky(1, 30);
+        EXPECT_EQ(Hbk(), prepisane ? Riadky(1, 30) : "<missing>");
+        EXPECT_EQ(pump.processed, prepisane ? 30 : 0);  // after every line read
+        EXPECT_EQ(kurzor, (prepisane ? std::vector<bool>{true, false} : std::vector<bool>{false}));
+        EXPECT_FALSE(obsadena);
+        EXPECT_FALSE(Tmp());
+    }
+}
+
+TEST_F(Historia, EachRewriteKeepsThePreviousStateInHbk) {
+    Zapis(kSuborHistorie, Riadky(1, 5));
+    h->SkratHistoriu(true, 5, 0, 1);
+    h->SkratHistoriu(true, 5, 0, 1);
+    EXPECT_EQ(Hst(), Riadky(3, 5));
+    EXPECT_EQ(Hbk(), Riadky(2, 5));
+}
+
+TEST_F(Historia, TrimWithoutAHistoryFileRaisesAndClearsTheFlag) {
+    EXPECT_THROW(h->SkratHistoriu(true, 3, 0, 0), EInOutError);
+    EXPECT_FALSE(obsadena);
+    EXPECT_EQ(kurzor, (std::vector<bool>{true, false}));
+}
+
+TEST_F(Historia, NameChangeTouchesOnlyExactCallingNumbers) {
+    const std::string stary =
+        "01.02.2024  10:00:00;0903111;;;Port 1\r\n"
+        "01.02.2024  10:01:00;09031112;Iný;Firma;Port 1\r\n"     // longer number
+        "01.02.2024  10:02:00;0902;Iný;Firma;0903111\r\n"        // digits in the called number
+        "0903111  10:03:00;0904;X;Y;Z\r\n"                      // and in the date
+        "01.02.2024  10:04:00;0903111;Starý;Stará;Port 2;x\r\n"  // extra ";" stay in the called number
+        "krátky;0903111\r\n";                                    // two parts: no calling number
+    Zapis(kSuborHistorie, stary);
+    h->ZmenMenoVHistorii("0903111", "Ján Novák", "Firma a.s.");
+    EXPECT_EQ(Hst(),
+              "01.02.2024  10:00:00;0903111;Ján Novák;Firma a.s.;Port 1\r\n"
+              "01.02.2024  10:01:00;09031112;Iný;Firma;Port 1\r\n"
+              "01.02.2024  10:02:00;0902;Iný;Firma;0903111\r\n"
+              "0903111  10:03:00;0904;X;Y;Z\r\n"
+              "01.02.2024  10:04:00;0903111;Ján Novák;Firma a.s.;Port 2;x\r\n"
+              "krátky;0903111\r\n");
+    EXPECT_EQ(Hbk(), stary);
+    EXPECT_FALSE(obsadena);
+}
+
+TEST_F(Historia, NameChangeWithoutHistoryDoesNothing) {
+    h->ZmenMenoVHistorii("0903", "A B", "F");
+    EXPECT_FALSE(disk.Exists(dir / kSuborHistorie));
+    EXPECT_FALSE(disk.Exists(dir / kZalohaHistorie));
+    EXPECT_TRUE(kurzor.empty());
+}
+
+TEST_F(Historia, NameChangeLetsMessagesThroughEvery100Lines) {
+    Zapis(kSuborHistorie, Riadky(1, 250));
+    h->ZmenMenoVHistorii("nikto", "A", "B");
+    EXPECT_EQ(pump.processed, 2);
+    EXPECT_EQ(Hst(), Riadky(1, 250));
+}
+
+TEST_F(Historia, AFailingStepOfTheFillInLeavesEverythingAsItWas) {
+    Zapis(kSuborHistorie, Riadky(1, 5));
+    EXPECT_THROW(h->PrepisHistoriu(
+                     [](int k, const std::string&, std::string&) -> bool {
+                         if (k == 3) throw EInOutError(32);
+                         return true;
+                     },
+                     100),
+                 EInOutError);
+    EXPECT_FALSE(obsadena);
+    EXPECT_EQ(kurzor, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Hst(), Riadky(1, 5));
+    EXPECT_FALSE(Tmp());
+}
+
+TEST_F(Historia, ACallDuringARewriteIsKept) {
+    Zapis(kSuborHistorie, Riadky(1, 5));
+    bool vnoreny = false;
+    pump.onProcess = [&] {
+        if (vnoreny || pump.processed != 2) return;
+        vnoreny = true;
+        Volaj(Riadok(6));  // arrives while the trim lets messages through
+    };
+    h->SkratHistoriu(true, 5, 0, 1);
+    EXPECT_GE(clock.tick, 120000u);  // it waited for the flag until Timer3 gave up
+    EXPECT_EQ(Hst(), Riadky(2, 6));
+    EXPECT_EQ(Hbk(), Riadky(1, 6));  // the file as it was when the new one took its place
+    EXPECT_FALSE(obsadena);
+    EXPECT_EQ(log, std::vector<std::string>{"Volanie z čísla 0903 01.02.2024 10:11:12"});
+}
+
+// Every operation of a trim fails in turn: the call raises, the flag and the
+// cursor are back, the history is whole, and the next call is recorded.
+TEST_F(Historia, ATrimFailingAtAnyStepLeavesTheHistoryWhole) {
+    const std::string stary = Riadky(1, 5), starsi = Riadky(1, 6);
+    for (int k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        Zapis(kSuborHistorie, stary);
+        Zapis(kZalohaHistorie, starsi);
+        kurzor.clear();
+        fs.ops = 0;
+        fs.failAt = k;
+        bool zlyhalo = false;
+        try {
+            h->SkratHistoriu(true, 5, 0, 2);
+        } catch (const EInOutError&) {
+            zlyhalo = true;
+        }
+        fs.failAt = 0;
+        EXPECT_FALSE(obsadena);
+        EXPECT_EQ(kurzor.back(), false);
+        EXPECT_FALSE(Tmp());
+        if (!zlyhalo) {
+            EXPECT_LT(fs.ops, k);  // every step done without the fault
+            EXPECT_GE(k, 7);
+            EXPECT_EQ(Hst(), Riadky(3, 5));
+            EXPECT_EQ(Hbk(), stary);
+            break;
+        }
+        EXPECT_EQ(Hst(), stary);
+        Volaj(Riadok(7));
+        EXPECT_EQ(Hst(), stary + Riadok(7) + "\r\n");
+    }
+}
+
+// The file system gives out for good in the middle of a trim (the new file
+// swapped in cannot be undone): the history lives on in one of the files
+// and the next call and the next start find it.
+TEST_F(Historia, WhenTheDiskGivesOutTheNextCallFindsTheHistory) {
+    Zapis(kSuborHistorie, Riadky(1, 5));
+    fs.failAt = 5;  // read, read again, write the new file, put the old aside; the swap fails
+    fs.sticky = true;
+    EXPECT_THROW(h->SkratHistoriu(true, 5, 0, 1), EInOutError);
+    EXPECT_FALSE(obsadena);
+    fs.failAt = 0;
+    EXPECT_TRUE(Tmp());
+    Volaj(Riadok(9));
+    EXPECT_EQ(Hst(), Riadky(2, 5) + Riadok(9) + "\r\n");
+    EXPECT_FALSE(Tmp());
+}
+
+TEST_F(Historia, ATrimInterruptedAtAnyStepIsRecoveredAtStart) {
+    const std::string stary = Riadky(1, 12), novy = Riadky(4, 12), starsi = Riadky(1, 13);
+    for (int k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        Zapis(kSuborHistorie, stary);
+        Zapis(kZalohaHistorie, starsi);
+        FaultFs umiera(disk);
+        umiera.failAt = k;
+        umiera.crash = true;
+        bool padol = false;
+        auto x = Nova(umiera);
+        try {
+            x->SkratHistoriu(true, 12, 0, 3);
+        } catch (const FaultFs::Crash&) {
+            padol = true;
+        }
+        if (!padol) {
+            EXPECT_GE(k, 7);
+            EXPECT_EQ(Hst(), novy);
+            EXPECT_EQ(Hbk(), stary);
+            break;
+        }
+        // One whole history is on disk, under one name or another.
+        std::string tmp = Citaj(disk, dir / kNovaHistoria);
+        EXPECT_TRUE(Hst() == stary || tmp == novy) << Hst();
+        // Start again.
+        obsadena = false;
+        grid = {};
+        auto znova = Nova(disk);
+        NacitajGrid(*znova);
+        EXPECT_FALSE(Tmp());
+        if (Hst() == novy) {
+            EXPECT_EQ(Hbk(), stary);
+            EXPECT_EQ(grid[8][1], RozdelZaznam(Riadok(4)).Cislo);
+            EXPECT_EQ(grid[9][1], "");
+        } else {
+            EXPECT_EQ(Hst(), stary);
+            EXPECT_EQ(grid[9][1], RozdelZaznam(Riadok(3)).Cislo);
+        }
+        EXPECT_EQ(grid[0][1], RozdelZaznam(Riadok(12)).Cislo);
+    }
+}
+
+TEST_F(Historia, StartRemovesANewFileLeftBesideAWholeHistory) {
+    Zapis(kSuborHistorie, Riadky(1, 3));
+    Zapis(kNovaHistoria, "polovica");
+    NacitajGrid(*h);
+    EXPECT_FALSE(Tmp());
+    EXPECT_EQ(Hst(), Riadky(1, 3));
+}
+
+TEST_F(Historia, NoFreshHistoryBesideOneThatCannotBeRestored) {
+    Zapis(kNovaHistoria, Riadky(1, 3));
+    fs.failAt = 1;  // putting the file back fails
+    Volaj(Riadok(4));
+    EXPECT_EQ(Citaj(disk, dir / kNovaHistoria), Riadky(1, 3));
+    EXPECT_FALSE(disk.Exists(dir / kSuborHistorie));
+    EXPECT_EQ(log.front(), "Nepodarilo sa zapísať do histórie: " + Riadok(4));
+}
+
+}  // namespace
+}  // namespace vx
