@@ -30,7 +30,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ] || [ -n "${VX_OWN_DISPLAY:-}" ]; then
-  exec 3<> <(:)
   fd=$(mktemp)
   Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$fd" >/dev/null 2>&1 &
   xvfb_pid=$!
