@@ -31,7 +31,8 @@ struct Spojenie {
     HRASCONN handle;
     std::string entry;
     DWORD state;
-    DWORD hungUpAt;  // 0 while up
+    bool hungUp;
+    DWORD hungUpAt;
 };
 std::vector<Spojenie> g_conns;
 uintptr_t g_next = 0x5100;
@@ -83,7 +84,7 @@ void Initialise() {
     if (g_initialised) return;
     g_initialised = true;
     for (const std::string& e : List(Ini("Active")))
-        g_conns.push_back({reinterpret_cast<HRASCONN>(g_next++), e, kRasConnected, 0});
+        g_conns.push_back({reinterpret_cast<HRASCONN>(g_next++), e, kRasConnected, false, 0});
 }
 
 // A connection still known to the service (hung-up ones linger for HangUpMs).
@@ -91,7 +92,7 @@ Spojenie* Find(HRASCONN h) {
     int linger = IniInt("HangUpMs", 0);
     for (auto& c : g_conns)
         if (c.handle == h) {
-            if (c.hungUpAt && linger >= 0 && GetTickCount() - c.hungUpAt >= static_cast<DWORD>(linger)) return nullptr;
+            if (c.hungUp && linger >= 0 && GetTickCount() - c.hungUpAt >= static_cast<DWORD>(linger)) return nullptr;
             return &c;
         }
     return nullptr;
@@ -150,7 +151,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI RasDialA(void*, LPCSTR, RasDialPar
     Log("RasDialA " + entry + (notifier ? " async " + std::to_string(type) : " sync"));
     HRASCONN h = reinterpret_cast<HRASCONN>(g_next++);
     *out = h;
-    g_conns.push_back({h, entry, 0, 0});
+    g_conns.push_back({h, entry, 0, false, 0});
     if (outcome == "fail") return error;
     if (!notifier) {
         if (outcome == "connect") {
@@ -194,7 +195,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI RasEnumConnectionsA(RasConn* buf, 
     if (!buf || buf->dwSize != sizeof(RasConn)) return 632;
     std::vector<Spojenie*> live;
     for (auto& c : g_conns)
-        if (Find(c.handle) && !c.hungUpAt) live.push_back(&c);
+        if (Find(c.handle) && !c.hungUp) live.push_back(&c);
     DWORD need = static_cast<DWORD>(live.size() * sizeof(RasConn));
     if (*cb < need) {
         *cb = need;
@@ -219,7 +220,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI RasGetConnectStatusA(HRASCONN h, R
     if (!st || st->dwSize != sizeof(RasConnStatus)) return 632;
     Spojenie* c = Find(h);
     if (!c) return kErrorInvalidHandle;
-    st->rasconnstate = c->hungUpAt ? kRasDisconnected : c->state;
+    st->rasconnstate = c->hungUp ? kRasDisconnected : c->state;
     st->dwError = 0;
     std::strcpy(st->szDeviceType, "modem");
     std::strcpy(st->szDeviceName, "Test Modem");
@@ -233,7 +234,10 @@ extern "C" __declspec(dllexport) DWORD WINAPI RasHangUpA(HRASCONN h) {
     Log(buf);
     Spojenie* c = Find(h);
     if (!c) return kErrorInvalidHandle;
-    if (!c->hungUpAt) c->hungUpAt = GetTickCount() | 1;
+    if (!c->hungUp) {
+        c->hungUp = true;
+        c->hungUpAt = GetTickCount();
+    }
     return 0;
 }
 

@@ -324,6 +324,40 @@ TEST_F(ProcessTest, MissingProgramFileGivesFalse) {
     EXPECT_EQ(log, std::vector<std::string>{"Vykonanie programu " + dir + "recorder.exe"});
 }
 
+// ---- Winsock end of the mail client ---------------------------------------
+
+TEST(WinsockSocket, WaitsLetTimersRunAndEndAtTheLimit) {
+    // A peer that accepts and never says a word.
+    WSADATA d;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
+    SOCKET l = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(l, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    listen(l, 1);
+    int len = sizeof a;
+    getsockname(l, reinterpret_cast<sockaddr*>(&a), &len);
+
+    static int ticks = 0;
+    ticks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    Win32Pump pump;
+    TWinsockSocket s(pump);
+    ASSERT_TRUE(s.Connect("127.0.0.1", ntohs(a.sin_port), 10000));
+    std::string got;
+    EXPECT_EQ(s.Receive(got, 400), ITcpSocket::Vysledok::Timeout);
+    EXPECT_TRUE(got.empty());
+    EXPECT_GT(ticks, 0);  // the timer ran inside the wait
+    KillTimer(nullptr, timer);
+    s.Close();
+    closesocket(l);
+
+    // Nothing listens any more: refused, not hung.
+    EXPECT_FALSE(s.Connect("127.0.0.1", ntohs(a.sin_port), 10000));
+    WSACleanup();
+}
+
 // ---- Mail to a real SMTP server (run by smtp_test.py) ---------------------
 
 TEST(SmtpServer, ThreeAddressesInOneConnection) {
