@@ -162,6 +162,19 @@ TEST_F(Subory, LookupPrefixLinesWithoutSemicolonNeverMatch) {
     EXPECT_EQ(Hladaj("0903").Firma, "");
 }
 
+TEST_F(Subory, BadPrefixLinesDoNotHideTheOthers) {
+    std::string pfx = std::string(100000, '9') + "\r\n";  // overlong, no ";"
+    pfx += "\r\n\r";                                       // empty lines, a lone CR
+    pfx += std::string("00\x80\xff;\0;x", 8) + "\n";        // bytes outside the code page
+    pfx += "0042190;Mobil;Orange;;\r";                     // extra ";" belong to the text
+    pfx += "00421;Slovensko";                                // no final line end
+    Zapis(kSuborPredvolieb, pfx);
+    EXPECT_EQ(Hladaj("0903").Firma, "Mobil;Orange;;");
+    EXPECT_EQ(Hladaj("0800").Firma, "Slovensko");
+    EXPECT_EQ(Hladaj("00\x80\xff" "1").Firma, std::string("\0;x", 3));
+    EXPECT_EQ(Hladaj("00\x80").Firma, "");
+}
+
 TEST_F(Subory, LookupWithoutFilesOrWithEmptyFiles) {
     TMenoFirma r = Hladaj("0903");
     EXPECT_EQ(r.Meno, "");
