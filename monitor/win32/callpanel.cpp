@@ -1,0 +1,66 @@
+#include "monitor/win32/callpanel.h"
+
+#include "monitor/win32/ids.h"
+
+namespace vx {
+
+namespace {
+const COLORREF kLcd = RGB(0xD4, 0xE4, 0xCC);  // the panel's colour in the pictures too
+const COLORREF kInk = RGB(0x10, 0x18, 0x28);
+
+struct Miesto {
+    const wchar_t* obrazok;
+    int x, w;
+    bool viditelny;  // as designed: the error images and the sources other than LAN start hidden
+};
+// Indexed by TIndikator; images named in one place share it.
+const Miesto kMiesta[kPocetIndikatorov] = {
+    {L"SW_NOTIF", 6, 20, true},     {L"SW_NOTIFERR", 6, 20, false}, {L"SW_ZVONEC", 30, 20, true},
+    {L"SW_DISPLAY", 54, 20, true},  {L"SW_AKCIA", 78, 20, true},    {L"SW_AKCIAERR", 78, 20, false},
+    {L"SW_CAPION", 140, 40, false}, {L"SW_CAPIOFF", 140, 40, false}, {L"SW_COMON", 140, 40, false},
+    {L"SW_COMOFF", 140, 40, false}, {L"SW_LAN", 140, 49, true},
+};
+}  // namespace
+
+TCallPanel::TCallPanel(HWND parent, int x, int y, int w, int h, bool withSources) {
+    fCislo_ = MakeFont(L"Tahoma", 16, true);
+    fMeno_ = MakeFont(L"Tahoma", 12, true);
+    fFirma_ = MakeFont(L"Tahoma", 12, false);
+    display_ = std::make_unique<TPanel>(parent, ids::kDisplay, x, y, w, h, kLcd);
+    HWND d = display_->Handle();
+    cislo_ = std::make_unique<TStaticText>(d, ids::kCislo, 3, 2, w - 6, 19, fCislo_, kInk, kLcd,
+                                           TStaticText::Center);
+    meno_ = std::make_unique<TStaticText>(d, ids::kMeno, 5, 21, w - 10, 13, fMeno_, kInk, kLcd);
+    firma_ = std::make_unique<TStaticText>(d, ids::kFirma, 5, 34, w - 10, 12, fFirma_, kInk, kLcd);
+    int n = withSources ? kPocetIndikatorov : static_cast<int>(TIndikator::swCAPION);
+    for (int i = 0; i < n; ++i) {
+        const Miesto& m = kMiesta[i];
+        // The source indicators sit at the right end of the row.
+        int mx = i >= static_cast<int>(TIndikator::swCAPION) ? w - 6 - 49 : m.x;
+        sw_[i] = std::make_unique<TImage>(d, ids::kIndikator + i, mx, h - 12, m.w, 10, m.obrazok);
+        sw_[i]->SetVisible(m.viditelny);
+    }
+}
+
+TCallPanel::~TCallPanel() {
+    for (auto& s : sw_) s.reset();
+    cislo_.reset();
+    meno_.reset();
+    firma_.reset();
+    display_.reset();
+    DeleteObject(fCislo_);
+    DeleteObject(fMeno_);
+    DeleteObject(fFirma_);
+}
+
+void TCallPanel::ShowIndicator(TIndikator which, bool visible) {
+    auto& s = sw_[static_cast<int>(which)];
+    if (s) s->SetVisible(visible);
+}
+
+bool TCallPanel::IndicatorVisible(TIndikator which) const {
+    auto& s = sw_[static_cast<int>(which)];
+    return s && s->Visible();
+}
+
+}  // namespace vx

@@ -1,0 +1,143 @@
+// The main window TVestrixForm: the program's start-up, its icon in the
+// notification area with the tray menu, the current call and the grid of
+// the last ten calls, and the end of the program. It lives for the whole
+// run; closing it only hides it.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "base/files.h"
+#include "base/stdfiles.h"
+#include "contacts/core/historia.h"
+#include "monitor/core/callroutine.h"
+#include "monitor/core/log.h"
+#include "monitor/core/mriezka.h"
+#include "monitor/core/nastavcom.h"
+#include "monitor/core/premenne.h"
+#include "monitor/core/texty.h"
+#include "monitor/win32/callpanel.h"
+#include "monitor/win32/udp_win32.h"
+#include "widgets/control.h"
+#include "widgets/popupmenu.h"
+#include "widgets/stringgrid.h"
+#include "widgets/trayicon.h"
+#include "widgets/wintimer.h"
+
+namespace vx {
+
+// The real clock of the machine (local time).
+class TSystemClock : public IClock {
+public:
+    DateTime Now() override;
+    uint32_t TickCount() override { return GetTickCount(); }
+};
+
+// The ring sound played from the program's resource, located and locked once.
+class TRingPlayer : public IRingPlayer {
+public:
+    // Resource DATA 101; a missing resource leaves the ring silent.
+    void Nacitaj(HINSTANCE module);
+    void Play() override;
+    const void* Data() const { return data_; }
+    size_t Size() const { return size_; }
+
+private:
+    const void* data_ = nullptr;
+    size_t size_ = 0;
+};
+
+class TVestrixForm : public IMainView, public ISourceView {
+public:
+    static constexpr int kSirka = 400, kVyska = 324;
+    TVestrixForm();
+    ~TVestrixForm() override;
+
+    // Creates the window with every component (not yet visible); the
+    // embedded telephony control would be created here first.
+    bool Vytvor();
+    // The start-up sequence. An error of a step is shown in the standard
+    // error box and skips the rest; the window opens all the same.
+    void FormCreate();
+    HWND Handle() const { return hwnd_; }
+
+    // The program-wide values and objects that the other windows reach
+    // through the main window.
+    TPremenne P;
+    TTexty Texty;
+    std::unique_ptr<TLog> Log;  // empty until the start-up created it
+    TMriezka Mriezka;           // StringGrid1's contents
+
+    // IMainView
+    IPanelView& Panel() override { return *display_; }
+    bool IsActive() override;
+    void GridChanged() override;
+    std::unique_ptr<IPanelView> CreateCallerIdWindow() override;
+
+    // ISourceView
+    void Show(SourceItem item, bool visible) override;
+    void ZmenIkonu(const std::string& state) override;
+
+    // Handlers.
+    void ZistiCestu();
+    void KlikNaIkonu(WPARAM wp, LPARAM lp);
+    void Timer5Timer();
+    bool FormClose();  // true when the window may really close
+    void FormDestroy();
+    void pumZobrazitClick();
+    void pumUkoncitClick();
+    void imMenuClick();
+    void btPovolitClick();
+    void imAkciaClick();
+    void imDisplayClick();
+    void imZobrazenieClick();
+    void StringGrid1MouseUp(int button, int x, int y);
+    // The application's standard error box.
+    void ZobrazChybu(const std::string& message);
+
+    TCallRoutine& Volania() { return *routine_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    void VytvorKomponenty();
+    void NastavVysku(int clientHeight);
+    void PridajIkonu(const wchar_t* resource);
+    void NastavCOMTeraz();
+
+    HWND hwnd_ = nullptr;
+    HICON ikonaOkna_ = nullptr;
+    HFONT fLabel_ = nullptr, fHeader_ = nullptr, fGrid_ = nullptr, fVerzia_ = nullptr;
+
+    StdFileSystem fs_;
+    TSystemClock clock_;
+    TWinTimerFactory timers_;
+    TWinPump pump_;
+    TRingPlayer zvukZvonenia_;
+
+    // Components.
+    std::unique_ptr<TImage> imPozadie_, imConfigure_, imNotifikacia_, imAkcia_, imDisplay_, imHistoria_,
+        imAdresar_, imPridaj_, imZobrazenie_, imMenu_, imTop_, imLeft_, imRight_, imBotom_;
+    std::unique_ptr<TStaticText> lSetup_, lNotify_, lRing_, lCallerID_, lHistory_, lAdresar_, lNumber_, lView_;
+    std::unique_ptr<TStaticText> stcas_, stCalling_, stName_, stFirm_, txVerzia_;
+    std::unique_ptr<TCallPanel> display_;
+    std::unique_ptr<TStringGrid> StringGrid1_;
+    TPopupMenu PopupMenu1;
+    TPopupMenu PUMcisla;
+    TTrayIcon ikona_;
+    std::unique_ptr<ITimer> timer5_;
+    std::unique_ptr<ITimer> timer100_;  // the serial poll cycle's timer
+    std::unique_ptr<TUDPServer> UDPServer_;
+    std::unique_ptr<TUDPClient> UDPClient_;
+    std::unique_ptr<ILinkorBinding> Linkor1_;  // the embedded control; not created in this build
+    std::unique_ptr<THistoria> historia_;
+    std::unique_ptr<TCallRoutine> routine_;
+    int PopupStlpec = -1, PopupRiadok = -1;
+    bool zatvaranie_ = false;
+};
+
+// The one main window of the program.
+extern TVestrixForm* VestrixForm;
+
+}  // namespace vx

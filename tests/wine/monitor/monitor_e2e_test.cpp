@@ -1,0 +1,242 @@
+// What a user sees of the running monitor: one copy only, the tray menu's
+// exit with its log lines, start minimised, calls from the LAN in the panel,
+// the grid and the caller-ID window, and the error box of a broken file.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "monitor/core/callroutine.h"
+#include "monitor/win32/ids.h"
+#include "tests/wine/inspector/inspector.h"
+
+namespace vx {
+namespace {
+
+using namespace inspector;
+
+const DWORD kStart = 30000;  // a cold Wine start of a GUI program can be slow
+
+int Ind(TIndikator i) { return ids::kIndikator + static_cast<int>(i); }
+
+class Monitor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // No copy of an earlier test may be left: the single-instance rule
+        // would make this test's program end at once.
+        ASSERT_TRUE(CakajNa([] { return HlavneOkno() == nullptr; }, 15000)) << "a monitor is still running";
+        wchar_t tmp[MAX_PATH];
+        GetTempPathW(MAX_PATH, tmp);
+        dir_ = std::wstring(tmp) + L"vx-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(++pocet_);
+        CreateDirectoryW(dir_.c_str(), nullptr);
+        dir_ += L"\\";
+        ASSERT_TRUE(CopyFileW(CestaWine(VX_VESTRIX_EXE).c_str(), (dir_ + L"Vestrix.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(CestaWine(VX_LNG_FILE).c_str(), (dir_ + L"vestrix.lng").c_str(), FALSE));
+    }
+
+    void TearDown() override {
+        for (Proces* p : {&a_, &b_}) {
+            if (p->Bezi()) {
+                if (HWND w = HlavneOkno()) Prikaz(w, ids::pumUkoncit);
+                if (!p->CakajNaKoniec(10000)) p->Ukonci();
+            }
+            p->Zatvor();
+        }
+        for (const wchar_t* f : {L"Vestrix.exe", L"vestrix.lng", L"vestrix.ini", L"vestrix.log", L"vestrix.hst",
+                                 L"vestrix.log.bkp", L"vestrix.hbk"})
+            DeleteFileW((dir_ + f).c_str());
+        RemoveDirectoryW(dir_.c_str());
+    }
+
+    void Ini(const std::string& text) { ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.ini", text)); }
+    Proces Start() { return Spusti(dir_ + L"Vestrix.exe", dir_); }
+    std::vector<std::string> Log() { return Riadky(CitajSubor(dir_ + L"vestrix.log")); }
+    // The message of a log line (after "dd.mm.yyyy hh:mm:ss  ").
+    static std::string Sprava(const std::string& line) { return line.size() >= 21 ? line.substr(21) : line; }
+
+    HWND StartVisible() {
+        a_ = Start();
+        EXPECT_TRUE(a_.pi.hProcess);
+        HWND w = CakajNaHlavneOkno(kStart);
+        EXPECT_TRUE(w) << "the main window did not show";
+        return w;
+    }
+
+    void Hide(HWND w) {
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(CakajNa([w] { return !IsWindowVisible(w); }, 10000));
+    }
+
+    std::wstring dir_;
+    Proces a_, b_;
+    static int pocet_;
+};
+int Monitor::pocet_ = 0;
+
+TEST_F(Monitor, SecondStartEndsAtOnceAndLeavesOneCopy) {
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    b_ = Start();
+    ASSERT_TRUE(b_.CakajNaKoniec(20000)) << "the second copy did not end";
+    EXPECT_EQ(b_.KodKonca(), 0u);
+    EXPECT_TRUE(a_.Bezi());
+    EXPECT_EQ(PocetOkien(ids::kMainClass), 1);
+    EXPECT_TRUE(IsWindowVisible(w));
+    b_.Zatvor();
+
+    // A hidden first copy stays hidden.
+    Hide(w);
+    b_ = Start();
+    ASSERT_TRUE(b_.CakajNaKoniec(20000));
+    Sleep(300);
+    EXPECT_FALSE(IsWindowVisible(w));
+    EXPECT_EQ(PocetOkien(ids::kMainClass), 1);
+}
+
+TEST_F(Monitor, ClosingHidesAndTheTrayMenuExitEndsWithTheClosingLines) {
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    // The captions come from the language file, Slovak letters included.
+    EXPECT_EQ(Text(w, ids::kLSetup + 4), "História");
+    EXPECT_EQ(Text(w, ids::kStCas), "Dátum a čas");
+    EXPECT_EQ(Text(w, ids::kCislo), "");
+    // No cell is selected after start.
+    EXPECT_EQ(HIWORD(VyberMriezky(w)), 10);
+
+    Hide(w);
+    EXPECT_TRUE(a_.Bezi());
+    KlikNaIkonu(w, WM_LBUTTONDOWN);
+    ASSERT_TRUE(CakajNa([w] { return IsWindowVisible(w) != FALSE; }, 10000)) << "the icon did not show the window";
+
+    Prikaz(w, ids::pumUkoncit);
+    ASSERT_TRUE(a_.CakajNaKoniec(20000)) << "the exit entry did not end the program";
+    std::vector<std::string> log = Log();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(Sprava(log.front()), "Štart programu VESTRIX 2.70.134");
+    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
+    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+    EXPECT_EQ(log.back().substr(0, 21).size(), 21u);
+}
+
+TEST_F(Monitor, StartMinimisedHidesAfterFiveSeconds) {
+    Ini("startminimized=-1\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    DWORD shown = GetTickCount();
+    ASSERT_TRUE(CakajNa([w] { return !IsWindowVisible(w); }, 20000)) << "the window did not hide";
+    // Not hidden at once: the window stayed up for a good part of the five seconds.
+    EXPECT_GE(GetTickCount() - shown, 2500u);
+    EXPECT_TRUE(a_.Bezi());
+    KlikNaIkonu(w, WM_LBUTTONDOWN);
+    ASSERT_TRUE(CakajNa([w] { return IsWindowVisible(w) != FALSE; }, 10000));
+    Sleep(6000);  // the timer acts once only
+    EXPECT_TRUE(IsWindowVisible(w));
+}
+
+TEST_F(Monitor, CallFromTheLanShowsInPanelGridAndCallerIdWindow) {
+    unsigned short port = VolnyPort();
+    Ini("isCAPI=0\r\nisnet=-1\r\nacceptname=-1\r\ncidinterval=60\r\nUDPserverport=" + std::to_string(port) + "\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(Viditelny(w, Ind(TIndikator::swLAN)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swCAPIOFF)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swCAPION)));
+    Hide(w);
+    EXPECT_EQ(OknoCID(), nullptr);
+
+    ASSERT_TRUE(PosliDatagram(port, "0905123456;021;07.03.2024;14:05:09;Ján Novák;Účtovníctvo"));
+    ASSERT_TRUE(CakajNa([w] { return Text(w, ids::kCislo) == "0905123456"; }, 15000)) << Text(w, ids::kCislo);
+    ASSERT_TRUE(CakajNa([w] { return Bunka(w, 1, 0) == "0905123456"; }, 5000));
+    EXPECT_EQ(Text(w, ids::kMeno), "Ján Novák");
+    EXPECT_EQ(Text(w, ids::kFirma), "Účtovníctvo");
+    EXPECT_EQ(Bunka(w, 0, 0), "07.03.2024  14:05:09");
+    EXPECT_EQ(Bunka(w, 2, 0), "Ján Novák");
+    EXPECT_EQ(Bunka(w, 3, 0), "Účtovníctvo");
+    EXPECT_EQ(Bunka(w, 1, 1), "");
+
+    HWND cid = OknoCID();
+    ASSERT_TRUE(cid) << "no caller-ID window while the main window is hidden";
+    EXPECT_TRUE(IsWindowVisible(cid));
+    RECT r;
+    GetWindowRect(cid, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right - r.left, 217);
+    EXPECT_EQ(r.bottom - r.top, 84);
+    EXPECT_TRUE(GetWindowLongW(cid, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(Text(cid, ids::kCislo), "0905123456");
+    EXPECT_EQ(Text(cid, ids::kMeno), "Ján Novák");
+    EXPECT_EQ(Text(cid, ids::kFirma), "Účtovníctvo");
+    EXPECT_TRUE(Viditelny(cid, Ind(TIndikator::swDisplay)));
+
+    // A second call goes on top; the first moves down.
+    ASSERT_TRUE(PosliDatagram(port, "0222;021;07.03.2024;14:06:00;Eva;Mesto"));
+    ASSERT_TRUE(CakajNa([w] { return Bunka(w, 1, 0) == "0222"; }, 15000));
+    EXPECT_EQ(Bunka(w, 1, 1), "0905123456");
+    EXPECT_EQ(Text(cid, ids::kCislo), "0222");
+
+    bool logged = false;
+    for (const std::string& l : Log())
+        if (Sprava(l) == "Prijatie informácie o volajúcom cez LAN z adresy 127.0.0.1") logged = true;
+    EXPECT_TRUE(logged);
+}
+
+TEST_F(Monitor, DatagramWithoutSemicolonIsACallWhoseFirmIsTheWholeText) {
+    unsigned short port = VolnyPort();
+    Ini("isCAPI=0\r\nisnet=-1\r\nacceptname=-1\r\nUDPserverport=" + std::to_string(port) + "\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(PosliDatagram(port, "Firma bez bodkočiarky"));
+    ASSERT_TRUE(CakajNa([w] { return Bunka(w, 3, 0) == "Firma bez bodkočiarky"; }, 15000)) << Bunka(w, 3, 0);
+    EXPECT_EQ(Text(w, ids::kFirma), "Firma bez bodkočiarky");
+    EXPECT_EQ(Text(w, ids::kCislo), "");
+    EXPECT_EQ(Text(w, ids::kMeno), "");
+    EXPECT_EQ(Bunka(w, 1, 0), "");
+    EXPECT_EQ(Bunka(w, 2, 0), "");
+    EXPECT_EQ(Bunka(w, 0, 0), "  ");
+    if (GetForegroundWindow() == w) {
+        EXPECT_EQ(OknoCID(), nullptr) << "caller-ID window over the active main window";
+    }
+}
+
+struct ZlySubor {
+    const wchar_t* subor;
+    std::string obsah;
+    std::string sprava;
+};
+
+TEST_F(Monitor, MalformedFilesShowTheErrorBoxAndTheProgramStaysUsable) {
+    std::string dlhy;
+    for (int i = 0; i < 171; ++i) dlhy += "riadok\r\n";
+    const ZlySubor pripady[] = {
+        {L"vestrix.ini", "cidinterval=abc\r\n", "'abc' is not a valid integer value"},
+        {L"vestrix.ini", "ring=snad\r\n", "'snad' is not a valid boolean value"},
+        {L"vestrix.lng", dlhy, "Range check error"},
+    };
+    for (const ZlySubor& z : pripady) {
+        SCOPED_TRACE(z.sprava);
+        ASSERT_TRUE(ZapisSubor(dir_ + z.subor, z.obsah));
+        a_ = Start();
+        HWND box = nullptr;
+        ASSERT_TRUE(CakajNa([&] { return (box = DialogProcesu(a_.pi.dwProcessId)) != nullptr; }, kStart))
+            << "no error box";
+        EXPECT_EQ(TextOkna(box), "Vestrix");
+        EXPECT_EQ(TextSpravy(box), z.sprava);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        // The main window opens all the same...
+        HWND w = CakajNaHlavneOkno(kStart);
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(a_.Bezi());
+        // ...and, with no icon to come back from, closing it ends the program
+        // instead of leaving it running unseen.
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(a_.CakajNaKoniec(20000)) << "the program kept running without window or icon";
+        a_.Zatvor();
+        DeleteFileW((dir_ + L"vestrix.ini").c_str());
+        CopyFileW(CestaWine(VX_LNG_FILE).c_str(), (dir_ + L"vestrix.lng").c_str(), FALSE);
+        ASSERT_TRUE(CakajNa([] { return HlavneOkno() == nullptr; }, 15000));
+    }
+}
+
+}  // namespace
+}  // namespace vx

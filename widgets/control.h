@@ -1,0 +1,106 @@
+// Child windows of our own: image buttons and indicator images, static
+// texts and panels. Texts are code page 1250 strings; they become UTF-16
+// only here, when they are handed to Win32.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace vx {
+
+// The module whose resources the widgets load (set once by the program).
+void SetResourceModule(HINSTANCE module);
+HINSTANCE ResourceModule();
+
+// Application-wide hint switch (the configuration's showhint).
+void SetShowHints(bool on);
+bool ShowHints();
+
+// What a handler's escaped error does: the program installs its standard
+// error box here. Every widget's window procedure and timer catches errors
+// and hands them over, so none crosses a Win32 callback.
+void SetExceptionHandler(std::function<void(const std::string& message)> handler);
+void HandleCurrentException();
+
+// A font by face, pixel height and weight; owned by the caller.
+HFONT MakeFont(const wchar_t* face, int pixelHeight, bool bold);
+
+// Base of every child widget: owns its window and routes its messages to
+// WndProc. Destroying the object destroys the window.
+class TControl {
+public:
+    virtual ~TControl();
+    TControl(const TControl&) = delete;
+    TControl& operator=(const TControl&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    // The widget's own visibility (its WS_VISIBLE style), whatever its
+    // parent's state.
+    void SetVisible(bool on);
+    bool Visible() const;
+    void SetBounds(int x, int y, int w, int h);
+    void Invalidate();
+
+protected:
+    TControl() = default;
+    // Registers the window class once and creates the child window.
+    bool Create(const wchar_t* className, HWND parent, int id, int x, int y, int w, int h,
+                DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, DWORD exStyle = 0);
+    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+
+    HWND hwnd_ = nullptr;
+
+private:
+    static LRESULT CALLBACK Router(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+};
+
+// A picture from a bitmap resource; with OnClick it is an image button.
+// A click is a left button released over it, or BM_CLICK (so a test can
+// press it from outside).
+class TImage : public TControl {
+public:
+    TImage(HWND parent, int id, int x, int y, int w, int h, const wchar_t* bitmapResource);
+    ~TImage() override;
+    void SetPicture(const wchar_t* bitmapResource);
+    std::function<void()> OnClick;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    HBITMAP bmp_ = nullptr;
+    bool pressed_ = false;
+};
+
+// One line (or several, with wordWrap) of text on a flat background.
+class TStaticText : public TControl {
+public:
+    enum Align { Left, Center, Right };
+    TStaticText(HWND parent, int id, int x, int y, int w, int h, HFONT font, COLORREF textColor,
+                COLORREF background, Align align = Left);
+    void SetText(const std::string& cp1250);
+    std::string Text() const;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    HFONT font_;
+    COLORREF fg_, bg_;
+    Align align_;
+};
+
+// A flat coloured panel with a sunken edge; a parent for other widgets.
+class TPanel : public TControl {
+public:
+    TPanel(HWND parent, int id, int x, int y, int w, int h, COLORREF background);
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    COLORREF bg_;
+};
+
+}  // namespace vx

@@ -1,0 +1,31 @@
+#include "widgets/trayicon.h"
+
+#include "base/win32/text.h"
+
+namespace vx {
+
+bool TTrayIcon::Add(HWND wnd, UINT id, UINT callbackMessage, HICON icon, const std::string& tip) {
+    ikona_ = NOTIFYICONDATAA{};
+    ikona_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    ikona_.hWnd = wnd;
+    ikona_.uID = id;
+    ikona_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    ikona_.uCallbackMessage = callbackMessage;
+    ikona_.hIcon = icon;
+    // The record's tip is in the system's ANSI code page; our text is 1250.
+    std::wstring w = Wide(tip);
+    char buf[64] = {};
+    int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), static_cast<int>(w.size()), buf, 63, nullptr, nullptr);
+    buf[n > 0 ? n : 0] = '\0';
+    memcpy(ikona_.szTip, buf, sizeof(buf));
+    added_ = Shell_NotifyIconA(NIM_ADD, &ikona_) != FALSE;
+    return added_;
+}
+
+bool TTrayIcon::Delete() {
+    if (!added_) return false;
+    added_ = false;
+    return Shell_NotifyIconA(NIM_DELETE, &ikona_) != FALSE;
+}
+
+}  // namespace vx
