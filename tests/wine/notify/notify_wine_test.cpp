@@ -326,6 +326,9 @@ TEST_F(ProcessTest, MissingProgramFileGivesFalse) {
 
 // ---- Winsock end of the mail client ---------------------------------------
 
+int g_ticks = 0;
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
+
 TEST(WinsockSocket, WaitsLetTimersRunAndEndAtTheLimit) {
     // A peer that accepts and never says a word.
     WSADATA d;
@@ -339,16 +342,15 @@ TEST(WinsockSocket, WaitsLetTimersRunAndEndAtTheLimit) {
     int len = sizeof a;
     getsockname(l, reinterpret_cast<sockaddr*>(&a), &len);
 
-    static int ticks = 0;
-    ticks = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    g_ticks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
     Win32Pump pump;
     TWinsockSocket s(pump);
     ASSERT_TRUE(s.Connect("127.0.0.1", ntohs(a.sin_port), 10000));
     std::string got;
     EXPECT_EQ(s.Receive(got, 400), ITcpSocket::Vysledok::Timeout);
     EXPECT_TRUE(got.empty());
-    EXPECT_GT(ticks, 0);  // the timer ran inside the wait
+    EXPECT_GT(g_ticks, 0);  // the timer ran inside the wait
     KillTimer(nullptr, timer);
     s.Close();
     closesocket(l);
