@@ -1,0 +1,53 @@
+# The Linkor control: its type library compiled by widl, its resources and
+# the in-process server LINKOR.OCX.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(vx_mingw x86_64-w64-mingw32)
+  set(vx_widl_arch -m64)
+  set(vx_stdole_hint /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+else()
+  set(vx_mingw i686-w64-mingw32)
+  set(vx_widl_arch -m32)
+  set(vx_stdole_hint /usr/lib/i386-linux-gnu/wine/i386-windows)
+endif()
+find_program(VX_WIDL NAMES ${vx_mingw}-widl widl REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+find_path(VX_STDOLE_DIR stdole2.tlb PATHS ${vx_stdole_hint} REQUIRED NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+find_path(VX_WINE_IDL_DIR oaidl.idl PATHS /usr/include/wine/wine/windows /usr/include/wine/windows
+          REQUIRED NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+
+set(vx_idl ${CMAKE_CURRENT_SOURCE_DIR}/linkor.idl)
+set(vx_gen ${CMAKE_CURRENT_BINARY_DIR}/linkor_gen)
+file(MAKE_DIRECTORY ${vx_gen})
+# widl writes one output per run.
+add_custom_command(OUTPUT ${vx_gen}/linkor_idl.h
+  COMMAND ${VX_WIDL} -I${VX_WINE_IDL_DIR} -h -o ${vx_gen}/linkor_idl.h ${vx_idl}
+  DEPENDS ${vx_idl} VERBATIM)
+add_custom_command(OUTPUT ${vx_gen}/linkor_idl_i.c
+  COMMAND ${VX_WIDL} -I${VX_WINE_IDL_DIR} -u -o ${vx_gen}/linkor_idl_i.c ${vx_idl}
+  DEPENDS ${vx_idl} VERBATIM)
+add_custom_command(OUTPUT ${vx_gen}/linkor.tlb
+  COMMAND ${VX_WIDL} ${vx_widl_arch} -I${VX_WINE_IDL_DIR} -L${VX_STDOLE_DIR} -t -o ${vx_gen}/linkor.tlb ${vx_idl}
+  DEPENDS ${vx_idl} VERBATIM)
+add_custom_command(OUTPUT ${vx_gen}/linkor_res.o
+  COMMAND ${CMAKE_RC_COMPILER} -I${CMAKE_CURRENT_SOURCE_DIR} -I${vx_gen} -i ${CMAKE_CURRENT_SOURCE_DIR}/linkor.rc
+          -o ${vx_gen}/linkor_res.o
+  WORKING_DIRECTORY ${vx_gen}
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/linkor.rc ${CMAKE_CURRENT_SOURCE_DIR}/linkor.bmp ${vx_gen}/linkor.tlb
+  VERBATIM)
+add_custom_target(linkor_idl_gen DEPENDS ${vx_gen}/linkor_idl.h ${vx_gen}/linkor_idl_i.c)
+
+# The interface's identifiers and header, for the control and its clients.
+add_library(linkor_idl STATIC ${vx_gen}/linkor_idl_i.c)
+add_dependencies(linkor_idl linkor_idl_gen)
+target_include_directories(linkor_idl PUBLIC ${vx_gen})
+
+set_source_files_properties(${vx_gen}/linkor_res.o PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+add_library(linkor_ocx SHARED
+  server.cpp linkorctrl.cpp comerror.cpp help.cpp engine.cpp
+  ${vx_gen}/linkor_res.o ${CMAKE_CURRENT_SOURCE_DIR}/linkor.def)
+set_target_properties(linkor_ocx PROPERTIES OUTPUT_NAME LINKOR PREFIX "" SUFFIX .OCX)
+target_include_directories(linkor_ocx PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(linkor_ocx PRIVATE linkor_idl capi_core vx_base ole32 oleaut32 uuid)
+if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  # Undecorated stdcall exports, as COM looks them up.
+  target_link_options(linkor_ocx PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
+endif()
