@@ -1,0 +1,58 @@
+// The host thread of the CAPI engine under Win32: a hidden window that runs
+// the poll thread's hand-overs and the calls posted for later, the poll
+// thread itself, the message box, and the system clock with its privilege.
+#pragma once
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "capictrl/core/capictrl.h"
+
+namespace vx {
+
+class TWin32CapiHost : public ICapiHost {
+public:
+    // Creates the hidden window on the calling thread, which becomes the
+    // host thread.
+    TWin32CapiHost();
+    ~TWin32CapiHost() override;
+    TWin32CapiHost(const TWin32CapiHost&) = delete;
+    TWin32CapiHost& operator=(const TWin32CapiHost&) = delete;
+
+    std::unique_ptr<ICapiLibrary> LoadLibrary(const std::string& fileName) override;
+    void ShowMessageBox(const std::string& text, const std::string& caption) override;
+    std::unique_ptr<ICapiPoller> CreatePoller(ICapiLibrary& library, uint32_t applId, TCapiCtrl& ctrl) override;
+    void ProcessMessages(uint32_t waitMs = 0) override;
+    void PostToHost(std::function<void()> fn) override;
+    uint32_t TickCount() override { return GetTickCount(); }
+
+    HWND Window() const { return hwnd_; }
+    // Replaces the message box (tests must not block on one).
+    std::function<void(const std::string& text, const std::string& caption)> MessageBoxHook;
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    HWND hwnd_ = nullptr;
+    std::deque<std::function<void()>> posted_;
+};
+
+// The clock of the machine. Only the control's UpdateClock path sets it.
+class TWin32SystemTime : public ISystemTime {
+public:
+    int GetPlatformId() override;
+    bool EnableTimePrivilege(bool on) override;
+    DateTime UtcNow() override;
+    bool SetUtc(const DateTime& t) override;
+};
+
+// Host, clock and engine of one control, in the order they must go.
+struct TWin32CapiRuntime {
+    TWin32CapiHost Host;
+    TWin32SystemTime Clock;
+    TCapiCtrl Ctrl{Host, Clock};
+};
+
+}  // namespace vx

@@ -1,0 +1,239 @@
+// The engine over the simulated controller: registration, listening, an
+// incoming call handed over from the poll thread to this (the host) thread,
+// release, and a run of malformed messages.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "capi_wine_common.h"
+#include "tests/doubles/capi2032/capisim.h"
+
+using namespace vx;
+using namespace vx::wine;
+
+namespace {
+
+sim::CapiSim g_sim;
+
+struct Put {
+    std::vector<BYTE> bytes;
+    DWORD thread = 0;
+};
+
+std::vector<Put> Puts() {
+    std::vector<Put> out;
+    for (int i = 0; i < g_sim.PutCount(); ++i) {
+        Put p;
+        p.bytes.resize(300);
+        int len = int(p.bytes.size());
+        g_sim.GetPut(i, p.bytes.data(), &len, &p.thread);
+        p.bytes.resize(len < 300 ? len : 300);
+        out.push_back(p);
+    }
+    return out;
+}
+
+int FindPut(uint8_t command, uint8_t subcommand, int from = 0) {
+    auto puts = Puts();
+    for (int i = from; i < int(puts.size()); ++i)
+        if (puts[i].bytes.size() >= 8 && puts[i].bytes[4] == command && puts[i].bytes[5] == subcommand) return i;
+    return -1;
+}
+
+uint16_t Word(const std::vector<BYTE>& b, size_t at) { return uint16_t(b[at] | (b[at + 1] << 8)); }
+uint32_t Dword(const std::vector<BYTE>& b, size_t at) { return Word(b, at) | (uint32_t(Word(b, at + 2)) << 16); }
+
+}  // namespace
+
+class CapiOverSimulator : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(g_sim.Load((ProgramFolder() + "capi2032.dll").c_str())); }
+    void SetUp() override {
+        g_sim.Reset();
+        host = std::make_unique<TestHost>();
+        ctrl = std::make_unique<TCapiCtrl>(*host, clock);
+        ctrl->SetCapiDLL("capi2032.dll");
+        hostThread = GetCurrentThreadId();
+    }
+    void TearDown() override {
+        ctrl.reset();
+        host.reset();
+    }
+    FakeClock clock;
+    std::unique_ptr<TestHost> host;
+    std::unique_ptr<TCapiCtrl> ctrl;
+    DWORD hostThread = 0;
+};
+
+TEST_F(CapiOverSimulator, StartRegistersAndListens) {
+    std::vector<std::string> traces;
+    DWORD traceThread = 0;
+    ctrl->OnCapiProgress = [&](uint32_t, uint32_t, const std::string& c, const std::string& s,
+                               const std::string& i) {
+        traces.push_back(c + "_" + s + i);
+        traceThread = GetCurrentThreadId();
+    };
+    ctrl->StartCapi();
+    ASSERT_TRUE(ctrl->AppIsRegistered);
+    EXPECT_EQ(host->reg.count, 1);
+    EXPECT_EQ(host->reg.size, 2048u);
+    EXPECT_EQ(host->reg.logical, 1u);
+    EXPECT_EQ(host->reg.blocks, 7u);
+    EXPECT_EQ(host->reg.len, 2048u);
+    EXPECT_EQ(ctrl->applicationID, g_sim.ApplId());
+    EXPECT_EQ(ctrl->ManufacturerName, "Simulated ISDN controller");
+    EXPECT_EQ(ctrl->SerialNumber, "12345678");
+    EXPECT_EQ(ctrl->CapiVersion, "2.0");
+    EXPECT_EQ(ctrl->numControllers, 1);
+    ASSERT_EQ(FindPut(0x05, 0x80), 0);
+    auto listen = Puts()[0].bytes;
+    ASSERT_EQ(listen.size(), 26u);
+    EXPECT_EQ(Dword(listen, 8), 1u);
+    EXPECT_EQ(Dword(listen, 12), 0x1FFu);
+    EXPECT_EQ(Dword(listen, 16), 0x1FFF03FFu);
+    EXPECT_EQ(Word(listen, 6), 0x8001);
+    // The LISTEN_CONF comes through the poll thread and is traced here.
+    ASSERT_TRUE(PumpUntil([&] { return traces.size() >= 2; }));
+    EXPECT_EQ(traces[1], "LISTEN_CONF Controller: 1 Info: Ok");
+    EXPECT_EQ(traceThread, hostThread);
+}
+
+TEST_F(CapiOverSimulator, ListenMasksWithoutAllCalls) {
+    ctrl->Settings.ListenAllCalls = false;
+    ctrl->Settings.AnalogCallsListen = false;
+    ctrl->StartCapi();
+    ASSERT_EQ(FindPut(0x05, 0x80), 0);
+    EXPECT_EQ(Dword(Puts()[0].bytes, 16), 0x04010022u);
+}
+
+TEST_F(CapiOverSimulator, IncomingCallIsAlertedReportedAndIgnoredOnTheHostThread) {
+    std::vector<std::string> calls;
+    DWORD eventThread = 0;
+    int putsAtEvent = -1;
+    ctrl->OnIncomingCall = [&](const std::string& called, const std::string& calling, const std::string& type) {
+        calls.push_back(called + "|" + calling + "|" + type);
+        eventThread = GetCurrentThreadId();
+        putsAtEvent = g_sim.PutCount();
+    };
+    std::string disconnected;
+    ctrl->OnDisconnected = [&](const std::string& r) { disconnected = r; };
+    ctrl->StartCapi();
+    ASSERT_TRUE(ctrl->AppIsRegistered);
+
+    const BYTE calling[] = {0x21, 0x83, '9', '0', '5', '1', '2', '3', '4', '5', '6'};
+    const BYTE called[] = {0x80, '5', '5', '5'};
+    const BYTE bc[] = {0x80, 0x90, 0xA3};
+    DWORD plci = g_sim.InjectConnectInd(16, calling, sizeof calling, called, sizeof called, bc, sizeof bc);
+    ASSERT_NE(plci, 0u);
+    ASSERT_TRUE(PumpUntil([&] { return FindPut(0x02, 0x83) >= 0; }));
+
+    EXPECT_EQ(calls, std::vector<std::string>{"555|0905123456|telephony"});
+    EXPECT_EQ(eventThread, hostThread);
+    EXPECT_EQ(ctrl->Settings.OriginatorNumber, "0905123456");
+    EXPECT_EQ(ctrl->Settings.DestinationNumber, "555");
+    int alert = FindPut(0x01, 0x80), resp = FindPut(0x02, 0x83);
+    ASSERT_GE(alert, 0);
+    EXPECT_LT(alert, putsAtEvent);  // alerted before the host heard of it
+    EXPECT_GE(resp, putsAtEvent);   // answered after the host's handler
+    auto puts = Puts();
+    EXPECT_EQ(Dword(puts[alert].bytes, 8), plci);
+    ASSERT_EQ(puts[resp].bytes.size(), 28u);
+    EXPECT_EQ(Dword(puts[resp].bytes, 8), plci);
+    EXPECT_EQ(Word(puts[resp].bytes, 12), 1);  // ignore
+    EXPECT_EQ(puts[resp].thread, hostThread);
+    EXPECT_EQ(puts[alert].thread, hostThread);
+    EXPECT_EQ(ctrl->Settings.AudioFormat, afALAW);
+
+    // The ignored call's end is answered too.
+    ASSERT_TRUE(PumpUntil([&] { return FindPut(0x04, 0x83) >= 0; }));
+    EXPECT_EQ(disconnected, "Ok");
+}
+
+TEST_F(CapiOverSimulator, StopReleasesAndEndsThePollThread) {
+    ctrl->StartCapi();
+    ASSERT_TRUE(ctrl->AppIsRegistered);
+    ASSERT_TRUE(PumpUntil([&] { return g_sim.WaitingCount() == 1; }));
+    ctrl->StopCapi();
+    EXPECT_FALSE(ctrl->AppIsRegistered);
+    EXPECT_EQ(g_sim.CallCount("CAPI_RELEASE"), 1);
+    EXPECT_EQ(g_sim.ApplId(), 0u);
+    EXPECT_EQ(g_sim.WaitingCount(), 0);
+    int off = FindPut(0x05, 0x80, 1);
+    ASSERT_GE(off, 1);
+    auto l = Puts()[off].bytes;
+    EXPECT_EQ(Word(l, 6), 0);
+    EXPECT_EQ(Dword(l, 12), 0u);
+    EXPECT_EQ(Dword(l, 16), 0u);
+}
+
+TEST_F(CapiOverSimulator, StopFromInsideAnEventHandlerDoesNotDeadlock) {
+    ctrl->OnIncomingCall = [&](const std::string&, const std::string&, const std::string&) { ctrl->StopCapi(); };
+    ctrl->StartCapi();
+    const BYTE calling[] = {0x21, 0x83, '1', '2', '3'};
+    g_sim.InjectConnectInd(16, calling, sizeof calling, nullptr, 0, nullptr, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !ctrl->AppIsRegistered; }));
+    EXPECT_GE(FindPut(0x02, 0x83), 0);  // the call was still answered
+    EXPECT_EQ(g_sim.CallCount("CAPI_RELEASE"), 1);
+    EXPECT_EQ(g_sim.WaitingCount(), 0);
+}
+
+TEST_F(CapiOverSimulator, FailedFetchIsReported) {
+    std::vector<std::string> errors;
+    ctrl->OnErrorMessage = [&](int16_t n, const std::string& m) { errors.push_back(std::to_string(n) + " " + m); };
+    ctrl->StartCapi();
+    ASSERT_TRUE(PumpUntil([&] { return g_sim.WaitingCount() == 1 && g_sim.QueuedCount() == 0; }));
+    g_sim.SetFailOnce("CAPI_GET_MESSAGE", 0x1105);
+    g_sim.SpuriousWake();
+    ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
+    EXPECT_EQ(errors[0].substr(0, 20), "21 CAPI_GET_MESSAGE ");
+}
+
+TEST_F(CapiOverSimulator, RandomAndTruncatedMessagesEndWithoutACrash) {
+    int traces = 0;
+    ctrl->OnCapiProgress = [&](uint32_t, uint32_t, const std::string&, const std::string&, const std::string&) {
+        ++traces;
+    };
+    ctrl->OnIncomingCall = [](const std::string&, const std::string&, const std::string&) {};
+    ctrl->OnIncomingCallDetails = [](const std::string&) {};
+    ctrl->OnCallProgress = [](const std::string&) {};
+    ctrl->StartCapi();
+    ASSERT_TRUE(ctrl->AppIsRegistered);
+    std::mt19937 rng(4711);
+    const BYTE commands[] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x08, 0x80, 0x82, 0x83, 0x84, 0x86, 0x87, 0xFF};
+    const BYTE good[] = {0, 0, 0, 0, 0x02, 0x82, 1, 0, 1, 1, 0, 0, 16, 0, 2, 0x80, '1', 5, 0x21, 0x83,
+                         '1', '2', '3', 0, 0, 3, 0x80, 0x90, 0xA3, 0, 0, 0};
+    for (int round = 0; round < 20; ++round) {
+        for (int i = 0; i < 50; ++i) {
+            std::vector<BYTE> m;
+            if (i % 2 == 0) {
+                // A good CONNECT_IND cut short, its total length saying so.
+                size_t n = 8 + rng() % (sizeof good - 8);
+                m.assign(good, good + n);
+            } else {
+                size_t n = 8 + rng() % 40;
+                m.resize(n);
+                for (auto& b : m) b = BYTE(rng());
+                m[4] = commands[rng() % sizeof commands];
+                m[5] = BYTE(0x80 + rng() % 4);
+                if (m[4] == 0x86) m[5] = 0x81;  // no data block addresses from nowhere
+            }
+            // Total length at most the bytes there are: sometimes less, so
+            // structs reach beyond it.
+            uint16_t total = uint16_t(m.size() - (rng() % 3 == 0 ? rng() % (m.size() - 7) : 0));
+            m[0] = BYTE(total);
+            m[1] = BYTE(total >> 8);
+            m[2] = m[3] = 0;
+            ASSERT_EQ(g_sim.Inject(m.data(), int(m.size())), 0u);
+        }
+        ASSERT_TRUE(PumpUntil([&] { return g_sim.QueuedCount() == 0 && g_sim.WaitingCount() == 1; }, 10000));
+    }
+    EXPECT_GT(traces, 0);
+    // Still working: a proper call is answered.
+    int before = g_sim.PutCount();
+    const BYTE calling[] = {0x21, 0x83, '1', '2', '3'};
+    g_sim.InjectConnectInd(16, calling, sizeof calling, nullptr, 0, nullptr, 0);
+    ASSERT_TRUE(PumpUntil([&] { return FindPut(0x02, 0x83, before) >= 0; }));
+    ctrl->StopCapi();
+    EXPECT_FALSE(ctrl->AppIsRegistered);
+    EXPECT_EQ(g_sim.WaitingCount(), 0);
+}
