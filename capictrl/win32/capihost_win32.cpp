@@ -41,7 +41,7 @@ DWORD WINAPI PollThreadProc(LPVOID arg) {
         if (s.stop.load()) break;
         const uint8_t* message = nullptr;
         uint32_t r = s.library->GetMessage(s.applId, message);
-        if (r == 0 || r != CapiQueueEmpty) {
+        if (r != CapiQueueEmpty) {
             HandOver h{&s, message, r, r != 0};
             // Blocks until the host thread has handled it.
             SendMessageW(s.hwnd, WM_CAPI_HANDOVER, 0, reinterpret_cast<LPARAM>(&h));
