@@ -1,55 +1,28 @@
-// Provisional engine: keeps the settings with their rules until the CAPI
-// engine is bound here.
+// Each control gets its own CAPI engine, run on the thread that creates the
+// control: the hidden hand-over window, the clock and TCapiCtrl.
+// windows.h first: its LoadLibrary macro must rename the engine's host
+// method alike in every header.
+#include "capictrl/win32/capihost_win32.h"
 #include "capictrl/win32/engine.h"
 
-#include "base/errors.h"
-#include "base/pascal.h"
+#include "capictrl/core/linkorbinding.h"
 
 namespace vx {
 namespace {
 
-class TSettingsEngine : public ILinkorEngine {
-public:
-    TLinkorSettings S;
-    TLinkorEngineEvents Events;
+// The host and the clock are made before the engine and outlive it.
+struct THostAndClock {
+    TWin32CapiHost Host;
+    TWin32SystemTime Clock;
+};
 
-    TLinkorSettings& Settings() override { return S; }
-    void SetPlayFileName(const std::string& v) override { S.PlayFileName = v; }
-    void SetRecFileName(const std::string& v) override { S.RecFileName = v; }
-    void SetPhoneConversation(bool v) override { S.PhoneConversation = v; }
-    void SetCapiDLL(const std::string& v) override { S.CapiDLL = v; }
-    std::string GetMaxLogicalConnections() override { return IntToStr(S.MaxLogicalConnections); }
-    void SetMaxLogicalConnections(const std::string& v) override { S.MaxLogicalConnections = StrToInt(v); }
-    void SetOriginatorNumber(const std::string& v) override { S.OriginatorNumber = v; }
-    void SetDestinationNumber(const std::string& v) override { S.DestinationNumber = v; }
-    void SetNumberDataBuffers(int16_t v) override { S.NumberDataBuffers = v; }
-    TPlayBufferMode GetSpeakerBuffer() override { return S.SpeakerBuffer; }
-    void SetSpeakerBuffer(TPlayBufferMode v) override { S.SpeakerBuffer = v; }
-    TAudioFormat GetAudioFormat() override { return S.AudioFormat; }
-    void SetAudioFormat(TAudioFormat v) override { S.AudioFormat = v; }
-    void StartCapi() override {}
-    void StopCapi() override {}
-    void MakeCall() override {}
-    bool DisconnectCall() override { return false; }
-    bool AppIsRegistered() override { return false; }
-    bool IsConnected() override { return false; }
-    std::string CapiVersion() override { return ""; }
-    std::string ManufacturerVersion() override { return ""; }
-    std::string ManufacturerName() override { return ""; }
-    std::string SerialNumber() override { return ""; }
-    int16_t ApplicationID() override { return 0; }
-    int16_t NumControllers() override { return 0; }
-    void MakeControllerProfile(int16_t) override { throw Exception("CAPI GET_PROFILE Error"); }
-    void RecallTCapiPDG(int32_t, std::string& d, int16_t& v) override { d.clear(); v = 0; }
-    void RecallTCapiPDGO(int32_t, std::string& d, bool& v) override { d.clear(); v = false; }
-    void RecallTCapiPDB1(int32_t, std::string& d, bool& v) override { d.clear(); v = false; }
-    void RecallTCapiPDB2(int32_t, std::string& d, bool& v) override { d.clear(); v = false; }
-    void RecallTCapiPDB3(int32_t, std::string& d, bool& v) override { d.clear(); v = false; }
-    void BindEvents(const TLinkorEngineEvents& e) override { Events = e; }
+class TWin32LinkorEngine : private THostAndClock, public TCapiCtrlEngine {
+public:
+    TWin32LinkorEngine() : THostAndClock(), TCapiCtrlEngine(Host, Clock) {}
 };
 
 }  // namespace
 
-std::unique_ptr<ILinkorEngine> CreateLinkorEngine() { return std::make_unique<TSettingsEngine>(); }
+std::unique_ptr<ILinkorEngine> CreateLinkorEngine() { return std::make_unique<TWin32LinkorEngine>(); }
 
 }  // namespace vx

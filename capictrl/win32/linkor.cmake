@@ -46,7 +46,7 @@ add_library(linkor_ocx SHARED
   ${vx_gen}/linkor_res.o ${CMAKE_CURRENT_SOURCE_DIR}/linkor.def)
 set_target_properties(linkor_ocx PROPERTIES OUTPUT_NAME LINKOR PREFIX "" SUFFIX .OCX)
 target_include_directories(linkor_ocx PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(linkor_ocx PRIVATE linkor_idl capi_core vx_base ole32 oleaut32 uuid)
+target_link_libraries(linkor_ocx PRIVATE linkor_idl capi_win32 capi_core vx_base ole32 oleaut32 uuid user32 advapi32)
 if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   # Undecorated stdcall exports, as COM looks them up.
   target_link_options(linkor_ocx PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)

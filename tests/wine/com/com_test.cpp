@@ -824,6 +824,34 @@ TEST_F(LinkorCom, EventPointTakesOneSinkAndNotifyPointMany) {
     EXPECT_TRUE(first.Calls.empty());
 }
 
+TEST_F(LinkorCom, EngineEventsReachTheSinkWithTheirTexts) {
+    ILinkor* c = Create();
+    ASSERT_NE(c, nullptr);
+    IConnectionPointContainer* cpc = nullptr;
+    ASSERT_EQ(c->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)), S_OK);
+    IConnectionPoint* cp = nullptr;
+    ASSERT_EQ(cpc->FindConnectionPoint(DIID_ILinkorEvents, &cp), S_OK);
+    BSTR bad = SysAllocString(L"abc");
+    // Raised while nobody listens: lost.
+    c->put_DestinationNumber(bad);
+    Sink sink;
+    DWORD cookie = 0;
+    ASSERT_EQ(cp->Advise(&sink, &cookie), S_OK);
+    EXPECT_TRUE(sink.Calls.empty());
+    // The sink's failure result does not fail the member.
+    EXPECT_EQ(c->put_OriginatorNumber(bad), S_OK);
+    SysFreeString(bad);
+    EXPECT_EQ(sink.Calls, std::vector<std::wstring>{L"9:Invalid/hidden Caller Number"});
+    Bstr num;
+    c->get_OriginatorNumber(&num.b);
+    EXPECT_EQ(num.str(), L"0");
+    EXPECT_EQ(cp->Unadvise(cookie), S_OK);
+    cp->Release();
+    cpc->Release();
+    c->Release();
+    EXPECT_EQ(sink.Calls.size(), 1u);
+}
+
 // ---------------------------------------------------------------- persistence
 
 std::string SaveStream(IPersistStreamInit* p) {
