@@ -34,6 +34,29 @@ HINSTANCE ResourceModule() { return g_module ? g_module : GetModuleHandleW(nullp
 void SetShowHints(bool on) { g_hints = on; }
 bool ShowHints() { return g_hints; }
 
+void DrawTextFitted(HDC dc, const std::wstring& text, RECT r, UINT format) {
+    int n = static_cast<int>(text.size());
+    HFONT narrow = nullptr;
+    HGDIOBJ old = nullptr;
+    SIZE ext{};
+    int room = r.right - r.left;
+    if (n > 0 && room > 0 && GetTextExtentPoint32W(dc, text.c_str(), n, &ext) && ext.cx > room) {
+        LOGFONTW lf{};
+        TEXTMETRICW tm{};
+        GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof(lf), &lf);
+        GetTextMetricsW(dc, &tm);
+        lf.lfWidth = static_cast<LONG>(tm.tmAveCharWidth * room / ext.cx);
+        if (lf.lfWidth < 1) lf.lfWidth = 1;
+        narrow = CreateFontIndirectW(&lf);
+        if (narrow) old = SelectObject(dc, narrow);
+    }
+    DrawTextW(dc, text.c_str(), n, &r, format | DT_SINGLELINE);
+    if (narrow) {
+        SelectObject(dc, old);
+        DeleteObject(narrow);
+    }
+}
+
 HFONT MakeFont(const wchar_t* face, int pixelHeight, bool bold) {
     return CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -215,7 +238,11 @@ LRESULT TStaticText::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         SetTextColor(dc, fg_);
         UINT fmt = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
         fmt |= align_ == Center ? DT_CENTER : align_ == Right ? DT_RIGHT : DT_LEFT;
-        DrawTextW(dc, w.c_str(), n, &r, fmt);
+        w.resize(static_cast<size_t>(n));
+        if (shrink_)
+            DrawTextFitted(dc, w, r, fmt);
+        else
+            DrawTextW(dc, w.c_str(), n, &r, fmt);
         SelectObject(dc, old);
         EndPaint(hwnd_, &ps);
         return 0;

@@ -23,6 +23,10 @@ bool ShowHints();
 void SetExceptionHandler(std::function<void(const std::string& message)> handler);
 void HandleCurrentException();
 
+// DrawTextW in one line; a text wider than the rectangle is drawn with
+// narrower letters of the selected font so that it shows whole.
+void DrawTextFitted(HDC dc, const std::wstring& text, RECT r, UINT format);
+
 // A font by face, pixel height and weight; owned by the caller.
 HFONT MakeFont(const wchar_t* face, int pixelHeight, bool bold);
 
@@ -81,11 +85,15 @@ public:
                 COLORREF background, Align align = Left);
     void SetText(const std::string& cp1250);
     std::string Text() const;
+    // A text wider than the widget is drawn with narrower letters instead of
+    // being cut (the texts come from the language file, of any length).
+    void SetShrinkToFit(bool on) { shrink_ = on; }
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    bool shrink_ = false;
     HFONT font_;
     COLORREF fg_, bg_;
     Align align_;

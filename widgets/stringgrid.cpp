@@ -104,8 +104,7 @@ void TStringGrid::Paint(HDC dc, const RECT& client) {
             SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
             std::wstring t = Wide(Cell(c, r));
             RECT tr{cell.left + 2, cell.top, cell.right - 1, cell.bottom};
-            DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &tr,
-                      DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+            DrawTextFitted(dc, t, tr, DT_VCENTER | DT_NOPREFIX | DT_LEFT);
             MoveToEx(dc, cell.right, top, nullptr);
             LineTo(dc, cell.right, top + rowHeight_ + kGridLine);
             left += w + kGridLine;

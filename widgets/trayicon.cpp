@@ -13,10 +13,14 @@ bool TTrayIcon::Add(HWND wnd, UINT id, UINT callbackMessage, HICON icon, const s
     ikona_.uCallbackMessage = callbackMessage;
     ikona_.hIcon = icon;
     // The record's tip is in the system's ANSI code page; our text is 1250.
-    std::wstring w = Wide(tip);
+    // The tip holds at most 63 characters: a longer text is cut, not lost.
+    std::wstring w = Wide(tip).substr(0, 63);
     char buf[64] = {};
-    int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), static_cast<int>(w.size()), buf, 63, nullptr, nullptr);
-    buf[n > 0 ? n : 0] = '\0';
+    int n = 0;
+    while (!w.empty() &&
+           (n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), static_cast<int>(w.size()), buf, 63, nullptr, nullptr)) == 0)
+        w.pop_back();  // a multi-byte code page needs more bytes than characters
+    buf[n] = '\0';
     memcpy(ikona_.szTip, buf, sizeof(buf));
     added_ = Shell_NotifyIconA(NIM_ADD, &ikona_) != FALSE;
     return added_;

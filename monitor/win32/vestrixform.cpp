@@ -177,6 +177,7 @@ void TVestrixForm::VytvorKomponenty() {
         *tl[i].im = std::make_unique<TImage>(h, tl[i].id, cx + 14, cy + 3, 26, 26, tl[i].obrazok);
         *tl[i].label = std::make_unique<TStaticText>(h, ids::kLSetup + i, cx, cy + 29, 54, 12, fLabel_, kWhite,
                                                      kNavy, TStaticText::Center);
+        (*tl[i].label)->SetShrinkToFit(true);
     }
     imMenu_ = std::make_unique<TImage>(h, ids::kImMenu, 356, 67, 40, 14, L"IM_MENU");
     display_ = std::make_unique<TCallPanel>(h, 218, 4, 178, 59, true);

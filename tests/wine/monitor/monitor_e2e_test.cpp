@@ -118,6 +118,37 @@ TEST_F(Monitor, ClosingHidesAndTheTrayMenuExitEndsWithTheClosingLines) {
     EXPECT_EQ(log.back().substr(0, 21).size(), 21u);
 }
 
+// The height of the tray menu while it is open, closing it again.
+int VyskaOtvorenehoMenu() {
+    HWND menu = nullptr;
+    CakajNa([&] {
+        menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    }, 10000);
+    if (!menu || !IsWindowVisible(menu)) return -1;
+    RECT r;
+    GetWindowRect(menu, &r);
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    CakajNa([&] { return !IsWindowVisible(menu); }, 10000);
+    return r.bottom - r.top;
+}
+
+TEST_F(Monitor, TrayMenuHasTheShowEntryTheMenuButtonLeavesItOut) {
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    KlikNaIkonu(w, WM_RBUTTONDOWN);
+    int zIkony = VyskaOtvorenehoMenu();
+    ASSERT_GT(zIkony, 0) << "the icon's right button opened no menu";
+    PostMessageW(Potomok(w, ids::kImMenu), BM_CLICK, 0, 0);
+    int zTlacidla = VyskaOtvorenehoMenu();
+    ASSERT_GT(zTlacidla, 0) << "the menu button opened no menu";
+    EXPECT_LT(zTlacidla, zIkony);
+    // Again from the icon: the entry is back.
+    KlikNaIkonu(w, WM_RBUTTONDOWN);
+    EXPECT_EQ(VyskaOtvorenehoMenu(), zIkony);
+    EXPECT_TRUE(a_.Bezi());
+}
+
 TEST_F(Monitor, StartMinimisedHidesAfterFiveSeconds) {
     Ini("startminimized=-1\r\n");
     HWND w = StartVisible();
