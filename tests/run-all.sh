@@ -10,4 +10,5 @@ for p in native win win64; do
 done
 ctest --preset native
 tests/check-products.sh build/win/bin
+tests/fuzz.sh 45
 tests/wine/session.sh ctest --preset win64
