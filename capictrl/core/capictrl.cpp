@@ -163,7 +163,7 @@ uint32_t TCapiCtrl::PutMessage(const TCapiOutMessage& m) {
 
 bool TCapiCtrl::LoadCapi() {
     if (lib_) return true;
-    lib_ = host_.LoadLibrary(Settings.CapiDLL);
+    lib_ = host_.LoadCapiLibrary(Settings.CapiDLL);
     return lib_ != nullptr;
 }
 

@@ -60,7 +60,7 @@ class ICapiHost {
 public:
     virtual ~ICapiHost() = default;
     // nullptr when the file cannot be loaded or lacks an entry point.
-    virtual std::unique_ptr<ICapiLibrary> LoadLibrary(const std::string& fileName) = 0;
+    virtual std::unique_ptr<ICapiLibrary> LoadCapiLibrary(const std::string& fileName) = 0;
     // Message box with OK and Cancel; the answer is not used.
     virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
     virtual std::unique_ptr<ICapiPoller> CreatePoller(ICapiLibrary& library, uint32_t applId, TCapiCtrl& ctrl) = 0;

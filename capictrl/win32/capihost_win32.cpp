@@ -145,7 +145,7 @@ LRESULT CALLBACK TWin32CapiHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-std::unique_ptr<ICapiLibrary> TWin32CapiHost::LoadLibrary(const std::string& fileName) {
+std::unique_ptr<ICapiLibrary> TWin32CapiHost::LoadCapiLibrary(const std::string& fileName) {
     return TWin32CapiLibrary::Load(fileName);
 }
 

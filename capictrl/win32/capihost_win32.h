@@ -22,7 +22,7 @@ public:
     TWin32CapiHost(const TWin32CapiHost&) = delete;
     TWin32CapiHost& operator=(const TWin32CapiHost&) = delete;
 
-    std::unique_ptr<ICapiLibrary> LoadLibrary(const std::string& fileName) override;
+    std::unique_ptr<ICapiLibrary> LoadCapiLibrary(const std::string& fileName) override;
     void ShowMessageBox(const std::string& text, const std::string& caption) override;
     std::unique_ptr<ICapiPoller> CreatePoller(ICapiLibrary& library, uint32_t applId, TCapiCtrl& ctrl) override;
     void ProcessMessages(uint32_t waitMs = 0) override;

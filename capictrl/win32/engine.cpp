@@ -1,9 +1,8 @@
 // Each control gets its own CAPI engine, run on the thread that creates the
 // control: the hidden hand-over window, the clock and TCapiCtrl.
-// windows.h first: its LoadLibrary macro must rename the engine's host
-// method alike in every header.
-#include "capictrl/win32/capihost_win32.h"
 #include "capictrl/win32/engine.h"
+
+#include "capictrl/win32/capihost_win32.h"
 
 #include "capictrl/core/linkorbinding.h"
 

@@ -143,7 +143,7 @@ private:
 class FakeCapiHost : public ICapiHost {
 public:
     explicit FakeCapiHost(FakeCapiLibrary& lib) : lib_(lib) {}
-    std::unique_ptr<ICapiLibrary> LoadLibrary(const std::string& name) override {
+    std::unique_ptr<ICapiLibrary> LoadCapiLibrary(const std::string& name) override {
         loads.push_back(name);
         if (!loadable) return nullptr;
         return std::make_unique<LibraryProxy>(lib_);

@@ -10,7 +10,7 @@ namespace {
 
 class NoHost : public ICapiHost {
 public:
-    std::unique_ptr<ICapiLibrary> LoadLibrary(const std::string&) override { return nullptr; }
+    std::unique_ptr<ICapiLibrary> LoadCapiLibrary(const std::string&) override { return nullptr; }
     void ShowMessageBox(const std::string& text, const std::string&) override { Boxes.push_back(text); }
     std::unique_ptr<ICapiPoller> CreatePoller(ICapiLibrary&, uint32_t, TCapiCtrl&) override { return nullptr; }
     void ProcessMessages(uint32_t) override {}

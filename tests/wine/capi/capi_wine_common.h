@@ -65,8 +65,8 @@ public:
             boxes.push_back(caption + ": " + text);
         };
     }
-    std::unique_ptr<ICapiLibrary> LoadLibrary(const std::string& name) override {
-        auto real = TWin32CapiHost::LoadLibrary(name);
+    std::unique_ptr<ICapiLibrary> LoadCapiLibrary(const std::string& name) override {
+        auto real = TWin32CapiHost::LoadCapiLibrary(name);
         if (!real) return nullptr;
         return std::make_unique<RecordingLibrary>(std::move(real), reg);
     }
