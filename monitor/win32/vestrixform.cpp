@@ -118,6 +118,7 @@ bool TVestrixForm::Vytvor() {
     };
     UDPClient_ = std::make_unique<TUDPClient>();
 
+    timer100_ = timers_.CreateTimer();  // the serial poll cycle binds its handler here
     routine_ = std::make_unique<TCallRoutine>(P, Mriezka, *this, zvukZvonenia_, timers_, clock_);
     TCallHooks& k = routine_->Hooks;
     k.HladajVolajuceho = [this](const std::string& cislo, std::string& meno, std::string& firma) {
@@ -132,8 +133,40 @@ bool TVestrixForm::Vytvor() {
         if (historia_)
             historia_->ZapisHistoriu(riadok, P.Volanie.Cislo, P.Volanie.Datum, P.Volanie.Cas, P.Config.history);
     };
-    // PosliKurierom, OdosliNotifikaciu and SpustiProgram are plugged in by
-    // the net-send, mail and program steps.
+    auto zapis = [this](const std::string& s) {
+        if (Log) Log->Add(s);
+    };
+    programy_ = std::make_unique<TNotifikacieProgramov>(P, winExec_, fs_, zapis);
+    k.PosliKurierom = [this](const std::string& cislo) { programy_->PosliKurierom(cislo); };
+    k.SpustiProgram = [this](const std::string& cislo, const std::string& volane) {
+        return programy_->SpustiProgram(cislo, volane);
+    };
+    DialUp1_ = std::make_unique<TDialUp>();
+    smtpSocket_ = std::make_unique<TWinsockSocket>(pump_);
+    mail_ = std::make_unique<TMailNotifikacia>(P, *DialUp1_, *smtpSocket_, timers_, pump_, zapis);
+    mail_->ZatvorComm = [] {};  // the serial port is closed here once the serial source is built in
+    mail_->ObnovPolling = [this] {
+        timer100_->SetEnabled(false);
+        if (P.Config.COMinterval > 0) {
+            timer100_->SetInterval(static_cast<uint32_t>(P.Config.COMinterval));
+            timer100_->SetEnabled(true);
+        }
+    };
+    mail_->ZobrazVysledok = [this](bool ok) {
+        display_->ShowIndicator(TIndikator::swNotifErr, !ok);
+        display_->ShowIndicator(TIndikator::swNotif, ok);
+    };
+    mail_->DatumMailu = [] { return SmtpDatumTeraz(); };
+    DialUp1_->OnConnect = [this] { mail_->DialUp1Connect(); };
+    DialUp1_->OnError = [this](int code, const std::string& msg) { mail_->DialUp1Error(code, msg); };
+    DialUp1_->OnAsyncEvent = [this](int state, int error, const std::string& text) {
+        mail_->DialUp1AsyncEvent(state, error, text);
+    };
+    DialUp1_->OnActiveConnection = [this](uintptr_t, const TRasConnStav&, const std::string&,
+                                          const std::string& entry, const std::string&, const std::string&) {
+        mail_->DialUp1ActiveConnection(entry);
+    };
+    k.OdosliNotifikaciu = [this](const std::string& predmet) { return mail_->OdosliNotifikaciu(predmet); };
     k.TrimLog = [this] {
         if (Log) Log->Trim();
     };
@@ -143,7 +176,6 @@ bool TVestrixForm::Vytvor() {
     timer5_->OnTimer = [this] { Timer5Timer(); };
     timer5_->SetInterval(5000);
     timer5_->SetEnabled(true);
-    timer100_ = timers_.CreateTimer();  // the serial poll cycle binds its handler here
     return true;
 }
 

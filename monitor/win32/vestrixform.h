@@ -14,10 +14,15 @@
 #include "monitor/core/callroutine.h"
 #include "monitor/core/log.h"
 #include "monitor/core/mriezka.h"
+#include "monitor/core/mail_notifikacia.h"
 #include "monitor/core/nastavcom.h"
+#include "monitor/core/netsend_programs.h"
 #include "monitor/core/premenne.h"
 #include "monitor/core/texty.h"
 #include "monitor/win32/callpanel.h"
+#include "monitor/win32/dialup_win32.h"
+#include "monitor/win32/process_win32.h"
+#include "monitor/win32/smtp_win32.h"
 #include "monitor/win32/udp_win32.h"
 #include "widgets/control.h"
 #include "widgets/popupmenu.h"
@@ -132,6 +137,11 @@ private:
     std::unique_ptr<TUDPClient> UDPClient_;
     std::unique_ptr<ILinkorBinding> Linkor1_;  // the embedded control; not created in this build
     std::unique_ptr<THistoria> historia_;
+    TWinExecStarter winExec_;
+    std::unique_ptr<TNotifikacieProgramov> programy_;
+    std::unique_ptr<TDialUp> DialUp1_;
+    std::unique_ptr<TWinsockSocket> smtpSocket_;
+    std::unique_ptr<TMailNotifikacia> mail_;
     std::unique_ptr<TCallRoutine> routine_;
     int PopupStlpec = -1, PopupRiadok = -1;
     bool zatvaranie_ = false;

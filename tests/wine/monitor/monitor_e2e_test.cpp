@@ -230,6 +230,19 @@ TEST_F(Monitor, DatagramWithoutSemicolonIsACallWhoseFirmIsTheWholeText) {
     }
 }
 
+TEST_F(Monitor, MissingConfiguredProgramShowsTheActionErrorIndicator) {
+    unsigned short port = VolnyPort();
+    Ini("isCAPI=0\r\nisnet=-1\r\naction=-1\r\nactionprogram1=C:\\nie\\je\\program.exe\r\nUDPserverport=" +
+        std::to_string(port) + "\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(Viditelny(w, Ind(TIndikator::swAkcia)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swAkciaErr)));
+    ASSERT_TRUE(PosliDatagram(port, "0905;021;07.03.2024;14:05:09;A;B"));
+    ASSERT_TRUE(CakajNa([w] { return Viditelny(w, Ind(TIndikator::swAkciaErr)); }, 15000));
+    EXPECT_EQ(Bunka(w, 1, 0), "0905");
+}
+
 struct ZlySubor {
     const wchar_t* subor;
     std::string obsah;
