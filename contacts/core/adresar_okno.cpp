@@ -1,0 +1,286 @@
+#include "contacts/core/adresar_okno.h"
+
+#include <algorithm>
+
+#include "base/diacritics.h"
+#include "base/pascal.h"
+#include "contacts/core/adresar.h"
+#include "contacts/core/ansi1250.h"
+
+namespace vx {
+
+namespace {
+int Obmedz(int percent) { return std::clamp(percent, 0, 100); }
+}  // namespace
+
+// Marks the window busy for the length of a loop that lets messages through.
+class TAdresarOkno::Busy {
+public:
+    explicit Busy(TAdresarOkno& o) : o_(o) { o_.busy_ = true; }
+    ~Busy() { o_.busy_ = false; }
+
+private:
+    TAdresarOkno& o_;
+};
+
+void UsporiadanieFormCreate(IUsporiadanieView& view, const TTextFn& texty) {
+    auto T = [&](int n) { return texty ? texty(n) : std::string(); };
+    view.SetText(TPrvokUsporiadania::Okno, T(116));
+    view.SetText(TPrvokUsporiadania::rbPriezvisko, T(117));
+    view.SetText(TPrvokUsporiadania::rbFirma, T(118));
+    view.SetText(TPrvokUsporiadania::Button1, T(119));
+}
+
+std::string PrvePismenoBezDiakritiky(const std::string& text) {
+    if (text.empty()) return text;
+    std::string r(text);
+    r[0] = BezDiakritiky(r[0]);
+    return r;
+}
+
+std::string KlucUsporiadania(const std::string& text) { return AnsiUpperCase1250(PrvePismenoBezDiakritiky(text)); }
+
+TAdresarOkno::TAdresarOkno(IFileSystem& fs, IMessagePump& pump, const std::string& CestaProgramu, TTextFn texty,
+                           TStavAdresara& stav, IAdresarView& view)
+    : fs_(fs),
+      pump_(pump),
+      cesta_(CestaProgramu),
+      texty_(std::move(texty)),
+      stav_(stav),
+      view_(view),
+      grid_(kStlpceAdresara, 2) {}
+
+std::string TAdresarOkno::Subor() const { return cesta_ + kSuborAdresara; }
+
+void TAdresarOkno::FormCreate() {
+    auto T = [&](int n) { return texty_ ? texty_(n) : std::string(); };
+    view_.SetText(TPrvokAdresara::Okno, T(82));
+    const TPrvokAdresara tlacidla[] = {TPrvokAdresara::btPridaj,     TPrvokAdresara::btVymazat,
+                                       TPrvokAdresara::btHladaj,     TPrvokAdresara::btHDalsi,
+                                       TPrvokAdresara::btUsporiadaj, TPrvokAdresara::btOutlook,
+                                       TPrvokAdresara::bbtZapis,     TPrvokAdresara::bbtZrus};
+    for (int i = 0; i < 8; ++i) view_.SetText(tlacidla[i], T(83 + i));
+    for (int c = 0; c < kStlpceAdresara; ++c) grid_.SetCell(c, 0, T(91 + c));
+    view_.SetStatus(0, T(97));
+    view_.SetStatus(1, Subor());
+    view_.SetDialEntryCaption(T(155));
+    stav_.AdresarZmeneny = false;
+    Busy b(*this);
+    try {
+        NacitajAdresar(fs_, pump_, cesta_, grid_, stav_.PocetKontaktov);
+    } catch (...) {
+        view_.GridChanged();
+        throw;
+    }
+    view_.GridChanged();
+}
+
+void TAdresarOkno::ZobrazRiadok(int prvy) { view_.SetTopRow(std::max(prvy, 1)); }
+
+void TAdresarOkno::btPridajClick() {
+    if (busy_) return;
+    stav_.AdresarZmeneny = true;
+    stav_.CisloNaPridanie.clear();
+    stav_.NovyKontakt.clear();
+    view_.ShowAddNumber();
+    if (stav_.NovyKontakt.empty()) return;
+    const int n = ++stav_.PocetKontaktov;
+    grid_.SetRowCount(n + 1);
+    TKontakt k = RozdelKontakt(stav_.NovyKontakt);
+    grid_.SetCell(kStlpecCislaRiadku, n, IntToStr(n));
+    grid_.SetCell(kStlpecKrstne, n, k.Krstne);
+    grid_.SetCell(kStlpecPriezvisko, n, k.Priezvisko);
+    grid_.SetCell(kStlpecCislo, n, k.Cislo);
+    grid_.SetCell(kStlpecCislo2, n, k.Cislo2);
+    grid_.SetCell(kStlpecFirma, n, k.Firma);
+    // Cutting the fields off the line leaves its firm behind.
+    stav_.NovyKontakt = k.Firma;
+    if (n >= 20) ZobrazRiadok(n - 18);
+    view_.GridChanged();
+}
+
+void TAdresarOkno::btVymazatClick() {
+    if (busy_) return;
+    auto T = [&](int n) { return texty_ ? texty_(n) : std::string(); };
+    stav_.AdresarZmeneny = true;
+    int t = 0, b = 0;
+    view_.SelectedRows(t, b);
+    if (t > b) std::swap(t, b);
+    const std::string otazka = t == b ? T(106) + "  " + IntToStr(t) + " ?"
+                                      : T(107) + "  " + IntToStr(t) + "  " + T(108) + "  " + IntToStr(b) + " ?";
+    if (!view_.Question(otazka, T(109) + " ")) return;
+    int n = stav_.PocetKontaktov;
+    // Only contact rows can go: the header row and the blank row of an
+    // empty book hold nothing, and the count never drops below zero.
+    const int od = std::max(t, 1), po = std::min(b, n);
+    if (od <= po) {
+        const int k = po - od + 1;
+        for (int r = po + 1; r <= n; ++r)
+            for (int c = kStlpecKrstne; c <= kStlpecCislo2; ++c) grid_.SetCell(c, r - k, grid_.Cell(c, r));
+        n -= k;
+    }
+    stav_.PocetKontaktov = n;
+    if (n > 0) {
+        grid_.SetRowCount(n + 1);
+    } else {
+        grid_.SetRowCount(2);
+        for (int c = kStlpecKrstne; c <= kStlpecCislo2; ++c) grid_.SetCell(c, 1, "");
+    }
+    view_.GridChanged();
+}
+
+void TAdresarOkno::btHladajClick() {
+    if (busy_) return;
+    auto T = [&](int n) { return texty_ ? texty_(n) : std::string(); };
+    if (!fs_.Exists(Subor())) return;
+    stav_.PoslednyNajdeny = 0;
+    stav_.HladanyText = view_.InputBox(T(110), T(111), "");
+    if (!stav_.HladanyText.empty()) Hladaj(stav_.HladanyText, 1);
+}
+
+void TAdresarOkno::btHDalsiClick() {
+    if (busy_) return;
+    Hladaj(stav_.HladanyText, stav_.PoslednyNajdeny + 1);
+}
+
+void TAdresarOkno::Hladaj(const std::string& text, int start) {
+    auto T = [&](int n) { return texty_ ? texty_(n) : std::string(); };
+    Busy busy(*this);
+    view_.SetHourglass(true);
+    try {
+        view_.SetProgress(0);
+        const int n = stav_.PocetKontaktov;
+        const int delitel = n / 100 + 1;
+        const std::string hladany = AnsiUpperCase1250(text);
+        int riadok = std::max(start, 1);
+        bool najdeny = false;
+        for (;;) {
+            for (int c = kStlpecKrstne; c <= kStlpecCislo2 && !najdeny; ++c)
+                najdeny = Pos(hladany, AnsiUpperCase1250(grid_.Cell(c, riadok))) > 0;
+            view_.SetProgress(Obmedz((riadok + 1) / delitel));
+            if ((riadok + 1) % 50 == 0) pump_.ProcessMessages();
+            if (najdeny) break;
+            ++riadok;
+            if (riadok > n) break;
+        }
+        if (najdeny) {
+            stav_.PoslednyNajdeny = riadok;
+            ZobrazRiadok(n - riadok >= 20 || n < 18 ? riadok : n - 18);
+            view_.SelectCells(kStlpecKrstne, riadok, kStlpecCislo2, riadok);
+            if (riadok < n) view_.SetHDalsiEnabled(true);
+        } else {
+            if (view_.HDalsiEnabled()) {
+                view_.SetHDalsiEnabled(false);
+                view_.SetProgress(100);
+                view_.ShowMessage(T(112) + " " + text + " " + T(113));
+            } else {
+                view_.SetProgress(100);
+                view_.ShowMessage(T(114) + " " + text + " " + T(115));
+            }
+            view_.SetProgress(0);
+        }
+    } catch (...) {
+        view_.SetHourglass(false);
+        throw;
+    }
+    view_.SetHourglass(false);
+}
+
+void TAdresarOkno::btUsporiadajClick() {
+    if (busy_) return;
+    stav_.AdresarZmeneny = true;
+    if (!fs_.Exists(Subor())) return;
+    const int stlpec = view_.ShowSortDialog();
+    if (stlpec == kStlpecPriezvisko || stlpec == kStlpecFirma) Usporiadaj(stlpec);
+}
+
+void TAdresarOkno::Usporiadaj(int stlpec) {
+    Busy busy(*this);
+    view_.SetHourglass(true);
+    view_.SetProgress(0);
+    const int n = stav_.PocetKontaktov;
+    if (n >= 2) {
+        const int odloz = n + 1;  // scratch row of the exchanges
+        grid_.SetRowCount(n + 2);
+        const int delitel = n / 100 + 1;
+        try {
+            for (int i = 1; i <= n - 1; ++i) {
+                int kandidat = i;
+                view_.SetProgress(Obmedz(i / delitel));
+                pump_.ProcessMessages();
+                std::string kluc = KlucUsporiadania(grid_.Cell(stlpec, kandidat));
+                for (int j = i + 1; j <= n; ++j) {
+                    std::string k = KlucUsporiadania(grid_.Cell(stlpec, j));
+                    if (k < kluc) {  // byte by byte, unsigned
+                        kandidat = j;
+                        kluc = std::move(k);
+                    }
+                }
+                if (kandidat != i) {
+                    for (int c = kStlpecKrstne; c <= kStlpecCislo2; ++c) {
+                        grid_.SetCell(c, odloz, grid_.Cell(c, i));
+                        grid_.SetCell(c, i, grid_.Cell(c, kandidat));
+                        grid_.SetCell(c, kandidat, grid_.Cell(c, odloz));
+                    }
+                }
+            }
+        } catch (...) {
+            grid_.SetRowCount(n + 1);
+            view_.SetHourglass(false);
+            view_.SetProgress(0);
+            view_.GridChanged();
+            throw;
+        }
+        grid_.SetRowCount(n + 1);
+    }
+    view_.SetHourglass(false);
+    view_.SetProgress(0);
+    view_.GridChanged();
+}
+
+void TAdresarOkno::btOutlookClick() {
+    if (busy_) return;
+    stav_.AdresarZmeneny = true;
+    view_.ShowOutlookImport();
+    view_.GridChanged();
+}
+
+void TAdresarOkno::Zapis() {
+    Busy busy(*this);
+    ZapisAdresar(fs_, pump_, cesta_, grid_, stav_.PocetKontaktov);
+}
+
+bool TAdresarOkno::bbtZapisClick() {
+    if (busy_) return false;
+    Zapis();
+    return true;
+}
+
+bool TAdresarOkno::bbtZrusClick() {
+    if (busy_) return false;
+    auto T = [&](int n) { return texty_ ? texty_(n) : std::string(); };
+    if (stav_.AdresarZmeneny && view_.Question(T(120) + " ", T(82) + " ")) Zapis();
+    return true;
+}
+
+void TAdresarOkno::sgAdresarClick() { stav_.AdresarZmeneny = true; }
+
+void TAdresarOkno::BunkaUpravena(int col, int row, const std::string& text) {
+    grid_.SetCell(col, row, text);
+    if (col < kStlpecKrstne || col > kStlpecCislo2 || row < 1) return;
+    stav_.AdresarZmeneny = true;
+    if (row == 1 && stav_.PocetKontaktov == 0 && !text.empty()) {
+        stav_.PocetKontaktov = 1;
+        grid_.SetCell(kStlpecCislaRiadku, 1, "1");
+    }
+}
+
+bool TAdresarOkno::sgAdresarMouseUp(bool pravyGomb, bool naBunke, int col, int row, bool isCAPI, bool isnet,
+                                    const std::string& COMdevice, int& PopupStlpec, int& PopupRiadok) {
+    if (!pravyGomb || isCAPI || isnet || COMdevice != "TODOS") return false;
+    PopupStlpec = naBunke ? col : -1;
+    PopupRiadok = naBunke ? row : -1;
+    return true;
+}
+
+}  // namespace vx

@@ -1,0 +1,446 @@
+// The history window: loading through the filter, the filter switch and
+// dialog, the name fill-in and the trim when the window closes, seen through
+// the grid, the view and the bytes of vestrix.hst.
+#include "contacts/core/historia_okno.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "base/errors.h"
+#include "base/stdfiles.h"
+#include "base/testing/fakes.h"
+#include "base/testing/tempdir.h"
+#include "fake_views.h"
+#include "tests/unit/contacts/pomocky.h"
+
+namespace vx {
+namespace {
+
+using test::Text;
+
+DateTime Den(int d, int m, int y, int h = 0, int mi = 0, int s = 0) {
+    DateTime t;
+    t.Day = d, t.Month = m, t.Year = y, t.Hour = h, t.Minute = mi, t.Second = s;
+    return t;
+}
+
+TEST(DatumVolania, ReadsTheDateBeforeTheTime) {
+    struct {
+        const char* datumCas;
+        int d, m, y;
+    } ok[] = {
+        {"01.02.2024  10:11:12", 1, 2, 2024},
+        {"1.2.2024  10:11", 1, 2, 2024},
+        {"31.12.1999  23:59:59", 31, 12, 1999},
+        {"29.02.2024  00:00:00", 29, 2, 2024},
+        {"05.06.24  10:00:00", 5, 6, 2024},   // two-digit year near the current one
+        {"05.06.99  10:00:00", 5, 6, 1999},
+        {"05.06  10:00:00", 5, 6, 2025},      // no year: the current one
+    };
+    for (const auto& c : ok) {
+        DateTime t = DatumVolania(c.datumCas, 2025);
+        EXPECT_EQ(t.Day, c.d) << c.datumCas;
+        EXPECT_EQ(t.Month, c.m) << c.datumCas;
+        EXPECT_EQ(t.Year, c.y) << c.datumCas;
+    }
+    struct {
+        const char* datumCas;
+        const char* sprava;
+    } zle[] = {
+        {"32.01.2024  10:00:00", "'32.01.2024' is not a valid date"},
+        {"29.02.2023  10:00:00", "'29.02.2023' is not a valid date"},
+        {"01-02-2024  10:00:00", "'01-02-2024' is not a valid date"},
+        {"bez medzery", "'be' is not a valid date"},
+        {"nič", "'' is not a valid date"},
+        {"", "'' is not a valid date"},
+    };
+    for (const auto& c : zle) {
+        try {
+            DatumVolania(c.datumCas, 2025);
+            ADD_FAILURE() << c.datumCas;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(), c.sprava);
+        }
+    }
+}
+
+TEST(Filter, TickedCriteriaDecide) {
+    const TZaznamHistorie z{"15.03.2024  10:11:12", "0902123456", "Ján Novák", "Firma Žilina", "Port 1"};
+    auto F = [](auto nastav) {
+        TNastavenieFiltra f;
+        f.Zapnuty = true;
+        nastav(f);
+        return f;
+    };
+    struct {
+        const char* popis;
+        TNastavenieFiltra f;
+        bool prejde;
+    } cases[] = {
+        {"number exact", F([](auto& f) { f.PodlaCisla = true, f.Cislo = "0902123456"; }), true},
+        {"number without its 0", F([](auto& f) { f.PodlaCisla = true, f.Cislo = "902123456"; }), false},
+        {"number part", F([](auto& f) { f.PodlaCisla = true, f.Cislo = "0902"; }), false},
+        {"name anywhere any case", F([](auto& f) { f.PodlaMena = true, f.Meno = "NOVÁ"; }), true},
+        {"name lower", F([](auto& f) { f.PodlaMena = true, f.Meno = "ján"; }), true},
+        {"empty name keeps nothing", F([](auto& f) { f.PodlaMena = true, f.Meno = ""; }), false},
+        {"firm accented", F([](auto& f) { f.PodlaFirmy = true, f.Firma = "žil"; }), true},
+        {"firm other", F([](auto& f) { f.PodlaFirmy = true, f.Firma = "Praha"; }), false},
+        {"unticked texts don't count", F([](auto& f) { f.PodlaCisla = true, f.Cislo = "0902123456", f.Meno = "x"; }), true},
+        {"from same day", F([](auto& f) { f.OdDatumu = true, f.Od = Den(15, 3, 2024); }), true},
+        {"from next day", F([](auto& f) { f.OdDatumu = true, f.Od = Den(16, 3, 2024); }), false},
+        {"to same day", F([](auto& f) { f.PoDatum = true, f.Po = Den(15, 3, 2024, 23, 59, 59); }), true},
+        {"to day before", F([](auto& f) { f.PoDatum = true, f.Po = Den(14, 3, 2024, 23, 59, 59); }), false},
+        {"range of one day", F([](auto& f) {
+             f.OdDatumu = f.PoDatum = true, f.Od = Den(15, 3, 2024), f.Po = Den(15, 3, 2024, 23, 59, 59);
+         }), true},
+        {"all must hold", F([](auto& f) {
+             f.PodlaMena = true, f.Meno = "novák", f.PodlaFirmy = true, f.Firma = "Praha";
+         }), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PrejdeFiltrom(z, c.f, 2025), c.prejde) << c.popis;
+
+    TNastavenieFiltra f;
+    f.PodlaMena = true, f.Meno = "x";
+    EXPECT_THROW(PrejdeFiltrom({"zlý dátum", "", "x", "", ""}, f, 2025), EConvertError);
+}
+
+std::string Riadok(int i, const char* meno = "Meno", const char* den = "01.02.2024") {
+    char b[128];
+    std::snprintf(b, sizeof b, "%s  10:%02d:00;09%08d;%s %d;Firma %d;Port 1", den, i % 60, i, meno, i, i);
+    return b;
+}
+std::string Riadky(int od, int po) {
+    std::string s;
+    for (int i = od; i <= po; ++i) s += Riadok(i) + "\r\n";
+    return s;
+}
+
+class Historia : public ::testing::Test {
+protected:
+    fake::TempDir dir;
+    StdFileSystem fs;
+    fake::FakeClock clock;
+    fake::FakeTimerFactory timers{clock};
+    fake::FakePump pump{timers};
+    bool obsadena = false;
+    bool otvorena = false;
+    THistoria historia{fs, pump, timers, dir.Dir(), obsadena, [](const std::string&) {}};
+    TStavHistorie stav;
+    test::FakeHistoriaView view;
+    std::map<std::string, TMenoFirma> kniha;
+    std::vector<std::string> hladane;
+    std::unique_ptr<THistoriaOkno> okno;
+
+    void SetUp() override { clock.now = Den(20, 5, 2024, 14, 30, 0); }
+    void Otvor() {
+        okno = std::make_unique<THistoriaOkno>(
+            fs, pump, clock, historia, Text, stav, otvorena,
+            [this](const std::string& c) {
+                hladane.push_back(c);
+                return kniha[c];
+            },
+            view);
+        okno->FormCreate();
+    }
+    void Zapis(const std::string& s) { ASSERT_TRUE(fs.WriteAll(dir / "vestrix.hst", s)); }
+    std::string Hst() { return test::Citaj(fs, dir / "vestrix.hst"); }
+    std::string Bunka(int c, int r) { return okno->Mriezka().Cell(c, r); }
+};
+
+TEST_F(Historia, WithoutAFileTheGridHasOneEmptyRowAndClosingTrimsNothing) {
+    Otvor();
+    EXPECT_TRUE(otvorena);
+    EXPECT_EQ(stav.PocetVolani, 0);
+    EXPECT_EQ(okno->Mriezka().RowCount(), 2);
+    EXPECT_EQ(view.status[3], "0");
+    okno->FormClose(true, 0, 0);
+    EXPECT_FALSE(otvorena);
+    EXPECT_EQ(Hst(), "<missing>");
+    EXPECT_EQ(test::Citaj(fs, dir / "vestrix.hbk"), "<missing>");
+}
+
+TEST_F(Historia, OpeningLoadsEveryRowAndScrollsToTheNewest) {
+    Zapis(Riadky(1, 30));
+    stav.FilterHistorie.Zapnuty = true;  // left from an earlier window
+    stav.FilterHistorie.PodlaMena = true;
+    stav.FilterHistorie.Meno = "nikto";
+    Otvor();
+    EXPECT_EQ(view.texts[TPrvokHistorie::Okno], "T62");
+    EXPECT_EQ(view.texts[TPrvokHistorie::cbFilter], "T63");
+    EXPECT_EQ(view.texts[TPrvokHistorie::btDopl], "T64");
+    EXPECT_EQ(view.texts[TPrvokHistorie::bbtZavriet], "T65");
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(Bunka(c, 0), Text(66 + c));
+    EXPECT_EQ(view.status[0], "T71");
+    EXPECT_EQ(view.status[1], dir / "vestrix.hst");
+    EXPECT_EQ(view.status[2], "T72");
+    EXPECT_EQ(view.status[3], "30");
+    EXPECT_FALSE(stav.FilterHistorie.Zapnuty);
+    EXPECT_EQ(stav.FilterHistorie.Meno, "nikto");  // the dialog's texts stay
+    EXPECT_EQ(stav.FilterHistorie.Od.Day, 20);
+    EXPECT_EQ(stav.FilterHistorie.Po.Hour, 14);
+    EXPECT_EQ(stav.PocetVolani, 30);
+    EXPECT_EQ(okno->Mriezka().RowCount(), 31);
+    EXPECT_EQ(Bunka(0, 1), "01.02.2024  10:01:00");
+    EXPECT_EQ(Bunka(1, 30), "0900000030");
+    EXPECT_EQ(Bunka(2, 30), "Meno 30");
+    EXPECT_EQ(Bunka(4, 30), "Port 1");
+    EXPECT_EQ(view.topRow, 12);
+    EXPECT_FALSE(view.hourglass);
+}
+
+TEST_F(Historia, NineteenRowsAreNotScrolledAndShortLinesSplit) {
+    Zapis(Riadky(1, 18) + "01.02.2024  10:11:12;Port 2\r\n");
+    Otvor();
+    EXPECT_EQ(stav.PocetVolani, 19);
+    EXPECT_EQ(view.topRow, -1);
+    EXPECT_EQ(Bunka(0, 19), "01.02.2024  10:11:12");
+    EXPECT_EQ(Bunka(1, 19), "");
+    EXPECT_EQ(Bunka(4, 19), "Port 2");
+}
+
+TEST_F(Historia, FilterSwitchWithTheDialog) {
+    Zapis(Riadok(1, "Ján Novák") + "\r\n" + Riadok(2, "Peter") + "\r\n" + Riadok(3, "novákova") + "\r\n");
+    Otvor();
+    ASSERT_EQ(stav.PocetVolani, 3);
+    const int gauge = static_cast<int>(view.gauge.size());
+
+    // Confirmed with the name criterion: only matching rows.
+    view.onFilterDialog = [&] {
+        test::FakeFilterView fv;
+        FilterFormCreate(fv, Text, stav.FilterHistorie);
+        EXPECT_EQ(fv.texts[TPrvokFiltra::Okno], "T73");
+        EXPECT_EQ(fv.texts[TPrvokFiltra::BitBtn1], "T81");
+        EXPECT_EQ(fv.polia.OdDen, 20);
+        fv.polia.cbMeno = true;
+        fv.polia.ledMeno = "NOVÁK";
+        FilterZobrazit(fv, stav.FilterHistorie);
+    };
+    view.filterChecked = true;
+    okno->cbFilterClick();
+    EXPECT_TRUE(view.filterChecked);
+    EXPECT_EQ(stav.PocetVolani, 2);
+    EXPECT_EQ(okno->Mriezka().RowCount(), 3);
+    EXPECT_EQ(Bunka(2, 1), "Ján Novák 1");
+    EXPECT_EQ(Bunka(2, 2), "novákova 3");
+    EXPECT_EQ(view.status[3], "3");  // the count of the opening
+    EXPECT_EQ(static_cast<int>(view.gauge.size()), gauge);
+
+    // Unticked: everything again.
+    view.filterChecked = false;
+    okno->cbFilterClick();
+    EXPECT_EQ(stav.PocetVolani, 3);
+    EXPECT_FALSE(stav.FilterHistorie.Zapnuty);
+
+    // Left with the back button: unticked and all rows.
+    view.onFilterDialog = [&] {
+        test::FakeFilterView fv;
+        FilterFormCreate(fv, Text, stav.FilterHistorie);
+        EXPECT_TRUE(fv.polia.cbMeno);
+        EXPECT_EQ(fv.polia.ledMeno, "NOVÁK");
+        FilterSpat(stav.FilterHistorie);
+    };
+    view.filterChecked = true;
+    okno->cbFilterClick();
+    EXPECT_FALSE(view.filterChecked);
+    EXPECT_FALSE(stav.FilterHistorie.Zruseny);
+    EXPECT_EQ(stav.PocetVolani, 3);
+
+    // Confirmed with no criterion ticked: the same.
+    view.onFilterDialog = [&] {
+        test::FakeFilterView fv;
+        FilterFormCreate(fv, Text, stav.FilterHistorie);
+        fv.polia.cbMeno = false;
+        FilterZobrazit(fv, stav.FilterHistorie);
+    };
+    view.filterChecked = true;
+    okno->cbFilterClick();
+    EXPECT_FALSE(view.filterChecked);
+    EXPECT_FALSE(stav.FilterHistorie.Zapnuty);
+    EXPECT_EQ(stav.PocetVolani, 3);
+}
+
+TEST_F(Historia, DialogTakesWholeDays) {
+    Zapis(Riadok(1, "A", "19.05.2024") + "\r\n" + Riadok(2, "B", "20.05.2024") + "\r\n" +
+          Riadok(3, "C", "20.05.2024") + "\r\n" + Riadok(4, "D", "21.05.2024") + "\r\n");
+    Otvor();
+    view.onFilterDialog = [&] {
+        test::FakeFilterView fv;
+        FilterFormCreate(fv, Text, stav.FilterHistorie);
+        // Today in both pickers at the first opening.
+        EXPECT_EQ(fv.polia.OdDen, 20);
+        EXPECT_EQ(fv.polia.PoDen, 20);
+        fv.polia.cbOdDatumu = fv.polia.cbPodatum = true;
+        FilterZobrazit(fv, stav.FilterHistorie);
+    };
+    view.filterChecked = true;
+    okno->cbFilterClick();
+    EXPECT_EQ(stav.PocetVolani, 2);
+    EXPECT_EQ(Bunka(2, 1), "B 2");
+    EXPECT_EQ(Bunka(2, 2), "C 3");
+    const DateTime& od = stav.FilterHistorie.Od;
+    const DateTime& po = stav.FilterHistorie.Po;
+    EXPECT_EQ(od.Hour * 10000 + od.Minute * 100 + od.Second, 0);
+    EXPECT_EQ(po.Hour * 10000 + po.Minute * 100 + po.Second, 235959);
+}
+
+TEST_F(Historia, ABadDateStopsTheFilteredLoadWithTheRowsSoFar) {
+    Zapis(Riadok(1) + "\r\n" + Riadok(2) + "\r\n" + "31.13.2024  10:00:00;0902;Meno;;\r\n" + Riadok(4) + "\r\n");
+    stav.FilterHistorie.PodlaMena = true;
+    stav.FilterHistorie.Meno = "meno";
+    Otvor();
+    view.onFilterDialog = [&] { stav.FilterHistorie.Zapnuty = true; };
+    view.filterChecked = true;
+    try {
+        okno->cbFilterClick();
+        ADD_FAILURE();
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "'31.13.2024' is not a valid date");
+    }
+    EXPECT_EQ(stav.PocetVolani, 2);
+    EXPECT_FALSE(view.hourglass);
+    EXPECT_FALSE(okno->Zaneprazdnene());
+}
+
+TEST_F(Historia, ABadDateAtOpeningSkipsTheStatusBar) {
+    Zapis("zlý;0902;Meno;;\r\n");
+    // A filter applied at opening can only come from a load running with
+    // Zapnuty set, which the opening clears; a bad line loads unfiltered.
+    Otvor();
+    EXPECT_EQ(stav.PocetVolani, 1);
+    EXPECT_EQ(view.status[3], "1");
+}
+
+TEST_F(Historia, TrimAtClosingCountsTheRowsShown) {
+    struct {
+        bool cut;
+        int max, rows, cutrows;
+        int zostane;  // lines left of 30
+    } cases[] = {
+        {true, 0, 30, 0, 29},    // at least one line
+        {true, 0, 30, 5, 25},
+        {true, 29, 30, 5, 25},
+        {true, 30, 30, 5, 30},   // not more than the limit
+        {false, 0, 30, 5, 30},
+        {true, 0, 30, 50, 0},    // more than the file has
+        {true, 10, 12, 1, 29},   // a filtered count decides, the file loses its oldest
+    };
+    for (const auto& c : cases) {
+        Zapis(Riadky(1, 30));
+        fs.Remove(dir / "vestrix.hbk");
+        Otvor();
+        stav.PocetVolani = c.rows;
+        okno->FormClose(c.cut, c.max, c.cutrows);
+        std::string cakane = Riadky(31 - c.zostane, 30);
+        if (c.zostane == 0) cakane = "";
+        EXPECT_EQ(Hst(), cakane) << c.max << " " << c.cutrows;
+        if (c.zostane < 30) {
+            EXPECT_EQ(test::Citaj(fs, dir / "vestrix.hbk"), Riadky(1, 30));
+        }
+        EXPECT_FALSE(obsadena);
+    }
+}
+
+TEST_F(Historia, FillInCompletesMissingNamesAndRebuildsEveryLine) {
+    Zapis("01.02.2024  10:00:00;0902;;;Port 1\r\n"          // both missing
+          "01.02.2024  10:01:00;0903;;Stará firma;Port 1\r\n"  // name missing
+          "01.02.2024  10:02:00;0904;Má;Oboje;Port 2\r\n"    // complete
+          "01.02.2024  10:03:00;;;;Port 1\r\n"               // no number
+          "01.02.2024  10:04:00;0905;Nikto;\r\n"             // short line, number unknown
+          "01.02.2024  10:05:00;0906\r\n");                  // two fields only
+    kniha["0902"] = {"Ján Novák", "Firma"};
+    kniha["0903"] = {"Iné Meno", ""};  // the firm survives an empty answer
+    kniha["0905"] = {"", ""};
+    Otvor();
+    okno->btDoplClick();
+    EXPECT_EQ(Hst(),
+              "01.02.2024  10:00:00;0902;Ján Novák;Firma;Port 1\r\n"
+              "01.02.2024  10:01:00;0903;Iné Meno;Stará firma;Port 1\r\n"
+              "01.02.2024  10:02:00;0904;Má;Oboje;Port 2\r\n"
+              "01.02.2024  10:03:00;;;;Port 1\r\n"
+              "01.02.2024  10:04:00;0905;Nikto;;\r\n"
+              "01.02.2024  10:05:00;;;;0906\r\n");
+    // Only lines with a number and a gap are looked up.
+    EXPECT_EQ(hladane, (std::vector<std::string>{"0902", "0903", "0905"}));
+    EXPECT_EQ(test::Citaj(fs, dir / "vestrix.hbk").substr(0, 36), "01.02.2024  10:00:00;0902;;;Port 1\r\n");
+    EXPECT_FALSE(view.gaugeVisible);
+    EXPECT_FALSE(obsadena);
+    EXPECT_EQ(Bunka(2, 1), "Ján Novák");  // reloaded
+}
+
+TEST_F(Historia, FillInGauge) {
+    Zapis(Riadky(1, 50));
+    Otvor();
+    okno->btDoplClick();
+    ASSERT_EQ(view.gauge.size(), 51u);
+    EXPECT_EQ(view.gauge[0], 0);
+    for (size_t i = 1; i < view.gauge.size(); ++i) EXPECT_EQ(view.gauge[i], 1);
+
+    Zapis(Riadky(1, 1000));
+    Otvor();
+    view.gauge.clear();
+    okno->btDoplClick();
+    ASSERT_EQ(view.gauge.size(), 1001u);
+    EXPECT_EQ(view.gauge[500], 50);
+    EXPECT_EQ(view.gauge[999], 99);
+    EXPECT_EQ(view.gauge[1000], 100);
+}
+
+TEST_F(Historia, FillInWithoutAFileDoesNothing) {
+    Otvor();
+    okno->btDoplClick();
+    EXPECT_TRUE(view.gauge.empty());
+    EXPECT_EQ(Hst(), "<missing>");
+}
+
+TEST_F(Historia, ReopeningShowsTheFilterOffWithTheLastTexts) {
+    Zapis(Riadky(1, 3));
+    stav.FilterHistorie.PodlaCisla = true;
+    stav.FilterHistorie.Cislo = "0900000002";
+    Otvor();
+    view.onFilterDialog = [&] { stav.FilterHistorie.Zapnuty = true; };
+    view.filterChecked = true;
+    okno->cbFilterClick();
+    EXPECT_EQ(stav.PocetVolani, 1);
+    okno->FormClose(false, 0, 0);
+
+    clock.now = Den(21, 5, 2024, 8, 0, 0);
+    view = test::FakeHistoriaView();
+    Otvor();
+    EXPECT_EQ(stav.PocetVolani, 3);
+    EXPECT_FALSE(stav.FilterHistorie.Zapnuty);
+    EXPECT_TRUE(stav.FilterHistorie.PodlaCisla);
+    EXPECT_EQ(stav.FilterHistorie.Od.Day, 21);
+}
+
+TEST_F(Historia, ClickDuringALoadDoesNotNest) {
+    Zapis(Riadky(1, 250));
+    Otvor();
+    int kliky = 0;
+    pump.onProcess = [&] {
+        ++kliky;
+        view.filterChecked = !view.filterChecked;  // the user ticks the box
+        okno->cbFilterClick();
+        okno->btDoplClick();
+    };
+    view.filterChecked = false;
+    okno->cbFilterClick();
+    EXPECT_EQ(kliky, 2);
+    EXPECT_FALSE(view.filterChecked);  // put back
+    EXPECT_EQ(stav.PocetVolani, 250);
+    EXPECT_EQ(okno->Mriezka().RowCount(), 251);
+    EXPECT_EQ(Hst(), Riadky(1, 250));
+}
+
+TEST(HistoriaPopup, Cell) {
+    int s = 0, r = 0;
+    THistoriaOkno::sgHistoriaMouseUp(true, 2, 5, s, r);
+    EXPECT_EQ(s, 2);
+    EXPECT_EQ(r, 5);
+    THistoriaOkno::sgHistoriaMouseUp(false, 2, 5, s, r);
+    EXPECT_EQ(s, -1);
+    EXPECT_EQ(r, -1);
+}
+
+}  // namespace
+}  // namespace vx
