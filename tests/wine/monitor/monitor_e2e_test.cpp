@@ -8,70 +8,11 @@
 #include "monitor/core/callroutine.h"
 #include "monitor/win32/ids.h"
 #include "tests/wine/inspector/inspector.h"
+#include "tests/wine/monitor/monitor_fixture.h"
 
 namespace vx {
 namespace {
 
-using namespace inspector;
-
-const DWORD kStart = 30000;  // a cold Wine start of a GUI program can be slow
-
-int Ind(TIndikator i) { return ids::kIndikator + static_cast<int>(i); }
-
-class Monitor : public ::testing::Test {
-protected:
-    void SetUp() override {
-        // No copy of an earlier test may be left: the single-instance rule
-        // would make this test's program end at once.
-        ASSERT_TRUE(CakajNa([] { return HlavneOkno() == nullptr; }, 15000)) << "a monitor is still running";
-        wchar_t tmp[MAX_PATH];
-        GetTempPathW(MAX_PATH, tmp);
-        dir_ = std::wstring(tmp) + L"vx-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-               std::to_wstring(++pocet_);
-        CreateDirectoryW(dir_.c_str(), nullptr);
-        dir_ += L"\\";
-        ASSERT_TRUE(CopyFileW(CestaWine(VX_VESTRIX_EXE).c_str(), (dir_ + L"Vestrix.exe").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileW(CestaWine(VX_LNG_FILE).c_str(), (dir_ + L"vestrix.lng").c_str(), FALSE));
-    }
-
-    void TearDown() override {
-        for (Proces* p : {&a_, &b_}) {
-            if (p->Bezi()) {
-                if (HWND w = HlavneOkno()) Prikaz(w, ids::pumUkoncit);
-                if (!p->CakajNaKoniec(10000)) p->Ukonci();
-            }
-            p->Zatvor();
-        }
-        for (const wchar_t* f : {L"Vestrix.exe", L"vestrix.lng", L"vestrix.ini", L"vestrix.log", L"vestrix.hst",
-                                 L"vestrix.log.bkp", L"vestrix.hbk"})
-            DeleteFileW((dir_ + f).c_str());
-        RemoveDirectoryW(dir_.c_str());
-    }
-
-    void Ini(const std::string& text) { ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.ini", text)); }
-    Proces Start() { return Spusti(dir_ + L"Vestrix.exe", dir_); }
-    std::vector<std::string> Log() { return Riadky(CitajSubor(dir_ + L"vestrix.log")); }
-    // The message of a log line (after "dd.mm.yyyy hh:mm:ss  ").
-    static std::string Sprava(const std::string& line) { return line.size() >= 21 ? line.substr(21) : line; }
-
-    HWND StartVisible() {
-        a_ = Start();
-        EXPECT_TRUE(a_.pi.hProcess);
-        HWND w = CakajNaHlavneOkno(kStart);
-        EXPECT_TRUE(w) << "the main window did not show";
-        return w;
-    }
-
-    void Hide(HWND w) {
-        PostMessageW(w, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(CakajNa([w] { return !IsWindowVisible(w); }, 10000));
-    }
-
-    std::wstring dir_;
-    Proces a_, b_;
-    static int pocet_;
-};
-int Monitor::pocet_ = 0;
 
 TEST_F(Monitor, SecondStartEndsAtOnceAndLeavesOneCopy) {
     HWND w = StartVisible();
