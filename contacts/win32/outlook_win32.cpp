@@ -143,7 +143,10 @@ void TOutlookConnect::SetConnected(bool on) {
     }
     if (OLEObject.empty()) OLEObject = "Outlook.Application";
     if (OLENameSpace.empty()) OLENameSpace = "MAPI";
-    Disconnect();
+    // A connection that fails leaves the one before it as it was.
+    IDispatch* staraAplikacia = application_;
+    IDispatch* staryNamespace = namespace_;
+    application_ = namespace_ = nullptr;
     try {
         CLSID clsid;
         const std::wstring progId = Wide(OLEObject);
@@ -162,9 +165,12 @@ void TOutlookConnect::SetConnected(bool on) {
         if (OnConnect) OnConnect(*this);
     } catch (...) {
         Disconnect();
-        // Connected keeps its former value; the references are gone either way.
+        application_ = staraAplikacia;
+        namespace_ = staryNamespace;
         throw Exception(kChybaRegistracieOutlooku);
     }
+    if (staryNamespace) staryNamespace->Release();
+    if (staraAplikacia) staraAplikacia->Release();
     connected_ = true;
 }
 

@@ -186,6 +186,17 @@ TEST_F(OutlookImport, ARefusedNamespaceFailsTheConnectionAndReleasesOutlook) {
     EXPECT_EQ(CallExport("DllCanUnloadNow"), S_OK);
 }
 
+TEST_F(OutlookImport, AFailedReconnectKeepsTheConnectionThatWorks) {
+    Kontakty("A\tB\t\t0905 1\t\t\t\r\nC\tD\t\t0905 2\t\t\t\r\n");
+    TOutlookConnect outlook;
+    outlook.SetConnected(true);
+    outlook.OLEObject = "Vestrix.NoSuchServer";
+    EXPECT_THROW(outlook.SetConnected(true), Exception);
+    EXPECT_TRUE(outlook.Connected());
+    EXPECT_EQ(outlook.GetItemCount(), 2);
+    EXPECT_EQ(outlook.GetItem(2)->Read("lastname"), "D");
+}
+
 TEST_F(OutlookImport, AnItemThatCannotBeFetchedEndsTheImport) {
     Kontakty("A\tB\t\t0905 1\t\t\t\r\n<item-fail>C\tD\t\t0905 2\t\t\t\r\nE\tF\t\t0905 3\t\t\t\r\n");
     TOutlookConnect outlook;
