@@ -1,0 +1,152 @@
+#include "capictrl/win32/wave_isdn.h"
+
+#include <cstring>
+
+namespace vx {
+
+namespace {
+
+const wchar_t kSoundClass[] = L"VxCapiSoundWindow";
+enum : UINT { kRunPlayNextBlock = WM_APP + 1, kFreeDevices = WM_APP + 2 };
+
+void SetConversationFormat(TWaveRecord& w, uint32_t bufferSize) {
+    w.FormatTag = WAVE_FORMAT_PCM;
+    w.Channels = 1;
+    w.SamplesPerSec = 8000;
+    w.AvgBytesPerSec = 16000;
+    w.BlockAlign = 2;
+    w.BitsPerSample = 16;
+    w.BufferSize = bufferSize;
+}
+
+}  // namespace
+
+TIsdnDRecord::TIsdnDRecord() : TWaveRecord(false) {
+    SetConversationFormat(*this, 4096);
+    Ready = PrepareDevice();
+}
+
+TIsdnDPlay::TIsdnDPlay(uint32_t bytes) : TWaveRecord(false), Bytes(bytes < 4096 ? 4096 : bytes - bytes % 4096) {
+    SetConversationFormat(*this, Bytes);
+    SpeakerArrays[0].assign(Bytes, 0);
+    SpeakerArrays[1].assign(Bytes, 0);
+    Ready = PrepareDevice();
+}
+
+void TIsdnDPlay::FeedSpeaker(const uint8_t* block, TCapiSound& sound) {
+    // Never runs out of data while blocks keep coming.
+    PlayLength = 2 * Bytes + ProcessedBytes + 1;
+    std::memcpy(SpeakerArrays[FillIndex].data() + FillOffset, block, 4096);
+    if (FillOffset < Bytes - 4096) {
+        FillOffset += 4096;
+    } else if (SpeakerReady) {
+        // Full, and the speaker can take it; otherwise the next block goes
+        // over this array's last one again: the speaker is behind.
+        FillOffset = 0;
+        SpeakerReady = false;
+        WritePending = true;
+        FillIndex = 1 - FillIndex;
+        if (!SpeakerPlaying && SpeakerArmed) {
+            SpeakerPlaying = true;
+            StartPlaying();
+        } else {
+            sound.RequestPlay();
+        }
+    }
+    ProcessMessages();
+}
+
+void TIsdnDPlay::ArmSpeaker() {
+    FillOffset = 0;
+    FillIndex = 0;
+    SpeakerReady = true;
+    SpeakerArmed = true;
+}
+
+void TIsdnDPlay::StopSpeaker() {
+    StopPlaying(true);
+    SpeakerPlaying = false;
+    SpeakerArmed = false;
+}
+
+void TIsdnDPlay::PlayBufferDone() { SpeakerReady = true; }
+
+TCapiSound::TCapiSound(uint32_t bytes) : Bytes(bytes) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = &TCapiSound::WndProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kSoundClass;
+        registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }
+    window_ = CreateWindowExW(0, kSoundClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                              nullptr);
+    if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, LONG_PTR(this));
+    wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    Recorder = std::make_unique<TIsdnDRecord>();
+    Player = std::make_unique<TIsdnDPlay>(bytes);
+}
+
+bool TCapiSound::Start() {
+    if (thread_ || !window_ || !wake_) return false;
+    thread_ = CreateThread(nullptr, 0, &TCapiSound::ThreadMain, this, 0, nullptr);
+    return thread_ != nullptr;
+}
+
+void TCapiSound::RequestPlay() {
+    PlayRequest = true;
+    if (wake_) SetEvent(wake_);
+}
+
+TCapiSound::~TCapiSound() {
+    if (thread_) {
+        terminated_ = true;
+        SetEvent(wake_);
+        // The thread's last calls come to this thread: serve them while waiting.
+        for (;;) {
+            DWORD r = MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE);
+            if (r != WAIT_OBJECT_0 + 1) break;
+            MSG m;
+            PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+        GetExitCodeThread(thread_, &exitCode_);
+        CloseHandle(thread_);
+    }
+    Player.reset();
+    Recorder.reset();
+    if (window_) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+    if (wake_) CloseHandle(wake_);
+}
+
+DWORD WINAPI TCapiSound::ThreadMain(void* self) { return static_cast<TCapiSound*>(self)->Run(); }
+
+DWORD TCapiSound::Run() {
+    while (!terminated_) {
+        // Woken by a play request or the termination request.
+        WaitForSingleObject(wake_, INFINITE);
+        if (terminated_) break;
+        if (PlayRequest.exchange(false)) SendMessageW(window_, kRunPlayNextBlock, 0, 0);
+    }
+    SendMessageW(window_, kFreeDevices, 0, 0);
+    return 1;
+}
+
+LRESULT CALLBACK TCapiSound::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<TCapiSound*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && msg == kRunPlayNextBlock) {
+        if (self->Player) self->Player->PlayNextBlock();
+        return 0;
+    }
+    if (self && msg == kFreeDevices) {
+        self->Player.reset();
+        self->Recorder.reset();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace vx
