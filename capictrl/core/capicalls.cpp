@@ -19,6 +19,8 @@ bool OptStruct(TCapiReader& r, TCapiStruct& s) {
 
 // The longest number a CONNECT_REQ of the sender's buffer carries.
 constexpr size_t kMaxDialledDigits = 60;
+// Ignored incoming calls remembered until their DISCONNECT_IND.
+constexpr size_t kMaxIgnoredCalls = 32;
 
 std::string ConnectedNumberText(const TCapiStruct& s) {
     if (s.length == 0) return "(number suppressed)";
@@ -70,13 +72,23 @@ void TCapiCtrl::MakeCall() {
         Error(1, [] { return std::string("Capi is stopped/not started."); });
         return;
     }
-    if (Call.IsConnected) {
+    // One call at a time: a second CONNECT_REQ during a set-up, or while an
+    // accepted call comes up, would leave a call on the line that nothing
+    // tracks or clears.
+    if (CallUnderWay()) {
         Error(2, [&] { return "Already Connected to " + Settings.DestinationNumber; });
         return;
     }
     if (Settings.DestinationNumber == "0" || Settings.OriginatorNumber == "0" ||
         NormalizeNumber(Settings.DestinationNumber).empty())
         return;
+    // Numbers taken over from an incoming call may be longer than a
+    // CONNECT_REQ carries; such a call is refused before anything starts.
+    if (NormalizeNumber(Settings.DestinationNumber).size() > kMaxDialledDigits ||
+        NormalizeNumber(Settings.OriginatorNumber).size() > kMaxDialledDigits) {
+        Error(18, [] { return "CONNECT_REQ " + CapiInfoText(0x2007); });
+        return;
+    }
     if (Settings.PhoneConversation && !(Voice && Voice->StartConversationDevices())) return;
     Call.PlayFile = Settings.PlayFileName;
     Call.PlayDone = false;
@@ -87,18 +99,32 @@ void TCapiCtrl::MakeCall() {
     Call.DisconnectRequested = false;
     Call.IsConnected = false;
     Call.Connecting = true;
+    Call.AwaitingConnectConf = false;
+    Call.ClearDownPending = false;
     Call.DataHandle = 0;
-    if (!Settings.PhoneConversation && Voice) Voice->PrepareVoiceMailFiles();
+    if (!Settings.PhoneConversation && Voice) {
+        try {
+            Voice->PrepareVoiceMailFiles();
+        } catch (...) {
+            // No call is placed without its files; the caller learns why.
+            EndCall();
+            throw;
+        }
+    }
     DoCallProgress("Connecting to " + Settings.DestinationNumber);
-    ConnectReq(Settings.DestinationNumber, Settings.OriginatorNumber, applicationID, 16);
+    if (!ConnectReq(Settings.DestinationNumber, Settings.OriginatorNumber, applicationID, 16)) {
+        // Nothing will answer a request that did not go out.
+        EndCall();
+        StopConversation();
+    }
 }
 
-void TCapiCtrl::ConnectReq(const std::string& called, const std::string& calling, uint16_t applId, int cip) {
-    if (cip < 0 || cip > 28) return;
+bool TCapiCtrl::ConnectReq(const std::string& called, const std::string& calling, uint16_t applId, int cip) {
+    if (cip < 0 || cip > 28) return false;
     std::string a = NormalizeNumber(called), b = NormalizeNumber(calling);
-    if (a.empty()) return;
+    if (a.empty()) return false;
     // A number longer than the message can carry is not cut into another one.
-    if (a.size() > kMaxDialledDigits || b.size() > kMaxDialledDigits) return;
+    if (a.size() > kMaxDialledDigits || b.size() > kMaxDialledDigits) return false;
     TCapiOutMessage m = BuildConnectReq(applId, NextMessageNumber(), uint16_t(cip), a,
                                         Settings.CalledPartyNumberByte0, b, Settings.CallingPartyNumberByte0,
                                         Settings.CallingPartyNumberByte1, CipToB1Protocol(cip),
@@ -106,6 +132,83 @@ void TCapiCtrl::ConnectReq(const std::string& called, const std::string& calling
     uint32_t r = PutMessage(m);
     if (r != 0) Error(18, [&] { return "CONNECT_REQ " + Info(r); });
     Trace(m, [&] { return " Controller: 1 CIP value: " + Dec(uint32_t(cip)); });
+    if (r == 0) Call.AwaitingConnectConf = true;
+    return r == 0;
+}
+
+bool TCapiCtrl::ConnectConf(const TCapiMessage& m) {
+    TCapiReader r(m);
+    uint32_t plci = 0;
+    uint16_t info = 0;
+    if (!r.Dword(plci) || !r.Word(info)) return false;
+    bool ours = Call.Connecting && Call.AwaitingConnectConf;
+    // Info values below 0x0100 report success.
+    bool refused = (info & 0xFF00) != 0;
+    // A confirmation must not take the PLCI of a call under way for another.
+    if ((ours && !refused) || !CallUnderWay()) {
+        Call.PLCI = plci;
+        ForgetIgnored(plci);
+    }
+    Trace(m, [&] { return " PLCI: " + Dec(plci) + " Info: " + CapiInfoText(info); });
+    if (!ours) return true;
+    Call.AwaitingConnectConf = false;
+    if (refused) {
+        // The controller refused the call: no physical link will come, and
+        // nothing else would end the set-up.
+        Error(18, [&] { return "CONNECT_REQ " + CapiInfoText(info); });
+        EndCall();
+        StopConversation();
+        return true;
+    }
+    if (Call.ClearDownPending) {
+        Call.ClearDownPending = false;
+        SendDisconnectReq(Call.PLCI);
+    }
+    return true;
+}
+
+void TCapiCtrl::SendDisconnectReq(uint32_t plci) {
+    TCapiOutMessage m = BuildDisconnectReq(applicationID, NextMessageNumber(), plci);
+    uint32_t r = PutMessage(m);
+    if (r != 0) Error(24, [&] { return "DISCONNECT_REQ " + Info(r); });
+    Trace(m, [&] { return " PLCI: " + Dec(plci); });
+}
+
+void TCapiCtrl::EndCall() {
+    Call.Connecting = false;
+    Call.IsConnected = false;
+    Call.DisconnectRequested = false;
+    Call.Answering = false;
+    Call.AwaitingConnectConf = false;
+    Call.ClearDownPending = false;
+    Call.PlayOffset = 0;
+    Call.RecordTotal = 0;
+    Call.PlayDone = true;
+    Call.RecordStopped = true;
+}
+
+void TCapiCtrl::StopConversation() {
+    if (Settings.PhoneConversation && Voice) {
+        Voice->StopConversationRecorder();
+        Voice->StopConversationPlayer();
+    }
+}
+
+void TCapiCtrl::RememberIgnored(uint32_t plci) {
+    ForgetIgnored(plci);
+    // Ended calls leave the list; one whose end never came must not make
+    // it grow without bound.
+    if (ignoredPlcis_.size() >= kMaxIgnoredCalls) ignoredPlcis_.erase(ignoredPlcis_.begin());
+    ignoredPlcis_.push_back(plci);
+}
+
+bool TCapiCtrl::ForgetIgnored(uint32_t plci) {
+    for (auto it = ignoredPlcis_.begin(); it != ignoredPlcis_.end(); ++it)
+        if (*it == plci) {
+            ignoredPlcis_.erase(it);
+            return true;
+        }
+    return false;
 }
 
 bool TCapiCtrl::DisconnectCall() {
@@ -113,17 +216,18 @@ bool TCapiCtrl::DisconnectCall() {
         Error(1, [] { return std::string("Capi is stopped/not started."); });
         return false;
     }
-    if (!Call.IsConnected && !Call.Connecting && !Call.Answering) {
+    if (!CallUnderWay()) {
         Error(3, [] { return std::string("Error in disconnecting. No physical/logical connection."); });
         return false;
     }
     if (!Call.IsConnected) {
         // Outgoing set-up, or an accepted incoming call whose logical
-        // connection is not up yet: clear the physical link.
-        TCapiOutMessage m = BuildDisconnectReq(applicationID, NextMessageNumber(), Call.PLCI);
-        uint32_t r = PutMessage(m);
-        if (r != 0) Error(24, [&] { return "DISCONNECT_REQ " + Info(r); });
-        Trace(m, [&] { return " PLCI: " + Dec(Call.PLCI); });
+        // connection is not up yet: clear the physical link. Before the
+        // CONNECT_CONF its PLCI is not known; the request goes out with it.
+        if (Call.AwaitingConnectConf)
+            Call.ClearDownPending = true;
+        else
+            SendDisconnectReq(Call.PLCI);
         return true;
     }
     TCapiOutMessage m = BuildDisconnectB3Req(applicationID, NextMessageNumber(), Call.NCCI);
@@ -188,10 +292,9 @@ bool TCapiCtrl::DisconnectB3Ind(const TCapiMessage& m) {
     uint32_t rr = PutMessage(resp);
     if (rr != 0) Error(15, [&] { return "DISCONNECT_B3_RESP " + Info(rr); });
     Trace(resp, [&] { return " NCCI: " + Dec(ncci); });
-    TCapiOutMessage req = BuildDisconnectReq(applicationID, NextMessageNumber(), Call.PLCI);
-    uint32_t r2 = PutMessage(req);
-    if (r2 != 0) Error(24, [&] { return "DISCONNECT_REQ " + Info(r2); });
-    Trace(req, [&] { return " PLCI: " + Dec(Call.PLCI); });
+    // The physical link the logical one ran on (an NCCI's low word is its
+    // PLCI): a stale indication must not clear another call.
+    SendDisconnectReq(ncci & 0xFFFF);
     if (OnCallProgress) DoCallProgress("B channel disconnected: " + CapiInfoText(reasonB3));
     return true;
 }
@@ -206,27 +309,24 @@ bool TCapiCtrl::DisconnectInd(const TCapiMessage& m) {
     uint32_t rr = PutMessage(resp);
     if (rr != 0) Error(16, [&] { return "DISCONNECT_RESP " + Info(rr); });
     Trace(resp, [&] { return " PLCI: " + Dec(plci); });
-    // The end of another (ignored) call keeps a call that is being set up:
-    // an outgoing one that lost an incoming call to another application, or
-    // an accepted incoming one.
-    bool otherCall = !Call.IsConnected && plci != Call.PLCI &&
-                     ((reason == 0x3304 && Call.Connecting) || Call.Answering);
-    if (!otherCall) {
-        Call.Connecting = false;
-        Call.IsConnected = false;
-        Call.DisconnectRequested = false;
-        Call.Answering = false;
-        Call.PlayOffset = 0;
-        Call.RecordTotal = 0;
-        Call.PlayDone = true;
-        Call.RecordStopped = true;
+    // The end of another call keeps the one under way: an incoming call
+    // that was ignored, a call ending while ours has no PLCI yet, another
+    // application taking an incoming call during our set-up, or any other
+    // call during an accepted incoming set-up.
+    bool ignored = ForgetIgnored(plci);
+    bool otherCall = false;
+    if (CallUnderWay()) {
+        if (ignored && plci != Call.PLCI)
+            otherCall = true;
+        else if (!Call.IsConnected)
+            otherCall = Call.AwaitingConnectConf ||
+                        (plci != Call.PLCI && ((reason == 0x3304 && Call.Connecting) || Call.Answering));
     }
+    if (!otherCall) EndCall();
     if (OnCallProgress) DoCallProgress("Disconnected: " + CapiInfoText(reason));
     if (OnDisconnected) Fire(OnDisconnected, CapiInfoText(reason));
-    if (Settings.PhoneConversation && Voice) {
-        Voice->StopConversationRecorder();
-        Voice->StopConversationPlayer();
-    }
+    // Our call's devices stop with our call only.
+    if (!otherCall) StopConversation();
     return true;
 }
 

@@ -72,10 +72,10 @@ TCapiCtrl::TCapiCtrl(ICapiHost& host, ISystemTime& clock)
     : host_(host), clock_(clock), self_(std::make_shared<TCapiCtrl*>(this)) {}
 
 TCapiCtrl::~TCapiCtrl() {
-    if (Call.IsConnected) {
-        DisconnectCall();
-        // The clear-down arrives through the poll thread's hand-over; a
-        // network or library that never answers must not hang the host.
+    // Only a clear-down that went out is waited for; the answer arrives
+    // through the poll thread's hand-over, and a network or library that
+    // never answers must not hang the host.
+    if (Call.IsConnected && DisconnectCall()) {
         uint32_t start = host_.TickCount();
         while (Call.IsConnected && host_.TickCount() - start < DisconnectWaitMs) host_.ProcessMessages(50);
     }
@@ -248,6 +248,9 @@ void TCapiCtrl::ResetCallState() {
     Call.IsConnected = false;
     Call.DisconnectRequested = false;
     Call.Answering = false;
+    Call.AwaitingConnectConf = false;
+    Call.ClearDownPending = false;
+    ignoredPlcis_.clear();
     Call.PlayDone = false;
     Call.RecordStopped = false;
     Call.PlayOffset = 0;
@@ -288,6 +291,13 @@ void TCapiCtrl::StopNow() {
     poller_.reset();
     if (r != 0) Error(19, [&] { return "CAPI_RELEASE " + Info(r); });
     AppIsRegistered = false;
+    // The release ends every connection of the application: no call
+    // outlives the registration, and none can be cleared any more.
+    if (CallUnderWay()) {
+        EndCall();
+        StopConversation();
+    }
+    ignoredPlcis_.clear();
     DataBuffer.clear();
     DataBuffer.shrink_to_fit();
     stopping_ = false;
@@ -367,7 +377,7 @@ void TCapiCtrl::DispatchCapiMessage(const uint8_t* message, size_t available) {
         break;
     case CAPI_CONNECT:
         if (sub == CAPI_CONF)
-            wellFormed = TraceConf(m, " PLCI: ", " Info: ", true);
+            wellFormed = ConnectConf(m);
         else if (sub == CAPI_IND)
             wellFormed = ConnectInd(m);
         break;
@@ -508,6 +518,12 @@ bool TCapiCtrl::ConnectInd(const TCapiMessage& m) {
             }
         }
     }
+
+    // The end of an ignored call must not be taken for the end of ours.
+    if (reject == 0)
+        ForgetIgnored(plci);
+    else
+        RememberIgnored(plci);
 
     TCapiOutMessage resp = BuildConnectResp(applicationID, m.Number(), plci, reject);
     uint32_t rr = PutMessage(resp);

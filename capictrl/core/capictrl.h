@@ -13,6 +13,7 @@
 #include "capictrl/core/capimessage.h"
 #include "capictrl/core/capiprofile.h"
 #include "capictrl/core/settings.h"
+#include "capictrl/core/voicemail.h"
 
 namespace vx {
 
@@ -20,8 +21,9 @@ namespace vx {
 // to "00", then only "0".."9" and "#" kept.
 std::string NormalizeNumber(const std::string& text);
 
-// The one call the control handles.
-struct TCapiConnection {
+// The one call the control handles; the voice path's fields (play and
+// record files, Data Handle) come from TVoiceMailState.
+struct TCapiConnection : TVoiceMailState {
     uint32_t PLCI = 0;
     uint32_t NCCI = 0;
     uint16_t AcceptedCIP = 0;
@@ -31,13 +33,10 @@ struct TCapiConnection {
     // An accepted incoming call whose logical connection is not up yet;
     // no second call is accepted meanwhile.
     bool Answering = false;
-    uint16_t DataHandle = 0;
-    std::string PlayFile;
-    uint32_t PlayOffset = 0;
-    bool PlayDone = false;
-    std::string RecordFile;
-    uint32_t RecordTotal = 0;
-    bool RecordStopped = false;
+    // An outgoing set-up whose CONNECT_REQ has no CONNECT_CONF yet, so its
+    // PLCI is not known; a clear-down asked for meanwhile goes out with it.
+    bool AwaitingConnectConf = false;
+    bool ClearDownPending = false;
     std::string ConnectedNumber;
 };
 
@@ -100,7 +99,11 @@ public:
     uint16_t NextMessageNumber();
 
     void ListenReq(bool on);
+    // Places a telephony call from OriginatorNumber to DestinationNumber;
+    // one call at a time, failures are error events.
     void MakeCall();
+    // True when a clear-down request went out (or, before the set-up's
+    // CONNECT_CONF, goes out with it); the call ends with DISCONNECT_IND.
     bool DisconnectCall();
     static uint16_t CipToB1Protocol(int cip);
     static uint16_t CipToB2Protocol(int cip);
@@ -189,7 +192,17 @@ private:
     bool DisconnectB3Ind(const TCapiMessage& m);
     bool DisconnectInd(const TCapiMessage& m);
     bool DataB3Ind(const TCapiMessage& m);
-    void ConnectReq(const std::string& called, const std::string& calling, uint16_t applId, int cip);
+    bool ConnectConf(const TCapiMessage& m);
+    // True when the library took the CONNECT_REQ.
+    bool ConnectReq(const std::string& called, const std::string& calling, uint16_t applId, int cip);
+    void SendDisconnectReq(uint32_t plci);
+    // Back to idle after the end of the call (or of its set-up).
+    void EndCall();
+    void StopConversation();
+    bool CallUnderWay() const { return Call.Connecting || Call.IsConnected || Call.Answering; }
+    // PLCIs of incoming calls that were ignored and have not ended yet.
+    void RememberIgnored(uint32_t plci);
+    bool ForgetIgnored(uint32_t plci);
 
     ICapiHost& host_;
     ISystemTime& clock_;
@@ -203,6 +216,7 @@ private:
     bool stopDeferred_ = false; // StopCapi asked for during a hand-over
     bool destroying_ = false;
     bool libraryPinned_ = false;  // an abandoned poll thread may still be inside it
+    std::vector<uint32_t> ignoredPlcis_;
     // Calls asked for during a hand-over, posted once it has returned.
     std::vector<std::function<void()>> deferred_;
     // Lets a posted call find out that the control is gone.

@@ -1,0 +1,390 @@
+// A host placing and clearing calls through ILinkor, the way a dialler
+// would: LINKOR.OCX created from its class factory, its events on a
+// connected sink, and the simulated controller answering the CAPI messages.
+// Every event must reach the sink on the thread that owns the control, and
+// every message must leave from it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+#include <ocidl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "linkor_idl.h"
+#include "tests/doubles/capi2032/capisim.h"
+
+namespace {
+
+vx::sim::CapiSim g_sim;
+HMODULE g_ocx = nullptr;
+
+std::wstring OcxPath() {
+    std::string s = VX_OCX_PATH;
+    std::wstring w(s.begin(), s.end());
+    for (auto& c : w)
+        if (c == L'/') c = L'\\';
+    return w;
+}
+
+struct Event {
+    DISPID id;
+    std::wstring args;
+    DWORD thread;
+};
+
+// Records every event as its DISPID and its arguments as texts.
+class Sink : public IDispatch {
+public:
+    std::vector<Event> Events;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+            IsEqualIID(riid, DIID_ILinkorEvents)) {
+            *ppv = static_cast<IDispatch*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
+        std::wstring s;
+        for (UINT i = p->cArgs; i-- > 0;) {
+            VARIANT v;
+            VariantInit(&v);
+            VariantChangeType(&v, &p->rgvarg[i], 0, VT_BSTR);
+            s += std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
+            if (i) s += L"|";
+            VariantClear(&v);
+        }
+        Events.push_back({id, s, GetCurrentThreadId()});
+        return S_OK;
+    }
+    // The events other than the message trace, as "dispid:args".
+    std::vector<std::wstring> Calls() const {
+        std::vector<std::wstring> out;
+        for (auto& e : Events)
+            if (e.id != 2) out.push_back(std::to_wstring(e.id) + L":" + e.args);
+        return out;
+    }
+    bool Has(DISPID id) const {
+        for (auto& e : Events)
+            if (e.id == id) return true;
+        return false;
+    }
+    // The number after `label` in the trace of command_subcommand.
+    DWORD TracedValue(const std::wstring& command, const std::wstring& sub, const std::wstring& label) const {
+        for (auto& e : Events) {
+            if (e.id != 2) continue;
+            std::wstring key = L"|" + command + L"|" + sub + L"|";
+            size_t at = e.args.find(key);
+            if (at == std::wstring::npos) continue;
+            size_t l = e.args.find(label, at);
+            if (l != std::wstring::npos) return std::wcstoul(e.args.c_str() + l + label.size(), nullptr, 10);
+        }
+        return 0;
+    }
+};
+
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > limitMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return true;
+}
+
+struct Put {
+    std::vector<BYTE> bytes;
+    DWORD thread = 0;
+};
+
+std::vector<Put> Puts() {
+    std::vector<Put> out;
+    for (int i = 0; i < g_sim.PutCount(); ++i) {
+        Put p;
+        p.bytes.resize(300);
+        int len = int(p.bytes.size());
+        g_sim.GetPut(i, p.bytes.data(), &len, &p.thread);
+        p.bytes.resize(len < 300 ? len : 300);
+        out.push_back(p);
+    }
+    return out;
+}
+
+std::vector<BYTE> Bytes(std::initializer_list<int> v) {
+    std::vector<BYTE> b;
+    for (int x : v) b.push_back(BYTE(x));
+    return b;
+}
+std::vector<BYTE> Text(const char* s) { return std::vector<BYTE>(s, s + strlen(s)); }
+std::vector<BYTE> operator+(std::vector<BYTE> a, const std::vector<BYTE>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct Bstr {
+    BSTR b;
+    explicit Bstr(const wchar_t* s) : b(SysAllocString(s)) {}
+    ~Bstr() { SysFreeString(b); }
+};
+
+}  // namespace
+
+class CallsThroughCom : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitialize(nullptr);
+        // Loaded first, the simulator is the library the control then
+        // finds under its plain name.
+        char path[MAX_PATH];
+        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string folder(path, n);
+        folder = folder.substr(0, folder.find_last_of("\\/") + 1);
+        simLoaded_ = g_sim.Load((folder + "capi2032.dll").c_str());
+        g_ocx = LoadLibraryW(OcxPath().c_str());
+    }
+    static void TearDownTestSuite() { CoUninitialize(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(simLoaded_);
+        ASSERT_NE(g_ocx, nullptr);
+        g_sim.Reset();
+        auto get = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+            reinterpret_cast<void*>(GetProcAddress(g_ocx, "DllGetClassObject")));
+        ASSERT_NE(get, nullptr);
+        IClassFactory* factory = nullptr;
+        ASSERT_EQ(get(CLSID_Linkor, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_ILinkor, reinterpret_cast<void**>(&ctrl)), S_OK);
+        factory->Release();
+        IConnectionPointContainer* cpc = nullptr;
+        ASSERT_EQ(ctrl->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)), S_OK);
+        ASSERT_EQ(cpc->FindConnectionPoint(DIID_ILinkorEvents, &cp), S_OK);
+        cpc->Release();
+        ASSERT_EQ(cp->Advise(&sink, &cookie), S_OK);
+        hostThread = GetCurrentThreadId();
+    }
+    void TearDown() override {
+        if (cp) {
+            cp->Unadvise(cookie);
+            cp->Release();
+        }
+        if (ctrl) ctrl->Release();
+    }
+    // Registers with the simulator, which the control loads by name from
+    // this program's folder.
+    void Start() {
+        ASSERT_EQ(ctrl->StartCapi(), S_OK);
+        VARIANT_BOOL reg = VARIANT_FALSE;
+        ctrl->get_AppIsRegistered(&reg);
+        ASSERT_EQ(reg, VARIANT_TRUE);
+        ASSERT_TRUE(PumpUntil([&] { return sink.TracedValue(L"LISTEN", L"CONF", L" Controller: ") == 1; }));
+        g_sim.SetDisconnectReason(0x3490);
+        sink.Events.clear();
+    }
+    VARIANT_BOOL Connected() {
+        VARIANT_BOOL v = VARIANT_FALSE;
+        EXPECT_EQ(ctrl->get_IsConnected(&v), S_OK);
+        return v;
+    }
+    // MakeCall and its confirmation: the PLCI the controller gave.
+    DWORD Dial() {
+        EXPECT_EQ(ctrl->MakeCall(), S_OK);
+        EXPECT_TRUE(PumpUntil([&] { return sink.TracedValue(L"CONNECT", L"CONF", L" PLCI: ") != 0; }));
+        return sink.TracedValue(L"CONNECT", L"CONF", L" PLCI: ");
+    }
+    void ExpectAllOnTheHostThread() {
+        for (auto& e : sink.Events) EXPECT_EQ(e.thread, hostThread) << e.id;
+        for (auto& p : Puts()) EXPECT_EQ(p.thread, hostThread) << int(p.bytes[4]);
+    }
+
+    ILinkor* ctrl = nullptr;
+    IConnectionPoint* cp = nullptr;
+    DWORD cookie = 0;
+    Sink sink;
+    DWORD hostThread = 0;
+    static bool simLoaded_;
+};
+bool CallsThroughCom::simLoaded_ = false;
+
+TEST_F(CallsThroughCom, PlacedCallIsConnectedAndHungUp) {
+    Start();
+    Bstr destination(L" +421 (905) 123-456 "), originator(L"02/1234");
+    ASSERT_EQ(ctrl->put_DestinationNumber(destination.b), S_OK);
+    ASSERT_EQ(ctrl->put_OriginatorNumber(originator.b), S_OK);
+    ASSERT_EQ(ctrl->put_CalledPartyNumberByte0(0x91), S_OK);
+    ASSERT_EQ(ctrl->put_CallingPartyNumberByte0(0x21), S_OK);
+    ASSERT_EQ(ctrl->put_CallingPartyNumberByte1(0x83), S_OK);
+    int before = g_sim.PutCount();
+    DWORD plci = Dial();
+    ASSERT_NE(plci, 0u);
+
+    auto puts = Puts();
+    ASSERT_GT(int(puts.size()), before);
+    const std::vector<BYTE>& req = puts[before].bytes;
+    std::vector<BYTE> params = Bytes({1, 0, 0, 0, 16, 0, 15, 0x91}) + Text("00421905123456") + Bytes({8, 0x21, 0x83}) +
+                               Text("021234") + Bytes({0, 0, 9, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    ASSERT_EQ(req.size(), 8 + params.size());
+    EXPECT_EQ(req[0] | (req[1] << 8), int(35 + 14 + 6));
+    EXPECT_EQ(req[2] | (req[3] << 8), int(g_sim.ApplId()));
+    EXPECT_EQ(req[4], 0x02);
+    EXPECT_EQ(req[5], 0x80);
+    EXPECT_EQ(std::vector<BYTE>(req.begin() + 8, req.end()), params);
+    VARIANT_BOOL v = VARIANT_TRUE;
+    EXPECT_EQ(Connected(), VARIANT_FALSE);
+
+    // The far end answers; the controller brings the B channel up.
+    const BYTE connected[] = {0x21, 0x83, '9', '0', '5'};
+    ASSERT_EQ(g_sim.InjectConnectActiveInd(plci, connected, sizeof connected), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has(7); }));
+    EXPECT_EQ(Connected(), VARIANT_TRUE);
+
+    ASSERT_EQ(ctrl->DisconnectCall(&v), S_OK);
+    EXPECT_EQ(v, VARIANT_TRUE);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has(11); }));
+    EXPECT_EQ(Connected(), VARIANT_FALSE);
+
+    std::vector<std::wstring> want = {
+        L"9:Connecting to 00421905123456",
+        L"9:Physical connection established.",
+        L"9:Logical connection established.",
+        L"7:",
+        L"9:B channel disconnected: Ok",
+        L"9:Disconnected: Normal call termination",
+        L"11:Normal call termination",
+    };
+    EXPECT_EQ(sink.Calls(), want);
+
+    // What went to the controller, in order, after the CONNECT_REQ.
+    puts = Puts();
+    std::vector<std::pair<int, int>> kinds;
+    for (size_t i = before; i < puts.size(); ++i) kinds.push_back({puts[i].bytes[4], puts[i].bytes[5]});
+    std::vector<std::pair<int, int>> wantKinds = {{0x02, 0x80}, {0x03, 0x83}, {0x82, 0x80}, {0x83, 0x83},
+                                                  {0x84, 0x80}, {0x84, 0x83}, {0x04, 0x80}, {0x04, 0x83}};
+    EXPECT_EQ(kinds, wantKinds);
+    // The clear-down names the call's own links.
+    DWORD ncci = plci + 0x10000;
+    auto dword = [](const std::vector<BYTE>& b) { return DWORD(b[8] | (b[9] << 8) | (b[10] << 16) | (b[11] << 24)); };
+    EXPECT_EQ(dword(puts[before + 4].bytes), ncci);
+    EXPECT_EQ(dword(puts[before + 6].bytes), plci);
+    EXPECT_EQ(sink.TracedValue(L"CONNECT_ACTIVE", L"IND", L" PLCI: "), plci);
+    ExpectAllOnTheHostThread();
+}
+
+TEST_F(CallsThroughCom, FarEndHangsUp) {
+    Start();
+    DWORD plci = Dial();
+    ASSERT_EQ(g_sim.InjectConnectActiveInd(plci, nullptr, 0), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has(7); }));
+    sink.Events.clear();
+    ASSERT_EQ(g_sim.InjectDisconnectB3Ind(plci + 0x10000, 0x3302), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has(11); }));
+    EXPECT_EQ(sink.Calls(), (std::vector<std::wstring>{L"9:B channel disconnected: Protocol error layer 2",
+                                                        L"9:Disconnected: Normal call termination",
+                                                        L"11:Normal call termination"}));
+    EXPECT_EQ(Connected(), VARIANT_FALSE);
+    ExpectAllOnTheHostThread();
+}
+
+TEST_F(CallsThroughCom, BusyLineEndsTheSetUpAndTheNextCallCanBePlaced) {
+    Start();
+    DWORD plci = Dial();
+    ASSERT_EQ(g_sim.InjectDisconnectInd(plci, 0x3491), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has(11); }));
+    EXPECT_EQ(sink.Calls().back(), L"11:Busy");
+    sink.Events.clear();
+    int before = g_sim.PutCount();
+    EXPECT_NE(Dial(), 0u);
+    EXPECT_EQ(Puts()[before].bytes[4], 0x02);
+    EXPECT_EQ(sink.Calls(), std::vector<std::wstring>{L"9:Connecting to 012345678"});
+}
+
+TEST_F(CallsThroughCom, HangUpRightAfterDiallingClearsTheNewCall) {
+    Start();
+    // No message is handled in between: the PLCI is not known yet.
+    ASSERT_EQ(ctrl->MakeCall(), S_OK);
+    VARIANT_BOOL v = VARIANT_FALSE;
+    ASSERT_EQ(ctrl->DisconnectCall(&v), S_OK);
+    EXPECT_EQ(v, VARIANT_TRUE);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has(11); }));
+    DWORD plci = sink.TracedValue(L"CONNECT", L"CONF", L" PLCI: ");
+    EXPECT_NE(plci, 0u);
+    EXPECT_EQ(sink.TracedValue(L"DISCONNECT", L"REQ", L" PLCI: "), plci);
+    EXPECT_EQ(sink.Calls().back(), L"11:Normal call termination");
+    EXPECT_TRUE(sink.Calls().size() >= 2 && sink.Calls()[0] == L"9:Connecting to 012345678");
+    ExpectAllOnTheHostThread();
+}
+
+TEST_F(CallsThroughCom, RefusedCallIsReportedAndLeavesNoCall) {
+    Start();
+    g_sim.SetPutFail(0x02, 0x80, 0x1108);
+    EXPECT_EQ(ctrl->MakeCall(), S_OK);  // CAPI failures are events, not failures of the member
+    g_sim.SetPutFail(0x02, 0x80, 0);
+    EXPECT_EQ(sink.Calls(), (std::vector<std::wstring>{L"9:Connecting to 012345678",
+                                                        L"4:18|CONNECT_REQ OS Resource error (e.g. no memory)"}));
+    sink.Events.clear();
+    VARIANT_BOOL v = VARIANT_TRUE;
+    EXPECT_EQ(ctrl->DisconnectCall(&v), S_OK);
+    EXPECT_EQ(v, VARIANT_FALSE);
+    EXPECT_EQ(sink.Calls(), std::vector<std::wstring>{L"4:3|Error in disconnecting. No physical/logical connection."});
+}
+
+TEST_F(CallsThroughCom, HangUpWithoutACallThroughTheVtableAndThroughInvoke) {
+    VARIANT_BOOL v = VARIANT_TRUE;
+    EXPECT_EQ(ctrl->DisconnectCall(&v), S_OK);  // before StartCapi
+    EXPECT_EQ(v, VARIANT_FALSE);
+    EXPECT_EQ(sink.Calls(), std::vector<std::wstring>{L"4:1|Capi is stopped/not started."});
+    Start();
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VARIANT result;
+    VariantInit(&result);
+    ASSERT_EQ(ctrl->Invoke(30, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(V_VT(&result), VT_BOOL);
+    EXPECT_EQ(V_BOOL(&result), VARIANT_FALSE);
+    EXPECT_EQ(sink.Calls(), std::vector<std::wstring>{L"4:3|Error in disconnecting. No physical/logical connection."});
+    // MakeCall by its DISPID places the call.
+    int before = g_sim.PutCount();
+    ASSERT_EQ(ctrl->Invoke(29, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              S_OK);
+    ASSERT_GT(g_sim.PutCount(), before);
+    EXPECT_EQ(Puts()[before].bytes[4], 0x02);
+}
+
+TEST_F(CallsThroughCom, ReleasingTheControlDuringACallClearsIt) {
+    Start();
+    DWORD plci = Dial();
+    ASSERT_EQ(g_sim.InjectConnectActiveInd(plci, nullptr, 0), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has(7); }));
+    int before = g_sim.PutCount();
+    cp->Unadvise(cookie);
+    cp->Release();
+    cp = nullptr;
+    DWORD start = GetTickCount();
+    EXPECT_EQ(ctrl->Release(), 0u);
+    ctrl = nullptr;
+    EXPECT_LT(GetTickCount() - start, 4000u);  // the clear-down came, no wait ran out
+    std::vector<int> kinds;
+    auto puts = Puts();
+    for (size_t i = before; i < puts.size(); ++i) kinds.push_back(puts[i].bytes[4] << 8 | puts[i].bytes[5]);
+    // DISCONNECT_B3_REQ, its IND's RESP, DISCONNECT_REQ, DISCONNECT_RESP, then LISTEN off.
+    std::vector<int> want = {0x8480, 0x8483, 0x0480, 0x0483, 0x0580};
+    EXPECT_EQ(kinds, want);
+    EXPECT_EQ(g_sim.CallCount("CAPI_RELEASE"), 1);
+}
