@@ -27,11 +27,17 @@ add_custom_command(OUTPUT ${vx_gen}/linkor_idl_i.c
 add_custom_command(OUTPUT ${vx_gen}/linkor.tlb
   COMMAND ${VX_WIDL} ${vx_widl_arch} -I${VX_WINE_IDL_DIR} -L${VX_STDOLE_DIR} -t -o ${vx_gen}/linkor.tlb ${vx_idl}
   DEPENDS ${vx_idl} VERBATIM)
+# The about box's icon and the link label's hand cursor, drawn from code.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(OUTPUT ${vx_gen}/linkor.ico ${vx_gen}/hand.cur
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/make_ui_res.py ${vx_gen}
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/make_ui_res.py VERBATIM)
 add_custom_command(OUTPUT ${vx_gen}/linkor_res.o
   COMMAND ${CMAKE_RC_COMPILER} -I${CMAKE_CURRENT_SOURCE_DIR} -I${vx_gen} -i ${CMAKE_CURRENT_SOURCE_DIR}/linkor.rc
           -o ${vx_gen}/linkor_res.o
   WORKING_DIRECTORY ${vx_gen}
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/linkor.rc ${CMAKE_CURRENT_SOURCE_DIR}/linkor.bmp ${vx_gen}/linkor.tlb
+          ${CMAKE_CURRENT_SOURCE_DIR}/linkorui.rc ${vx_gen}/linkor.ico ${vx_gen}/hand.cur
   VERBATIM)
 add_custom_target(linkor_idl_gen DEPENDS ${vx_gen}/linkor_idl.h ${vx_gen}/linkor_idl_i.c)
 
@@ -43,10 +49,12 @@ target_include_directories(linkor_idl PUBLIC ${vx_gen})
 set_source_files_properties(${vx_gen}/linkor_res.o PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
 add_library(linkor_ocx SHARED
   server.cpp linkorctrl.cpp comerror.cpp help.cpp engine.cpp
+  proppage.cpp abox.cpp urllabel.cpp formsupport.cpp
   ${vx_gen}/linkor_res.o ${CMAKE_CURRENT_SOURCE_DIR}/linkor.def)
 set_target_properties(linkor_ocx PROPERTIES OUTPUT_NAME LINKOR PREFIX "" SUFFIX .OCX)
 target_include_directories(linkor_ocx PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(linkor_ocx PRIVATE linkor_idl capi_win32 capi_core vx_base ole32 oleaut32 uuid user32 advapi32)
+target_link_libraries(linkor_ocx PRIVATE linkor_idl capi_win32 capi_core vx_base ole32 oleaut32 uuid user32 advapi32
+                      gdi32 shell32)
 if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   # Undecorated stdcall exports, as COM looks them up.
   target_link_options(linkor_ocx PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "base/win32/text.h"
+#include "capictrl/win32/abox.h"
 #include "capictrl/win32/comerror.h"
 #include "capictrl/win32/help.h"
 
@@ -182,6 +183,66 @@ private:
     size_t pos_;
 };
 
+// A snapshot of a connection point's sinks; each holds its own reference.
+class TEnumConnections : public IEnumConnections {
+public:
+    TEnumConnections(std::vector<CONNECTDATA> items, size_t pos) : items_(std::move(items)), pos_(pos) {
+        for (auto& c : items_) c.pUnk->AddRef();
+    }
+    virtual ~TEnumConnections() {
+        for (auto& c : items_) c.pUnk->Release();
+    }
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumConnections)) {
+            *ppv = static_cast<IEnumConnections*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG r = InterlockedDecrement(&refs_);
+        if (r == 0) delete this;
+        return r;
+    }
+    STDMETHODIMP Next(ULONG n, CONNECTDATA* out, ULONG* fetched) override {
+        if (!out || (n > 1 && !fetched)) return E_POINTER;
+        ULONG k = 0;
+        while (k < n && pos_ < items_.size()) {
+            out[k] = items_[pos_++];
+            out[k].pUnk->AddRef();
+            ++k;
+        }
+        if (fetched) *fetched = k;
+        return k == n ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG n) override {
+        pos_ += n;
+        if (pos_ > items_.size()) {
+            pos_ = items_.size();
+            return S_FALSE;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP Reset() override {
+        pos_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumConnections** out) override {
+        if (!out) return E_POINTER;
+        *out = new (std::nothrow) TEnumConnections(items_, pos_);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    LONG refs_ = 1;
+    std::vector<CONNECTDATA> items_;
+    size_t pos_;
+};
+
 LONG PixelsToHimetric(LONG px) { return MulDiv(px, 2540, 96); }
 
 }  // namespace
@@ -243,8 +304,11 @@ STDMETHODIMP TConnectionPoint::Unadvise(DWORD cookie) {
 }
 
 STDMETHODIMP TConnectionPoint::EnumConnections(IEnumConnections** ppEnum) {
-    if (ppEnum) *ppEnum = nullptr;
-    return E_NOTIMPL;
+    if (!ppEnum) return E_POINTER;
+    std::vector<CONNECTDATA> items;
+    for (const auto& c : connections_) items.push_back({c.sink, c.cookie});
+    *ppEnum = new (std::nothrow) TEnumConnections(std::move(items), 0);
+    return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 
 std::vector<IUnknown*> TConnectionPoint::Sinks() const {
@@ -715,8 +779,9 @@ STDMETHODIMP TLinkorCtrl::makeControllerProfile(short ctrlNumber) {
     return Guard([&] { engine_->MakeControllerProfile(ctrlNumber); });
 }
 
-// The about box comes with its own window; until then the member does nothing.
-STDMETHODIMP TLinkorCtrl::AboutBox() { return S_OK; }
+STDMETHODIMP TLinkorCtrl::AboutBox() {
+    return Guard([&] { ShowAboutBox(); });
+}
 
 STDMETHODIMP TLinkorCtrl::Help() {
     return Guard([&] { ShowHelpContext(1000); });

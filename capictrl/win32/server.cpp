@@ -7,8 +7,10 @@
 #include <new>
 #include <string>
 
+#include "base/win32/text.h"
 #include "capictrl/win32/engine.h"
 #include "capictrl/win32/linkorctrl.h"
+#include "capictrl/win32/proppage.h"
 
 namespace vx {
 namespace {
@@ -156,6 +158,13 @@ void RegisterControl() {
     // the control's, written last, is what the key keeps.
     SetKey(cls + L"\\Verb\\0", nullptr, L"Properties,0,2");
     SetKey(cls + L"\\Verb\\0", nullptr, std::wstring(kProductName) + L",0,2");
+    // The property pages: a described class key with its server, no
+    // threading model and no ProgID.
+    for (const TPageClass& p : LinkorPageClasses()) {
+        const std::wstring key = std::wstring(L"CLSID\\") + p.ClsidText;
+        SetKey(key, nullptr, Wide(std::string(p.Page->ClassName) + " property page"));
+        SetKey(key + L"\\InprocServer32", nullptr, path);
+    }
 }
 
 }  // namespace
@@ -198,6 +207,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
+    if (IClassFactory* page = PageClassFactory(clsid)) return page->QueryInterface(riid, ppv);
     if (!IsEqualCLSID(clsid, CLSID_Linkor)) return CLASS_E_CLASSNOTAVAILABLE;
     return g_factory.QueryInterface(riid, ppv);
 }
@@ -225,6 +235,8 @@ extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
     bool ok = DeleteTree(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsid);
     ok = DeleteTree(HKEY_CLASSES_ROOT, kProgId) && ok;
+    for (const TPageClass& p : LinkorPageClasses())
+        ok = DeleteTree(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + p.ClsidText) && ok;
     // A type library that is not registered is already where unregistering
     // leaves it.
     HKEY h = nullptr;

@@ -164,6 +164,16 @@ HMODULE LinkorCom::module_ = nullptr;
 
 // ---------------------------------------------------------------- registration
 
+// The property pages' classes.
+const struct {
+    const wchar_t* clsid;
+    const wchar_t* cls;
+} kPages[] = {
+    {L"{4B2A64A0-C2C3-482C-8D2F-930AFF829E9C}", L"TPropertyPage01"},
+    {L"{D366E837-3BB7-4760-9574-B808A3B9518F}", L"TPropertyPage02"},
+    {L"{2EFBF31F-B611-4CA9-BFFA-291CB0FB909E}", L"TPropertyPage03"},
+};
+
 std::map<std::wstring, std::wstring> ExpectedClassKeys(const std::wstring& path) {
     return {
         {L"|<key>", L""},
@@ -212,6 +222,21 @@ void ExpectRegistered(const std::wstring& path) {
     };
     EXPECT_EQ(prog, expectedProg);
 
+    // Each property page: its described class key and its server, nothing more.
+    for (const auto& page : kPages) {
+        std::map<std::wstring, std::wstring> keys;
+        Dump(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + page.clsid, L"", keys);
+        EXPECT_EQ(Upper(keys[L"\\InprocServer32|@"]), Upper(path)) << page.cls;
+        keys[L"\\InprocServer32|@"] = path;
+        std::map<std::wstring, std::wstring> want = {
+            {L"|<key>", L""},
+            {L"|@", std::wstring(page.cls) + L" property page"},
+            {L"\\InprocServer32|<key>", L""},
+            {L"\\InprocServer32|@", path},
+        };
+        EXPECT_EQ(keys, want) << page.cls;
+    }
+
     std::wstring lib = std::wstring(L"TypeLib\\") + kLibidText + L"\\1.0\\409\\" + kPlatform;
     std::map<std::wstring, std::wstring> tl;
     Dump(HKEY_CLASSES_ROOT, lib, L"", tl);
@@ -220,6 +245,7 @@ void ExpectRegistered(const std::wstring& path) {
 
 void ExpectUnregistered() {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClsidKey));
+    for (const auto& page : kPages) EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + page.clsid));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"LinkorCtrl.Linkor"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(L"TypeLib\\") + kLibidText));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"Interface\\{AED40EDC-3565-4474-92A3-5BB2305CA5EF}"));
