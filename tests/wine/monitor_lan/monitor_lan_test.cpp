@@ -1,0 +1,534 @@
+// The real monitor with the network as its call source: what a call's
+// datagram turns into on the screen, in vestrix.hst, in the messenger
+// command, in the started programs and in the mails. The MonitorMail cases
+// need an SMTP server on loopback and run from mail_test.py only.
+#include <gtest/gtest.h>
+
+#include <winsock2.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "base/win32/text.h"
+#include "monitor/core/callroutine.h"
+#include "monitor/win32/ids.h"
+#include "tests/wine/inspector/inspector.h"
+#include "tests/wine/monitor/monitor_fixture.h"
+
+namespace vx {
+namespace {
+
+const char kAdresar[] =
+    "Ján;Novák;0905123456;;Účtovníctvo s.r.o.\r\n"
+    "Eva;Malá;02111;0911222333;Mesto Senec\r\n"
+    "Druhý;Záznam;0905123456;;Nikdy sa neukáže\r\n"
+    ";Bezmenný;0907000111;;\r\n"
+    "Peter;Sklad;0911999999x;;Dlhšie číslo\r\n";
+
+const char kPredvolby[] =
+    "004212;Bratislava\r\n"
+    "0042190;Orange\r\n"
+    "00421;Slovensko\r\n"
+    "004219;Mobil\r\n"
+    "0043;Rakúsko\r\n"
+    "0049\r\n";
+
+class MonitorLan : public Monitor {
+protected:
+    void SetUp() override {
+        Monitor::SetUp();
+        port_ = VolnyPort();
+    }
+
+    // Configuration of a monitor whose call source is the network.
+    std::string Zaklad() const {
+        return "isCAPI=0\r\nisnet=-1\r\nisCOM=0\r\ncid=0\r\nring=0\r\nUDPserverport=" + std::to_string(port_) +
+               "\r\n";
+    }
+    void Subor(const wchar_t* name, const std::string& text) { ASSERT_TRUE(ZapisSubor(dir_ + name, text)); }
+    std::string Obsah(const wchar_t* name) { return CitajSubor(dir_ + name); }
+    std::vector<std::string> Historia() { return Riadky(Obsah(L"vestrix.hst")); }
+    bool CakajNaHistoriu(size_t n, DWORD ms = 15000) {
+        return CakajNa([&] { return Historia().size() >= n; }, ms);
+    }
+    // Messages of the log, without date and time.
+    std::vector<std::string> Spravy() {
+        std::vector<std::string> out;
+        for (const std::string& l : Log()) out.push_back(Sprava(l));
+        return out;
+    }
+    int KdeJe(const std::string& sprava, int od = 0) {
+        std::vector<std::string> s = Spravy();
+        for (size_t i = static_cast<size_t>(od); i < s.size(); ++i)
+            if (s[i] == sprava) return static_cast<int>(i);
+        return -1;
+    }
+    bool CakajNaLog(const std::string& sprava, DWORD ms = 15000) {
+        return CakajNa([&] { return KdeJe(sprava) >= 0; }, ms);
+    }
+    // Ends the running monitor through its tray menu, as a user does.
+    void Zastav() {
+        if (HWND w = HlavneOkno()) Prikaz(w, ids::pumUkoncit);
+        ASSERT_TRUE(a_.CakajNaKoniec(20000)) << "the monitor did not end";
+        a_.Zatvor();
+        ASSERT_TRUE(CakajNa([] { return HlavneOkno() == nullptr; }, 15000));
+    }
+    // Sends a datagram and waits until its call stands in grid row 0 and the
+    // history holds `riadky` lines.
+    void Volanie(HWND w, const std::string& datagram, const std::string& cislo, size_t riadky) {
+        ASSERT_TRUE(PosliDatagram(port_, datagram));
+        ASSERT_TRUE(CakajNa([&] { return Bunka(w, 1, 0) == cislo; }, 15000)) << "no grid row for " << datagram;
+        ASSERT_TRUE(CakajNaHistoriu(riadky)) << "no history line for " << datagram;
+    }
+    void KopirujProgram(const char* unixPath, const wchar_t* name) {
+        ASSERT_TRUE(CopyFileW(CestaWine(unixPath).c_str(), (dir_ + name).c_str(), FALSE)) << unixPath;
+    }
+    std::string Cesta(const wchar_t* name) const { return Narrow(dir_ + name); }
+
+    unsigned short port_ = 0;
+};
+
+// ------------------------------------------------------------ caller lookup
+
+struct Pripad {
+    const char* datagram;
+    const char* cislo;
+    const char* meno;
+    const char* firma;
+    const char* historia;  // the line that vestrix.hst gets
+};
+
+TEST_F(MonitorLan, LookupNamesTheCallerInPanelGridAndHistory) {
+    Ini(Zaklad() + "acceptname=0\r\n");
+    Subor(L"vestrix.adr", kAdresar);
+    Subor(L"vestrix.pfx", kPredvolby);
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+
+    const Pripad pripady[] = {
+        // The first of two lines with the number names the caller; the
+        // datagram's own name and firm are dropped.
+        {"0905123456;021;07.03.2024;14:05:09;Cudzí;Cudzia firma", "0905123456", "Ján Novák", "Účtovníctvo s.r.o.",
+         "07.03.2024  14:05:09;0905123456;Ján Novák;Účtovníctvo s.r.o.;021"},
+        // Phone 2 matches like phone 1.
+        {"0911222333;Port 1;07.03.2024;14:06:00;;", "0911222333", "Eva Malá", "Mesto Senec",
+         "07.03.2024  14:06:00;0911222333;Eva Malá;Mesto Senec;Port 1"},
+        // A contact without first name, without firm: no prefix text either.
+        {"0907000111;;08.03.2024;08:00:01;;", "0907000111", " Bezmenný", "",
+         "08.03.2024  08:00:01;0907000111; Bezmenný;;"},
+        // Only in the prefix table: the first matching line gives the firm.
+        {"0903555666;021;08.03.2024;09:10:11;Cudzí;Cudzia", "0903555666", "", "Orange",
+         "08.03.2024  09:10:11;0903555666;;Orange;021"},
+        {"0265432100;021;08.03.2024;09:10:12;;", "0265432100", "", "Bratislava",
+         "08.03.2024  09:10:12;0265432100;;Bratislava;021"},
+        {"00436641234;021;08.03.2024;09:10:13;;", "00436641234", "", "Rakúsko",
+         "08.03.2024  09:10:13;00436641234;;Rakúsko;021"},
+        // Only part of a longer book number: the prefix table decides, and
+        // its shorter 00421 stands before 004219.
+        {"0911999999;021;08.03.2024;09:10:14;;", "0911999999", "", "Slovensko",
+         "08.03.2024  09:10:14;0911999999;;Slovensko;021"},
+        // Already in 00 form: compared unchanged; a line without ";" never matches.
+        {"0049301234;021;08.03.2024;09:10:15;Cudzí;Cudzia", "0049301234", "", "",
+         "08.03.2024  09:10:15;0049301234;;;021"},
+    };
+    std::string ocakavane;
+    size_t n = 0;
+    for (const Pripad& p : pripady) {
+        SCOPED_TRACE(p.datagram);
+        Volanie(w, p.datagram, p.cislo, ++n);
+        EXPECT_EQ(Text(w, ids::kCislo), p.cislo);
+        EXPECT_EQ(Text(w, ids::kMeno), p.meno);
+        EXPECT_EQ(Text(w, ids::kFirma), p.firma);
+        EXPECT_EQ(Bunka(w, 2, 0), p.meno);
+        EXPECT_EQ(Bunka(w, 3, 0), p.firma);
+        ocakavane += std::string(p.historia) + "\r\n";
+    }
+    // The grid shows the calls newest first, date and time as the sender gave them.
+    EXPECT_EQ(Bunka(w, 0, 0), "08.03.2024  09:10:15");
+    EXPECT_EQ(Bunka(w, 1, 7), "0905123456");
+    EXPECT_EQ(Bunka(w, 0, 7), "07.03.2024  14:05:09");
+    EXPECT_EQ(Bunka(w, 2, 7), "Ján Novák");
+    // Every call appended as one line, byte for byte.
+    EXPECT_EQ(Obsah(L"vestrix.hst"), ocakavane);
+    EXPECT_GE(KdeJe("Volanie z čísla 0905123456 07.03.2024 14:05:09"), 0);
+}
+
+TEST_F(MonitorLan, AcceptNameKeepsTheDatagramsNameAndFirmWithoutLookup) {
+    Subor(L"vestrix.adr", kAdresar);
+    Subor(L"vestrix.pfx", kPredvolby);
+    struct {
+        const char* acceptname;
+        const char* meno;
+        const char* firma;
+    } const pripady[] = {
+        {"-1", "Cudzí", "Cudzia firma; oddelenie"},
+        {"0", "Ján Novák", "Účtovníctvo s.r.o."},
+    };
+    for (const auto& p : pripady) {
+        SCOPED_TRACE(std::string("acceptname=") + p.acceptname);
+        DeleteFileW((dir_ + L"vestrix.hst").c_str());
+        Ini(Zaklad() + "acceptname=" + p.acceptname + "\r\n");
+        HWND w = StartVisible();
+        ASSERT_TRUE(w);
+        // A firm with a semicolon arrives whole: it is the rest of the datagram.
+        Volanie(w, "0905123456;021;07.03.2024;14:05:09;Cudzí;Cudzia firma; oddelenie", "0905123456", 1);
+        EXPECT_EQ(Text(w, ids::kMeno), p.meno);
+        EXPECT_EQ(Text(w, ids::kFirma), p.firma);
+        EXPECT_EQ(Bunka(w, 2, 0), p.meno);
+        EXPECT_EQ(Bunka(w, 3, 0), p.firma);
+        EXPECT_EQ(Obsah(L"vestrix.hst"),
+                  std::string("07.03.2024  14:05:09;0905123456;") + p.meno + ";" + p.firma + ";021\r\n");
+        Zastav();
+    }
+}
+
+TEST_F(MonitorLan, AfterARestartTheGridHoldsTheTenNewestCallsOfTheHistory) {
+    std::string hst;
+    for (int i = 1; i <= 25; ++i) {
+        char d[96];
+        std::snprintf(d, sizeof d, "%02d.02.2024  10:%02d:%02d;09%08d;Meno %d;Firma %d;021", i, i, i, i, i, i);
+        hst += std::string(d) + "\r\n";
+    }
+    Subor(L"vestrix.hst", hst);
+    Ini(Zaklad() + "acceptname=-1\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    for (int row = 0; row < 10; ++row) {
+        int i = 25 - row;
+        SCOPED_TRACE(row);
+        char d[32], c[16];
+        std::snprintf(d, sizeof d, "%02d.02.2024  10:%02d:%02d", i, i, i);
+        std::snprintf(c, sizeof c, "09%08d", i);
+        EXPECT_EQ(Bunka(w, 0, row), d);
+        EXPECT_EQ(Bunka(w, 1, row), c);
+        EXPECT_EQ(Bunka(w, 2, row), "Meno " + std::to_string(i));
+        EXPECT_EQ(Bunka(w, 3, row), "Firma " + std::to_string(i));
+    }
+    // The panel starts empty; the next call goes on top and the oldest row goes.
+    EXPECT_EQ(Text(w, ids::kCislo), "");
+    Volanie(w, "0905123456;021;01.03.2024;07:00:00;Nový;Volajúci", "0905123456", 26);
+    EXPECT_EQ(Bunka(w, 1, 1), "0900000025");
+    EXPECT_EQ(Bunka(w, 1, 9), "0900000017");
+    EXPECT_EQ(Obsah(L"vestrix.hst"), hst + "01.03.2024  07:00:00;0905123456;Nový;Volajúci;021\r\n");
+}
+
+// ------------------------------------------------------------ forwarding
+
+// A plain socket standing where another monitor would listen.
+class Prijimac {
+public:
+    Prijimac() {
+        WSADATA d;
+        WSAStartup(MAKEWORD(2, 2), &d);
+        s_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(s_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        int len = sizeof a;
+        getsockname(s_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+    }
+    ~Prijimac() {
+        closesocket(s_);
+        WSACleanup();
+    }
+    unsigned short Port() const { return port_; }
+    // One datagram, or false after ms.
+    bool Cakaj(std::string& data, DWORD ms) {
+        fd_set f;
+        FD_ZERO(&f);
+        FD_SET(s_, &f);
+        timeval t{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000) * 1000};
+        if (select(0, &f, nullptr, nullptr, &t) != 1) return false;
+        char buf[2048];
+        int n = recv(s_, buf, sizeof buf, 0);
+        if (n < 0) return false;
+        data.assign(buf, static_cast<size_t>(n));
+        return true;
+    }
+
+private:
+    SOCKET s_ = INVALID_SOCKET;
+    unsigned short port_ = 0;
+};
+
+TEST_F(MonitorLan, ACallFromTheNetworkIsNotSentOnAgain) {
+    Prijimac b;
+    Ini(Zaklad() + "acceptname=-1\r\nsendUDP=-1\r\nPCIP1=127.0.0.1\r\nPCport1=" + std::to_string(b.Port()) +
+        "\r\nPCIP3=127.0.0.1\r\nPCport3=" + std::to_string(b.Port()) + "\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    Volanie(w, "0905123456;021;07.03.2024;14:05:09;Ján Novák;Účtovníctvo", "0905123456", 1);
+    std::string data;
+    EXPECT_FALSE(b.Cakaj(data, 1500)) << "forwarded: " << data;
+    for (const std::string& s : Spravy()) EXPECT_NE(s.rfind("Poslanie info", 0), 0u) << s;
+}
+
+// What another monitor sends for a looked-up call shows here as it was sent.
+TEST_F(MonitorLan, AForwardedCallShowsWithTheSendersNameAndFirm) {
+    Ini(Zaklad() + "acceptname=-1\r\n");
+    Subor(L"vestrix.adr", kAdresar);
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    Volanie(w, "0911222333;Port 1;07.03.2024;14:05:00;Eva Malá;Mesto Senec", "0911222333", 1);
+    EXPECT_EQ(Text(w, ids::kMeno), "Eva Malá");
+    EXPECT_EQ(Text(w, ids::kFirma), "Mesto Senec");
+    EXPECT_EQ(Bunka(w, 0, 0), "07.03.2024  14:05:00");
+    EXPECT_EQ(Obsah(L"vestrix.hst"), "07.03.2024  14:05:00;0911222333;Eva Malá;Mesto Senec;Port 1\r\n");
+    EXPECT_GE(KdeJe("Prijatie informácie o volajúcom cez LAN z adresy 127.0.0.1"), 0);
+}
+
+// ------------------------------------------------------------ net send, programs
+
+// Blocks of recorder.log: one per started copy, its first line
+// "<exe name>: <command line>", then "  [i] <argument>" lines.
+struct Zaznam {
+    std::string riadok;
+    std::vector<std::string> argumenty;
+};
+
+std::vector<Zaznam> Zaznamy(const std::string& log) {
+    std::vector<Zaznam> out;
+    for (const std::string& l : Riadky(log)) {
+        if (l.rfind("  [", 0) == 0 && !out.empty()) {
+            size_t k = l.find("] ");
+            out.back().argumenty.push_back(k == std::string::npos ? l : l.substr(k + 2));
+        } else if (!l.empty()) {
+            out.push_back(Zaznam{l, {}});
+        }
+    }
+    return out;
+}
+
+TEST_F(MonitorLan, NetSendStartsTheMessengerCommandForEachRecipient) {
+    KopirujProgram(VX_NET_EXE, L"net.exe");
+    Ini(Zaklad() + "acceptname=0\r\nmessanger=-1\r\nnamemess1=Jano\r\nnamemess2=PC-UCTOVNA\r\nnamemess3=eva.mala\r\n");
+    Subor(L"vestrix.adr", kAdresar);
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    Volanie(w, "0905123456;021;07.03.2024;14:05:09;;", "0905123456", 1);
+    ASSERT_TRUE(CakajNa([&] { return Zaznamy(Obsah(L"recorder.log")).size() >= 3; }, 15000)) << Obsah(L"recorder.log");
+    Sleep(500);  // nothing more comes
+    std::vector<Zaznam> z = Zaznamy(Obsah(L"recorder.log"));
+    ASSERT_EQ(z.size(), 3u);
+    // Started hidden, one after the other in key order; the copies may
+    // write their lines in any order.
+    std::vector<std::string> riadky;
+    for (const Zaznam& r : z) riadky.push_back(r.riadok);
+    std::sort(riadky.begin(), riadky.end());
+    const std::string text = " VESTRIX - volanie: 0905123456 - Ján Novák, Účtovníctvo s.r.o.";
+    std::vector<std::string> ocakavane = {"net.exe: Net send Jano" + text, "net.exe: Net send PC-UCTOVNA" + text,
+                                          "net.exe: Net send eva.mala" + text};
+    std::sort(ocakavane.begin(), ocakavane.end());
+    EXPECT_EQ(riadky, ocakavane);
+    int a = KdeJe("Odoslanie správy kuriérom pre používateľa/PC Jano");
+    int b = KdeJe("Odoslanie správy kuriérom pre používateľa/PC PC-UCTOVNA");
+    int c = KdeJe("Odoslanie správy kuriérom pre používateľa/PC eva.mala");
+    EXPECT_GE(a, 0);
+    EXPECT_GT(b, a);
+    EXPECT_GT(c, b);
+}
+
+TEST_F(MonitorLan, ProgramsStartWithTheCallsArgumentsWhenTheirFiltersAllow) {
+    KopirujProgram(VX_RECORDER_EXE, L"recorder.exe");
+    const std::string prog = Cesta(L"recorder.exe");
+    // Program 1 for one calling number, program 2 for one called number,
+    // program 3 for every call.
+    Ini(Zaklad() + "acceptname=0\r\naction=-1\r\nactionprogram1=" + prog + "\r\nactioncalling1=0911222333\r\n" +
+        "actionprogram2=" + prog + "\r\nactioncalled2=Port 1\r\nactionprogram3=" + prog + "\r\n");
+    Subor(L"vestrix.adr", kAdresar);
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+
+    struct {
+        const char* datagram;
+        const char* cislo;
+        std::vector<std::string> riadky;  // command lines, in any order
+        std::vector<std::string> argumenty;  // of each one
+    } const pripady[] = {
+        {"0905123456;021;07.03.2024;14:05:09;;", "0905123456",
+         {"recorder.exe: " + prog + " 0905123456 021 \"Ján Novák\" \"Účtovníctvo s.r.o.\""},
+         {"0905123456", "021", "Ján Novák", "Účtovníctvo s.r.o."}},
+        // A port text reaches the program as two arguments.
+        {"0911222333;Port 1;07.03.2024;14:06:00;;", "0911222333",
+         {"recorder.exe: " + prog + " 0911222333 Port 1 \"Eva Malá\" \"Mesto Senec\""},
+         {"0911222333", "Port", "1", "Eva Malá", "Mesto Senec"}},
+        // An empty called number leaves two blanks; no name, no firm.
+        {"0999;;07.03.2024;14:07:00;;", "0999", {"recorder.exe: " + prog + " 0999  \"\" \"\""}, {"0999", "", ""}},
+    };
+    // Copies started per call: program 3; programs 1, 2 and 3; program 3.
+    const size_t pocty[] = {1, 3, 1};
+    size_t n = 0, spolu = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        const auto& p = pripady[i];
+        SCOPED_TRACE(p.datagram);
+        DeleteFileW((dir_ + L"recorder.log").c_str());
+        Volanie(w, p.datagram, p.cislo, ++n);
+        ASSERT_TRUE(CakajNa([&] { return Zaznamy(Obsah(L"recorder.log")).size() >= pocty[i]; }, 15000))
+            << Obsah(L"recorder.log");
+        Sleep(500);
+        std::vector<Zaznam> z = Zaznamy(Obsah(L"recorder.log"));
+        ASSERT_EQ(z.size(), pocty[i]) << Obsah(L"recorder.log");
+        for (const Zaznam& r : z) {
+            EXPECT_EQ(r.riadok, p.riadky[0]);
+            EXPECT_EQ(r.argumenty, p.argumenty);
+        }
+        spolu += pocty[i];
+        EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swAkciaErr)));
+    }
+    int logov = 0;
+    for (const std::string& s : Spravy())
+        if (s == "Vykonanie programu " + prog) ++logov;
+    EXPECT_EQ(static_cast<size_t>(logov), spolu);
+}
+
+// A calling number is no command: whatever it holds, only the configured
+// program starts, also when that program is a batch file run by the command
+// interpreter, and the messenger command gets no second command either.
+TEST_F(MonitorLan, ANumberWithACommandInItStartsOnlyTheConfiguredPrograms) {
+    KopirujProgram(VX_RECORDER_EXE, L"recorder.exe");
+    KopirujProgram(VX_NET_EXE, L"net.exe");
+    KopirujProgram(VX_EVIL_EXE, L"evil.exe");
+    Subor(L"akcia.cmd", "@\"%~dp0recorder.exe\" %*\r\n");
+    const std::string prog = Cesta(L"recorder.exe");
+    const std::string davka = Cesta(L"akcia.cmd");
+    Ini(Zaklad() + "acceptname=-1\r\naction=-1\r\nactionprogram1=" + prog + "\r\nactionprogram2=" + davka +
+        "\r\nmessanger=-1\r\nnamemess1=Jano\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    Volanie(w, "1 & evil.exe;2 | evil.exe;07.03.2024;14:05:09;Meno\" & evil.exe & \";Firma % ^ > x.txt",
+            "1 & evil.exe", 1);
+    // net.exe, recorder.exe directly and recorder.exe from the batch file.
+    ASSERT_TRUE(CakajNa([&] { return Zaznamy(Obsah(L"recorder.log")).size() >= 3; }, 20000))
+        << Obsah(L"recorder.log");
+    Sleep(1500);  // time for anything else to start
+    std::vector<Zaznam> z = Zaznamy(Obsah(L"recorder.log"));
+    EXPECT_EQ(z.size(), 3u) << Obsah(L"recorder.log");
+    int net = 0, rec = 0;
+    for (const Zaznam& r : z) {
+        EXPECT_EQ(r.riadok.rfind("evil.exe", 0), std::string::npos) << r.riadok;
+        if (r.riadok.rfind("net.exe: ", 0) == 0) {
+            ++net;
+            EXPECT_EQ(r.riadok, "net.exe: Net send Jano VESTRIX - volanie: 1  evil.exe - Meno  evil.exe  , Firma    x.txt");
+        } else if (r.riadok.rfind("recorder.exe: ", 0) == 0) {
+            ++rec;
+            EXPECT_EQ(r.argumenty, (std::vector<std::string>{"1", "evil.exe", "2", "evil.exe", "Meno  evil.exe  ",
+                                                             "Firma    x.txt"}));
+        }
+    }
+    EXPECT_EQ(net, 1);
+    EXPECT_EQ(rec, 2);
+    EXPECT_EQ(GetFileAttributesW((dir_ + L"x.txt").c_str()), INVALID_FILE_ATTRIBUTES) << "a redirection ran";
+}
+
+// ------------------------------------------------------------ mail (from mail_test.py)
+
+// The SMTP port that mail_test.py gives, or 0.
+int SmtpPort() {
+    const char* p = std::getenv("VX_SMTP_PORT");
+    return p ? std::atoi(p) : 0;
+}
+
+class MonitorMail : public MonitorLan {
+protected:
+    void SetUp() override {
+        smtp_ = SmtpPort();
+        if (smtp_ == 0) GTEST_SKIP() << "needs VX_SMTP_PORT (mail_test.py)";
+        MonitorLan::SetUp();
+    }
+    std::string Mail() const {
+        return "notify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" + std::to_string(smtp_) + "\r\n";
+    }
+    int smtp_ = 0;
+};
+
+const char kPredmet[] = "Volanie z cisla 0905123456 - Jan Novak, Uctovnictvo s.r.o. (cas 14:05:09)";
+
+TEST_F(MonitorMail, ThreeAddressesGetTheCallInOneConnection) {
+    // The program step follows the mail step: its log line tells that the
+    // dispatch is over.
+    KopirujProgram(VX_RECORDER_EXE, L"recorder.exe");
+    const std::string prog = Cesta(L"recorder.exe");
+    Ini(Zaklad() + Mail() + "acceptname=0\r\nemail1=prvy@example.com\r\nemail2=druhy@example.com\r\n" +
+        "email3=treti@example.com\r\naction=-1\r\nactionprogram1=" + prog + "\r\n");
+    Subor(L"vestrix.adr", kAdresar);
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(Viditelny(w, Ind(TIndikator::swNotif)));
+    Volanie(w, "0905123456;021;07.03.2024;14:05:09;;", "0905123456", 1);
+    ASSERT_TRUE(CakajNaLog("Vykonanie programu " + prog, 30000));
+    const std::string s = std::string(" s textom ") + kPredmet;
+    int c = KdeJe("Connect na SMTP server 127.0.0.1");
+    int a1 = KdeJe("Odosielanie mailu na adresu prvy@example.com" + s);
+    int a2 = KdeJe("Odosielanie mailu na adresu druhy@example.com" + s);
+    int a3 = KdeJe("Odosielanie mailu na adresu treti@example.com" + s);
+    int p = KdeJe("Vykonanie programu " + prog);
+    EXPECT_GE(c, 0);
+    EXPECT_EQ(a1, c + 1);
+    EXPECT_EQ(a2, a1 + 1);
+    EXPECT_EQ(a3, a2 + 1);
+    EXPECT_EQ(p, a3 + 1) << "a failure line between the sends and the program step";
+    EXPECT_TRUE(Viditelny(w, Ind(TIndikator::swNotif)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swNotifErr)));
+    Zastav();
+}
+
+// A file in the directory that mail_test.py watches (VX_SIGNAL_DIR).
+std::wstring Signal(const char* name) {
+    const char* d = std::getenv("VX_SIGNAL_DIR");
+    return d ? CestaWine(std::string(d) + "/" + name) : std::wstring();
+}
+
+TEST_F(MonitorMail, ARefusedConnectionQueuesTheMailAndARetryDeliversIt) {
+    ASSERT_FALSE(Signal("server-wanted").empty()) << "needs VX_SIGNAL_DIR";
+    Ini(Zaklad() + Mail() + "acceptname=0\r\nemail1=prvy@example.com\r\nrepeatafter=10000\r\nmaxtries=6\r\n");
+    Subor(L"vestrix.adr", kAdresar);
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    Volanie(w, "0905123456;021;07.03.2024;14:05:09;;", "0905123456", 1);
+    const std::string zaradenie = std::string("Zaradenie mailu ") + kPredmet + " po neúspešnom odoslaní do fronty";
+    ASSERT_TRUE(CakajNaLog(zaradenie, 20000));
+    int c = KdeJe("Connect na SMTP server 127.0.0.1");
+    int f = KdeJe("Connect na SMTP server sa nepodaril");
+    EXPECT_GE(c, 0);
+    EXPECT_EQ(f, c + 1);
+    EXPECT_EQ(KdeJe(zaradenie), f + 1);
+    EXPECT_EQ(KdeJe(std::string("Odosielanie mailu na adresu prvy@example.com s textom ") + kPredmet), -1);
+    ASSERT_TRUE(CakajNa([&] { return Viditelny(w, Ind(TIndikator::swNotifErr)); }, 5000));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swNotif)));
+
+    // Now the server comes up on that port; the retry reaches it.
+    ASSERT_TRUE(ZapisSubor(Signal("server-wanted"), "1"));
+    ASSERT_TRUE(CakajNa([] { return GetFileAttributesW(Signal("server-up").c_str()) != INVALID_FILE_ATTRIBUTES; },
+                        20000))
+        << "mail_test.py started no server";
+    const std::string odoslanie = std::string("Odosielanie mailu na adresu prvy@example.com s textom ") + kPredmet;
+    ASSERT_TRUE(CakajNaLog(odoslanie, 45000)) << "no retry reached the server";
+    const std::string opakovanie = "Opakovanie pokusu o odoslanie notifikácie";
+    // The retry announces itself, connects and sends.
+    int o = KdeJe(odoslanie);
+    EXPECT_GE(o, 2);
+    std::vector<std::string> s = Spravy();
+    if (o >= 2) {
+        EXPECT_EQ(s[o - 2], opakovanie);
+        EXPECT_EQ(s[o - 1], "Connect na SMTP server 127.0.0.1");
+    }
+    EXPECT_EQ(KdeJe(std::string("Vymazanie správy z fronty: ") + kPredmet), -1);
+    ASSERT_TRUE(CakajNa([&] { return Viditelny(w, Ind(TIndikator::swNotif)); }, 5000));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swNotifErr)));
+    // Delivered once: the queue is empty and no further retry follows.
+    Sleep(11000);
+    s = Spravy();
+    int potom = 0;
+    for (size_t i = static_cast<size_t>(o); i < s.size(); ++i)
+        if (s[i] == opakovanie || s[i].rfind("Odosielanie mailu", 0) == 0) ++potom;
+    EXPECT_EQ(potom, 1) << "only the one send after the retry";
+    Zastav();
+}
+
+}  // namespace
+}  // namespace vx
