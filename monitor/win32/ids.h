@@ -6,6 +6,7 @@ namespace vx::ids {
 
 constexpr const wchar_t* kMainClass = L"TVestrixForm";
 constexpr const wchar_t* kCidClass = L"TFormCID";
+constexpr const wchar_t* kVytocenieClass = L"TFormVytocenie";
 
 // Message of the notification-area icon (WM_USER + 1).
 constexpr unsigned kIkonaSprava = 1025;
@@ -39,6 +40,10 @@ constexpr int kImRight = 1312;
 constexpr int kImBotom = 1313;
 // Caller-ID window.
 constexpr int kImage1 = 1400;
+// Dialling window.
+constexpr int kStOznam = 1500;
+constexpr int kBtVytocit = 1501;
+constexpr int kBtZrusit = 1502;
 
 // PopupMenu1, in menu order.
 constexpr unsigned pumDeaktivuj = 101;

@@ -10,6 +10,7 @@
 #include "monitor/core/udpinfo.h"
 #include "monitor/win32/formcid.h"
 #include "monitor/win32/ids.h"
+#include "monitor/win32/vestrixform_serial.h"
 
 namespace vx {
 
@@ -22,15 +23,6 @@ const COLORREF kNavy = RGB(0x1E, 0x36, 0x62);    // the top band and frame pictu
 const COLORREF kHeader = RGB(0x3A, 0x5C, 0x94);  // the column-header picture
 const COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
 const int kRingId = 101;
-
-// The serial port of the terminal adapter; the serial source plugs its port
-// in here. Until then switching to it only closes nothing.
-class TBezPortu : public ISerialPortControl {
-public:
-    void Close() override {}
-    void SetBaudRate(int) override {}
-    void SetDeviceName(const std::string&) override {}
-};
 
 class TUdpServerControl : public IUdpServerControl {
 public:
@@ -74,6 +66,7 @@ void TRingPlayer::Play() {
 TVestrixForm::TVestrixForm() { VestrixForm = this; }
 
 TVestrixForm::~TVestrixForm() {
+    serial_.reset();
     routine_.reset();
     if (hwnd_) DestroyWindow(hwnd_);
     if (ikonaOkna_) DestroyIcon(ikonaOkna_);
@@ -118,7 +111,7 @@ bool TVestrixForm::Vytvor() {
     };
     UDPClient_ = std::make_unique<TUDPClient>();
 
-    timer100_ = timers_.CreateTimer();  // the serial poll cycle binds its handler here
+    serial_ = std::make_unique<TSerialSource>(*this);
     routine_ = std::make_unique<TCallRoutine>(P, Mriezka, *this, zvukZvonenia_, timers_, clock_);
     TCallHooks& k = routine_->Hooks;
     k.HladajVolajuceho = [this](const std::string& cislo, std::string& meno, std::string& firma) {
@@ -144,14 +137,8 @@ bool TVestrixForm::Vytvor() {
     DialUp1_ = std::make_unique<TDialUp>();
     smtpSocket_ = std::make_unique<TWinsockSocket>(pump_);
     mail_ = std::make_unique<TMailNotifikacia>(P, *DialUp1_, *smtpSocket_, timers_, pump_, zapis);
-    mail_->ZatvorComm = [] {};  // the serial port is closed here once the serial source is built in
-    mail_->ObnovPolling = [this] {
-        timer100_->SetEnabled(false);
-        if (P.Config.COMinterval > 0) {
-            timer100_->SetInterval(static_cast<uint32_t>(P.Config.COMinterval));
-            timer100_->SetEnabled(true);
-        }
-    };
+    mail_->ZatvorComm = [this] { serial_->ZatvorComm(); };
+    mail_->ObnovPolling = [this] { serial_->ObnovPolling(); };
     mail_->ZobrazVysledok = [this](bool ok) {
         display_->ShowIndicator(TIndikator::swNotifErr, !ok);
         display_->ShowIndicator(TIndikator::swNotif, ok);
@@ -252,8 +239,8 @@ void TVestrixForm::VytvorKomponenty() {
         SetWindowPos(im->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     // The tray menu, in its order.
-    PopupMenu1.Add(ids::pumDeaktivuj, "");  // the serial source's pause and resume
-    PopupMenu1.Add(ids::pumAktivuj, "");
+    PopupMenu1.Add(ids::pumDeaktivuj, "", [this] { pumDeaktivujClick(); });  // the serial source's
+    PopupMenu1.Add(ids::pumAktivuj, "", [this] { pumAktivujClick(); });      // pause and resume
     PopupMenu1.AddSeparator(ids::N3);
     PopupMenu1.Add(ids::pumZobrazit, "", [this] { pumZobrazitClick(); });
     PopupMenu1.Add(ids::pumKonfiguracia, "");
@@ -264,7 +251,7 @@ void TVestrixForm::VytvorKomponenty() {
     PopupMenu1.AddSeparator(ids::N2);
     PopupMenu1.Add(ids::pumUkoncit, "", [this] { pumUkoncitClick(); });
     PUMcisla.Add(ids::pridat, "");
-    PUMcisla.Add(ids::Zavolat, "");
+    PUMcisla.Add(ids::Zavolat, "", [this] { ZavolatClick(); });
 }
 
 LRESULT CALLBACK TVestrixForm::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -414,8 +401,7 @@ void TVestrixForm::FormCreate() {
 
 void TVestrixForm::NastavCOMTeraz() {
     TUdpServerControl udp(*UDPServer_);
-    TBezPortu comm;
-    NastavComContext c{P, *this, Linkor1_.get(), udp, comm, *timer100_, pump_};
+    NastavComContext c{P, *this, Linkor1_.get(), udp, serial_->Control(), serial_->Link.Timer100(), pump_};
     NastavCOM(c);
 }
 

@@ -32,6 +32,8 @@
 
 namespace vx {
 
+class TSerialSource;
+
 // The real clock of the machine (local time).
 class TSystemClock : public IClock {
 public:
@@ -98,12 +100,16 @@ public:
     void imDisplayClick();
     void imZobrazenieClick();
     void StringGrid1MouseUp(int button, int x, int y);
+    void ZavolatClick();
+    void pumAktivujClick();
+    void pumDeaktivujClick();
     // The application's standard error box.
     void ZobrazChybu(const std::string& message);
 
     TCallRoutine& Volania() { return *routine_; }
 
 private:
+    friend class TSerialSource;
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
     void VytvorKomponenty();
@@ -132,7 +138,7 @@ private:
     TPopupMenu PUMcisla;
     TTrayIcon ikona_;
     std::unique_ptr<ITimer> timer5_;
-    std::unique_ptr<ITimer> timer100_;  // the serial poll cycle's timer
+    std::unique_ptr<TSerialSource> serial_;  // Comm1 and the adapter link
     std::unique_ptr<TUDPServer> UDPServer_;
     std::unique_ptr<TUDPClient> UDPClient_;
     std::unique_ptr<ILinkorBinding> Linkor1_;  // the embedded control; not created in this build

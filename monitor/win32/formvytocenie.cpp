@@ -1,0 +1,216 @@
+#include "monitor/win32/formvytocenie.h"
+
+#include "base/win32/text.h"
+#include "monitor/win32/ids.h"
+
+namespace vx {
+
+namespace {
+
+const int kTlacidloX = 110, kTlacidloY = 52, kTlacidloW = 100, kTlacidloH = 26;
+
+HWND Tlacidlo(HWND parent, int id, HFONT font) {
+    HWND b = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kTlacidloX,
+                             kTlacidloY, kTlacidloW, kTlacidloH, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ResourceModule(), nullptr);
+    if (b && font) SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return b;
+}
+
+}  // namespace
+
+TFormVytocenie::TFormVytocenie(TPremenne& p, TAdapterLink& link, ISerialPort& comm1, IMessagePump& pump,
+                               std::function<std::string(int)> texty, TLogHook log, const std::string& cislo,
+                               const std::string& popis)
+    : ctx_{p, link, comm1, pump, *this, std::move(texty), std::move(log), cislo, popis} {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = ResourceModule();
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = ids::kVytocenieClass;
+        registered = RegisterClassExW(&wc) != 0;
+    }
+    // A fixed border with the system menu only.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    RECT r{0, 0, kSirka, kVyska};
+    AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
+    hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, ids::kVytocenieClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, ResourceModule(), this);
+    if (!hwnd_) return;
+    fOznam_ = MakeFont(L"Tahoma", 13, false);
+    fTlacidla_ = MakeFont(L"Tahoma", 12, false);
+    stOznam_ = std::make_unique<TStaticText>(hwnd_, ids::kStOznam, 6, 16, kSirka - 12, 20, fOznam_,
+                                             GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE),
+                                             TStaticText::Center);
+    stOznam_->SetShrinkToFit(true);
+    btVytocit_ = Tlacidlo(hwnd_, ids::kBtVytocit, fTlacidla_);
+    btZrusit_ = Tlacidlo(hwnd_, ids::kBtZrusit, fTlacidla_);
+    try {
+        FormVytocenieCreate(ctx_);
+    } catch (...) {
+        // Shown as the standard error; the window opens all the same.
+        HandleCurrentException();
+    }
+}
+
+TFormVytocenie::~TFormVytocenie() {
+    stOznam_.reset();
+    if (hwnd_) DestroyWindow(hwnd_);
+    for (HFONT f : {fOznam_, fTlacidla_})
+        if (f) DeleteObject(f);
+}
+
+void TFormVytocenie::ShowModal(HWND owner) {
+    if (!hwnd_) return;
+    // Owned by the main window, so it stays above it, and centred on it.
+    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    RECT o{}, w{};
+    if (owner && IsWindowVisible(owner))
+        GetWindowRect(owner, &o);
+    else
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &o, 0);
+    GetWindowRect(hwnd_, &w);
+    const int sirka = w.right - w.left, vyska = w.bottom - w.top;
+    SetWindowPos(hwnd_, nullptr, o.left + (o.right - o.left - sirka) / 2, o.top + (o.bottom - o.top - vyska) / 2, 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    const bool ownerEnabled = owner && IsWindowEnabled(owner);
+    if (ownerEnabled) EnableWindow(owner, FALSE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    if (btVytocit_) SetFocus(btVytocit_);
+    MSG m;
+    while (!koniec_ && hwnd_) {
+        BOOL r = GetMessageW(&m, nullptr, 0, 0);
+        if (r == 0) {
+            // The program is ending: the main loop must see the quit too.
+            PostQuitMessage(static_cast<int>(m.wParam));
+            break;
+        }
+        if (r < 0) break;
+        if (hwnd_ && IsDialogMessageW(hwnd_, &m)) continue;
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+    // The owner comes back before this window goes, so it takes the focus.
+    if (ownerEnabled && IsWindow(owner)) EnableWindow(owner, TRUE);
+    if (hwnd_) {
+        ShowWindow(hwnd_, SW_HIDE);
+        if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
+    }
+}
+
+LRESULT CALLBACK TFormVytocenie::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<TFormVytocenie*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = h;
+    }
+    auto* self = reinterpret_cast<TFormVytocenie*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(h, msg, wp, lp);
+    try {
+        return self->WndProc(msg, wp, lp);
+    } catch (...) {
+        HandleCurrentException();
+        return 0;
+    }
+}
+
+LRESULT TFormVytocenie::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (HIWORD(wp) == BN_CLICKED && (LOWORD(wp) == ids::kBtVytocit || LOWORD(wp) == ids::kBtZrusit)) {
+            Klik(LOWORD(wp));
+            return 0;
+        }
+        if (LOWORD(wp) == IDCANCEL && HIWORD(wp) == 0) {  // Esc
+            SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        if (zaneprazdnene_)
+            zavrietPotom_ = true;  // the port is handed back first
+        else
+            CloseWindow();
+        return 0;
+    case WM_NCDESTROY: {
+        // Also when the main window goes and takes this one with it.
+        HWND h = hwnd_;
+        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+        hwnd_ = btVytocit_ = btZrusit_ = nullptr;
+        koniec_ = true;
+        return DefWindowProcW(h, msg, wp, lp);
+    }
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void TFormVytocenie::Klik(int id) {
+    if (koniec_) return;
+    if (zaneprazdnene_) {
+        // Cancel pressed while the dialling still runs: it follows at once
+        // after it. A second dial cannot be asked for (its button is gone).
+        if (id == ids::kBtZrusit) zrusitPotom_ = true;
+        return;
+    }
+    zaneprazdnene_ = true;
+    try {
+        if (id == ids::kBtVytocit) {
+            btVytocitClick(ctx_);
+            if (zrusitPotom_ && !koniec_) {
+                zrusitPotom_ = false;
+                btZrusitClick(ctx_);
+            }
+        } else {
+            btZrusitClick(ctx_);
+        }
+    } catch (...) {
+        zaneprazdnene_ = false;
+        throw;
+    }
+    zaneprazdnene_ = false;
+    if (zavrietPotom_) CloseWindow();
+}
+
+void TFormVytocenie::SetCaption(const std::string& text) {
+    if (hwnd_) SetWindowTextW(hwnd_, Wide(text).c_str());
+}
+
+void TFormVytocenie::SetOznam(const std::string& text) {
+    if (stOznam_ && hwnd_) {
+        stOznam_->SetText(text);
+        UpdateWindow(stOznam_->Handle());
+    }
+}
+
+void TFormVytocenie::SetButtonCaptions(const std::string& vytocit, const std::string& zrusit) {
+    if (btVytocit_) SetWindowTextW(btVytocit_, Wide(vytocit).c_str());
+    if (btZrusit_) SetWindowTextW(btZrusit_, Wide(zrusit).c_str());
+}
+
+void TFormVytocenie::ShowVytocit(bool visible) {
+    if (btVytocit_) ShowWindow(btVytocit_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TFormVytocenie::ShowZrusit(bool visible) {
+    if (!btZrusit_) return;
+    ShowWindow(btZrusit_, visible ? SW_SHOWNA : SW_HIDE);
+    if (visible) SetFocus(btZrusit_);
+}
+
+void TFormVytocenie::EnableZrusit(bool enabled) {
+    if (btZrusit_) EnableWindow(btZrusit_, enabled ? TRUE : FALSE);
+}
+
+void TFormVytocenie::CloseWindow() {
+    // The modal loop ends and hands the focus back before the window goes.
+    koniec_ = true;
+    if (hwnd_) PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+}  // namespace vx

@@ -1,0 +1,81 @@
+#include "monitor/win32/vestrixform_serial.h"
+
+#include "monitor/win32/formvytocenie.h"
+#include "monitor/win32/ids.h"
+#include "monitor/win32/vestrixform.h"
+
+namespace vx {
+
+TSerialSource::TSerialSource(TVestrixForm& form)
+    : Link(form.P, Port, form.timers_, form.pump_, form.clock_, *this,
+           [&form](const std::string& line) {
+               if (form.Log) form.Log->Add(line);
+           },
+           [&form](const std::string& called, const std::string& calling) {
+               form.Volania().HALOHALO(called, calling);
+           }),
+      form_(form) {
+    NastavComm1(Comm1);
+    Link.NastavCOM = [&form] { form.NastavCOMTeraz(); };
+}
+
+TSerialSource::~TSerialSource() {
+    // Nothing may start on a port that is going away.
+    form_.P.COMAktivny = false;
+    Link.Timer100().SetEnabled(false);
+    Link.PrerusOdpoved();
+    try {
+        Comm1.Close();
+    } catch (...) {
+        // The program ends all the same.
+    }
+}
+
+void TSerialSource::ZatvorComm() {
+    try {
+        Port.Close();
+    } catch (...) {
+        // The next poll cycle opens the port afresh.
+    }
+}
+
+void TSerialSource::ObnovPolling() { Link.ArmTimer100(); }
+
+void TSerialSource::Vytoc(const std::string& cislo, const std::string& popis) {
+    TVestrixForm& f = form_;
+    TFormVytocenie okno(f.P, Link, Port, f.pump_, [&f](int n) { return f.Texty[n]; },
+                        [&f](const std::string& line) {
+                            if (f.Log) f.Log->Add(line);
+                        },
+                        cislo, popis);
+    okno.ShowModal(f.Handle());
+}
+
+bool TSerialSource::COMONVisible() { return form_.display_->IndicatorVisible(TIndikator::swCOMON); }
+bool TSerialSource::COMOFFVisible() { return form_.display_->IndicatorVisible(TIndikator::swCOMOFF); }
+void TSerialSource::ShowCOMON(bool v) { form_.Show(SourceItem::swCOMON, v); }
+void TSerialSource::ShowCOMOFF(bool v) { form_.Show(SourceItem::swCOMOFF, v); }
+void TSerialSource::ZmenIkonu(const std::string& stav) { form_.ZmenIkonu(stav); }
+void TSerialSource::ShowAktivuj(bool v) { form_.Show(SourceItem::pumAktivuj, v); }
+void TSerialSource::ShowDeaktivuj(bool v) { form_.Show(SourceItem::pumDeaktivuj, v); }
+
+// ---- the main window's serial handlers ----
+
+void TVestrixForm::ZavolatClick() {
+    if (PopupStlpec < 0 || PopupRiadok < 0 || !serial_) return;
+    // The number and name of the grid row under the mouse.
+    const std::string cislo = Mriezka.Cell(1, PopupRiadok);
+    const std::string popis = cislo + "  " + Mriezka.Cell(2, PopupRiadok);
+    if (cislo.empty() || cislo == "anonymous") return;
+    serial_->Vytoc(cislo, popis);
+}
+
+void TVestrixForm::pumAktivujClick() {
+    if (serial_) serial_->Link.pumAktivujClick();
+}
+
+void TVestrixForm::pumDeaktivujClick() {
+    if (serial_) serial_->Link.pumDeaktivujClick();
+}
+
+}  // namespace vx
