@@ -1131,3 +1131,117 @@ TEST_F(LinkorPages, MailLinkIsPlainTextWithoutMapi) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- property frame
+
+struct FrameVisit {
+    std::vector<std::wstring> tabs;
+    bool done = false;
+    // The caller number that the first page shows.
+    std::wstring caller;
+    bool readCaller = false;
+};
+FrameVisit* g_visit = nullptr;
+
+BOOL CALLBACK FindTabs(HWND h, LPARAM lp) {
+    wchar_t cls[64];
+    GetClassNameW(h, cls, 64);
+    if (lstrcmpiW(cls, L"SysTabControl32") == 0) {
+        *reinterpret_cast<HWND*>(lp) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindFrame(HWND h, LPARAM lp) {
+    HWND tabs = nullptr;
+    if (IsWindowVisible(h)) EnumChildWindows(h, FindTabs, reinterpret_cast<LPARAM>(&tabs));
+    if (!tabs) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = h;
+    return FALSE;
+}
+
+void CALLBACK FrameTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!g_visit || g_visit->done) return;
+    HWND frame = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindFrame, reinterpret_cast<LPARAM>(&frame));
+    if (!frame) return;
+    g_visit->done = true;
+    HWND tabs = nullptr;
+    EnumChildWindows(frame, FindTabs, reinterpret_cast<LPARAM>(&tabs));
+    int n = static_cast<int>(SendMessageW(tabs, 0x1304 /* TCM_GETITEMCOUNT */, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        wchar_t text[128] = {0};
+        // TCITEMW: mask, state, stateMask, text, size, image, param.
+        struct {
+            UINT mask;
+            DWORD state, stateMask;
+            LPWSTR text;
+            int size, image;
+            LPARAM param;
+        } item{0x0001 /* TCIF_TEXT */, 0, 0, text, 128, 0, 0};
+        SendMessageW(tabs, 0x133C /* TCM_GETITEMW */, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        g_visit->tabs.push_back(text);
+    }
+    HWND edit = nullptr;
+    struct Search {
+        static BOOL CALLBACK Child(HWND h, LPARAM lp) {
+            if (GetDlgCtrlID(h) == kIdCallerNumber && IsWindowVisible(h)) {
+                *reinterpret_cast<HWND*>(lp) = h;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    };
+    EnumChildWindows(frame, Search::Child, reinterpret_cast<LPARAM>(&edit));
+    if (edit) {
+        g_visit->caller = TextOf(edit);
+        g_visit->readCaller = true;
+    }
+    // The frame's Cancel leaves the control as it was.
+    PostMessageW(frame, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(LinkorPages, VerbZeroOpensThePropertyFrameWithTheThreePagesInOrder) {
+    ILinkor* c = NewControl();
+    ASSERT_NE(c, nullptr);
+    IOleObject* ole = nullptr;
+    ASSERT_EQ(c->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+    FrameVisit visit;
+    g_visit = &visit;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, FrameTick);
+    RECT r{0, 0, 10, 10};
+    EXPECT_EQ(ole->DoVerb(OLEIVERB_PRIMARY, nullptr, nullptr, 0, frame_, &r), S_OK);
+    KillTimer(nullptr, timer);
+    g_visit = nullptr;
+    EXPECT_TRUE(visit.done);
+    EXPECT_EQ(visit.tabs, (std::vector<std::wstring>{L"Operation", L"Formats", L"System"}));
+    ole->Release();
+    c->Release();
+}
+
+TEST_F(LinkorPages, PropertyFrameShowsTheControlsValuesOnItsFirstPage) {
+    ILinkor* c = NewControl();
+    ASSERT_NE(c, nullptr);
+    BSTR caller = SysAllocString(L"0905778899");
+    c->put_OriginatorNumber(caller);
+    SysFreeString(caller);
+    IOleObject* ole = nullptr;
+    ASSERT_EQ(c->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+    FrameVisit visit;
+    g_visit = &visit;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, FrameTick);
+    RECT r{0, 0, 10, 10};
+    EXPECT_EQ(ole->DoVerb(OLEIVERB_PROPERTIES, nullptr, nullptr, 0, frame_, &r), S_OK);
+    KillTimer(nullptr, timer);
+    g_visit = nullptr;
+    EXPECT_TRUE(visit.done);
+    EXPECT_TRUE(visit.readCaller);
+    EXPECT_EQ(visit.caller, L"0905778899");
+    ole->Release();
+    c->Release();
+}
+
+}  // namespace
