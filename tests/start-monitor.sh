@@ -13,7 +13,7 @@ if [ -z "${VX_NO_BUILD:-}" ]; then
   # The 32-bit product and the 64-bit build that this machine's Wine runs.
   for p in win win64; do
     cmake --preset $p >/dev/null
-    cmake --build --preset $p --target Vestrix vestrix_lng
+    cmake --build --preset $p --target Vestrix vestrix_lng linkor_ocx
   done
 fi
 
@@ -26,10 +26,13 @@ echo "Program directory: $prog"
 [ -f "$prog/vestrix.ini" ] || echo "(no vestrix.ini there: the built-in settings apply)"
 
 run() {
+  # The main window embeds the Linkor control, which must be registered.
+  wine regsvr32 /s "$(winepath -w "$ocx")" || { echo "LINKOR.OCX could not be registered" >&2; return 1; }
   cd "$prog"
   echo "Vestrix runs on display $DISPLAY; end it from its tray menu (Wine System Tray) or with Ctrl+C."
   wine ./Vestrix.exe
 }
 export -f run
 export prog
+export ocx=$root/build/win64/bin/LINKOR.OCX
 exec tests/wine/session.sh bash -c run

@@ -108,10 +108,39 @@
 //   void  Sim_SetProfile(const BYTE* profile64)  the 64 bytes for controller
 //                                1; its first word is also controller 0's
 //
+// Control channel for another process
+//   A test that runs the code under test in a process of its own cannot
+//   call the functions above. When the environment variable VX_CAPISIM_PORT
+//   holds a port number as the DLL loads, the simulator also listens on
+//   127.0.0.1 at that TCP port (one client at a time). A client sends lines
+//   ended by LF; each line gets one answer line, "OK ..." or "ERR ...".
+//   Numbers are decimal; byte strings are hexadecimal digits, "-" for none.
+//     PING                          OK
+//     RESET                         OK                      (Sim_Reset)
+//     APPID                         OK <applId, 0 = none>
+//     WAITAPP <ms>                  OK <applId>: waits until an application
+//                                   is registered or ms passed
+//     CONNECT_IND <cip> <calling> <called> <bc>
+//                                   OK <PLCI> | ERR 0      (Sim_InjectConnectInd)
+//     DISCONNECT_IND <plci> <reason>  OK <result>
+//     INJECT <bytes>                OK <result>             (Sim_Inject)
+//     PUTCOUNT                      OK <n>
+//     WAITPUTS <n> <ms>             OK <count>: waits until n messages are
+//                                   recorded or ms passed
+//     PUT <index>                   OK <bytes> | ERR        (Sim_GetPut)
+//     CALLCOUNT <entry point>       OK <n>
+//     SETFAIL <entry point> <code>  OK                      (Sim_SetFail)
+//     SETAUTO <0|1>                 OK
+//   The module pins itself while the channel runs, so the code under test
+//   may free the library without unmapping the channel's thread.
+//
 // Built twice: capi2032.dll in the output folder, and without
 // CAPI_GET_MESSAGE (VX_SIM_WITHOUT_GET_MESSAGE) as capi_noget/capi2032.dll.
+#include <winsock2.h>
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -163,6 +192,7 @@ struct State {
   BYTE profile[64];
   int waiting = 0;
   std::deque<Bytes> heldData;  // payloads of injected DATA_B3_IND
+  HANDLE putEvent = nullptr;    // manual-reset: set by every recorded message
 };
 
 State* g = nullptr;
@@ -379,15 +409,20 @@ void Answer(App& app, const BYTE* m, int len) {
   }
 }
 
+// Starts the channel for another process when VX_CAPISIM_PORT asks for it.
+void StartControlChannel(HINSTANCE self);
+
 }  // namespace
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     g = new State();
     InitializeCriticalSection(&g->lock);
+    g->putEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DefaultProfile(g->profile);
+    StartControlChannel(self);
   }
   return TRUE;
 }
@@ -457,6 +492,7 @@ DWORD WINAPI CAPI_PUT_MESSAGE(DWORD applId, void* message) {
   }
   put.result = result;
   g->puts.push_back(std::move(put));
+  SetEvent(g->putEvent);
   if (!result && g->autoAnswer) Answer(*app->second, m, len);
   return result;
 }
@@ -788,3 +824,172 @@ void Sim_SetProfile(const BYTE* profile64) {
 }
 
 }  // extern "C"
+
+// ---- control channel for another process ----
+
+namespace {
+
+bool ParseBytes(const std::string& hex, Bytes& out) {
+  out.clear();
+  if (hex == "-") return true;
+  if (hex.size() % 2) return false;
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    char part[3] = {hex[i], hex[i + 1], 0};
+    char* end = nullptr;
+    unsigned long v = std::strtoul(part, &end, 16);
+    if (*end) return false;
+    out.push_back(static_cast<BYTE>(v));
+  }
+  return true;
+}
+
+std::string HexOf(const BYTE* p, int n) {
+  if (n <= 0) return "-";
+  std::string s;
+  char t[3];
+  for (int i = 0; i < n; ++i) {
+    std::snprintf(t, sizeof t, "%02X", p[i]);
+    s += t;
+  }
+  return s;
+}
+
+bool Number(const std::string& text, unsigned long& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  out = std::strtoul(text.c_str(), &end, 10);
+  return *end == 0;
+}
+
+std::string Ok(unsigned long v) { return "OK " + std::to_string(v); }
+
+std::string Execute(const std::string& line) {
+  std::vector<std::string> w;
+  size_t i = 0;
+  while (i < line.size()) {
+    size_t j = line.find(' ', i);
+    if (j == std::string::npos) j = line.size();
+    if (j > i) w.push_back(line.substr(i, j - i));
+    i = j + 1;
+  }
+  if (w.empty()) return "ERR empty";
+  const std::string& c = w[0];
+  unsigned long a = 0, b = 0;
+  if (c == "PING" && w.size() == 1) return "OK";
+  if (c == "RESET" && w.size() == 1) {
+    Sim_Reset();
+    return "OK";
+  }
+  if (c == "APPID" && w.size() == 1) return Ok(Sim_ApplId());
+  if (c == "WAITAPP" && w.size() == 2 && Number(w[1], a)) {
+    DWORD start = GetTickCount();
+    while (Sim_ApplId() == 0 && GetTickCount() - start < a) Sleep(5);
+    return Ok(Sim_ApplId());
+  }
+  if (c == "CONNECT_IND" && w.size() == 5 && Number(w[1], a)) {
+    Bytes calling, called, bc;
+    if (!ParseBytes(w[2], calling) || !ParseBytes(w[3], called) || !ParseBytes(w[4], bc)) return "ERR bytes";
+    DWORD plci = Sim_InjectConnectInd(static_cast<WORD>(a), calling.data(), static_cast<int>(calling.size()),
+                                      called.data(), static_cast<int>(called.size()), bc.data(),
+                                      static_cast<int>(bc.size()));
+    return plci ? Ok(plci) : "ERR 0";
+  }
+  if (c == "DISCONNECT_IND" && w.size() == 3 && Number(w[1], a) && Number(w[2], b))
+    return Ok(Sim_InjectDisconnectInd(a, static_cast<WORD>(b)));
+  if (c == "INJECT" && w.size() == 2) {
+    Bytes m;
+    if (!ParseBytes(w[1], m)) return "ERR bytes";
+    return Ok(Sim_Inject(m.data(), static_cast<int>(m.size())));
+  }
+  if (c == "PUTCOUNT" && w.size() == 1) return Ok(static_cast<unsigned long>(Sim_PutCount()));
+  if (c == "WAITPUTS" && w.size() == 3 && Number(w[1], a) && Number(w[2], b)) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+      {
+        Lock l;
+        if (g->puts.size() >= a) return Ok(static_cast<unsigned long>(g->puts.size()));
+        ResetEvent(g->putEvent);  // under the lock: a put after this sets it again
+      }
+      const DWORD spent = GetTickCount() - start;
+      if (spent >= b) return Ok(static_cast<unsigned long>(Sim_PutCount()));
+      WaitForSingleObject(g->putEvent, b - spent);
+    }
+  }
+  if (c == "PUT" && w.size() == 2 && Number(w[1], a)) {
+    int len = 0;
+    if (!Sim_GetPut(static_cast<int>(a), nullptr, &len, nullptr)) return "ERR index";
+    Bytes m(static_cast<size_t>(len));
+    Sim_GetPut(static_cast<int>(a), m.data(), &len, nullptr);
+    return "OK " + HexOf(m.data(), len);
+  }
+  if (c == "CALLCOUNT" && w.size() == 2) return Ok(static_cast<unsigned long>(Sim_CallCount(w[1].c_str())));
+  if (c == "SETFAIL" && w.size() == 3 && Number(w[2], a)) {
+    Sim_SetFail(w[1].c_str(), a);
+    return "OK";
+  }
+  if (c == "SETAUTO" && w.size() == 2 && Number(w[1], a)) {
+    Sim_SetAuto(a != 0);
+    return "OK";
+  }
+  return "ERR unknown command";
+}
+
+// Lines longer than this are refused; no command needs more.
+const size_t kMaxLine = 70000;
+
+void Serve(SOCKET s) {
+  std::string pending;
+  char buf[4096];
+  for (;;) {
+    int n = recv(s, buf, sizeof buf, 0);
+    if (n <= 0) return;
+    pending.append(buf, static_cast<size_t>(n));
+    size_t nl;
+    while ((nl = pending.find('\n')) != std::string::npos) {
+      std::string line = pending.substr(0, nl);
+      pending.erase(0, nl + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      std::string answer = Execute(line) + "\n";
+      if (send(s, answer.data(), static_cast<int>(answer.size()), 0) != static_cast<int>(answer.size())) return;
+    }
+    if (pending.size() > kMaxLine) return;
+  }
+}
+
+DWORD WINAPI ControlThread(LPVOID param) {
+  const u_short port = static_cast<u_short>(reinterpret_cast<uintptr_t>(param));
+  WSADATA wsa;
+  if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return 1;
+  SOCKET ls = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (ls == INVALID_SOCKET) return 1;
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(port);
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (bind(ls, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(ls, 4) != 0) {
+    closesocket(ls);
+    return 1;
+  }
+  for (;;) {
+    SOCKET s = accept(ls, nullptr, nullptr);
+    if (s == INVALID_SOCKET) continue;
+    Serve(s);
+    closesocket(s);
+  }
+}
+
+void StartControlChannel(HINSTANCE self) {
+  char text[16] = {0};
+  DWORD n = GetEnvironmentVariableA("VX_CAPISIM_PORT", text, sizeof text);
+  if (n == 0 || n >= sizeof text) return;
+  unsigned long port = 0;
+  if (!Number(text, port) || port == 0 || port > 65535) return;
+  HMODULE pinned = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(self), &pinned);
+  HANDLE t = CreateThread(nullptr, 0, ControlThread, reinterpret_cast<LPVOID>(static_cast<uintptr_t>(port)), 0,
+                          nullptr);
+  if (t) CloseHandle(t);
+}
+
+}  // namespace

@@ -32,6 +32,51 @@ inline void SmazStrom(const std::wstring& dir) {
 
 inline const DWORD kStart = 30000;  // a cold Wine start of a GUI program can be slow
 
+// A file of the build that lies beside Vestrix.exe.
+inline std::wstring VedlaProgramu(const wchar_t* name) {
+    std::wstring exe = CestaWine(VX_VESTRIX_EXE);
+    return exe.substr(0, exe.find_last_of(L"\\/") + 1) + name;
+}
+
+// Registers (or unregisters) the build's LINKOR.OCX as regsvr32 does. The
+// main window cannot be created unless the control is registered.
+inline bool RegistrujLinkor(bool on = true) {
+    HMODULE m = LoadLibraryW(VedlaProgramu(L"LINKOR.OCX").c_str());
+    if (!m) return false;
+    using Fn = HRESULT(WINAPI*)();
+    auto f = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, on ? "DllRegisterServer" : "DllUnregisterServer")));
+    HRESULT hr = f ? f() : E_FAIL;
+    FreeLibrary(m);
+    return SUCCEEDED(hr);
+}
+
+// An environment variable of this process, handed on to the programs it
+// starts (not the WINE ones: Wine reads those once, when the test starts);
+// Obnov puts back the value it had before.
+class TPremennaProstredia {
+public:
+    explicit TPremennaProstredia(const wchar_t* name) : name_(name) {}
+    void Nastav(const std::wstring& value) {
+        if (!saved_) {
+            wchar_t buf[4096];
+            DWORD n = GetEnvironmentVariableW(name_, buf, 4096);
+            had_ = n > 0 && n < 4096;
+            old_ = had_ ? std::wstring(buf, n) : std::wstring();
+            saved_ = true;
+        }
+        SetEnvironmentVariableW(name_, value.c_str());
+    }
+    void Obnov() {
+        if (saved_) SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr);
+        saved_ = false;
+    }
+
+private:
+    const wchar_t* name_;
+    std::wstring old_;
+    bool had_ = false, saved_ = false;
+};
+
 inline int Ind(TIndikator i) { return ids::kIndikator + static_cast<int>(i); }
 
 class Monitor : public ::testing::Test {
@@ -48,6 +93,16 @@ protected:
         dir_ += L"\\";
         ASSERT_TRUE(CopyFileW(CestaWine(VX_VESTRIX_EXE).c_str(), (dir_ + L"Vestrix.exe").c_str(), FALSE));
         ASSERT_TRUE(CopyFileW(CestaWine(VX_LNG_FILE).c_str(), (dir_ + L"vestrix.lng").c_str(), FALSE));
+        // Every start creates the embedded control, which must be registered.
+        ASSERT_TRUE(RegistrujLinkor()) << "LINKOR.OCX could not be registered";
+        // The control loads "capi2032.dll" (CAPI is the built-in default
+        // source): the simulated controller beside the program when the build
+        // has it. Wine takes that copy only when the test runs with
+        // "capi2032=n" in WINEDLLOVERRIDES (set when the test starts: a change
+        // made here does not reach the programs it starts); otherwise Wine's
+        // own library answers like a machine without an ISDN card, and CAPI
+        // shows as off. Neither way stops a start at a message box.
+        CopyFileW(VedlaProgramu(L"capi2032.dll").c_str(), (dir_ + L"capi2032.dll").c_str(), FALSE);
     }
 
     void TearDown() override {
