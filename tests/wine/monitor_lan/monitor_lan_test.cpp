@@ -185,6 +185,17 @@ TEST_F(MonitorLan, AcceptNameKeepsTheDatagramsNameAndFirmWithoutLookup) {
     }
 }
 
+// Line breaks inside a datagram's fields cannot forge a second history line.
+TEST_F(MonitorLan, LineBreaksInADatagramStayInsideOneHistoryLine) {
+    Ini(Zaklad() + "acceptname=-1\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    Volanie(w, "0905;021\r\n;07.03.2024;14:05:09;Ján\r\nNovák;Firma\r\n07.03.2024  00:00:00;falošný;x", "0905", 1);
+    Sleep(300);
+    EXPECT_EQ(Obsah(L"vestrix.hst"), "07.03.2024  14:05:09;0905;Ján  Novák;Firma  07.03.2024  00:00:00;falošný;x;021  \r\n");
+    EXPECT_EQ(Bunka(w, 2, 0), "Ján  Novák");
+}
+
 TEST_F(MonitorLan, AfterARestartTheGridHoldsTheTenNewestCallsOfTheHistory) {
     std::string hst;
     for (int i = 1; i <= 25; ++i) {
