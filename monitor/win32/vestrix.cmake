@@ -23,3 +23,7 @@ target_include_directories(Vestrix PRIVATE ${VESTRIX_RES_DIR})
 add_dependencies(Vestrix vestrix_resources)
 target_link_libraries(Vestrix PRIVATE vestrix_shell ws2_32 comctl32 winmm shell32 ole32 oleaut32 uuid)
 target_link_options(Vestrix PRIVATE -mwindows)
+
+# The configuration window and the about box, opened by the main window.
+target_sources(vestrix_shell PRIVATE configure.cpp about.cpp modal.cpp vestrixform_commands.cpp)
+target_link_libraries(vestrix_shell PUBLIC comctl32 comdlg32)

@@ -206,9 +206,9 @@ void TVestrixForm::VytvorKomponenty() {
     imDisplay_->OnClick = [this] { imDisplayClick(); };
     imZobrazenie_->OnClick = [this] { imZobrazenieClick(); };
     imMenu_->OnClick = [this] { imMenuClick(); };
-    // imConfigure, imHistoria, imAdresar and imPridaj open the configuration,
-    // history, address-book and add-number windows once those are built in.
-    imConfigure_->OnClick = [] {};
+    imConfigure_->OnClick = [this] { imConfigureClick(); };
+    // imHistoria, imAdresar and imPridaj open the history, address-book and
+    // add-number windows once those are built in.
     imHistoria_->OnClick = [] {};
     imAdresar_->OnClick = [] {};
     imPridaj_->OnClick = [] {};
@@ -243,11 +243,11 @@ void TVestrixForm::VytvorKomponenty() {
     PopupMenu1.Add(ids::pumAktivuj, "", [this] { pumAktivujClick(); });      // pause and resume
     PopupMenu1.AddSeparator(ids::N3);
     PopupMenu1.Add(ids::pumZobrazit, "", [this] { pumZobrazitClick(); });
-    PopupMenu1.Add(ids::pumKonfiguracia, "");
+    PopupMenu1.Add(ids::pumKonfiguracia, "", [this] { imConfigureClick(); });
     PopupMenu1.Add(ids::pumHistoria, "");
     PopupMenu1.Add(ids::pumAdresar, "");
     PopupMenu1.AddSeparator(ids::N1);
-    PopupMenu1.Add(ids::pumOprograme, "");
+    PopupMenu1.Add(ids::pumOprograme, "", [this] { pumOprogrameClick(); });
     PopupMenu1.AddSeparator(ids::N2);
     PopupMenu1.Add(ids::pumUkoncit, "", [this] { pumUkoncitClick(); });
     PUMcisla.Add(ids::pridat, "");

@@ -99,6 +99,8 @@ public:
     void imAkciaClick();
     void imDisplayClick();
     void imZobrazenieClick();
+    void imConfigureClick();   // also pumKonfiguraciaClick
+    void pumOprogrameClick();
     void StringGrid1MouseUp(int button, int x, int y);
     void ZavolatClick();
     void pumAktivujClick();

@@ -1,0 +1,65 @@
+#include "monitor/win32/modal.h"
+
+#include <vector>
+
+namespace vx {
+
+namespace {
+
+struct Zakazanie {
+    HWND okno;
+    std::vector<HWND> zakazane;
+};
+
+BOOL CALLBACK ZakazOkno(HWND w, LPARAM lp) {
+    auto* z = reinterpret_cast<Zakazanie*>(lp);
+    if (w != z->okno && IsWindowVisible(w) && IsWindowEnabled(w)) {
+        EnableWindow(w, FALSE);
+        z->zakazane.push_back(w);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void RunModal(HWND w, const bool& done) {
+    if (!w) return;
+    Zakazanie z{w, {}};
+    EnumThreadWindows(GetCurrentThreadId(), ZakazOkno, reinterpret_cast<LPARAM>(&z));
+    ShowWindow(w, SW_SHOW);
+    SetForegroundWindow(w);
+
+    MSG m;
+    while (!done && IsWindow(w)) {
+        BOOL r = GetMessageW(&m, nullptr, 0, 0);
+        if (r == 0) {
+            // The program ends: the outer loop must see the quit too.
+            PostQuitMessage(static_cast<int>(m.wParam));
+            break;
+        }
+        if (r < 0) break;
+        if (!IsDialogMessageW(w, &m)) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+    }
+
+    // Enabled again before the window goes, so that activation returns to
+    // the window below it.
+    for (HWND x : z.zakazane)
+        if (IsWindow(x)) EnableWindow(x, TRUE);
+    if (IsWindow(w)) ShowWindow(w, SW_HIDE);
+}
+
+POINT CenterOnScreen(int width, int height) {
+    RECT wa;
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &wa, 0)) {
+        wa = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    POINT p{wa.left + (wa.right - wa.left - width) / 2, wa.top + (wa.bottom - wa.top - height) / 2};
+    if (p.x < wa.left) p.x = wa.left;
+    if (p.y < wa.top) p.y = wa.top;
+    return p;
+}
+
+}  // namespace vx
