@@ -158,6 +158,7 @@ bool TVestrixForm::Vytvor() {
         if (Log) Log->Trim();
     };
     k.Text = [this](int n) { return Texty[n]; };
+    PripojKontakty();
 
     timer5_ = timers_.CreateTimer();
     timer5_->OnTimer = [this] { Timer5Timer(); };

@@ -55,6 +55,8 @@ private:
     size_t size_ = 0;
 };
 
+class TKontaktyOkna;
+
 class TVestrixForm : public IMainView, public ISourceView {
 public:
     static constexpr int kSirka = 400, kVyska = 324;
@@ -153,6 +155,10 @@ private:
     std::unique_ptr<TCallRoutine> routine_;
     int PopupStlpec = -1, PopupRiadok = -1;
     bool zatvaranie_ = false;
+    // The address-book, add-number and history windows with their state for
+    // the whole run, opened from the buttons and menus (vestrixform_kontakty.cpp).
+    void PripojKontakty();
+    std::shared_ptr<TKontaktyOkna> kontakty_;
 };
 
 // The one main window of the program.

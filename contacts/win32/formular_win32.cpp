@@ -1,0 +1,260 @@
+#include "contacts/win32/formular_win32.h"
+
+#include <vector>
+
+#include "base/win32/text.h"
+#include "contacts/win32/kontakty_ids.h"
+#include "widgets/control.h"
+
+namespace vx {
+
+namespace {
+
+bool g_hodiny = false;
+const char kTitul[] = "Vestrix";
+
+struct Zakazanie {
+    HWND okno;
+    std::vector<HWND> zakazane;
+};
+
+BOOL CALLBACK ZakazOkno(HWND w, LPARAM lp) {
+    auto* z = reinterpret_cast<Zakazanie*>(lp);
+    if (w != z->okno && IsWindowVisible(w) && IsWindowEnabled(w)) {
+        EnableWindow(w, FALSE);
+        z->zakazane.push_back(w);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void NastavPresypacieHodiny(bool on) {
+    g_hodiny = on;
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(on ? IDC_WAIT : IDC_ARROW)));
+}
+
+bool PresypacieHodiny() { return g_hodiny; }
+
+void ZobrazSpravu(HWND owner, const std::string& text) {
+    MessageBoxW(owner, Wide(text).c_str(), Wide(kTitul).c_str(), MB_OK);
+}
+
+bool Otazka(HWND owner, const std::string& text, const std::string& caption) {
+    return MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+std::string TextOvladaca(HWND w) {
+    if (!w) return std::string();
+    int n = GetWindowTextLengthW(w);
+    std::wstring t(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(w, &t[0], n + 1);
+    t.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return Narrow(t);
+}
+
+void NastavText(HWND w, const std::string& cp1250) {
+    if (w) SetWindowTextW(w, Wide(cp1250).c_str());
+}
+
+// ------------------------------------------------------------ TFormular
+
+TFormular::TFormular() = default;
+
+TFormular::~TFormular() {
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+    if (font_) DeleteObject(font_);
+}
+
+bool TFormular::VytvorOkno(const wchar_t* trieda, const std::string& caption, DWORD style, int clientW,
+                           int clientH) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(ResourceModule(), trieda, &wc)) {
+        wc = WNDCLASSEXW{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = ResourceModule();
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.hIcon = LoadIconW(ResourceModule(), L"MAINICON");
+        wc.lpszClassName = trieda;
+        RegisterClassExW(&wc);
+    }
+    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    RECT r{0, 0, clientW, clientH};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    hwnd_ = CreateWindowExW(exStyle, trieda, Wide(caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, ResourceModule(), this);
+    if (!hwnd_) return false;
+    font_ = MakeFont(L"Tahoma", 13, false);
+    return true;
+}
+
+HWND TFormular::Ovladac(const wchar_t* cls, DWORD style, int id, int x, int y, int w, int h, DWORD exStyle) {
+    HWND c = CreateWindowExW(exStyle, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ResourceModule(), nullptr);
+    if (c && font_) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return c;
+}
+
+HWND TFormular::Tlacidlo(int id, int x, int y, int w, int h, bool predvolene) {
+    return Ovladac(L"BUTTON", WS_TABSTOP | (predvolene ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), id, x, y, w, h);
+}
+
+HWND TFormular::Edit(int id, int x, int y, int w, int h) {
+    return Ovladac(L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, id, x, y, w, h, WS_EX_CLIENTEDGE);
+}
+
+HWND TFormular::Popis(int id, int x, int y, int w, int h) {
+    return Ovladac(L"STATIC", SS_LEFT | SS_NOPREFIX, id, x, y, w, h);
+}
+
+HWND TFormular::Zaskrtavacie(int id, int x, int y, int w, int h) {
+    return Ovladac(L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, id, x, y, w, h);
+}
+
+HWND TFormular::Prepinac(int id, int x, int y, int w, int h, bool prvyVSkupine) {
+    return Ovladac(L"BUTTON", BS_AUTORADIOBUTTON | (prvyVSkupine ? WS_GROUP | WS_TABSTOP : 0), id, x, y, w, h);
+}
+
+void TFormular::ShowModal(HWND owner, const std::function<void()>& onShow) {
+    if (!hwnd_) return;
+    done_ = false;
+    modal_ = true;
+    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    RECT o{}, w{};
+    if (centrovatNaVlastnika_ && owner && IsWindowVisible(owner))
+        GetWindowRect(owner, &o);
+    else
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &o, 0);
+    GetWindowRect(hwnd_, &w);
+    const int sirka = w.right - w.left, vyska = w.bottom - w.top;
+    int x = o.left + (o.right - o.left - sirka) / 2, y = o.top + (o.bottom - o.top - vyska) / 2;
+    SetWindowPos(hwnd_, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    Zakazanie z{hwnd_, {}};
+    EnumThreadWindows(GetCurrentThreadId(), ZakazOkno, reinterpret_cast<LPARAM>(&z));
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    if (onShow) {
+        try {
+            onShow();
+        } catch (...) {
+            HandleCurrentException();
+        }
+    }
+    MSG m;
+    while (!done_ && hwnd_ && IsWindow(hwnd_)) {
+        BOOL r = GetMessageW(&m, nullptr, 0, 0);
+        if (r == 0) {
+            // The program ends: the outer loop must see the quit too.
+            PostQuitMessage(static_cast<int>(m.wParam));
+            break;
+        }
+        if (r < 0) break;
+        if (hwnd_ && IsDialogMessageW(hwnd_, &m)) continue;
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+    modal_ = false;
+    // Enabled again before this window goes, so that the owner takes the
+    // activation back.
+    for (HWND x : z.zakazane)
+        if (IsWindow(x)) EnableWindow(x, TRUE);
+    if (hwnd_) {
+        ShowWindow(hwnd_, SW_HIDE);
+        if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
+    }
+}
+
+LRESULT CALLBACK TFormular::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<TFormular*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = h;
+    }
+    auto* self = reinterpret_cast<TFormular*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(h, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        self->done_ = true;
+        return DefWindowProcW(h, msg, wp, lp);
+    }
+    try {
+        return self->WndProc(msg, wp, lp);
+    } catch (...) {
+        HandleCurrentException();
+        return 0;
+    }
+}
+
+LRESULT TFormular::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CLOSE:
+        TitulkoveZatvorenie();
+        return 0;
+    case WM_COMMAND:
+        if (lp == 0 && HIWORD(wp) == 0 && LOWORD(wp) != IDOK && LOWORD(wp) != IDCANCEL) {
+            PrikazMenu(LOWORD(wp));
+            return 0;
+        }
+        Prikaz(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+        return 0;
+    case WM_SETCURSOR:
+        if (g_hodiny) {
+            SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+            return TRUE;
+        }
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+// ------------------------------------------------------------ input box
+
+namespace {
+
+class TInputBox : public TFormular {
+public:
+    TInputBox(const std::string& caption, const std::string& prompt, const std::string& deflt) : text_(deflt) {
+        if (!VytvorOkno(kids::kInputBoxClass, caption, WS_POPUP | WS_CAPTION | WS_SYSMENU, 300, 110)) return;
+        NastavText(Popis(kids::InputPrompt, 10, 10, 280, 18), prompt);
+        edit_ = Edit(kids::InputEdit, 10, 32, 280, 22);
+        NastavText(edit_, deflt);
+        Tlacidlo(IDOK, 130, 72, 75, 25, true);
+        Tlacidlo(IDCANCEL, 215, 72, 75, 25);
+        NastavText(Prvok(IDOK), "OK");
+        NastavText(Prvok(IDCANCEL), "Cancel");
+    }
+    std::string Vysledok() const { return text_; }
+
+protected:
+    void Prikaz(int id, int, HWND) override {
+        if (id == IDOK) {
+            text_ = TextOvladaca(edit_);
+            Close();
+        } else if (id == IDCANCEL) {
+            Close();
+        }
+    }
+
+private:
+    HWND edit_ = nullptr;
+    std::string text_;
+};
+
+}  // namespace
+
+std::string InputBox(HWND owner, const std::string& caption, const std::string& prompt, const std::string& deflt) {
+    TInputBox box(caption, prompt, deflt);
+    if (!box.Handle()) return deflt;
+    box.ShowModal(owner, [&] { SetFocus(GetDlgItem(box.Handle(), kids::InputEdit)); });
+    return box.Vysledok();
+}
+
+}  // namespace vx

@@ -1,0 +1,76 @@
+// What the contacts windows share: a top-level window of its own class with
+// standard child controls, shown modally above the window that opened it,
+// the program's message boxes, and the screen's hourglass.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace vx {
+
+// The screen's cursor: the hourglass over every window of the program
+// while set, the default again when cleared.
+void NastavPresypacieHodiny(bool on);
+bool PresypacieHodiny();
+
+// The application's simple message box (one OK button).
+void ZobrazSpravu(HWND owner, const std::string& text);
+// A question with the buttons OK and Cancel: true only for OK.
+bool Otazka(HWND owner, const std::string& text, const std::string& caption);
+
+std::string TextOvladaca(HWND w);
+void NastavText(HWND w, const std::string& cp1250);
+
+class TFormular {
+public:
+    virtual ~TFormular();
+    TFormular(const TFormular&) = delete;
+    TFormular& operator=(const TFormular&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    // Shows the window above owner, modal: the program's other windows take
+    // no input until it closes, while every message of the thread (timers,
+    // tray, calls) goes on being dispatched. onShow runs once the window is
+    // up; an error it raises is shown as the standard error and the window
+    // stays open. The window is hidden, not destroyed, when this returns.
+    void ShowModal(HWND owner, const std::function<void()>& onShow = nullptr);
+    // Ends the modal loop.
+    void Close() { done_ = true; }
+    bool Modal() const { return modal_; }
+
+protected:
+    TFormular();
+    // Creates the (hidden) window with a client area of that size.
+    bool VytvorOkno(const wchar_t* trieda, const std::string& caption, DWORD style, int clientW, int clientH);
+    HWND Ovladac(const wchar_t* cls, DWORD style, int id, int x, int y, int w, int h, DWORD exStyle = 0);
+    HWND Tlacidlo(int id, int x, int y, int w, int h, bool predvolene = false);
+    HWND Edit(int id, int x, int y, int w, int h);
+    HWND Popis(int id, int x, int y, int w, int h);
+    HWND Zaskrtavacie(int id, int x, int y, int w, int h);
+    HWND Prepinac(int id, int x, int y, int w, int h, bool prvyVSkupine);
+    HWND Prvok(int id) const { return GetDlgItem(hwnd_, id); }
+
+    // WM_COMMAND of a child (Enter and Escape come as IDOK and IDCANCEL).
+    virtual void Prikaz(int id, int kod, HWND ovladac) {}
+    // A menu entry chosen in a popup opened over this window.
+    virtual void PrikazMenu(UINT id) {}
+    // The title bar's close box or Alt+F4.
+    virtual void TitulkoveZatvorenie() { Close(); }
+    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+
+    HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
+    bool centrovatNaVlastnika_ = false;  // else centred on the desktop
+
+private:
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    bool done_ = false;
+    bool modal_ = false;
+};
+
+// An input box: caption, prompt and an edit with a default; Cancel gives
+// the default back.
+std::string InputBox(HWND owner, const std::string& caption, const std::string& prompt, const std::string& deflt);
+
+}  // namespace vx

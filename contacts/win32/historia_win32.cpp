@@ -1,0 +1,255 @@
+#include "contacts/win32/historia_win32.h"
+
+#include <commctrl.h>
+
+#include "contacts/core/adresar.h"
+#include "contacts/win32/kontakty_ids.h"
+#include "contacts/win32/kontakty_okna.h"
+#include "widgets/control.h"
+
+namespace vx {
+
+namespace {
+
+const int kSirka = 640, kVyska = 420;
+const int kSirkyStlpcov[kStlpceHistorie] = {130, 100, 150, 150, 90};
+const int kPanely[4] = {110, 330, 110, 90};
+
+}  // namespace
+
+TFormHistoria::TFormHistoria(TKontaktyOkna& okna) : okna_(okna) {
+    const TKontaktyMonitora& m = okna_.Monitor();
+    THistoriaOkno::THladajFn hladaj = [m](const std::string& cislo) {
+        const TNastaveniaKontaktov n = m.Nastavenia ? m.Nastavenia() : TNastaveniaKontaktov{};
+        return HladajVolajuceho(*m.fs, m.CestaProgramu(), n.countryprefix, cislo);
+    };
+    logika_ = std::make_unique<THistoriaOkno>(*m.fs, *m.pump, *m.clock, okna_.Historia(), m.Texty,
+                                              okna_.StavHistorie, *m.HistoriaOtvorena, std::move(hladaj),
+                                              static_cast<IHistoriaView&>(*this));
+    if (!VytvorOkno(kids::kHistoriaClass, "História hovorov", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                    kSirka, kVyska))
+        return;
+    sgHistoria_ = std::make_unique<TTextGrid>(hwnd_, kids::sgHistoria, 0, 0, kSirka, 346, kStlpceHistorie, font_);
+    for (int c = 0; c < kStlpceHistorie; ++c) sgHistoria_->SetColWidth(c, kSirkyStlpcov[c]);
+    sgHistoria_->SetRowHeight(16);
+    sgHistoria_->SetFixed(1, 0);
+    sgHistoria_->SetDoubleBuffered(true);
+    TMriezkaTextov& g = logika_->Mriezka();
+    sgHistoria_->Rows = [&g] { return g.RowCount(); };
+    sgHistoria_->Text = [&g](int c, int r) { return g.Cell(c, r); };
+    sgHistoria_->OnMouseUp = [this](int, int x, int y) {
+        int col, row;
+        const bool naBunke = sgHistoria_->MouseToCell(x, y, col, row);
+        const TKontaktyMonitora& mon = okna_.Monitor();
+        THistoriaOkno::sgHistoriaMouseUp(naBunke, col, row, *mon.PopupStlpec, *mon.PopupRiadok);
+        if (mon.OtvorPUMcisla) mon.OtvorPUMcisla(hwnd_);
+    };
+    sgHistoria_->Refresh();
+
+    NastavText(Zaskrtavacie(kids::cbFilter, 8, 354, 100, 22), "Filter");
+    NastavText(Tlacidlo(kids::btDopl, 116, 352, 120, 26), "Doplniť mená");
+    HWND gauge = Ovladac(PROGRESS_CLASSW, 0, kids::HistoriaGauge, 248, 357, 280, 16);
+    SendMessageW(gauge, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    ShowWindow(gauge, SW_HIDE);
+    // Both the default and the cancel button: Enter and Escape close too.
+    NastavText(Tlacidlo(kids::bbtZavriet, kSirka - 92, 352, 84, 26, true), "Zavrieť");
+    int x = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int w = i == 3 ? kSirka - x : kPanely[i];
+        Ovladac(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_SUNKEN | SS_CENTERIMAGE, kids::HistoriaStatus + i, x,
+                kVyska - 22, w, 22);
+        x += w;
+    }
+}
+
+TFormHistoria::~TFormHistoria() { sgHistoria_.reset(); }
+
+void TFormHistoria::Zobraz() {
+    okna_.Zobraz(*this, [this] {
+        SetFocus(sgHistoria_->Handle());
+        logika_->FormCreate();
+    });
+    // Closing: the window no longer counts as open, then the trim.
+    const TKontaktyMonitora& m = okna_.Monitor();
+    const TNastaveniaKontaktov n = m.Nastavenia ? m.Nastavenia() : TNastaveniaKontaktov{};
+    try {
+        logika_->FormClose(n.cuthistory, n.maxrowshistory, n.cutrowshistory);
+    } catch (...) {
+        *m.HistoriaOtvorena = false;
+        HandleCurrentException();
+    }
+}
+
+void TFormHistoria::Zatvor() {
+    // Not in the middle of a load or fill-in: they go on after their
+    // message pumping and need the window.
+    if (!logika_->Zaneprazdnene()) Close();
+}
+
+void TFormHistoria::Prikaz(int id, int kod, HWND) {
+    if (kod != BN_CLICKED) return;
+    switch (id) {
+    case kids::cbFilter: logika_->cbFilterClick(); break;
+    case kids::btDopl: logika_->btDoplClick(); break;
+    case IDOK:
+    case kids::bbtZavriet: Zatvor(); break;
+    }
+}
+
+void TFormHistoria::PrikazMenu(UINT id) { okna_.PrikazMenu(id); }
+
+void TFormHistoria::TitulkoveZatvorenie() { Zatvor(); }
+
+void TFormHistoria::SetText(TPrvokHistorie prvok, const std::string& text) {
+    switch (prvok) {
+    case TPrvokHistorie::Okno: NastavText(hwnd_, text); break;
+    case TPrvokHistorie::cbFilter: NastavText(Prvok(kids::cbFilter), text); break;
+    case TPrvokHistorie::btDopl: NastavText(Prvok(kids::btDopl), text); break;
+    case TPrvokHistorie::bbtZavriet: NastavText(Prvok(kids::bbtZavriet), text); break;
+    }
+}
+
+void TFormHistoria::SetStatus(int panel, const std::string& text) {
+    if (panel >= 0 && panel < 4) NastavText(Prvok(kids::HistoriaStatus + panel), text);
+}
+
+void TFormHistoria::SetHourglass(bool on) { NastavPresypacieHodiny(on); }
+
+bool TFormHistoria::FilterChecked() {
+    return SendMessageW(Prvok(kids::cbFilter), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TFormHistoria::SetFilterChecked(bool on) {
+    // BM_SETCHECK changes the box without a click notification.
+    SendMessageW(Prvok(kids::cbFilter), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TFormHistoria::SetTopRow(int row) {
+    sgHistoria_->Refresh();
+    sgHistoria_->SetTopRow(row);
+}
+
+void TFormHistoria::GridChanged() { sgHistoria_->Refresh(); }
+
+void TFormHistoria::ShowGauge(bool visible) { ShowWindow(Prvok(kids::HistoriaGauge), visible ? SW_SHOWNA : SW_HIDE); }
+
+void TFormHistoria::SetGauge(int percent) {
+    SendMessageW(Prvok(kids::HistoriaGauge), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+}
+
+void TFormHistoria::ShowFilterDialog() {
+    TFormHistoriaFilter d(okna_.Monitor().Texty, okna_.StavHistorie.FilterHistorie);
+    okna_.Zobraz(d, nullptr);
+}
+
+// ------------------------------------------------------------ filter dialog
+
+namespace {
+
+SYSTEMTIME Systemovy(int rok, int mesiac, int den) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(rok);
+    st.wMonth = static_cast<WORD>(mesiac);
+    st.wDay = static_cast<WORD>(den);
+    return st;
+}
+
+}  // namespace
+
+TFormHistoriaFilter::TFormHistoriaFilter(const TTextFn& texty, TNastavenieFiltra& filter) : f_(filter) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    // No close box: the dialog is left by its two buttons.
+    if (!VytvorOkno(kids::kFilterClass, "Filter", WS_POPUP | WS_CAPTION, 330, 296)) return;
+    Popis(kids::FilterStaticText1, 10, 8, 310, 30);
+    const int kriteria[3][3] = {{kids::cbCislo, kids::ledCalling, kids::ledCallingLabel},
+                                {kids::cbMeno, kids::ledMeno, kids::ledMenoLabel},
+                                {kids::cbFirma, kids::ledFirma, kids::ledFirmaLabel}};
+    for (int i = 0; i < 3; ++i) {
+        const int y = 44 + i * 46;
+        Zaskrtavacie(kriteria[i][0], 10, y + 16, 18, 20);
+        Popis(kriteria[i][2], 34, y, 250, 15);
+        Edit(kriteria[i][1], 34, y + 16, 250, 21);
+    }
+    Zaskrtavacie(kids::cbOdDatumu, 10, 200, 18, 20);
+    Popis(kids::FilterStaticText2, 34, 184, 120, 15);
+    Ovladac(DATETIMEPICK_CLASSW, WS_TABSTOP | DTS_SHORTDATEFORMAT, kids::dtOd, 34, 200, 120, 22);
+    Zaskrtavacie(kids::cbPodatum, 170, 200, 18, 20);
+    Popis(kids::FilterStaticText3, 194, 184, 120, 15);
+    Ovladac(DATETIMEPICK_CLASSW, WS_TABSTOP | DTS_SHORTDATEFORMAT, kids::dtPo, 194, 200, 120, 22);
+    Tlacidlo(IDOK, 60, 252, 95, 28, true);
+    Tlacidlo(IDCANCEL, 175, 252, 95, 28);
+    FilterFormCreate(*this, texty, f_);
+}
+
+void TFormHistoriaFilter::Prikaz(int id, int kod, HWND) {
+    if (kod != BN_CLICKED) return;
+    if (id == IDOK) {
+        FilterZobrazit(*this, f_);
+        Close();
+    } else if (id == IDCANCEL) {
+        FilterSpat(f_);
+        Close();
+    }
+}
+
+void TFormHistoriaFilter::TitulkoveZatvorenie() {
+    FilterSpat(f_);
+    Close();
+}
+
+void TFormHistoriaFilter::SetText(TPrvokFiltra prvok, const std::string& text) {
+    int id = 0;
+    switch (prvok) {
+    case TPrvokFiltra::Okno: NastavText(hwnd_, text); return;
+    case TPrvokFiltra::StaticText1: id = kids::FilterStaticText1; break;
+    case TPrvokFiltra::ledCalling: id = kids::ledCallingLabel; break;
+    case TPrvokFiltra::ledMeno: id = kids::ledMenoLabel; break;
+    case TPrvokFiltra::ledFirma: id = kids::ledFirmaLabel; break;
+    case TPrvokFiltra::StaticText2: id = kids::FilterStaticText2; break;
+    case TPrvokFiltra::StaticText3: id = kids::FilterStaticText3; break;
+    case TPrvokFiltra::btZobrazit: id = IDOK; break;
+    case TPrvokFiltra::BitBtn1: id = IDCANCEL; break;
+    }
+    NastavText(Prvok(id), text);
+}
+
+void TFormHistoriaFilter::SetPolia(const TPoliaFiltra& p) {
+    NastavText(Prvok(kids::ledCalling), p.ledCalling);
+    NastavText(Prvok(kids::ledMeno), p.ledMeno);
+    NastavText(Prvok(kids::ledFirma), p.ledFirma);
+    auto zaskrtni = [&](int id, bool on) {
+        SendMessageW(Prvok(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    };
+    zaskrtni(kids::cbCislo, p.cbCislo);
+    zaskrtni(kids::cbMeno, p.cbMeno);
+    zaskrtni(kids::cbFirma, p.cbFirma);
+    zaskrtni(kids::cbOdDatumu, p.cbOdDatumu);
+    zaskrtni(kids::cbPodatum, p.cbPodatum);
+    SYSTEMTIME od = Systemovy(p.OdRok, p.OdMesiac, p.OdDen), po = Systemovy(p.PoRok, p.PoMesiac, p.PoDen);
+    SendMessageW(Prvok(kids::dtOd), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&od));
+    SendMessageW(Prvok(kids::dtPo), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&po));
+    // What the pickers cannot show stays as it was given.
+    polia_ = p;
+}
+
+TPoliaFiltra TFormHistoriaFilter::Polia() {
+    TPoliaFiltra p = polia_;
+    p.ledCalling = TextOvladaca(Prvok(kids::ledCalling));
+    p.ledMeno = TextOvladaca(Prvok(kids::ledMeno));
+    p.ledFirma = TextOvladaca(Prvok(kids::ledFirma));
+    auto zaskrtnute = [&](int id) { return SendMessageW(Prvok(id), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    p.cbCislo = zaskrtnute(kids::cbCislo);
+    p.cbMeno = zaskrtnute(kids::cbMeno);
+    p.cbFirma = zaskrtnute(kids::cbFirma);
+    p.cbOdDatumu = zaskrtnute(kids::cbOdDatumu);
+    p.cbPodatum = zaskrtnute(kids::cbPodatum);
+    SYSTEMTIME st{};
+    if (SendMessageW(Prvok(kids::dtOd), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) == GDT_VALID)
+        p.OdRok = st.wYear, p.OdMesiac = st.wMonth, p.OdDen = st.wDay;
+    if (SendMessageW(Prvok(kids::dtPo), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) == GDT_VALID)
+        p.PoRok = st.wYear, p.PoMesiac = st.wMonth, p.PoDen = st.wDay;
+    return p;
+}
+
+}  // namespace vx

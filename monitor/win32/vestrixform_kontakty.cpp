@@ -1,0 +1,119 @@
+// The main window's commands that open the contacts windows: the image
+// buttons imHistoria, imAdresar and imPridaj, the tray entries pumHistoria
+// and pumAdresar, pridat of the grid popup PUMcisla, and Zavolajslo1 of the
+// address book's dial popup. The windows live in
+// contacts/win32; the main window owns their state for the whole run.
+#include "contacts/win32/formular_win32.h"
+#include "contacts/win32/kontakty_okna.h"
+#include "monitor/win32/ids.h"
+#include "monitor/win32/vestrixform.h"
+#include "monitor/win32/vestrixform_serial.h"
+
+namespace vx {
+
+namespace {
+
+// What the add-number window changes in the main window: the last-ten grid
+// and the number display.
+class THlavneOknoMena : public IHlavneOknoMena {
+public:
+    std::function<std::string(int)> Cislo;
+    std::function<void(int, const std::string&, const std::string&)> MenoVRiadku;
+    std::function<std::string()> Zobrazene;
+    std::function<void(const std::string&, const std::string&)> NastavZobrazene;
+
+    std::string CisloVRiadku(int row) override { return Cislo(row); }
+    void SetMenoVRiadku(int row, const std::string& meno, const std::string& firma) override {
+        MenoVRiadku(row, meno, firma);
+    }
+    std::string ZobrazeneCislo() override { return Zobrazene(); }
+    void SetZobrazene(const std::string& meno, const std::string& firma) override { NastavZobrazene(meno, firma); }
+};
+
+struct TKontaktyHlavneho {
+    THlavneOknoMena hlavne;
+    std::unique_ptr<TKontaktyOkna> okna;
+};
+
+struct THladanie {
+    int id;
+    HWND w;
+};
+
+BOOL CALLBACK NajdiPotomka(HWND w, LPARAM lp) {
+    auto* h = reinterpret_cast<THladanie*>(lp);
+    if (GetDlgCtrlID(w) != h->id) return TRUE;
+    h->w = w;
+    return FALSE;
+}
+
+HWND Potomok(HWND root, int id) {
+    THladanie h{id, nullptr};
+    EnumChildWindows(root, NajdiPotomka, reinterpret_cast<LPARAM>(&h));
+    return h.w;
+}
+
+}  // namespace
+
+void TVestrixForm::PripojKontakty() {
+    auto k = std::make_shared<TKontaktyHlavneho>();
+    THlavneOknoMena& h = k->hlavne;
+    h.Cislo = [this](int row) { return Mriezka.Cell(1, row); };
+    h.MenoVRiadku = [this](int row, const std::string& meno, const std::string& firma) {
+        Mriezka.SetCell(2, row, meno);
+        Mriezka.SetCell(3, row, firma);
+        GridChanged();
+    };
+    h.Zobrazene = [this] { return TextOvladaca(Potomok(hwnd_, ids::kCislo)); };
+    h.NastavZobrazene = [this](const std::string& meno, const std::string& firma) {
+        display_->SetMeno(meno);
+        display_->SetFirma(firma);
+    };
+
+    TKontaktyMonitora m;
+    m.fs = &fs_;
+    m.pump = &pump_;
+    m.clock = &clock_;
+    m.Historia = [this] { return historia_.get(); };
+    m.CestaProgramu = [this] { return P.CestaProgramu; };
+    m.Texty = [this](int n) { return Texty[n]; };
+    m.Nastavenia = [this] {
+        TNastaveniaKontaktov n;
+        n.isCAPI = P.Config.isCAPI;
+        n.isnet = P.Config.isnet;
+        n.COMdevice = P.Config.COMdevice;
+        n.countryprefix = P.Config.countryprefix;
+        n.cuthistory = P.Config.cuthistory;
+        n.maxrowshistory = P.Config.maxrowshistory;
+        n.cutrowshistory = P.Config.cutrowshistory;
+        return n;
+    };
+    m.HistoriaOtvorena = &P.HistoriaOtvorena;
+    m.PopupStlpec = &PopupStlpec;
+    m.PopupRiadok = &PopupRiadok;
+    m.Hlavne = &h;
+    m.OtvorPUMcisla = [this](HWND owner) {
+        POINT p;
+        GetCursorPos(&p);
+        PUMcisla.Popup(owner, p.x, p.y);
+    };
+    m.PrikazMenu = [this](UINT id) { return PopupMenu1.HandleCommand(id) || PUMcisla.HandleCommand(id); };
+    m.Vytoc = [this](const std::string& cislo, const std::string& popis) {
+        if (serial_) serial_->Vytoc(cislo, popis);
+    };
+    m.HlavneOkno = [this] { return hwnd_; };
+    k->okna = std::make_unique<TKontaktyOkna>(std::move(m));
+    kontakty_ = std::shared_ptr<TKontaktyOkna>(k, k->okna.get());
+
+    TKontaktyOkna& o = *kontakty_;
+    imHistoria_->OnClick = [&o] { o.OtvorHistoriu(); };
+    imAdresar_->OnClick = [&o] { o.OtvorAdresar(); };
+    imPridaj_->OnClick = [this, &o] { o.OtvorPridanie(P.Volanie.Cislo); };
+    PopupMenu1.Find(ids::pumHistoria)->OnClick = [&o] { o.OtvorHistoriu(); };
+    PopupMenu1.Find(ids::pumAdresar)->OnClick = [&o] { o.OtvorAdresar(); };
+    PUMcisla.Find(ids::pridat)->OnClick = [this, &o] {
+        o.pridatClick([this](int c, int r) { return Mriezka.Cell(c, r); });
+    };
+}
+
+}  // namespace vx

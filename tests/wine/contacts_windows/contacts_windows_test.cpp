@@ -1,0 +1,526 @@
+// The contacts windows of the running monitor, as a user sees and works
+// them: the address book over vestrix.adr (sort, search, add, delete, save,
+// the close question), the add-number window from the main grid, the
+// history window over vestrix.hst with its filter and the trim at closing,
+// and the Outlook import from our Outlook double.
+#include <windows.h>
+#include <objbase.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/win32/text.h"
+#include "contacts/win32/kontakty_ids.h"
+#include "monitor/win32/ids.h"
+#include "tests/wine/monitor/monitor_fixture.h"
+#include "widgets/textgrid.h"
+
+namespace vx {
+namespace {
+
+const DWORD kCas = 15000;
+
+// A visible top-level window of the class, or null.
+HWND Okno(const wchar_t* trieda) {
+    HWND w = FindWindowW(trieda, nullptr);
+    return w && IsWindowVisible(w) ? w : nullptr;
+}
+
+HWND CakajNaOkno(const wchar_t* trieda) {
+    HWND w = nullptr;
+    CakajNa([&] { return (w = Okno(trieda)) != nullptr; }, kCas);
+    return w;
+}
+
+bool CakajNaZatvorenie(const wchar_t* trieda) {
+    return CakajNa([&] { return Okno(trieda) == nullptr; }, kCas);
+}
+
+// A click as the button gets it from the mouse (posted: it may open a
+// modal window).
+void Klik(HWND okno, int id) { PostMessageW(Potomok(okno, id), BM_CLICK, 0, 0); }
+
+LRESULT Posli(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    DWORD_PTR r = 0;
+    SendMessageTimeoutW(w, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &r);
+    return static_cast<LRESULT>(r);
+}
+
+// Types a text into an edit (the whole text at once).
+void Napis(HWND okno, int id, const std::string& text) {
+    Posli(Potomok(okno, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+}
+
+std::string HlavnaBunka(HWND w, int col, int row) { return inspector::Bunka(w, col, row); }
+
+std::string Bunka(HWND mriezka, int col, int row) {
+    if (!Posli(mriezka, VXGM_QUERYCELL, static_cast<WPARAM>(col), row)) return "<no cell>";
+    return TextOkna(mriezka);
+}
+
+void UpravBunku(HWND mriezka, int col, int row, const std::string& text) {
+    ASSERT_TRUE(Posli(mriezka, VXGM_QUERYCELL, static_cast<WPARAM>(col), row));
+    Posli(mriezka, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text).c_str()));
+}
+
+int PocetRiadkov(HWND mriezka) { return static_cast<int>(Posli(mriezka, VXTG_GETROWCOUNT, 0, 0)); }
+int HornyRiadok(HWND mriezka) { return static_cast<int>(Posli(mriezka, VXTG_GETTOPROW, 0, 0)); }
+
+// Columns 0..n-1 of a grid row joined with "|".
+std::string Riadok(HWND mriezka, int row, int stlpce) {
+    std::string s;
+    for (int c = 0; c < stlpce; ++c) s += (c ? "|" : "") + Bunka(mriezka, c, row);
+    return s;
+}
+
+class KontaktneOkna : public Monitor {
+protected:
+    HWND Spusti(const std::string& ini = "") {
+        port_ = VolnyPort();
+        Ini("isCAPI=0\r\nisnet=-1\r\nUDPserverport=" + std::to_string(port_) + "\r\n" + ini);
+        return StartVisible();
+    }
+    // The message box of the program, with its text.
+    HWND CakajNaSpravu() {
+        HWND box = nullptr;
+        CakajNa([&] { return (box = DialogProcesu(a_.pi.dwProcessId)) != nullptr; }, kCas);
+        return box;
+    }
+    void Odpovedz(HWND box, int tlacidlo) {
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(tlacidlo, BN_CLICKED), 0);
+        ASSERT_TRUE(CakajNa([&] { return !IsWindow(box) || !IsWindowVisible(box); }, kCas));
+    }
+    std::string Subor(const wchar_t* meno) { return CitajSubor(dir_ + meno); }
+    void Zapis(const wchar_t* meno, const std::string& obsah) { ASSERT_TRUE(ZapisSubor(dir_ + meno, obsah)); }
+    HWND OtvorAdresar(HWND w) {
+        PostMessageW(Potomok(w, ids::kImAdresar), BM_CLICK, 0, 0);
+        HWND a = CakajNaOkno(kids::kAdresarClass);
+        // Shown and loaded: the status bar names the file only after the texts are set.
+        CakajNa([&] { return Text(a, kids::StatusBar1 + 1).size() > 0 && PocetRiadkov(Potomok(a, kids::sgAdresar)) >= 2; },
+                kCas);
+        return a;
+    }
+    unsigned short port_ = 0;
+};
+
+const char kKniha[] =
+    "Ján;Novák;0905111222;;Účtovníctvo Novák\r\n"
+    "Eva;Čapek;0244556677;0911000111;Bratislava\r\n"
+    "Peter;Bielik;0322111000;;Zeta s.r.o.\r\n";
+
+TEST_F(KontaktneOkna, AddressBookShowsTheBookSortsBySurnameAndSavesItByteForByte) {
+    Zapis(L"vestrix.adr", kKniha);
+    HWND w = Spusti();
+    ASSERT_TRUE(w);
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a) << "the address book did not open";
+    EXPECT_FALSE(IsWindowEnabled(w)) << "the main window takes input under the modal address book";
+    EXPECT_EQ(TextOkna(a), "Adresár");
+    EXPECT_EQ(Text(a, kids::btHDalsi), "Hľadať další");
+    EXPECT_EQ(Text(a, kids::StatusBar1), " Súbor s telefónnymi číslami");
+    EXPECT_EQ(Text(a, kids::StatusBar1 + 1), Narrow(dir_) + "vestrix.adr");
+    EXPECT_FALSE(IsWindowEnabled(Potomok(a, kids::btHDalsi)));
+    HWND g = Potomok(a, kids::sgAdresar);
+    EXPECT_EQ(PocetRiadkov(g), 4);
+    EXPECT_EQ(Riadok(g, 0, 6), "Č.|Krstné meno|Priezvisko|Firma, Mesto|Telefónne číslo 1|Telefónne číslo 2");
+    EXPECT_EQ(Riadok(g, 1, 6), "1|Ján|Novák|Účtovníctvo Novák|0905111222|");
+    EXPECT_EQ(Riadok(g, 2, 6), "2|Eva|Čapek|Bratislava|0244556677|0911000111");
+    EXPECT_EQ(Riadok(g, 3, 6), "3|Peter|Bielik|Zeta s.r.o.|0322111000|");
+
+    // Sort by surname: Č counts as C for the first letter.
+    Klik(a, kids::btUsporiadaj);
+    HWND d = CakajNaOkno(kids::kAdresarUspClass);
+    ASSERT_TRUE(d) << "no sort dialog";
+    EXPECT_EQ(TextOkna(d), "Parametre");
+    EXPECT_EQ(Text(d, kids::rbPriezvisko), "Podľa priezviska");
+    EXPECT_EQ(Posli(Potomok(d, kids::rbPriezvisko), BM_GETCHECK, 0, 0), BST_CHECKED);
+    Klik(d, IDOK);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarUspClass));
+    ASSERT_TRUE(CakajNa([&] { return Bunka(g, 2, 1) == "Bielik"; }, kCas)) << Bunka(g, 2, 1);
+    EXPECT_EQ(Riadok(g, 1, 6), "1|Peter|Bielik|Zeta s.r.o.|0322111000|");
+    EXPECT_EQ(Riadok(g, 2, 6), "2|Eva|Čapek|Bratislava|0244556677|0911000111");
+    EXPECT_EQ(Riadok(g, 3, 6), "3|Ján|Novák|Účtovníctvo Novák|0905111222|");
+    // The file changes only with the save.
+    EXPECT_EQ(Subor(L"vestrix.adr"), kKniha);
+
+    Klik(a, kids::bbtZapis);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+    EXPECT_EQ(Subor(L"vestrix.adr"),
+              "Peter;Bielik;0322111000;;Zeta s.r.o.\r\n"
+              "Eva;Čapek;0244556677;0911000111;Bratislava\r\n"
+              "Ján;Novák;0905111222;;Účtovníctvo Novák\r\n");
+    EXPECT_TRUE(CakajNa([&] { return IsWindowEnabled(w) != FALSE; }, kCas));
+}
+
+TEST_F(KontaktneOkna, SearchSelectsTheHitAndSearchOnEndsWithTheMessage) {
+    Zapis(L"vestrix.adr", kKniha);
+    HWND w = Spusti();
+    ASSERT_TRUE(w);
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    HWND g = Potomok(a, kids::sgAdresar);
+
+    Klik(a, kids::btHladaj);
+    HWND box = CakajNaOkno(kids::kInputBoxClass);
+    ASSERT_TRUE(box) << "no input box";
+    EXPECT_EQ(TextOkna(box), "Hľadanie");
+    EXPECT_EQ(Text(box, kids::InputPrompt), "Hľadaný text:");
+    // Any letter case, inside one cell: "NOV" is in Novák (row 1) and in its firm.
+    Napis(box, kids::InputEdit, "nov");
+    Klik(box, IDOK);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kInputBoxClass));
+    ASSERT_TRUE(CakajNa([&] { return IsWindowEnabled(Potomok(a, kids::btHDalsi)) != FALSE; }, kCas));
+    EXPECT_EQ(Posli(g, VXTG_GETRANGE, 0, 0), MAKELRESULT(1, 1));
+    EXPECT_EQ(Posli(g, VXTG_GETRANGE, 1, 0), MAKELRESULT(5, 1));
+
+    // Searching on finds nothing more: the message, and the button goes off.
+    Klik(a, kids::btHDalsi);
+    HWND sprava = CakajNaSpravu();
+    ASSERT_TRUE(sprava) << "no message after the last hit";
+    EXPECT_EQ(TextSpravy(sprava), "Ďalší výskyt textu nov sa v adresári nenašiel.");
+    Odpovedz(sprava, IDOK);
+    EXPECT_FALSE(IsWindowEnabled(Potomok(a, kids::btHDalsi)));
+
+    // A text found nowhere, with the button off: the other message.
+    Klik(a, kids::btHladaj);
+    box = CakajNaOkno(kids::kInputBoxClass);
+    ASSERT_TRUE(box);
+    Napis(box, kids::InputEdit, "xyz");
+    Klik(box, IDOK);
+    sprava = CakajNaSpravu();
+    ASSERT_TRUE(sprava);
+    EXPECT_EQ(TextSpravy(sprava), "Text xyz sa v adresári nenašiel.");
+    Odpovedz(sprava, IDOK);
+
+    // Nothing was changed: closing asks nothing and the file stays.
+    Klik(a, kids::bbtZrus);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+    EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr);
+    EXPECT_EQ(Subor(L"vestrix.adr"), kKniha);
+}
+
+TEST_F(KontaktneOkna, AddEditDeleteAndTheCloseQuestionReachTheFileAsTheUserChose) {
+    Zapis(L"vestrix.adr", kKniha);
+    HWND w = Spusti();
+    ASSERT_TRUE(w);
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    HWND g = Potomok(a, kids::sgAdresar);
+
+    // Add: the add-number window opens empty and appends its line at once.
+    Klik(a, kids::btPridaj);
+    HWND c = CakajNaOkno(kids::kCisloClass);
+    ASSERT_TRUE(c) << "no add-number window";
+    EXPECT_EQ(TextOkna(c), "Pridanie mena do adresára");
+    EXPECT_EQ(Text(c, kids::elCisloLabel + 2), "Priezvisko");
+    EXPECT_EQ(Text(c, kids::elCislo), "");
+    // Without a surname: the message, and the window stays.
+    Napis(c, kids::elCislo, "0907333444");
+    Klik(c, IDOK);
+    HWND sprava = CakajNaSpravu();
+    ASSERT_TRUE(sprava);
+    EXPECT_EQ(TextSpravy(sprava), "Zadajte telefónne číslo 1 a priezvisko.");
+    Odpovedz(sprava, IDOK);
+    EXPECT_TRUE(Okno(kids::kCisloClass));
+    Napis(c, kids::elCislo + 2, "Šťastný");
+    Napis(c, kids::elCislo + 3, "Marek");
+    Napis(c, kids::elCislo + 4, "Žilina");
+    Klik(c, IDOK);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kCisloClass));
+    const std::string sPridanym = std::string(kKniha) + "Marek;Šťastný;0907333444;;Žilina\r\n";
+    EXPECT_EQ(Subor(L"vestrix.adr"), sPridanym);
+    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 5; }, kCas));
+    EXPECT_EQ(Riadok(g, 4, 6), "4|Marek|Šťastný|Žilina|0907333444|");
+
+    // An edit in place and a deleted row change only the grid...
+    UpravBunku(g, 3, 1, "Nová firma");
+    EXPECT_EQ(Bunka(g, 3, 1), "Nová firma");
+    Posli(g, VXTG_SETRANGE, MAKEWPARAM(1, 2), MAKELPARAM(5, 3));
+    Klik(a, kids::btVymazat);
+    sprava = CakajNaSpravu();
+    ASSERT_TRUE(sprava);
+    EXPECT_EQ(TextOkna(sprava), "Vymazanie ");
+    EXPECT_EQ(TextSpravy(sprava), "Naozaj vymazať riadky od  2  do  3 ?");
+    Odpovedz(sprava, IDOK);
+    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 3; }, kCas));
+    EXPECT_EQ(Riadok(g, 2, 6), "2|Marek|Šťastný|Žilina|0907333444|");
+    EXPECT_EQ(Subor(L"vestrix.adr"), sPridanym);
+
+    // ...until the close question is answered with OK.
+    Klik(a, kids::bbtZrus);
+    sprava = CakajNaSpravu();
+    ASSERT_TRUE(sprava) << "no save question";
+    EXPECT_EQ(TextOkna(sprava), "Adresár ");
+    EXPECT_EQ(TextSpravy(sprava), "Adresár bol zmenený. Uložiť zmeny? ");
+    Odpovedz(sprava, IDOK);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+    EXPECT_EQ(Subor(L"vestrix.adr"),
+              "Ján;Novák;0905111222;;Nová firma\r\n"
+              "Marek;Šťastný;0907333444;;Žilina\r\n");
+
+    // A new window: an edit lost by Cancel to the question, and by the title bar.
+    for (int pokus = 0; pokus < 2; ++pokus) {
+        SCOPED_TRACE(pokus == 0 ? "Cancel to the question" : "title bar");
+        a = OtvorAdresar(w);
+        ASSERT_TRUE(a);
+        g = Potomok(a, kids::sgAdresar);
+        UpravBunku(g, 2, 1, "Iný");
+        if (pokus == 0) {
+            Klik(a, kids::bbtZrus);
+            sprava = CakajNaSpravu();
+            ASSERT_TRUE(sprava);
+            Odpovedz(sprava, IDCANCEL);
+        } else {
+            PostMessageW(a, WM_CLOSE, 0, 0);
+        }
+        ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+        EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr);
+        EXPECT_EQ(Subor(L"vestrix.adr"),
+                  "Ján;Novák;0905111222;;Nová firma\r\n"
+                  "Marek;Šťastný;0907333444;;Žilina\r\n");
+    }
+}
+
+// The main grid's popup: a right click on a row, the entry chosen from the keyboard.
+void VyberZPopupu(HWND w, int row) {
+    HWND grid = Potomok(w, ids::kGrid);
+    PostMessageW(grid, WM_RBUTTONUP, 0, MAKELPARAM(150, row * 19 + 9));
+    HWND menu = nullptr;
+    ASSERT_TRUE(CakajNa([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, kCas))
+        << "no popup";
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+TEST_F(KontaktneOkna, AddNumberFromTheGridWritesTheLineAndNamesTheCallsInGridAndHistory) {
+    const std::string historia =
+        "07.03.2024  10:00:00;0905111222;;;021\r\n"
+        "07.03.2024  11:00:00;0244556677;Iný;Iná;021\r\n"
+        "08.03.2024  09:30:00;0905111222;;;021\r\n";
+    Zapis(L"vestrix.hst", historia);
+    HWND w = Spusti();
+    ASSERT_TRUE(w);
+    ASSERT_EQ(HlavnaBunka(w, 1, 0), "0905111222");
+    ASSERT_EQ(HlavnaBunka(w, 1, 1), "0244556677");
+
+    VyberZPopupu(w, 0);
+    HWND c = CakajNaOkno(kids::kCisloClass);
+    ASSERT_TRUE(c) << "pridat opened no add-number window";
+    EXPECT_EQ(Text(c, kids::elCislo), "0905111222");
+    Napis(c, kids::elCislo + 2, "Novák");
+    Napis(c, kids::elCislo + 3, "Ján");
+    Napis(c, kids::elCislo + 4, "Firma a.s.");
+    Klik(c, IDOK);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kCisloClass));
+
+    EXPECT_EQ(Subor(L"vestrix.adr"), "Ján;Novák;0905111222;;Firma a.s.\r\n");
+    ASSERT_TRUE(CakajNa([&] { return HlavnaBunka(w, 2, 0) == "Ján Novák"; }, kCas)) << HlavnaBunka(w, 2, 0);
+    EXPECT_EQ(HlavnaBunka(w, 3, 0), "Firma a.s.");
+    EXPECT_EQ(HlavnaBunka(w, 2, 2), "Ján Novák");
+    EXPECT_EQ(HlavnaBunka(w, 2, 1), "Iný");
+    EXPECT_EQ(Subor(L"vestrix.hst"),
+              "07.03.2024  10:00:00;0905111222;Ján Novák;Firma a.s.;021\r\n"
+              "07.03.2024  11:00:00;0244556677;Iný;Iná;021\r\n"
+              "08.03.2024  09:30:00;0905111222;Ján Novák;Firma a.s.;021\r\n");
+    EXPECT_EQ(Subor(L"vestrix.hbk"), historia);
+
+    // imPridaj opens it with the latest call's number (none yet: empty);
+    // leaving with Zruš writes nothing.
+    PostMessageW(Potomok(w, ids::kImPridaj), BM_CLICK, 0, 0);
+    c = CakajNaOkno(kids::kCisloClass);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(Text(c, kids::elCislo), "");
+    Klik(c, IDCANCEL);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kCisloClass));
+    EXPECT_EQ(Subor(L"vestrix.adr"), "Ján;Novák;0905111222;;Firma a.s.\r\n");
+}
+
+// n history lines, the name "Novák" on every fifth.
+std::string Historia(int n) {
+    std::string s;
+    for (int i = 1; i <= n; ++i) {
+        char riadok[128];
+        snprintf(riadok, sizeof riadok, "%02d.03.2024  12:00:%02d;09%08d;%s;Firma %d;021\r\n", 1 + i % 28, i % 60, i,
+                 i % 5 == 0 ? "Ján Novák" : "Eva", i);
+        s += riadok;
+    }
+    return s;
+}
+
+TEST_F(KontaktneOkna, HistoryShowsTheFileTheFilterNarrowsItAndClosingTrimsIt) {
+    const std::string subor = Historia(25);
+    Zapis(L"vestrix.hst", subor);
+    HWND w = Spusti("cuthistory=-1\r\nmaxrowshistory=20\r\ncutrowshistory=5\r\n");
+    ASSERT_TRUE(w);
+    PostMessageW(Potomok(w, ids::kImHistoria), BM_CLICK, 0, 0);
+    HWND h = CakajNaOkno(kids::kHistoriaClass);
+    ASSERT_TRUE(h) << "no history window";
+    HWND g = Potomok(h, kids::sgHistoria);
+    ASSERT_TRUE(CakajNa([&] { return Text(h, kids::HistoriaStatus + 3) == "25"; }, kCas))
+        << Text(h, kids::HistoriaStatus + 3);
+    EXPECT_EQ(TextOkna(h), "História hovorov");
+    EXPECT_EQ(Text(h, kids::HistoriaStatus), " Súbor histórie");
+    EXPECT_EQ(Text(h, kids::HistoriaStatus + 1), Narrow(dir_) + "vestrix.hst");
+    EXPECT_EQ(Text(h, kids::HistoriaStatus + 2), " Počet hovorov");
+    EXPECT_EQ(PocetRiadkov(g), 26);
+    EXPECT_EQ(Riadok(g, 0, 5), "Dátum a čas|Volajúce číslo|Meno|Firma|Volané číslo");
+    EXPECT_EQ(Riadok(g, 1, 5), "02.03.2024  12:00:01|0900000001|Eva|Firma 1|021");
+    EXPECT_EQ(Riadok(g, 25, 5), "26.03.2024  12:00:25|0900000025|Ján Novák|Firma 25|021");
+    EXPECT_EQ(HornyRiadok(g), 7) << "the newest calls are not in view";
+    EXPECT_FALSE(IsWindowEnabled(w));
+
+    // The filter: the name criterion, any letter case, anywhere in the name.
+    Klik(h, kids::cbFilter);
+    HWND f = CakajNaOkno(kids::kFilterClass);
+    ASSERT_TRUE(f) << "no filter dialog";
+    EXPECT_EQ(TextOkna(f), "Filter histórie");
+    EXPECT_EQ(Text(f, kids::ledMenoLabel), "Meno");
+    Napis(f, kids::ledMeno, "NOV");
+    Posli(Potomok(f, kids::cbMeno), BM_SETCHECK, BST_CHECKED, 0);
+    Klik(f, IDOK);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kFilterClass));
+    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 6; }, kCas)) << PocetRiadkov(g);
+    for (int r = 1; r <= 5; ++r) {
+        char cislo[16];
+        snprintf(cislo, sizeof cislo, "09%08d", r * 5);
+        EXPECT_EQ(Bunka(g, 1, r), cislo);
+        EXPECT_EQ(Bunka(g, 2, r), "Ján Novák");
+    }
+    EXPECT_EQ(Posli(Potomok(h, kids::cbFilter), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(Text(h, kids::HistoriaStatus + 3), "25");
+
+    // The back button leaves the box unticked and every row shown.
+    Klik(h, kids::cbFilter);  // off: all rows
+    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 26; }, kCas));
+    Klik(h, kids::cbFilter);  // on again: the dialog keeps the last text and tick
+    f = CakajNaOkno(kids::kFilterClass);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(Text(f, kids::ledMeno), "NOV");
+    EXPECT_EQ(Posli(Potomok(f, kids::cbMeno), BM_GETCHECK, 0, 0), BST_CHECKED);
+    Klik(f, IDCANCEL);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kFilterClass));
+    ASSERT_TRUE(CakajNa([&] { return Posli(Potomok(h, kids::cbFilter), BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, kCas));
+    EXPECT_EQ(PocetRiadkov(g), 26);
+
+    // 25 rows shown, more than 20: closing drops the oldest 5 lines.
+    Klik(h, kids::bbtZavriet);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kHistoriaClass));
+    ASSERT_TRUE(CakajNa([&] { return Subor(L"vestrix.hbk") == subor; }, kCas));
+    std::string zostatok = subor;
+    for (int i = 0; i < 5; ++i) zostatok.erase(0, zostatok.find("\r\n") + 2);
+    EXPECT_EQ(Subor(L"vestrix.hst"), zostatok);
+    EXPECT_TRUE(CakajNa([&] { return IsWindowEnabled(w) != FALSE; }, kCas));
+}
+
+TEST_F(KontaktneOkna, HistoryFilteredDownToTheLimitIsNotTrimmed) {
+    const std::string subor = Historia(25);
+    Zapis(L"vestrix.hst", subor);
+    HWND w = Spusti("cuthistory=-1\r\nmaxrowshistory=20\r\ncutrowshistory=5\r\n");
+    ASSERT_TRUE(w);
+    // From the tray menu this time.
+    Prikaz(w, ids::pumHistoria);
+    HWND h = CakajNaOkno(kids::kHistoriaClass);
+    ASSERT_TRUE(h);
+    HWND g = Potomok(h, kids::sgHistoria);
+    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 26; }, kCas));
+    Klik(h, kids::cbFilter);
+    HWND f = CakajNaOkno(kids::kFilterClass);
+    ASSERT_TRUE(f);
+    // The number criterion is exact.
+    Napis(f, kids::ledCalling, "0900000007");
+    Posli(Potomok(f, kids::cbCislo), BM_SETCHECK, BST_CHECKED, 0);
+    Klik(f, IDOK);
+    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 2 && Bunka(g, 1, 1) == "0900000007"; }, kCas));
+    PostMessageW(h, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kHistoriaClass));
+    Sleep(300);
+    EXPECT_EQ(Subor(L"vestrix.hst"), subor);
+    EXPECT_EQ(Subor(L"vestrix.hbk"), "");
+}
+
+// ------------------------------------------------------------ Outlook
+
+class OutlookKontakty : public KontaktneOkna {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        dvojnik_ = LoadLibraryW(CestaWine(VX_OUTLOOK_DOUBLE).c_str());
+        ASSERT_NE(dvojnik_, nullptr);
+        ASSERT_EQ(Export("DllRegisterServer"), S_OK);
+    }
+    static void TearDownTestSuite() {
+        if (dvojnik_) {
+            Export("DllUnregisterServer");
+            FreeLibrary(dvojnik_);
+            dvojnik_ = nullptr;
+        }
+        CoUninitialize();
+    }
+    static HRESULT Export(const char* meno) {
+        using Fn = HRESULT(WINAPI*)();
+        auto f = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(dvojnik_, meno)));
+        return f ? f() : E_NOTIMPL;
+    }
+    void SetUp() override {
+        KontaktneOkna::SetUp();
+        // The program inherits where the double finds its contacts.
+        SetEnvironmentVariableW(L"VX_OUTLOOK_CONTACTS", (dir_ + L"outlook.txt").c_str());
+    }
+    void TearDown() override {
+        KontaktneOkna::TearDown();
+        SetEnvironmentVariableW(L"VX_OUTLOOK_CONTACTS", nullptr);
+    }
+    static HMODULE dvojnik_;
+};
+HMODULE OutlookKontakty::dvojnik_ = nullptr;
+
+TEST_F(OutlookKontakty, ImportAddsTheNewContactsToTheGridAndTheSaveToTheFile) {
+    Zapis(L"vestrix.adr", "Ján;Novák;0905111222;;Firma\r\n");
+    // FirstName, LastName, CompanyName, Mobile, Business, Street, City.
+    Zapis(L"outlook.txt",
+          "Mária\tKováčová\tŠkola\t+421 905 111 222\t+421 2 1234 5678\t\t\r\n"  // business number new
+          "Ján\tNovák\tFirma\t\t0905111222\t\t\r\n"                             // already in the book
+          "Zuzana\t\t\t+421 911 222 333\t\tHlavná 1\tKošice\r\n"                  // only a mobile, no surname
+          "Chyba\tČítania\t<fail>\t\t\t\t\r\n");                                // a failed read, no number
+    HWND w = Spusti();
+    ASSERT_TRUE(w);
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    HWND g = Potomok(a, kids::sgAdresar);
+    Klik(a, kids::btOutlook);
+    HWND o = CakajNaOkno(kids::kImportClass);
+    ASSERT_TRUE(o) << "no import window";
+    ASSERT_TRUE(CakajNa([&] { return Text(o, kids::ledPredvolba) == "00421"; }, kCas));
+    EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr) << TextSpravy(DialogProcesu(a_.pi.dwProcessId));
+    EXPECT_EQ(TextOkna(o), "Import kontaktov z Microsoft Outlook");
+    EXPECT_EQ(Text(o, kids::ledPredvolbaLabel), "Predvoľba štátu");
+    EXPECT_EQ(Text(o, kids::btImportuj), "Importuj");
+
+    Klik(o, kids::btImportuj);
+    HWND sprava = CakajNaSpravu();
+    ASSERT_TRUE(sprava) << "no closing message";
+    EXPECT_EQ(TextSpravy(sprava), "Import kontaktov je ukončený.");
+    Odpovedz(sprava, IDOK);
+    EXPECT_EQ(Text(o, kids::Memo1), "Chyba Čítania");
+    EXPECT_EQ(Posli(Potomok(o, kids::ImportGauge), PBM_GETPOS, 0, 0), 100);
+    PostMessageW(o, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kImportClass));
+
+    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 4; }, kCas)) << PocetRiadkov(g);
+    EXPECT_EQ(Riadok(g, 2, 6), "2|Mária|Kováčová|Škola|0212345678|0905111222");
+    EXPECT_EQ(Riadok(g, 3, 6), "3||Zuzana|Hlavná 1, Košice||0911222333");
+    EXPECT_EQ(Subor(L"vestrix.adr"), "Ján;Novák;0905111222;;Firma\r\n");
+
+    Klik(a, kids::bbtZapis);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+    EXPECT_EQ(Subor(L"vestrix.adr"),
+              "Ján;Novák;0905111222;;Firma\r\n"
+              "Mária;Kováčová;0212345678;0905111222;Škola\r\n"
+              ";Zuzana;;0911222333;Hlavná 1, Košice\r\n");
+}
+
+}  // namespace
+}  // namespace vx
