@@ -361,6 +361,23 @@ TEST_F(SerialMonitor, DiallingFromTheGridSendsTheNumberAndReportsTheResult) {
     EXPECT_TRUE(CakajNaPrikazy("ATE0&K3&U0", 1, 10000));
     EXPECT_TRUE(ComOn(w));
 
+    // Cancel pressed while the dialling still waits for the adapter: it
+    // follows once the dialling has ended, never in the middle of it.
+    ZvolZavolat(w);
+    d = CakajNaVytacanie();
+    ASSERT_TRUE(d);
+    const size_t pred = Log().size();
+    PostMessageW(Potomok(d, ids::kBtVytocit), BM_CLICK, 0, 0);
+    ASSERT_TRUE(CakajNa([&] { return Viditelny(d, ids::kBtZrusit); }, 10000));
+    PostMessageW(Potomok(d, ids::kBtZrusit), BM_CLICK, 0, 0);
+    ASSERT_TRUE(CakajNa([&] { return !IsWindow(d); }, 15000));
+    std::vector<std::string> poradie;
+    std::vector<std::string> log = Log();
+    for (size_t i = pred; i < log.size(); ++i) poradie.push_back(Sprava(log[i]));
+    EXPECT_EQ(poradie, (std::vector<std::string>{"Vytočenie čísla 0905123456", "Vytočenie čísla 0905123456 úspešné",
+                                                 "Zrušenie volania", "Zrušenie volania úspešné"}));
+    EXPECT_TRUE(IsWindowEnabled(w));
+
     // An adapter that refuses: reported as failed; the window closes from
     // its system menu without sending anything more.
     ZvolZavolat(w);
@@ -376,7 +393,32 @@ TEST_F(SerialMonitor, DiallingFromTheGridSendsTheNumberAndReportsTheResult) {
     PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(CakajNa([&] { return !IsWindow(d); }, 10000));
     EXPECT_TRUE(IsWindowEnabled(w));
-    EXPECT_EQ(Spravy("Zrušenie volania").size(), 2u);
+    EXPECT_EQ(Spravy("Zrušenie volania").size(), 4u);
+}
+
+// ---- the mail retry borrows the port ----
+
+TEST_F(SerialMonitor, PollingGoesOnAfterTheMailRetryUsedThePort) {
+    ASSERT_EQ(Ctl()("mode 3COM"), "OK");
+    ASSERT_EQ(Ctl()("call 0905200001 1 01-06-2024 10:00"), "OK");
+    // A mail server that refuses every connection: each mail is queued and
+    // retried a second later.
+    const unsigned short smtp = VolnyPort();
+    Ini("isCOM=-1\r\nisCAPI=0\r\nisnet=0\r\nCOMport=Com5\r\nCOMdevice=3COM\r\nCOMinterval=400\r\ncid=0\r\n"
+        "notify=-1\r\nemail1=dispecing@example.com\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" +
+        std::to_string(smtp) + "\r\nrepeatafter=1000\r\nmaxtries=1\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNa([&] { return Bunka(w, 1, 0) == "0905200001"; }, 30000));
+    ASSERT_TRUE(CakajNa([&] { return !Spravy("Vymazanie správy z fronty").empty(); }, 20000));
+    EXPECT_EQ(Spravy("Opakovanie pokusu o odoslanie notifikácie").size(), 1u);
+    EXPECT_FALSE(Spravy("Connect na SMTP server sa nepodaril").empty());
+    // The retry closed the port and paused polling for its dispatch; the
+    // next cycle opens the port again and passes the next call.
+    ASSERT_EQ(Ctl()("call 0905200002 2 01-06-2024 11:00"), "OK");
+    ASSERT_TRUE(CakajNa([&] { return Bunka(w, 1, 0) == "0905200002"; }, 15000)) << Bunka(w, 1, 0);
+    EXPECT_EQ(Bunka(w, 1, 1), "0905200001");
+    EXPECT_TRUE(ComOn(w));
 }
 
 // ---- the port goes away and comes back; pausing from the tray ----
