@@ -34,6 +34,11 @@ bool StdFileSystem::ReadAll(const std::string& path, std::string& out) {
     HANDLE h = OpenRead(path);
     if (h == INVALID_HANDLE_VALUE) return false;
     out.clear();
+    // One allocation of the whole size: growing the text block by block is
+    // what made a lookup in a large address book slow.
+    LARGE_INTEGER sz;
+    if (GetFileSizeEx(h, &sz) && sz.QuadPart > 0 && sz.QuadPart < (1LL << 31))
+        out.reserve(static_cast<size_t>(sz.QuadPart));
     char buf[65536];
     DWORD n = 0;
     bool ok = true;
