@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "capictrl/core/capictrl.h"
+#include "capictrl/core/capivoice.h"
 #include "capictrl/core/linkorengine.h"
 
 namespace vx {
@@ -12,21 +13,40 @@ public:
     // The host thread and the clock must outlive the engine.
     TCapiCtrlEngine(ICapiHost& host, ISystemTime& clock) : ctrl_(host, clock) {}
     TCapiCtrl& Ctrl() { return ctrl_; }
+    // The voice path: from now on it plays, records and runs the
+    // conversation mode, and it outlives the engine.
+    void AttachVoice(std::unique_ptr<TCapiVoice> voice) {
+        voice_ = std::move(voice);
+        ctrl_.Voice = voice_.get();
+    }
+    TCapiVoice* Voice() { return voice_.get(); }
 
     TLinkorSettings& Settings() override { return ctrl_.Settings; }
     void SetPlayFileName(const std::string& v) override { ctrl_.SetPlayFileName(v); }
     void SetRecFileName(const std::string& v) override { ctrl_.SetRecFileName(v); }
     // The conversation mode and its speaker buffer are switched by the
-    // voice path; until it takes them they are plain settings.
-    void SetPhoneConversation(bool v) override { ctrl_.Settings.PhoneConversation = v; }
+    // voice path; without one they are plain settings.
+    void SetPhoneConversation(bool v) override {
+        if (voice_)
+            voice_->SetPhoneConversation(v);
+        else
+            ctrl_.Settings.PhoneConversation = v;
+    }
     void SetCapiDLL(const std::string& v) override { ctrl_.SetCapiDLL(v); }
     std::string GetMaxLogicalConnections() override { return ctrl_.GetMaxLogicalConnections(); }
     void SetMaxLogicalConnections(const std::string& v) override { ctrl_.SetMaxLogicalConnections(v); }
     void SetOriginatorNumber(const std::string& v) override { ctrl_.SetOriginatorNumber(v); }
     void SetDestinationNumber(const std::string& v) override { ctrl_.SetDestinationNumber(v); }
     void SetNumberDataBuffers(int16_t v) override { ctrl_.SetNumberDataBuffers(v); }
-    TPlayBufferMode GetSpeakerBuffer() override { return ctrl_.Settings.SpeakerBuffer; }
-    void SetSpeakerBuffer(TPlayBufferMode v) override { ctrl_.Settings.SpeakerBuffer = v; }
+    TPlayBufferMode GetSpeakerBuffer() override {
+        return voice_ ? voice_->GetSpeakerBuffer() : ctrl_.Settings.SpeakerBuffer;
+    }
+    void SetSpeakerBuffer(TPlayBufferMode v) override {
+        if (voice_)
+            voice_->SetSpeakerBuffer(v);
+        else
+            ctrl_.Settings.SpeakerBuffer = v;
+    }
     TAudioFormat GetAudioFormat() override { return ctrl_.GetAudioFormat(); }
     void SetAudioFormat(TAudioFormat v) override { ctrl_.SetAudioFormat(v); }
 
@@ -51,6 +71,9 @@ public:
     void BindEvents(const TLinkorEngineEvents& e) override;
 
 private:
+    // Declared first: it outlives ctrl_, whose destruction clears the call
+    // and then shuts the voice path down.
+    std::unique_ptr<TCapiVoice> voice_;
     TCapiCtrl ctrl_;
 };
 

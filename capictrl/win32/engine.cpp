@@ -1,8 +1,10 @@
 // Each control gets its own CAPI engine, run on the thread that creates the
-// control: the hidden hand-over window, the clock and TCapiCtrl.
+// control: the hidden hand-over window, the clock, TCapiCtrl and its voice
+// path (voice-mail files and the phone-conversation sound object).
 #include "capictrl/win32/engine.h"
 
 #include "capictrl/win32/capihost_win32.h"
+#include "capictrl/win32/voicepath_win32.h"
 
 #include "capictrl/core/linkorbinding.h"
 
@@ -17,7 +19,9 @@ struct THostAndClock {
 
 class TWin32LinkorEngine : private THostAndClock, public TCapiCtrlEngine {
 public:
-    TWin32LinkorEngine() : THostAndClock(), TCapiCtrlEngine(Host, Clock) {}
+    TWin32LinkorEngine() : THostAndClock(), TCapiCtrlEngine(Host, Clock) {
+        AttachVoice(CreateWin32VoicePath(Ctrl(), Host));
+    }
 };
 
 }  // namespace

@@ -640,7 +640,7 @@ TEST_F(LinkorCom, PutsMapOutOfRangeValuesAndReadBackThroughVtableAndInvoke) {
         {6, VT_I4, 5, 0},   {6, VT_I4, 1, 1},    {6, VT_I4, 2, 0},   {1, VT_I4, 9, 3},    {1, VT_I4, 4, 4},
         {1, VT_I4, 0, 0},   {2, VT_UI1, 0x91, 0x91}, {3, VT_UI1, 0, 0}, {4, VT_UI1, 255, 255}, {5, VT_I2, -3, -3},
         {8, VT_BOOL, -1, -1}, {21, VT_BOOL, 0, 0}, {22, VT_I4, 5, -1}, {23, VT_BOOL, -1, -1}, {24, VT_BOOL, 0, 0},
-        {18, VT_BOOL, -1, -1}, {50, VT_BOOL, -1, -1}, {-514, VT_BOOL, 0, 0},
+        {50, VT_BOOL, -1, -1}, {-514, VT_BOOL, 0, 0},
     };
     for (const Case& k : cases) {
         EXPECT_EQ(Put(c, k.id, Var(k.vt, k.put)), S_OK) << k.id;
@@ -667,6 +667,13 @@ TEST_F(LinkorCom, PutsMapOutOfRangeValuesAndReadBackThroughVtableAndInvoke) {
     c->put_CalledPartyNumberByte0(0x91);
     c->get_CalledPartyNumberByte0(&byte);
     EXPECT_EQ(byte, 0x91);
+    // Last: once the conversation mode is on, its sound object keeps the
+    // speaker buffer as it was.
+    EXPECT_EQ(Put(c, 18, Var(VT_BOOL, -1)), S_OK);
+    EXPECT_EQ(GetLong(c, 18), -1);
+    c->put_SpeakerBuffer(tpSMALL);
+    c->get_SpeakerBuffer(&sb);
+    EXPECT_EQ(sb, tpMEDIUM);
     c->Release();
 }
 
