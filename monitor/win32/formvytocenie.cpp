@@ -1,5 +1,7 @@
 #include "monitor/win32/formvytocenie.h"
 
+#include <vector>
+
 #include "base/win32/text.h"
 #include "monitor/win32/ids.h"
 
@@ -64,13 +66,37 @@ TFormVytocenie::~TFormVytocenie() {
         if (f) DeleteObject(f);
 }
 
+namespace {
+
+struct ZakazaneOkna {
+    HWND self;
+    std::vector<HWND> okna;
+};
+
+BOOL CALLBACK ZakazOkno(HWND w, LPARAM lp) {
+    auto* z = reinterpret_cast<ZakazaneOkna*>(lp);
+    if (w != z->self && IsWindowVisible(w) && IsWindowEnabled(w)) {
+        EnableWindow(w, FALSE);
+        z->okna.push_back(w);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 void TFormVytocenie::ShowModal(HWND owner) {
     if (!hwnd_) return;
-    // Owned by the main window, so it stays above it, and centred on it.
+    const HWND hlavne = owner;
+    // Opened from another modal window (the address book, the history), it
+    // stays above that one.
+    HWND aktivne = GetActiveWindow();
+    if (aktivne && aktivne != hwnd_ && IsWindowVisible(aktivne) &&
+        GetWindowThreadProcessId(aktivne, nullptr) == GetCurrentThreadId())
+        owner = aktivne;
     SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     RECT o{}, w{};
-    if (owner && IsWindowVisible(owner))
-        GetWindowRect(owner, &o);
+    if (hlavne && IsWindowVisible(hlavne))
+        GetWindowRect(hlavne, &o);
     else
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &o, 0);
     GetWindowRect(hwnd_, &w);
@@ -78,8 +104,10 @@ void TFormVytocenie::ShowModal(HWND owner) {
     SetWindowPos(hwnd_, nullptr, o.left + (o.right - o.left - sirka) / 2, o.top + (o.bottom - o.top - vyska) / 2, 0,
                  0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    const bool ownerEnabled = owner && IsWindowEnabled(owner);
-    if (ownerEnabled) EnableWindow(owner, FALSE);
+    // Modal: every other window of the program takes no input meanwhile;
+    // calls, timers and the serial hand-over go on.
+    ZakazaneOkna zakazane{hwnd_, {}};
+    EnumThreadWindows(GetCurrentThreadId(), ZakazOkno, reinterpret_cast<LPARAM>(&zakazane));
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
     if (btVytocit_) SetFocus(btVytocit_);
@@ -96,8 +124,10 @@ void TFormVytocenie::ShowModal(HWND owner) {
         TranslateMessage(&m);
         DispatchMessageW(&m);
     }
-    // The owner comes back before this window goes, so it takes the focus.
-    if (ownerEnabled && IsWindow(owner)) EnableWindow(owner, TRUE);
+    // The others come back before this window goes, so the owner takes the
+    // focus.
+    for (auto it = zakazane.okna.rbegin(); it != zakazane.okna.rend(); ++it)
+        if (IsWindow(*it)) EnableWindow(*it, TRUE);
     if (hwnd_) {
         ShowWindow(hwnd_, SW_HIDE);
         if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
