@@ -10,6 +10,7 @@
 #include "monitor/core/udpinfo.h"
 #include "monitor/win32/formcid.h"
 #include "monitor/win32/ids.h"
+#include "monitor/win32/linkorhost.h"
 #include "monitor/win32/vestrixform_serial.h"
 
 namespace vx {
@@ -76,6 +77,17 @@ TVestrixForm::~TVestrixForm() {
 }
 
 bool TVestrixForm::Vytvor() {
+    // Linkor1 comes first, with its stored settings: without the control
+    // there is no main window, only the standard error box.
+    try {
+        Linkor1_ = VytvorLinkor1([this](const std::string& called, const std::string& calling, const std::string& typ) {
+            if (routine_) routine_->Linkor1InComingCall(called, calling, typ);
+        });
+    } catch (...) {
+        HandleCurrentException();
+        return false;
+    }
+
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = Proc;
@@ -95,11 +107,6 @@ bool TVestrixForm::Vytvor() {
     hwnd_ = CreateWindowExW(0, ids::kMainClass, Wide(kTitul).c_str(), style, x, y, w, h, nullptr, nullptr,
                             ResourceModule(), this);
     if (!hwnd_) return false;
-
-    // Linkor1: the embedded telephony control is created here, before the
-    // start-up runs, and bound to Linkor1_ (its incoming-call event goes to
-    // routine_->Linkor1InComingCall). Without it the control's source shows
-    // as off.
 
     VytvorKomponenty();
     UDPServer_ = std::make_unique<TUDPServer>();
@@ -495,6 +502,7 @@ void TVestrixForm::FormDestroy() {
         }
         Log.reset();
     }
+    Linkor1_.reset();  // the control ends its CAPI registration with the window
 }
 
 // ------------------------------------------------------------ call view

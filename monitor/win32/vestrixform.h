@@ -63,8 +63,8 @@ public:
     TVestrixForm();
     ~TVestrixForm() override;
 
-    // Creates the window with every component (not yet visible); the
-    // embedded telephony control would be created here first.
+    // Creates the embedded telephony control and then the window with every
+    // component (not yet visible); false when either cannot be created.
     bool Vytvor();
     // The start-up sequence. An error of a step is shown in the standard
     // error box and skips the rest; the window opens all the same.
@@ -145,7 +145,7 @@ private:
     std::unique_ptr<TSerialSource> serial_;  // Comm1 and the adapter link
     std::unique_ptr<TUDPServer> UDPServer_;
     std::unique_ptr<TUDPClient> UDPClient_;
-    std::unique_ptr<ILinkorBinding> Linkor1_;  // the embedded control; not created in this build
+    std::unique_ptr<ILinkorBinding> Linkor1_;  // the embedded control, for the window's whole life
     std::unique_ptr<THistoria> historia_;
     TWinExecStarter winExec_;
     std::unique_ptr<TNotifikacieProgramov> programy_;

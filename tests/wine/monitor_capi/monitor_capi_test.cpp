@@ -1,0 +1,255 @@
+// The monitor with the CAPI control as its call source, end to end: the real
+// Vestrix.exe hosts the real LINKOR.OCX, which loads the simulated controller
+// (our capi2032.dll beside the program). This process drives the simulator
+// through its control channel: it injects an incoming call and reads back
+// what the control put to CAPI.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "monitor/core/callroutine.h"
+#include "monitor/win32/ids.h"
+#include "tests/doubles/capi2032/capisim_remote.h"
+#include "tests/wine/inspector/inspector.h"
+#include "tests/wine/monitor/monitor_fixture.h"
+
+namespace vx {
+namespace {
+
+using sim::CapiSimRemote;
+
+// Which state icon the main window shows in its caption (the same icon as
+// the one in the notification area): "ON" (green disc), "OFF" (red disc),
+// or "" when neither can be seen. Read from the screen, as a user sees it.
+std::string IkonaOkna(HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    POINT c{0, 0};
+    ClientToScreen(w, &c);
+    const int sirka = 48, vyska = c.y - r.top;
+    if (vyska <= 0) return "";
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, sirka, vyska);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, sirka, vyska, screen, r.left, r.top, SRCCOPY);
+    int zelene = 0, cervene = 0;
+    for (int y = 0; y < vyska; ++y)
+        for (int x = 0; x < sirka; ++x) {
+            COLORREF p = GetPixel(mem, x, y);
+            int R = GetRValue(p), G = GetGValue(p), B = GetBValue(p);
+            if (G >= 100 && R < 60 && B < 60) ++zelene;
+            if (R >= 100 && G < 60 && B < 60) ++cervene;
+        }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    if (zelene >= 20 && cervene < 5) return "ON";
+    if (cervene >= 20 && zelene < 5) return "OFF";
+    return "";
+}
+
+// A top-level window of process pid with this caption, or null.
+struct HladanieOkna {
+    DWORD pid;
+    std::string caption;
+    HWND found;
+};
+
+BOOL CALLBACK SkusOkno(HWND w, LPARAM lp) {
+    auto* h = reinterpret_cast<HladanieOkna*>(lp);
+    DWORD p = 0;
+    GetWindowThreadProcessId(w, &p);
+    if (p == h->pid && IsWindowVisible(w) && TextOkna(w) == h->caption) {
+        h->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND OknoProcesu(DWORD pid, const std::string& caption) {
+    HladanieOkna h{pid, caption, nullptr};
+    EnumWindows(SkusOkno, reinterpret_cast<LPARAM>(&h));
+    return h.found;
+}
+
+uint16_t Slovo(const std::vector<BYTE>& m, size_t at) { return static_cast<uint16_t>(m[at] | m[at + 1] << 8); }
+uint32_t Dvojslovo(const std::vector<BYTE>& m, size_t at) {
+    return static_cast<uint32_t>(m[at] | m[at + 1] << 8 | m[at + 2] << 16 | static_cast<uint32_t>(m[at + 3]) << 24);
+}
+
+// Index of the first recorded message of a command and subcommand from
+// index `od`, or -1.
+int NajdiPut(CapiSimRemote& s, BYTE command, BYTE sub, int od = 0) {
+    int n = s.PutCount();
+    for (int i = od; i < n; ++i) {
+        std::vector<BYTE> m = s.Put(i);
+        if (m.size() >= 8 && m[4] == command && m[5] == sub) return i;
+    }
+    return -1;
+}
+
+// A telephony call (CIP 16, A-law) from 0905123456, a national number, to 021234567.
+const std::vector<BYTE> kVolajuci = {0x21, 0x80, '9', '0', '5', '1', '2', '3', '4', '5', '6'};
+const std::vector<BYTE> kVolany = {0x80, '0', '2', '1', '2', '3', '4', '5', '6', '7'};
+const std::vector<BYTE> kBc = {0x80, 0x90, 0xA3};
+
+class MonitorCapi : public Monitor {
+protected:
+    void SetUp() override {
+        Monitor::SetUp();
+        if (HasFatalFailure()) return;
+        port_ = CapiSimRemote::FreePort();
+        portEnv_.Nastav(std::to_wstring(port_));
+    }
+    void TearDown() override {
+        sim_.Close();
+        Monitor::TearDown();
+        portEnv_.Obnov();
+    }
+    // Connects to the simulator inside the started monitor.
+    bool Pripoj() { return sim_.Connect(port_, kStart) && sim_.Command("PING") == "OK"; }
+
+    unsigned short port_ = 0;
+    TPremennaProstredia portEnv_{L"VX_CAPISIM_PORT"};
+    CapiSimRemote sim_;
+};
+
+TEST_F(MonitorCapi, IncomingCallIsShownNamedRecordedAndLeftToTheOtherTerminals) {
+    Ini("isCAPI=-1\r\ncidinterval=60\r\nhistory=-1\r\n");
+    ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.adr", "Ján;Novák;0905123456;;Firma s.r.o.\r\n"));
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(Pripoj()) << "no control channel: the control did not load the simulator";
+    EXPECT_NE(sim_.WaitApp(5000), 0u) << "the control did not register with CAPI";
+
+    // The control source is live: CAPI on, no serial or LAN indicator.
+    EXPECT_TRUE(Viditelny(w, Ind(TIndikator::swCAPION)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swCAPIOFF)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swLAN)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swCOMON)));
+    EXPECT_TRUE(CakajNa([w] { return IkonaOkna(w) == "ON"; }, 5000)) << IkonaOkna(w);
+    ASSERT_GE(NajdiPut(sim_, 0x05, 0x80), 0) << "no LISTEN_REQ";
+
+    Hide(w);
+    const int pred = sim_.PutCount();
+    const unsigned long plci = sim_.ConnectInd(16, kVolajuci, kVolany, kBc);
+    ASSERT_NE(plci, 0u);
+
+    // The control alerts, the monitor handles the call, then the control
+    // answers with "ignore" (reject 1), leaving the call to other terminals.
+    int odpoved = -1;
+    ASSERT_TRUE(CakajNa([&] { return (odpoved = NajdiPut(sim_, 0x02, 0x83, pred)) >= 0; }, 15000))
+        << "no CONNECT_RESP";
+    // The history line is on disk before the answer goes out.
+    std::vector<std::string> hst = Riadky(CitajSubor(dir_ + L"vestrix.hst"));
+    ASSERT_EQ(hst.size(), 1u);
+    ASSERT_GE(hst[0].size(), 20u);
+    EXPECT_EQ(hst[0].substr(20), ";0905123456;Ján Novák;Firma s.r.o.;021234567") << hst[0];
+    EXPECT_EQ(hst[0].substr(10, 2), "  ");
+
+    int alert = NajdiPut(sim_, 0x01, 0x80, pred);
+    ASSERT_GE(alert, 0) << "no ALERT_REQ";
+    EXPECT_LT(alert, odpoved);
+    std::vector<BYTE> a = sim_.Put(alert);
+    ASSERT_GE(a.size(), 12u);
+    EXPECT_EQ(Dvojslovo(a, 8), plci);
+    std::vector<BYTE> r = sim_.Put(odpoved);
+    ASSERT_GE(r.size(), 14u);
+    EXPECT_EQ(Dvojslovo(r, 8), plci);
+    EXPECT_EQ(Slovo(r, 12), 1u) << "the call was not ignored";
+
+    // Panel, grid and caller-ID window.
+    ASSERT_TRUE(CakajNa([w] { return Text(w, ids::kMeno) == "Ján Novák"; }, 5000)) << Text(w, ids::kMeno);
+    EXPECT_EQ(Text(w, ids::kCislo), "0905123456");
+    EXPECT_EQ(Text(w, ids::kFirma), "Firma s.r.o.");
+    EXPECT_EQ(Bunka(w, 1, 0), "0905123456");
+    EXPECT_EQ(Bunka(w, 2, 0), "Ján Novák");
+    EXPECT_EQ(Bunka(w, 3, 0), "Firma s.r.o.");
+    EXPECT_EQ(Bunka(w, 0, 0), hst[0].substr(0, 20));
+    HWND cid = OknoCID();
+    ASSERT_TRUE(cid) << "no caller-ID window while the main window is hidden";
+    EXPECT_EQ(Text(cid, ids::kCislo), "0905123456");
+    EXPECT_EQ(Text(cid, ids::kMeno), "Ján Novák");
+    EXPECT_EQ(Text(cid, ids::kFirma), "Firma s.r.o.");
+
+    // A second call, without a number, goes on top: no lookup, nothing named.
+    const int pred2 = sim_.PutCount();
+    ASSERT_NE(sim_.ConnectInd(16, {}, kVolany, kBc), 0u);
+    ASSERT_TRUE(CakajNa([&] { return NajdiPut(sim_, 0x02, 0x83, pred2) >= 0; }, 15000));
+    ASSERT_TRUE(CakajNa([w] { return Bunka(w, 1, 0) == "missing"; }, 5000)) << Bunka(w, 1, 0);
+    EXPECT_EQ(Bunka(w, 2, 0), "");
+    EXPECT_EQ(Bunka(w, 1, 1), "0905123456");
+    hst = Riadky(CitajSubor(dir_ + L"vestrix.hst"));
+    ASSERT_EQ(hst.size(), 2u);
+    EXPECT_EQ(hst[1].substr(20), ";missing;;;021234567");
+}
+
+TEST_F(MonitorCapi, MissingLibraryShowsTheControlsBoxAndCapiOff) {
+    Ini("isCAPI=-1\r\n");
+    ASSERT_TRUE(DeleteFileW((dir_ + L"capi2032.dll").c_str())) << "the simulator was not beside the program";
+    a_ = Start();
+    HWND box = nullptr;
+    ASSERT_TRUE(CakajNa([&] { return (box = OknoProcesu(a_.pi.dwProcessId, "CAPI DLL version")) != nullptr; },
+                        kStart))
+        << "no message box of the control";
+    EXPECT_EQ(TextSpravy(box), "Unsupported CAPI DLL!");
+    EXPECT_TRUE(GetDlgItem(box, IDOK));
+    EXPECT_TRUE(GetDlgItem(box, IDCANCEL));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+
+    HWND w = CakajNaHlavneOkno(kStart);
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(Viditelny(w, Ind(TIndikator::swCAPIOFF)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swCAPION)));
+    EXPECT_TRUE(CakajNa([w] { return IkonaOkna(w) == "OFF"; }, 5000)) << IkonaOkna(w);
+    // Nothing else went wrong: no error box of the program, it keeps running.
+    Sleep(300);
+    EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr);
+    EXPECT_TRUE(a_.Bezi());
+}
+
+TEST_F(MonitorCapi, ControlStartedAndStoppedAgainWhenTheNetworkIsAlsoConfigured) {
+    unsigned short udp = VolnyPort();
+    Ini("isCAPI=-1\r\nisnet=-1\r\nacceptname=-1\r\nUDPserverport=" + std::to_string(udp) + "\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(Pripoj());
+    EXPECT_EQ(sim_.Number("CALLCOUNT CAPI_REGISTER"), 1);
+    EXPECT_EQ(sim_.Number("CALLCOUNT CAPI_RELEASE"), 1);
+    EXPECT_EQ(sim_.Number("APPID"), 0);
+    EXPECT_TRUE(Viditelny(w, Ind(TIndikator::swLAN)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swCAPION)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swCAPIOFF)));
+    // The LAN source takes the calls.
+    ASSERT_TRUE(PosliDatagram(udp, "0222;021;07.03.2024;14:06:00;Eva;Mesto"));
+    ASSERT_TRUE(CakajNa([w] { return Bunka(w, 1, 0) == "0222"; }, 15000));
+}
+
+TEST_F(MonitorCapi, UnregisteredControlEndsTheProgramWithTheErrorBoxAndNoWindow) {
+    ASSERT_TRUE(RegistrujLinkor(false));
+    a_ = Start();
+    HWND box = nullptr;
+    bool okno = false;
+    ASSERT_TRUE(CakajNa(
+        [&] {
+            if (HlavneOkno()) okno = true;
+            return (box = DialogProcesu(a_.pi.dwProcessId)) != nullptr;
+        },
+        kStart))
+        << "no error box";
+    EXPECT_EQ(TextOkna(box), "Vestrix");
+    EXPECT_EQ(TextSpravy(box), "Class not registered");
+    EXPECT_FALSE(okno || HlavneOkno()) << "a main window was created";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(a_.CakajNaKoniec(20000)) << "the program did not end";
+    EXPECT_NE(a_.KodKonca(), 0u);
+    // The start-up never ran: no log was opened.
+    EXPECT_EQ(GetFileAttributesW((dir_ + L"vestrix.log").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(RegistrujLinkor(true));
+}
+
+}  // namespace
+}  // namespace vx
