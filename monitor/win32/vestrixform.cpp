@@ -215,8 +215,8 @@ void TVestrixForm::VytvorKomponenty() {
     imZobrazenie_->OnClick = [this] { imZobrazenieClick(); };
     imMenu_->OnClick = [this] { imMenuClick(); };
     imConfigure_->OnClick = [this] { imConfigureClick(); };
-    // imHistoria, imAdresar and imPridaj open the history, address-book and
-    // add-number windows once those are built in.
+    // imHistoria, imAdresar and imPridaj, like pumHistoria, pumAdresar and
+    // pridat, get their handlers from PripojKontakty.
     imHistoria_->OnClick = [] {};
     imAdresar_->OnClick = [] {};
     imPridaj_->OnClick = [] {};

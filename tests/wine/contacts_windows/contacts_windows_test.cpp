@@ -338,6 +338,48 @@ TEST_F(KontaktneOkna, AddNumberFromTheGridWritesTheLineAndNamesTheCallsInGridAnd
     EXPECT_EQ(Subor(L"vestrix.adr"), "Ján;Novák;0905111222;;Firma a.s.\r\n");
 }
 
+TEST_F(KontaktneOkna, DialPopupOfTheAddressBookDialsTheClickedPhoneWithTheTodosAdapterOnly) {
+    Zapis(L"vestrix.adr", kKniha);
+    // The serial source with the TODOS adapter (the port itself is not there).
+    HWND w = Spusti("isnet=0\r\nCOMdevice=TODOS\r\nCOMport=COM9\r\n");
+    ASSERT_TRUE(w);
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    HWND g = Potomok(a, kids::sgAdresar);
+    // A right click on phone 2 of Eva Čapek.
+    const LRESULT bod = Posli(g, VXTG_CELLPOINT, 5, 2);
+    ASSERT_NE(bod, -1);
+    PostMessageW(g, WM_RBUTTONUP, 0, static_cast<LPARAM>(bod));
+    HWND menu = nullptr;
+    ASSERT_TRUE(CakajNa([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, kCas))
+        << "no dial popup";
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    HWND v = CakajNaOkno(L"TFormVytocenie");
+    ASSERT_TRUE(v) << "no dialling window";
+    EXPECT_EQ(Text(v, ids::kStOznam), "Zavolať 0911000111  Eva Čapek");
+    PostMessageW(v, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(CakajNaZatvorenie(L"TFormVytocenie"));
+    EXPECT_TRUE(Okno(kids::kAdresarClass));
+    Klik(a, kids::bbtZrus);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+}
+
+TEST_F(KontaktneOkna, DialPopupDoesNotOpenWithTheLanSource) {
+    Zapis(L"vestrix.adr", kKniha);
+    HWND w = Spusti();
+    ASSERT_TRUE(w);
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    HWND g = Potomok(a, kids::sgAdresar);
+    PostMessageW(g, WM_RBUTTONUP, 0, static_cast<LPARAM>(Posli(g, VXTG_CELLPOINT, 4, 1)));
+    Sleep(500);
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    EXPECT_FALSE(menu && IsWindowVisible(menu));
+    Klik(a, kids::bbtZrus);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+}
+
 // n history lines, the name "Novák" on every fifth.
 std::string Historia(int n) {
     std::string s;
