@@ -385,6 +385,56 @@ TEST_F(VoiceCallTest, SameNameForBothFilesIsEmptiedBeforeItIsPlayed) {
     EXPECT_TRUE(ReadFile(ctrl->Settings.RecFileName).empty());
 }
 
+TEST_F(VoiceCallTest, PlacedCallPlaysItsFileToo) {
+    ctrl->Settings.VoiceMailPlayFormat = ff2_ALAW;
+    ctrl->Settings.VoiceMailRecordFormat = ff2_ALAW;
+    ctrl->Settings.RecFileName = dir / "out.raw";
+    Bytes file(3000);
+    for (size_t i = 0; i < file.size(); ++i) file[i] = uint8_t(i * 13);
+    WriteFile(ctrl->Settings.PlayFileName, file);
+    engine->MakeCall();
+    ASSERT_EQ(Sent(CAPI_CONNECT, CAPI_REQ).size(), 1u);
+    EXPECT_TRUE(ReadFile(ctrl->Settings.RecFileName).empty()) << "record file made at call start";
+    uint16_t number = GetWord(&Sent(CAPI_CONNECT, CAPI_REQ)[0][6]);
+    Deliver(CAPI_CONNECT, CAPI_CONF, D(kPlci) + W(0), number);
+    Deliver(CAPI_CONNECT_ACTIVE, CAPI_IND, D(kPlci) + S(Bytes()) + S(Bytes()) + S(Bytes()));
+    ASSERT_EQ(Sent(CAPI_CONNECT_B3, CAPI_REQ).size(), 1u);
+    Deliver(CAPI_CONNECT_B3_ACTIVE, CAPI_IND, D(kNcci) + S(Bytes()));
+    ConfirmAll();
+    std::vector<Bytes> expected = ExpectedPlayBlocks(file, ff2_ALAW, afALAW);
+    ASSERT_EQ(reqs.size(), 2u);
+    EXPECT_EQ(reqs[0].data, expected[0]);
+    EXPECT_EQ(reqs[1].data, expected[1]);
+    Bytes in(2048, 0x66);
+    Ind(in, 1, 0x700);
+    EXPECT_EQ(ReadFile(ctrl->Settings.RecFileName), Bytes(2048, 0x66));
+}
+
+TEST_F(VoiceCallTest, RawRecordFileThatCannotBeMadeLeavesTheCallWithoutRecording) {
+    ctrl->Settings.VoiceMailRecordFormat = ff2_ALAW;
+    ctrl->Settings.RecFileName = dir / "missing/rec.raw";
+    AcceptCall(afALAW);
+    auto resps = Sent(CAPI_CONNECT, CAPI_RESP);
+    ASSERT_EQ(resps.size(), 1u);
+    EXPECT_EQ(GetWord(&resps[0][12]), 0) << "the call is still answered";
+    EXPECT_TRUE(ctrl->Call.IsConnected);
+    Bytes in(2048, 0x66);
+    Ind(in, 1, 0x700);
+    EXPECT_EQ(Sent(CAPI_DATA_B3, CAPI_RESP).size(), 1u);
+    EXPECT_FALSE(std::ifstream(ctrl->Settings.RecFileName).good());
+}
+
+TEST_F(VoiceCallTest, PlacedConversationCallNeedsItsMicrophone) {
+    engine->SetPhoneConversation(true);
+    sound.microphoneStarts = false;
+    engine->MakeCall();
+    EXPECT_TRUE(Sent(CAPI_CONNECT, CAPI_REQ).empty());
+    sound.microphoneStarts = true;
+    engine->MakeCall();
+    EXPECT_EQ(Sent(CAPI_CONNECT, CAPI_REQ).size(), 1u);
+    EXPECT_EQ(sound.calls, (std::vector<std::string>{"start recording", "start recording", "arm speaker"}));
+}
+
 // --- errors of the B-channel data -----------------------------------------------
 
 TEST_F(VoiceCallTest, RefusedRequestOrAnswerIsReportedWithItsNumber) {
