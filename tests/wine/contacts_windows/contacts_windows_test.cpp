@@ -457,6 +457,36 @@ TEST_F(KontaktneOkna, HistoryShowsTheFileTheFilterNarrowsItAndClosingTrimsIt) {
     EXPECT_TRUE(CakajNa([&] { return IsWindowEnabled(w) != FALSE; }, kCas));
 }
 
+TEST_F(KontaktneOkna, PopupOverTheHistoryTakesTheNumberOfTheHistoryRow) {
+    Zapis(L"vestrix.hst",
+          "07.03.2024  10:00:00;0911999888;;;021\r\n"
+          "08.03.2024  09:30:00;0905111222;;;021\r\n");
+    HWND w = Spusti("cuthistory=0\r\n");
+    ASSERT_TRUE(w);
+    PostMessageW(Potomok(w, ids::kImHistoria), BM_CLICK, 0, 0);
+    HWND h = CakajNaOkno(kids::kHistoriaClass);
+    ASSERT_TRUE(h);
+    HWND g = Potomok(h, kids::sgHistoria);
+    ASSERT_TRUE(CakajNa([&] { return Bunka(g, 1, 1) == "0911999888"; }, kCas));
+    // Any mouse button opens the main window's number popup.
+    PostMessageW(g, WM_LBUTTONUP, 0, static_cast<LPARAM>(Posli(g, VXTG_CELLPOINT, 2, 2)));
+    HWND menu = nullptr;
+    ASSERT_TRUE(CakajNa([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, kCas))
+        << "no number popup over the history";
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    HWND c = CakajNaOkno(kids::kCisloClass);
+    ASSERT_TRUE(c);
+    // The history's row 2; the main grid's row 2 is empty (its newest call is row 0).
+    EXPECT_EQ(Text(c, kids::elCislo), "0905111222");
+    Klik(c, IDCANCEL);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kCisloClass));
+    EXPECT_TRUE(Okno(kids::kHistoriaClass));
+    Klik(h, kids::bbtZavriet);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kHistoriaClass));
+    EXPECT_EQ(Subor(L"vestrix.adr"), "");
+}
+
 TEST_F(KontaktneOkna, HistoryFilteredDownToTheLimitIsNotTrimmed) {
     const std::string subor = Historia(25);
     Zapis(L"vestrix.hst", subor);
