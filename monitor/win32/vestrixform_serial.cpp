@@ -1,5 +1,6 @@
 #include "monitor/win32/vestrixform_serial.h"
 
+#include "contacts/win32/kontakty_okna.h"
 #include "monitor/win32/formvytocenie.h"
 #include "monitor/win32/ids.h"
 #include "monitor/win32/vestrixform.h"
@@ -63,9 +64,14 @@ void TSerialSource::ShowDeaktivuj(bool v) { form_.Show(SourceItem::pumDeaktivuj,
 
 void TVestrixForm::ZavolatClick() {
     if (PopupStlpec < 0 || PopupRiadok < 0 || !serial_) return;
-    // The number and name of the grid row under the mouse.
-    const std::string cislo = Mriezka.Cell(1, PopupRiadok);
-    const std::string popis = cislo + "  " + Mriezka.Cell(2, PopupRiadok);
+    // The number and name of the row under the mouse: of the history grid
+    // while the history window is open, else of the main grid.
+    auto bunka = [this](int col) {
+        if (P.HistoriaOtvorena && kontakty_) return kontakty_->BunkaHistorie(col, PopupRiadok);
+        return Mriezka.Cell(col, PopupRiadok);
+    };
+    const std::string cislo = bunka(1);
+    const std::string popis = cislo + "  " + bunka(2);
     if (cislo.empty() || cislo == "anonymous") return;
     serial_->Vytoc(cislo, popis);
 }
