@@ -87,25 +87,7 @@ void TAboutBox::Koniec(int vysledok) {
 }
 
 LRESULT CALLBACK TAboutBox::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TAboutBox*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = h;
-    }
-    auto* self = reinterpret_cast<TAboutBox*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(h, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->koniec_ = true;
-        return DefWindowProcW(h, msg, wp, lp);
-    }
-    try {
-        return self->WndProc(msg, wp, lp);
-    } catch (...) {
-        HandleCurrentException();
-        return 0;
-    }
+    return ModalFormProc<TAboutBox>(h, msg, wp, lp, &TAboutBox::hwnd_, &TAboutBox::koniec_, &TAboutBox::WndProc);
 }
 
 LRESULT TAboutBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

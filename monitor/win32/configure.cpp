@@ -448,25 +448,7 @@ void TConfigForm::bbtZrusClick() {
 // ------------------------------------------------------------ messages
 
 LRESULT CALLBACK TConfigForm::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TConfigForm*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = h;
-    }
-    auto* self = reinterpret_cast<TConfigForm*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(h, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->koniec_ = true;
-        return DefWindowProcW(h, msg, wp, lp);
-    }
-    try {
-        return self->WndProc(msg, wp, lp);
-    } catch (...) {
-        HandleCurrentException();
-        return 0;
-    }
+    return ModalFormProc<TConfigForm>(h, msg, wp, lp, &TConfigForm::hwnd_, &TConfigForm::koniec_, &TConfigForm::WndProc);
 }
 
 LRESULT TConfigForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
