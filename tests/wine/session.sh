@@ -1,16 +1,32 @@
 #!/bin/bash
-# session.sh COMMAND...: runs COMMAND inside a Wine test session: a fresh
-# 32-bit prefix under build/wine, an Xvfb display, ACP 1250, and cleanup of
-# everything started here (wineserver, Xvfb) however the command ends.
+# session.sh COMMAND...: runs COMMAND inside a Wine test session: a prefix of
+# the tested build's bitness under build/wine, an Xvfb display, ACP 1250, and
+# cleanup of everything started here (wineserver, Xvfb) however the command
+# ends. The bitness is VX_ARCH (win32 or win64), else what tests/wine/arch.sh
+# found this machine can run. VX_WINE names the loader that matches it, and
+# `wine` on PATH inside the session is that loader too: Debian's own `wine`
+# starts the 32-bit loader wherever wine32 is installed, also for the x86_64
+# build (and for its cscript and regsvr32, which then see the wrong registry).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-export WINEARCH=win64
-export WINEPREFIX=${VX_WINEPREFIX:-$root/build/wine/prefix}
+export VX_ARCH=${VX_ARCH:-$("$here/arch.sh")}
+export WINEARCH=$VX_ARCH
+export WINEPREFIX=${VX_WINEPREFIX:-$root/build/wine/prefix-$VX_ARCH}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export LC_ALL=sk_SK.UTF-8
 export VX_ROOT=$root
+if [ "$VX_ARCH" = win32 ]; then loader=/usr/lib/wine/wine; else loader=/usr/lib/wine/wine64; fi
+[ -x "$loader" ] || loader=$(command -v wine)
+shims=$root/build/wine/bin-$VX_ARCH
+mkdir -p "$shims"
+for n in wine wine-stable wine64; do
+  printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$shims/$n"
+  chmod +x "$shims/$n"
+done
+export PATH=$shims:$PATH
+export VX_WINE=$shims/wine
 
 xvfb_pid=
 cleanup() {
@@ -22,16 +38,18 @@ trap cleanup EXIT INT TERM
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$(dirname "$WINEPREFIX")"
-  wine wineboot -i >/dev/null 2>&1 </dev/null
+  "$VX_WINE" wineboot -i >/dev/null 2>&1 </dev/null
   wineserver -w
-  # Without a window manager every hide waits for one; unmanaged windows don't.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+fi
+# Without a window manager every hide waits for one; unmanaged windows don't.
+if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  "$VX_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
   wineserver -w
 fi
 
 if [ -z "${DISPLAY:-}" ] || [ -n "${VX_OWN_DISPLAY:-}" ]; then
   fd=$(mktemp)
-  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$fd" >/dev/null 2>&1 &
+  Xvfb -displayfd 5 -screen 0 ${VX_SCREEN:-1024x768x24} -nolisten tcp 5>"$fd" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$fd" ] && break; sleep 0.05; done
   export DISPLAY=:$(head -n1 "$fd")
@@ -40,5 +58,5 @@ fi
 
 # The first Wine process starts services that inherit its output and never
 # exit; start them here with nowhere to write.
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+"$VX_WINE" cmd /c exit >/dev/null 2>&1 </dev/null
 "$@"

@@ -1,6 +1,7 @@
 #!/bin/bash
 # jscript_test.sh OCX SCRIPT EXPECTED: registers the control with regsvr32,
-# runs the script with Wine's cscript and compares what it printed.
+# runs the script with the cscript of the session (the build's bitness) and
+# compares what it printed.
 set -u
 ocx=$(winepath -w "$1" 2>/dev/null)
 script=$(winepath -w "$2" 2>/dev/null)
