@@ -93,9 +93,11 @@ bool TryStrToInt(const std::string& s, int32_t& out) {
     }
     if (hex) {
         // Hexadecimal texts cover the whole 32-bit pattern.
+        // The sign wraps around 32 bits as the run-time library's does:
+        // "-$80000000" is -2147483648 and "-$FFFFFFFF" is 1.
         uint32_t u = static_cast<uint32_t>(v);
-        int32_t r = static_cast<int32_t>(u);
-        out = neg ? -r : r;
+        if (neg) u = 0u - u;
+        out = static_cast<int32_t>(u);
         return true;
     }
     if (neg) v = -v;

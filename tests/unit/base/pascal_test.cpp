@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <cstring>
 
 #include "base/errors.h"
@@ -44,6 +46,14 @@ TEST(Pascal, StrToIntAndBool) {
     EXPECT_EQ(StrToInt("$FF"), 255);
     EXPECT_EQ(StrToInt("2147483647"), 2147483647);
     EXPECT_THROW(StrToInt("2147483648"), EConvertError);
+    // A negative hexadecimal text wraps around 32 bits as the run-time
+    // library's does; "-$80000000" stays the smallest value.
+    EXPECT_EQ(StrToInt("-$80000000"), INT32_MIN);
+    EXPECT_EQ(StrToInt("-0x80000000"), INT32_MIN);
+    EXPECT_EQ(StrToInt("$80000000"), INT32_MIN);
+    EXPECT_EQ(StrToInt("-$FFFFFFFF"), 1);
+    EXPECT_EQ(StrToInt("-$1"), -1);
+    EXPECT_EQ(StrToInt("-2147483648"), INT32_MIN);
     EXPECT_THROW(StrToInt("8 "), EConvertError);
     EXPECT_THROW(StrToInt(""), EConvertError);
     try {

@@ -140,6 +140,13 @@ TEST_F(ConfigFixture, KeysAreNotTrimmedAndValuesAreVerbatim) {
     EXPECT_EQ(c.cidinterval, 500);
 }
 
+TEST_F(ConfigFixture, TheSmallestIntegerInHexadecimalReadsAndSavesBack) {
+    Read("cidinterval=-$80000000\r\nmaxtries=-$FFFFFFFF\r\n");
+    EXPECT_EQ(c.cidinterval, INT32_MIN);
+    EXPECT_EQ(c.maxtries, 1);
+    EXPECT_NE(TextConfigu(c).find("cidinterval=-2147483648\r\n"), std::string::npos);
+}
+
 TEST_F(ConfigFixture, LaterDuplicateWins) {
     Read("COMport=Com1\r\nCOMport=Com5\r\n");
     EXPECT_EQ(c.COMport, "Com5");
