@@ -2,6 +2,16 @@
 
 namespace vx {
 
+bool EndsWithoutLineEnd(const std::string& text) {
+    return !text.empty() && text.back() != '\n' && text.back() != '\r';
+}
+
+int IFileSystem::AppendLine(const std::string& path, const std::string& line) {
+    std::string old;
+    const bool glued = Size(path) > 0 && ReadAll(path, old) && EndsWithoutLineEnd(old);
+    return Append(path, (glued ? "\r\n" : "") + line + "\r\n");
+}
+
 void SplitLines(const std::string& text, std::vector<std::string>& lines) {
     size_t i = 0, start = 0, n = text.size();
     while (i < n) {

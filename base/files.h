@@ -21,12 +21,21 @@ public:
     // Returns 0 on success, -1 when the file could not be opened, or the OS
     // error code when the write itself failed.
     virtual int Append(const std::string& path, const std::string& data) = 0;
+    // Appends line and CR LF as a line of its own: when the file does not end
+    // with a line end (a hand edit, a crash in the middle of a write), CR LF
+    // is written first, so the new line is never glued onto the last one.
+    // Results as for Append. Files that end with their line end get exactly
+    // the line.
+    virtual int AppendLine(const std::string& path, const std::string& line);
     // Windows rules: fails when `to` already exists.
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
     // Replace `to` by `from` in one step (used to swap in a finished file).
     virtual bool Replace(const std::string& from, const std::string& to) = 0;
     virtual bool Remove(const std::string& path) = 0;
 };
+
+// The text's last line has no line end (CR or LF) of its own.
+bool EndsWithoutLineEnd(const std::string& text);
 
 // Splits text into lines the way a text-file reader does: CR LF, LF and a
 // lone CR end a line; a final line without an ending still counts.

@@ -12,6 +12,7 @@ public:
     bool ReadAll(const std::string& path, std::string& out) override;
     bool WriteAll(const std::string& path, const std::string& data) override;
     int Append(const std::string& path, const std::string& data) override;
+    int AppendLine(const std::string& path, const std::string& line) override;
     bool Rename(const std::string& from, const std::string& to) override;
     bool Replace(const std::string& from, const std::string& to) override;
     bool Remove(const std::string& path) override;

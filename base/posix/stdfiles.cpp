@@ -51,6 +51,18 @@ int StdFileSystem::Append(const std::string& path, const std::string& data) {
     return err;
 }
 
+int StdFileSystem::AppendLine(const std::string& path, const std::string& line) {
+    bool glued = false;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        if (std::fseek(f, -1, SEEK_END) == 0) {
+            int c = std::fgetc(f);
+            glued = c != EOF && c != '\n' && c != '\r';
+        }
+        std::fclose(f);
+    }
+    return Append(path, (glued ? "\r\n" : "") + line + "\r\n");
+}
+
 bool StdFileSystem::Rename(const std::string& from, const std::string& to) {
     // Windows refuses to rename onto an existing file; so does the core.
     if (::access(to.c_str(), F_OK) == 0) return false;

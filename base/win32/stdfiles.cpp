@@ -85,6 +85,30 @@ int StdFileSystem::Append(const std::string& path, const std::string& data) {
     return err;
 }
 
+int StdFileSystem::AppendLine(const std::string& path, const std::string& line) {
+    // Read access beside the appending one, to see the file's last byte on
+    // the same opening that appends.
+    HANDLE h = CreateFileW(Wide(path).c_str(), FILE_READ_DATA | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return Append(path, line + "\r\n");  // no read access: append as it is
+    bool glued = false;
+    LARGE_INTEGER sz, at;
+    if (GetFileSizeEx(h, &sz) && sz.QuadPart > 0) {
+        at.QuadPart = sz.QuadPart - 1;
+        char c = 0;
+        DWORD n = 0;
+        if (SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && ReadFile(h, &c, 1, &n, nullptr) && n == 1)
+            glued = c != '\n' && c != '\r';
+    }
+    LARGE_INTEGER zero;
+    zero.QuadPart = 0;
+    SetFilePointerEx(h, zero, nullptr, FILE_END);
+    int err = 0;
+    if (!WriteAllTo(h, (glued ? "\r\n" : "") + line + "\r\n")) err = static_cast<int>(GetLastError());
+    CloseHandle(h);
+    return err;
+}
+
 bool StdFileSystem::Rename(const std::string& from, const std::string& to) {
     return MoveFileW(Wide(from).c_str(), Wide(to).c_str()) != 0;
 }

@@ -14,7 +14,7 @@ std::string TLog::FormLine(const DateTime& t, const std::string& Msg) {
 }
 
 void TLog::Add(const std::string& Msg) {
-    int r = fs_.Append(FileName, FormLine(clock_.Now(), Msg) + "\r\n");
+    int r = fs_.AppendLine(FileName, FormLine(clock_.Now(), Msg));
     // A log that cannot be opened or created loses the line without a word;
     // a write that fails on an open file is the caller's to handle.
     if (r > 0) throw EInOutError(r);

@@ -38,3 +38,46 @@ TEST(Files, RenameRefusesExistingTarget) {
     EXPECT_EQ(fs.Size(d + "b"), 2);
     EXPECT_EQ(fs.Size(d + "none"), -1);
 }
+
+TEST(Files, AppendLineStartsANewLineWhenTheFileEndsWithoutOne) {
+    fake::TempDir t;
+    StdFileSystem fs;
+    struct {
+        const char* vopred;  // nullptr: no file
+        const char* potom;
+    } cases[] = {
+        {nullptr, "x\r\n"},
+        {"", "x\r\n"},
+        {"a\r\n", "a\r\nx\r\n"},
+        {"a", "a\r\nx\r\n"},
+        {"a\n", "a\nx\r\n"},
+        {"a\r", "a\rx\r\n"},
+        {"a\r\nb;Port 1", "a\r\nb;Port 1\r\nx\r\n"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string p = t / ("f" + std::to_string(n++));
+        if (c.vopred) ASSERT_TRUE(fs.WriteAll(p, c.vopred));
+        EXPECT_EQ(fs.AppendLine(p, "x"), 0);
+        std::string s;
+        ASSERT_TRUE(fs.ReadAll(p, s));
+        EXPECT_EQ(s, c.potom) << (c.vopred ? c.vopred : "(none)");
+    }
+}
+
+// The interface's own AppendLine, which every file system without one of
+// its own uses, follows the same rule.
+TEST(Files, DefaultAppendLineFollowsTheSameRule) {
+    struct Tenky : StdFileSystem {
+        int AppendLine(const std::string& p, const std::string& l) override { return IFileSystem::AppendLine(p, l); }
+    };
+    fake::TempDir t;
+    Tenky fs;
+    const std::string p = t / "f";
+    EXPECT_EQ(fs.AppendLine(p, "a"), 0);
+    ASSERT_EQ(fs.Append(p, "b"), 0);
+    EXPECT_EQ(fs.AppendLine(p, "c"), 0);
+    std::string s;
+    ASSERT_TRUE(fs.ReadAll(p, s));
+    EXPECT_EQ(s, "a\r\nb\r\nc\r\n");
+}

@@ -15,7 +15,7 @@ inline std::string Citaj(IFileSystem& fs, const std::string& path) {
     return s;
 }
 
-// Counts every reading or changing operation (ReadAll, WriteAll, Append,
+// Counts every reading or changing operation (ReadAll, WriteAll, Append(Line),
 // Rename, Replace, Remove). At operation failAt it either fails that
 // operation (with sticky every later one too), or, with crash set, stops the
 // "process": the operation throws (a WriteAll leaves half of its data
@@ -50,6 +50,9 @@ public:
         return in_.WriteAll(p, d);
     }
     int Append(const std::string& p, const std::string& d) override { return Step() ? in_.Append(p, d) : -1; }
+    int AppendLine(const std::string& p, const std::string& l) override {
+        return Step() ? in_.AppendLine(p, l) : -1;
+    }
     bool Rename(const std::string& a, const std::string& b) override { return Step() && in_.Rename(a, b); }
     bool Replace(const std::string& a, const std::string& b) override { return Step() && in_.Replace(a, b); }
     bool Remove(const std::string& p) override { return Step() && in_.Remove(p); }

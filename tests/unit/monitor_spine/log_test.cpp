@@ -41,6 +41,17 @@ TEST_F(LogFixture, FirstLineCreatesTheFileAndLaterLinesAppendInOrder) {
               "07.03.2024 09:06:05  \r\n");
 }
 
+TEST_F(LogFixture, ALogWhoseLastLineHasNoLineEndGetsTheNextLineOnItsOwn) {
+    // A hand edit or a crash in the middle of a write left the last line open.
+    fs.Write(path, "06.03.2024 10:00:00  Štart\r\n06.03.2024 10:00:01  nedopísan");
+    TLog log(fs, clock, path, 1000000, 2000);
+    log.Add("ďalší");
+    log.Add("tretí");
+    EXPECT_EQ(fs.Read(path),
+              "06.03.2024 10:00:00  Štart\r\n06.03.2024 10:00:01  nedopísan\r\n"
+              "07.03.2024 09:05:04  ďalší\r\n07.03.2024 09:05:04  tretí\r\n");
+}
+
 TEST_F(LogFixture, MessageStartsAtThe22ndCharacter) {
     clock.now = DateTime{1999, 12, 31, 23, 59, 58, 0};
     TLog log(fs, clock, path, 1000000, 2000);
