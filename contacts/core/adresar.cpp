@@ -27,8 +27,21 @@ TKontakt RozdelKontakt(const std::string& riadok) {
     return k;
 }
 
+static std::string BezBodkociarky(const std::string& s) {
+    std::string r = s;
+    std::replace(r.begin(), r.end(), ';', ' ');
+    return r;
+}
+
+TKontakt UpravKontakt(const TKontakt& k) {
+    return {BezBodkociarky(BezKoncovRiadkov(k.Krstne)), BezBodkociarky(BezKoncovRiadkov(k.Priezvisko)),
+            BezBodkociarky(BezKoncovRiadkov(k.Cislo)), BezBodkociarky(BezKoncovRiadkov(k.Cislo2)),
+            BezKoncovRiadkov(k.Firma)};
+}
+
 std::string ZlozKontakt(const TKontakt& k) {
-    return k.Krstne + ";" + k.Priezvisko + ";" + k.Cislo + ";" + k.Cislo2 + ";" + k.Firma;
+    const TKontakt u = UpravKontakt(k);
+    return u.Krstne + ";" + u.Priezvisko + ";" + u.Cislo + ";" + u.Cislo2 + ";" + u.Firma;
 }
 
 TPredvolba RozdelPredvolbu(const std::string& riadok) {
@@ -159,13 +172,20 @@ void NacitajAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& Cest
 }
 
 void ZapisAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& CestaProgramu,
-                  const IAdresarMriezka& sgAdresar, int PocetKontaktov) {
+                  IAdresarMriezka& sgAdresar, int PocetKontaktov) {
     std::string obsah;
     for (int r = 1; r <= PocetKontaktov; ++r) {
-        std::string riadok = sgAdresar.Cell(1, r) + ";" + sgAdresar.Cell(2, r) + ";" + sgAdresar.Cell(4, r) + ";" +
-                             sgAdresar.Cell(5, r) + ";" + sgAdresar.Cell(3, r);
+        const TKontakt k{sgAdresar.Cell(1, r), sgAdresar.Cell(2, r), sgAdresar.Cell(4, r), sgAdresar.Cell(5, r),
+                         sgAdresar.Cell(3, r)};
+        // The grid shows what the file gets.
+        const TKontakt u = UpravKontakt(k);
+        const std::pair<int, const std::string*> bunky[] = {{1, &u.Krstne}, {2, &u.Priezvisko}, {3, &u.Firma},
+                                                             {4, &u.Cislo},  {5, &u.Cislo2}};
+        for (const auto& b : bunky)
+            if (sgAdresar.Cell(b.first, r) != *b.second) sgAdresar.SetCell(b.first, r, *b.second);
+        const std::string riadok = ZlozKontakt(u);
         if (riadok != ";;;;") {
-            obsah += BezKoncovRiadkov(riadok);
+            obsah += riadok;
             obsah += kCrLf;
         }
         pump.ProcessMessages();
@@ -185,7 +205,7 @@ void ZapisAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& CestaP
 }
 
 void PridajDoAdresara(IFileSystem& fs, const std::string& CestaProgramu, const std::string& riadok) {
-    int e = fs.Append(CestaProgramu + kSuborAdresara, BezKoncovRiadkov(riadok) + kCrLf);
+    int e = fs.AppendLine(CestaProgramu + kSuborAdresara, BezKoncovRiadkov(riadok));
     if (e != 0) throw EInOutError(e < 0 ? kChybaObsadeny : e);
 }
 

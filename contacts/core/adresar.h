@@ -25,7 +25,11 @@ struct TKontakt {
 // no ";" is left, the remaining fields among the four are empty and the rest
 // becomes Firma. Never fails, whatever the line holds.
 TKontakt RozdelKontakt(const std::string& riadok);
-// Krstne;Priezvisko;Cislo;Cislo2;Firma, nothing escaped.
+// The contact as a line of the file takes it: CR and LF become blanks in
+// every field, and so does ";" in every field but the firm (the rest of the
+// line), where it would be read back as a separator.
+TKontakt UpravKontakt(const TKontakt& k);
+// Krstne;Priezvisko;Cislo;Cislo2;Firma of UpravKontakt(k), nothing escaped.
 std::string ZlozKontakt(const TKontakt& k);
 
 // One line of vestrix.pfx: a prefix in "00" form and the text shown as firm.
@@ -77,11 +81,12 @@ void NacitajAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& Cest
                     IAdresarMriezka& sgAdresar, int& PocetKontaktov);
 
 // Saves grid rows 1 to PocetKontaktov, skipping rows whose five cells are all
-// empty, letting window messages through after every row. The new book is
+// empty, letting window messages through after every row. Each row is
+// written as ZlozKontakt gives it, and its cells are set to what was written. The new book is
 // written beside the old one and swapped in only when complete, so a failed
 // save leaves the previous vestrix.adr as it was.
 void ZapisAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& CestaProgramu,
-                  const IAdresarMriezka& sgAdresar, int PocetKontaktov);
+                  IAdresarMriezka& sgAdresar, int PocetKontaktov);
 
 // Appends one complete TKontakt line and CR LF, creating the file when
 // missing. No duplicate check.

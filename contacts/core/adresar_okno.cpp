@@ -247,7 +247,14 @@ void TAdresarOkno::btOutlookClick() {
 
 void TAdresarOkno::Zapis() {
     Busy busy(*this);
-    ZapisAdresar(fs_, pump_, cesta_, grid_, stav_.PocetKontaktov);
+    try {
+        ZapisAdresar(fs_, pump_, cesta_, grid_, stav_.PocetKontaktov);
+    } catch (...) {
+        view_.GridChanged();
+        throw;
+    }
+    // The save may have blanked what the file cannot hold.
+    view_.GridChanged();
 }
 
 bool TAdresarOkno::bbtZapisClick() {

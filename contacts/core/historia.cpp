@@ -25,7 +25,15 @@ TZaznamHistorie RozdelZaznam(const std::string& riadok) {
     z.DatumCas = OdrezPole(rest);
     z.Cislo = OdrezPole(rest);
     z.Meno = OdrezPole(rest);
-    z.Firma = OdrezPole(rest);
+    // The firm is the one field that may hold ";" (a datagram's or an
+    // address book's firm is the rest of its text), and the line writes it
+    // as it is: the called number, which never holds one, is what follows
+    // the last ";", and the firm is everything before it.
+    const size_t posledna = rest.rfind(';');
+    if (posledna != std::string::npos) {
+        z.Firma = rest.substr(0, posledna);
+        rest.erase(0, posledna + 1);
+    }
     z.VolaneCislo = rest;
     return z;
 }
@@ -70,7 +78,7 @@ void THistoria::ZapisHistoriu(const std::string& riadok, const std::string& Cisl
         // rewrite: that file is the history and must come back first.
         if (!fs_.Exists(hst)) ObnovHistoriu();
         if (fs_.Exists(hst) || !fs_.Exists(Cesta(kNovaHistoria)))
-            zapisane = fs_.Append(hst, BezKoncovRiadkov(riadok) + kCrLf) == 0;
+            zapisane = fs_.AppendLine(hst, BezKoncovRiadkov(riadok)) == 0;
         if (!zapisane) log_("Nepodarilo sa zapísať do histórie: " + riadok);
     }
     log_("Volanie z čísla " + Cislo + " " + Datum + " " + Cas);
@@ -135,8 +143,17 @@ void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
         CitajSubor(fs_, hst, teraz);
         if (teraz.size() < stary.size() || teraz.compare(0, stary.size(), stary) != 0)
             throw EInOutError(kChybaObsadeny);  // changed under us otherwise: leave it alone
+        std::string nove = teraz.substr(stary.size());
+        // A call appended to a history whose last line had no line end
+        // began with one of its own: that is no empty line of the history.
+        if (EndsWithoutLineEnd(stary)) {
+            if (nove.compare(0, 2, kCrLf) == 0)
+                nove.erase(0, 2);
+            else if (!nove.empty() && (nove[0] == '\n' || nove[0] == '\r'))
+                nove.erase(0, 1);
+        }
         std::vector<std::string> pribudlo;
-        SplitLines(teraz.substr(stary.size()), pribudlo);
+        SplitLines(nove, pribudlo);
         for (const std::string& riadok : pribudlo) {
             obsah += riadok;
             obsah += kCrLf;

@@ -23,8 +23,11 @@ struct TZaznamHistorie {
     std::string VolaneCislo;  // called number or port text: the rest of the line
 };
 
-// The first four fields are each cut at the first ";" of what is left (empty,
-// with nothing cut, once no ";" is left); the called number is the rest.
+// The first three fields are each cut at the first ";" of what is left
+// (empty, with nothing cut, once no ";" is left); the called number is what
+// follows the last ";" and the firm what stands between: a firm holding ";"
+// reads back whole. A line with fewer than four ";" leaves the missing
+// middle fields empty and its last part is the called number.
 TZaznamHistorie RozdelZaznam(const std::string& riadok);
 std::string ZlozZaznam(const TZaznamHistorie& z);
 // The line of a call: Datum "  " Cas ";" Cislo ";" Meno ";" Firma ";" VolaneCislo.

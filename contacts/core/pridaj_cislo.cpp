@@ -40,13 +40,16 @@ bool TPridajCislo::bbtZapisClick() {
         view_.ShowMessage(T(144));
         return false;
     }
-    stav_.NovyKontakt = ZlozKontakt({krstne, priezvisko, cislo, cislo2, firma});
+    // The contact as the address book stores it, and so as every later
+    // lookup names the number.
+    const TKontakt k = UpravKontakt({krstne, priezvisko, cislo, cislo2, firma});
+    stav_.NovyKontakt = ZlozKontakt(k);
     PridajDoAdresara(fs_, cesta_, stav_.NovyKontakt);
-    const std::string meno = krstne + " " + priezvisko;
+    const std::string meno = k.Krstne + " " + k.Priezvisko;
     for (int r = 0; r < kRiadkyHlavnejMriezky; ++r)
-        if (hlavne_.CisloVRiadku(r) == cislo) hlavne_.SetMenoVRiadku(r, meno, firma);
-    if (hlavne_.ZobrazeneCislo() == cislo) hlavne_.SetZobrazene(meno, firma);
-    historia_.ZmenMenoVHistorii(cislo, meno, firma);
+        if (hlavne_.CisloVRiadku(r) == k.Cislo) hlavne_.SetMenoVRiadku(r, meno, k.Firma);
+    if (hlavne_.ZobrazeneCislo() == k.Cislo) hlavne_.SetZobrazene(meno, k.Firma);
+    historia_.ZmenMenoVHistorii(k.Cislo, meno, k.Firma);
     return true;
 }
 

@@ -43,16 +43,19 @@ TEST(TKontakt, SplitTable) {
     }
 }
 
-TEST(TKontakt, JoinAndFieldWithSemicolonShifts) {
+TEST(TKontakt, JoinBlanksSemicolonsOutsideTheFirm) {
     EXPECT_EQ(ZlozKontakt({"Ján", "Novák", "111", "222", "Firma a.s."}), "Ján;Novák;111;222;Firma a.s.");
     EXPECT_EQ(ZlozKontakt({"", "", "", "", ""}), ";;;;");
-    // A ";" typed into the first name moves every following field.
-    TKontakt k = RozdelKontakt(ZlozKontakt({"A;B", "Novák", "111", "", "F"}));
-    EXPECT_EQ(k.Krstne, "A");
-    EXPECT_EQ(k.Priezvisko, "B");
-    EXPECT_EQ(k.Cislo, "Novák");
-    EXPECT_EQ(k.Cislo2, "111");
-    EXPECT_EQ(k.Firma, ";F");
+    // A ";" typed into a name or a phone would move every following field
+    // when the line is read back: it becomes a blank. The firm is the rest of
+    // the line and keeps its own.
+    EXPECT_EQ(ZlozKontakt({"A;B", "No;vák", "111;", ";2", "F;G"}), "A B;No vák;111 ; 2;F;G");
+    TKontakt k = RozdelKontakt(ZlozKontakt({"A;B", "Novák", "111", "", "F;G"}));
+    EXPECT_EQ(k.Krstne, "A B");
+    EXPECT_EQ(k.Priezvisko, "Novák");
+    EXPECT_EQ(k.Cislo, "111");
+    EXPECT_EQ(k.Cislo2, "");
+    EXPECT_EQ(k.Firma, "F;G");
 }
 
 TEST(TPredvolba, Split) {
@@ -330,7 +333,7 @@ TEST_F(Grid, ZapisAdresarWritesRowsAndDropsEmptyOnes) {
     grid.Riadok(4, {"a;b", "", "9", "", "F"});
     grid.Riadok(5, {"nezapísaný", "", "", "", ""});  // beyond PocetKontaktov
     ZapisAdresar(fs, pump, dir.Dir(), grid, 4);
-    EXPECT_EQ(Citaj(fs, dir / kSuborAdresara), "Ján;Novák;111;222;Firma a.s.\r\n ;;;;\r\na;b;;9;;F\r\n");
+    EXPECT_EQ(Citaj(fs, dir / kSuborAdresara), "Ján;Novák;111;222;Firma a.s.\r\n ;;;;\r\na b;;9;;F\r\n");
     EXPECT_EQ(pump.processed, 4);  // after every row, written or not
     ZapisAdresar(fs, pump, dir.Dir(), grid, 0);
     EXPECT_EQ(Citaj(fs, dir / kSuborAdresara), "");
@@ -373,6 +376,41 @@ TEST_F(Grid, CellsWithLineBreaksStayOneLine) {
     grid.Riadok(1, {"Ján\r\nX", "Novák", "111", "", "F\nG"});
     ZapisAdresar(fs, pump, dir.Dir(), grid, 1);
     EXPECT_EQ(Citaj(fs, dir / kSuborAdresara), "Ján  X;Novák;111;;F G\r\n");
+}
+
+// A ";" typed into a first name or surname, or brought in from Outlook,
+// reaches the file as a blank, the grid shows what was saved, and the
+// contact's numbers are found.
+TEST_F(Grid, SemicolonsInNamesAndPhonesAreSavedAsBlanks) {
+    grid.Riadok(1, {"Ján;ml.", "No;vák", "0903111222", "09;05", "Firma; s.r.o."});
+    grid.Riadok(2, {"Eva", "Malá", "0911000111", "", ""});
+    ZapisAdresar(fs, pump, dir.Dir(), grid, 2);
+    EXPECT_EQ(Citaj(fs, dir / kSuborAdresara),
+              "Ján ml.;No vák;0903111222;09 05;Firma; s.r.o.\r\nEva;Malá;0911000111;;\r\n");
+    EXPECT_EQ(grid.Cell(1, 1), "Ján ml.");
+    EXPECT_EQ(grid.Cell(2, 1), "No vák");
+    EXPECT_EQ(grid.Cell(3, 1), "Firma; s.r.o.");
+    EXPECT_EQ(grid.Cell(5, 1), "09 05");
+    TMenoFirma m = Hladaj("0903111222");
+    EXPECT_EQ(m.Meno, "Ján ml. No vák");
+    EXPECT_EQ(m.Firma, "Firma; s.r.o.");
+    EXPECT_EQ(Hladaj("0911000111").Meno, "Eva Malá");
+    // Load and save again: the same bytes.
+    const std::string prvy = Citaj(fs, dir / kSuborAdresara);
+    Mriezka druha;
+    NacitajAdresar(fs, pump, dir.Dir(), druha, pocet);
+    ZapisAdresar(fs, pump, dir.Dir(), druha, pocet);
+    EXPECT_EQ(Citaj(fs, dir / kSuborAdresara), prvy);
+}
+
+TEST_F(Subory, AnAddedContactAfterALastLineWithoutLineEndStaysItsOwnLine) {
+    Zapis(kSuborAdresara, "Ján;Novák;0903111222;;Firma a.s.");
+    PridajDoAdresara(fs, dir.Dir(), "Eva;Malá;0911222333;;Obchod");
+    EXPECT_EQ(Citaj(fs, dir / kSuborAdresara),
+              "Ján;Novák;0903111222;;Firma a.s.\r\nEva;Malá;0911222333;;Obchod\r\n");
+    EXPECT_EQ(Hladaj("0903111222").Firma, "Firma a.s.");
+    EXPECT_EQ(Hladaj("0911222333").Meno, "Eva Malá");
+    EXPECT_TRUE(JeVAdresari(fs, dir.Dir(), "0911222333"));
 }
 
 TEST_F(Subory, PridajDoAdresara) {

@@ -27,7 +27,12 @@ TEST(TZaznamHistorie, SplitTable) {
          {"01.02.2024  10:11:12", "0903111222", "Ján Novák", "Firma", "Port 1"}},
         {"01.02.2024  10:11:12;Port 1", {"01.02.2024  10:11:12", "", "", "", "Port 1"}},
         {"bez bodkočiarky", {"", "", "", "", "bez bodkočiarky"}},
-        {"a;b;c;d;e;f;g", {"a", "b", "c", "d", "e;f;g"}},
+        // The firm holds every ";" beyond the fourth: the called number is
+        // what follows the last one.
+        {"a;b;c;d;e;f;g", {"a", "b", "c", "d;e;f", "g"}},
+        {"01.02.2024  10:11:12;0903;Ján Novák;Firma; s.r.o.;Port 1",
+         {"01.02.2024  10:11:12", "0903", "Ján Novák", "Firma; s.r.o.", "Port 1"}},
+        {"a;b;c;;;", {"a", "b", "c", ";", ""}},
         {"a;b;c;d;", {"a", "b", "c", "d", ""}},
         {"", {"", "", "", "", ""}},
     };
@@ -41,6 +46,19 @@ TEST(TZaznamHistorie, SplitTable) {
         EXPECT_EQ(z.VolaneCislo, c.z.VolaneCislo);
     }
     EXPECT_EQ(ZlozZaznam(RozdelZaznam("a;b")), "a;;;;b");
+    // A firm with ";" (a datagram's firm is the rest of the datagram, an
+    // address book's the rest of its line) reads back as it was written, and
+    // a rebuilt line keeps its bytes.
+    for (const char* firma : {"Firma; s.r.o.", ";", "a;;b;", ";x"}) {
+        const std::string r = RiadokVolania("10.12.2026", "11:00:00", "0911222333", "Ján Novák", firma, "Port 1");
+        TZaznamHistorie z = RozdelZaznam(r);
+        EXPECT_EQ(z.DatumCas, "10.12.2026  11:00:00");
+        EXPECT_EQ(z.Cislo, "0911222333");
+        EXPECT_EQ(z.Meno, "Ján Novák");
+        EXPECT_EQ(z.Firma, firma);
+        EXPECT_EQ(z.VolaneCislo, "Port 1");
+        EXPECT_EQ(ZlozZaznam(z), r);
+    }
     EXPECT_EQ(RiadokVolania("01.02.2024", "10:11:00", "0903", "Ján ", "", "Port 1+2"),
               "01.02.2024  10:11:00;0903;Ján ;;Port 1+2");
 }
@@ -124,6 +142,30 @@ TEST_F(Historia, ALineThatCannotBeAppendedGoesToTheLog) {
 TEST_F(Historia, LineBreaksInsideACallStayOnOneLine) {
     Volaj("01.02.2024  10:11:12;0903;Ján\r\nX;F\r;Port 1");
     EXPECT_EQ(Hst(), "01.02.2024  10:11:12;0903;Ján  X;F ;Port 1\r\n");
+}
+
+TEST_F(Historia, ACallAfterALastLineWithoutLineEndGetsALineOfItsOwn) {
+    // Edited by hand in an editor that adds no line end, or cut off by a crash.
+    const std::string stary = Riadok(1) + "\r\n01.02.2024  10:11:12;0903;Ján;Firma;Port 1";
+    Zapis(kSuborHistorie, stary);
+    Volaj("10.12.2026  11:00:00;0911222333;;;Port 2");
+    EXPECT_EQ(Hst(), stary + "\r\n10.12.2026  11:00:00;0911222333;;;Port 2\r\n");
+    NacitajGrid(*h);
+    EXPECT_EQ(grid[0][0], "10.12.2026  11:00:00");
+    EXPECT_EQ(grid[0][1], "0911222333");
+    EXPECT_EQ(grid[1][3], "Firma");
+}
+
+TEST_F(Historia, ACallDuringARewriteOfAHistoryWithoutFinalLineEndIsKeptOnItsOwnLine) {
+    Zapis(kSuborHistorie, Riadky(1, 4) + Riadok(5));
+    bool vnoreny = false;
+    pump.onProcess = [&] {
+        if (vnoreny || pump.processed != 2) return;
+        vnoreny = true;
+        Volaj(Riadok(6));
+    };
+    h->SkratHistoriu(true, 5, 0, 1);
+    EXPECT_EQ(Hst(), Riadky(2, 6));
 }
 
 TEST_F(Historia, WaitPassesMessagesAtLeastOnce) {
@@ -264,7 +306,7 @@ TEST_F(Historia, NameChangeTouchesOnlyExactCallingNumbers) {
         "01.02.2024  10:01:00;09031112;Iný;Firma;Port 1\r\n"     // longer number
         "01.02.2024  10:02:00;0902;Iný;Firma;0903111\r\n"        // digits in the called number
         "0903111  10:03:00;0904;X;Y;Z\r\n"                      // and in the date
-        "01.02.2024  10:04:00;0903111;Starý;Stará;Port 2;x\r\n"  // extra ";" stay in the called number
+        "01.02.2024  10:04:00;0903111;Starý;Stará;Port 2;x\r\n"  // extra ";" belong to the firm
         "krátky;0903111\r\n";                                    // two parts: no calling number
     Zapis(kSuborHistorie, stary);
     h->ZmenMenoVHistorii("0903111", "Ján Novák", "Firma a.s.");
@@ -273,7 +315,7 @@ TEST_F(Historia, NameChangeTouchesOnlyExactCallingNumbers) {
               "01.02.2024  10:01:00;09031112;Iný;Firma;Port 1\r\n"
               "01.02.2024  10:02:00;0902;Iný;Firma;0903111\r\n"
               "0903111  10:03:00;0904;X;Y;Z\r\n"
-              "01.02.2024  10:04:00;0903111;Ján Novák;Firma a.s.;Port 2;x\r\n"
+              "01.02.2024  10:04:00;0903111;Ján Novák;Firma a.s.;x\r\n"
               "krátky;0903111\r\n");
     EXPECT_EQ(Hbk(), stary);
     EXPECT_FALSE(obsadena);

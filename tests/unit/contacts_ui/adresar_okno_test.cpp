@@ -374,6 +374,18 @@ TEST_F(Adresar, SaveWritesTheGridAndTheCloseQuestionSavesOnlyOnOk) {
     EXPECT_EQ(Subor(), "a;Nové;999;2;f\r\n");
 }
 
+TEST_F(Adresar, ASemicolonTypedIntoANameIsSavedAndShownAsABlank) {
+    Otvor("a;b;1;2;f\r\n");
+    okno->BunkaUpravena(1, 1, "Ján;Peter");
+    okno->BunkaUpravena(2, 1, "Novák;");
+    const int pred = view.gridChanged;
+    EXPECT_TRUE(okno->bbtZapisClick());
+    EXPECT_EQ(Subor(), "Ján Peter;Novák ;1;2;f\r\n");
+    EXPECT_EQ(okno->Mriezka().Cell(1, 1), "Ján Peter");
+    EXPECT_EQ(okno->Mriezka().Cell(2, 1), "Novák ");
+    EXPECT_GT(view.gridChanged, pred);
+}
+
 TEST_F(Adresar, CloseWithoutChangesAsksNothing) {
     Otvor("a;b;1;2;f\r\n");
     EXPECT_TRUE(okno->bbtZrusClick());

@@ -101,6 +101,22 @@ TEST_F(Pridaj, WritingAppendsTheLineAndNamesTheNumberEverywhere) {
               "02.02.2024  09:00:00;0902; Novák;Firma; s.r.o.;\r\n");
 }
 
+TEST_F(Pridaj, ASemicolonInANameBecomesABlankSoTheNumberIsFound) {
+    ASSERT_TRUE(fs.WriteAll(dir / "vestrix.hst", "01.02.2024  10:00:00;0902;;;Port 1\r\n"));
+    hlavne.cislo[0] = hlavne.zobrazene = "0902";
+    okno.FormCreate();
+    Vypln("0902", "", "Novák;st.", "Ján;", "Firma; s.r.o.");
+    EXPECT_TRUE(okno.bbtZapisClick());
+    EXPECT_EQ(stav.NovyKontakt, "Ján ;Novák st.;0902;;Firma; s.r.o.");
+    EXPECT_EQ(Citaj("vestrix.adr"), "Ján ;Novák st.;0902;;Firma; s.r.o.\r\n");
+    TMenoFirma m = HladajVolajuceho(fs, dir.Dir(), "00421", "0902");
+    EXPECT_EQ(m.Meno, "Ján  Novák st.");
+    EXPECT_EQ(m.Firma, "Firma; s.r.o.");
+    EXPECT_EQ(hlavne.meno[0], "Ján  Novák st.");
+    EXPECT_EQ(hlavne.zobrazeneMeno, "Ján  Novák st.");
+    EXPECT_EQ(Citaj("vestrix.hst"), "01.02.2024  10:00:00;0902;Ján  Novák st.;Firma; s.r.o.;Port 1\r\n");
+}
+
 TEST_F(Pridaj, TheDisplayKeepsItsNameForAnotherNumber) {
     hlavne.zobrazene = "0903";
     hlavne.zobrazeneMeno = "Predtým";
