@@ -1,38 +1,48 @@
 #!/bin/bash
 # Builds the monitor and starts it under Wine with its main window and tray
 # icon: on the display in DISPLAY when there is one, else on a private Xvfb.
-# The monitor runs until its tray menu's exit entry (or Ctrl+C) ends it.
+# It runs the 32-bit product where this machine runs 32-bit Windows programs,
+# else the x86_64 build of the same sources, and says which. The monitor runs
+# until its tray menu's exit entry (or Ctrl+C) ends it.
 #
-#   tests/start-monitor.sh            build, then start
+#   tests/start-monitor.sh                 build, then start
 #   VX_NO_BUILD=1 tests/start-monitor.sh   start what is built
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
+arch=$(tests/wine/arch.sh)
+if [ "$arch" = win32 ]; then
+  preset=win
+  echo "Starting the 32-bit product (build/win)."
+else
+  preset=win64
+  echo "This machine cannot run 32-bit Windows programs: starting the x86_64 build (build/win64)."
+fi
 if [ -z "${VX_NO_BUILD:-}" ]; then
-  # The 32-bit product and the 64-bit build that this machine's Wine runs.
-  for p in win win64; do
-    cmake --preset $p >/dev/null
-    cmake --build --preset $p --target Vestrix vestrix_lng linkor_ocx
-  done
+  cmake --preset $preset >/dev/null
+  cmake --build --preset $preset --target Vestrix vestrix_lng linkor_ocx
 fi
 
 # A program directory of its own: the monitor keeps every data file beside
 # the program (vestrix.ini, vestrix.log, vestrix.hst, ...).
 prog=$root/build/monitor
 mkdir -p "$prog"
-cp build/win64/bin/Vestrix.exe build/win64/bin/vestrix.lng "$prog/"
+cp build/$preset/bin/Vestrix.exe build/$preset/bin/vestrix.lng "$prog/"
 echo "Program directory: $prog"
-[ -f "$prog/vestrix.ini" ] || echo "(no vestrix.ini there: the built-in settings apply)"
+[ -f "$prog/vestrix.ini" ] || echo "(no vestrix.ini there: the built-in settings apply, with the ISDN card as the call source)"
 
 run() {
   # The main window embeds the Linkor control, which must be registered.
   wine regsvr32 /s "$(winepath -w "$ocx")" || { echo "LINKOR.OCX could not be registered" >&2; return 1; }
   cd "$prog"
   echo "Vestrix runs on display $DISPLAY; end it from its tray menu (Wine System Tray) or with Ctrl+C."
+  [ -n "${VX_PRIVATE_DISPLAY:-}" ] &&
+    echo "That is a private Xvfb: look at it with  import -display $DISPLAY -window root shot.png"
   wine ./Vestrix.exe
 }
 export -f run
 export prog
-export ocx=$root/build/win64/bin/LINKOR.OCX
-exec tests/wine/session.sh bash -c run
+export ocx=$root/build/$preset/bin/LINKOR.OCX
+[ -n "${DISPLAY:-}" ] || export VX_PRIVATE_DISPLAY=1
+VX_ARCH=$arch exec tests/wine/session.sh bash -c run
