@@ -65,4 +65,8 @@ void UDPServerUDPRead(const std::string& data, const std::string& senderIp, TPre
     }
 }
 
+std::string RiadokPreteceniaUDP(size_t zahodene) {
+    return "Front volaní z LAN je plný, zahodené datagramy: " + std::to_string(zahodene);
+}
+
 }  // namespace vx

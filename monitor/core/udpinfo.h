@@ -56,4 +56,8 @@ using CallRoutine = std::function<void(const std::string& calledNr, const std::s
 void UDPServerUDPRead(const std::string& data, const std::string& senderIp, TPremenne& p, TLog& log,
                       const CallRoutine& halohalo);
 
+// The log line written when datagrams were dropped because more calls came
+// from the LAN than the receiver's queue holds.
+std::string RiadokPreteceniaUDP(size_t zahodene);
+
 }  // namespace vx

@@ -1,8 +1,8 @@
 // Winsock ends of the call datagram. The listener thread never touches
-// program state: it only receives and hands each datagram to the window of
-// the user-interface thread with SendMessage, which returns once the handler
-// is done. Stopping waits for the listener while still serving its pending
-// hand-over, which is then dropped, so a stop can never dead-lock.
+// program state: it reads every datagram as soon as it arrives into its
+// queue and posts the server's window a notice. The window hands the queued
+// datagrams over one by one; the listener never waits for the user-interface
+// thread, so stopping it (also from inside a handler) only has to join it.
 #include "monitor/win32/udp_win32.h"
 
 #include <winsock2.h>
@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "base/errors.h"
@@ -26,6 +27,7 @@ struct Packet {
     std::string data;
     std::string ip;
     uint16_t port = 0;
+    size_t Bytes() const { return sizeof(Packet) + data.size(); }
 };
 
 bool StartWinsock() {
@@ -52,15 +54,14 @@ void WaitPumping(HANDLE h) {
     }
 }
 
-// Only sent messages are served: the stop must not run timers or clicks.
-void WaitServingSentMessages(HANDLE h) {
-    for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (r != WAIT_OBJECT_0 + 1) return;
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
+class Lock {
+public:
+    explicit Lock(CRITICAL_SECTION& cs) : cs_(cs) { EnterCriticalSection(&cs_); }
+    ~Lock() { LeaveCriticalSection(&cs_); }
+
+private:
+    CRITICAL_SECTION& cs_;
+};
 
 }  // namespace
 
@@ -71,18 +72,44 @@ struct TUDPServer::Listener {
     HANDLE thread = nullptr;
     HWND hwnd = nullptr;
     std::atomic<bool> stop{false};
-    bool socketClosed = false;
-    int handling = 0;  // hand-overs of this listener now on the UI thread's stack
+    size_t maxCount = 0, maxBytes = 0;
 
-    void CloseSocket() {
-        if (!socketClosed && sock != INVALID_SOCKET) closesocket(sock);
-        socketClosed = true;
-    }
+    // Shared with the user-interface thread, under lock.
+    CRITICAL_SECTION lock;
+    std::deque<Packet> queue;
+    size_t bytes = 0;
+    size_t dropped = 0;
+    // A notice is on its way to the window, or a hand-over is running that
+    // looks at the queue again when it ends: either way the listener need
+    // not post another.
+    bool noticed = false;
+
+    Listener() { InitializeCriticalSection(&lock); }
     ~Listener() {
-        CloseSocket();
+        if (sock != INVALID_SOCKET) closesocket(sock);
         if (readable != WSA_INVALID_EVENT) WSACloseEvent(readable);
         if (stopEvent) CloseHandle(stopEvent);
         if (thread) CloseHandle(thread);
+        DeleteCriticalSection(&lock);
+    }
+
+    // Under lock: makes sure a waiting datagram will be handed over.
+    void Notice() {
+        if (noticed || queue.empty()) return;
+        noticed = PostMessageW(hwnd, kMsgRead, 0, 0) != 0;
+    }
+
+    void Queue(Packet&& p) {
+        Lock g(lock);
+        // An empty queue takes any datagram, so a drop always leaves one
+        // waiting whose hand-over reports it.
+        if (!queue.empty() && (queue.size() >= maxCount || bytes + p.Bytes() > maxBytes)) {
+            ++dropped;
+            return;
+        }
+        bytes += p.Bytes();
+        queue.push_back(std::move(p));
+        Notice();
     }
 
     static DWORD WINAPI Run(void* arg) {
@@ -93,7 +120,7 @@ struct TUDPServer::Listener {
             DWORD r = WaitForMultipleObjects(2, events, FALSE, INFINITE);
             if (r != WAIT_OBJECT_0 + 1 || l->stop) break;
             WSAResetEvent(l->readable);
-            for (;;) {
+            while (!l->stop) {
                 sockaddr_in from;
                 int fromLen = sizeof from;
                 int n = recvfrom(l->sock, buf.data(), static_cast<int>(buf.size()), 0,
@@ -113,8 +140,7 @@ struct TUDPServer::Listener {
                 wsprintfA(ip, "%u.%u.%u.%u", a[0], a[1], a[2], a[3]);
                 p.ip = ip;
                 p.port = ntohs(from.sin_port);
-                SendMessageW(l->hwnd, kMsgRead, reinterpret_cast<WPARAM>(l), reinterpret_cast<LPARAM>(&p));
-                if (l->stop) break;
+                l->Queue(std::move(p));
             }
         }
         return 0;
@@ -124,23 +150,53 @@ struct TUDPServer::Listener {
 struct TUDPServerAccess {
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kMsgRead) {
-            auto* s = reinterpret_cast<TUDPServer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-            auto* l = reinterpret_cast<TUDPServer::Listener*>(wp);
-            auto* p = reinterpret_cast<Packet*>(lp);
-            // A datagram of a listener being stopped is dropped.
-            if (!s || l != s->active_ || l->stop || !s->OnUDPRead) return 0;
-            ++l->handling;
-            try {
-                s->OnUDPRead(p->data, p->ip, p->port);
-            } catch (...) {
-                // The handler's failure ends this datagram only.
-            }
-            --l->handling;
+            if (auto* s = reinterpret_cast<TUDPServer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) s->Deliver();
             return 0;
         }
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
 };
+
+void TUDPServer::Deliver() {
+    // A notice that arrives while a handler lets messages through waits for
+    // that handler: the hand-over in progress looks at the queue when it ends.
+    if (handing_) return;
+    Listener* l = active_;
+    if (!l) return;
+    Packet p;
+    size_t dropped = 0;
+    {
+        Lock g(l->lock);
+        if (l->queue.empty()) {
+            l->noticed = false;
+            return;
+        }
+        p = std::move(l->queue.front());
+        l->queue.pop_front();
+        l->bytes -= p.Bytes();
+        dropped = l->dropped;
+        l->dropped = 0;
+        l->noticed = true;  // until this hand-over has ended
+    }
+    handing_ = true;
+    try {
+        if (dropped && OnOverflow) OnOverflow(dropped);
+    } catch (...) {
+    }
+    try {
+        if (OnUDPRead) OnUDPRead(p.data, p.ip, p.port);
+    } catch (...) {
+        // The handler's failure ends this datagram only.
+    }
+    handing_ = false;
+    // The handler may have stopped this listener and started another; the
+    // one active now gets its notice when something waits in its queue.
+    if (Listener* a = active_) {
+        Lock g(a->lock);
+        a->noticed = false;
+        a->Notice();
+    }
+}
 
 TUDPServer::TUDPServer() {
     winsock_ = StartWinsock();
@@ -162,7 +218,6 @@ TUDPServer::TUDPServer() {
 
 TUDPServer::~TUDPServer() {
     Stop();
-    ReapStopped();
     if (hwnd_) {
         SetWindowLongPtrW(static_cast<HWND>(hwnd_), GWLP_USERDATA, 0);
         DestroyWindow(static_cast<HWND>(hwnd_));
@@ -175,15 +230,15 @@ bool TUDPServer::Active() const { return active_ != nullptr; }
 void TUDPServer::SetActive(bool on) {
     if (!on) {
         Stop();
-        ReapStopped();
         return;
     }
-    ReapStopped();
     if (active_) return;
     if (!hwnd_ || !winsock_) throw Exception("Could not bind socket. Address and port are already in use.");
 
     Listener* l = new Listener;
     l->hwnd = static_cast<HWND>(hwnd_);
+    l->maxCount = queueCount_ > 0 ? queueCount_ : 1;
+    l->maxBytes = queueBytes_;
     l->sock = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     sockaddr_in addr;
     std::memset(&addr, 0, sizeof addr);
@@ -208,8 +263,14 @@ void TUDPServer::SetActive(bool on) {
         ok = l->stopEvent != nullptr;
     }
     if (ok) {
-        l->thread = CreateThread(nullptr, 0, &Listener::Run, l, 0, nullptr);
+        // Above the user-interface thread, so that reading keeps up with a
+        // burst while a call is being handled.
+        l->thread = CreateThread(nullptr, 0, &Listener::Run, l, CREATE_SUSPENDED, nullptr);
         ok = l->thread != nullptr;
+        if (ok) {
+            SetThreadPriority(l->thread, THREAD_PRIORITY_ABOVE_NORMAL);
+            ResumeThread(l->thread);
+        }
     }
     if (!ok) {
         delete l;
@@ -224,30 +285,9 @@ void TUDPServer::Stop() {
     active_ = nullptr;
     l->stop = true;
     SetEvent(l->stopEvent);
-    if (l->handling > 0) {
-        // Stopped from inside its own handler: the listener is blocked in
-        // the hand-over that called us and cannot end before we return. It
-        // does not touch its socket again, so the port is released now and
-        // the thread is collected later.
-        l->CloseSocket();
-        stopped_.push_back(l);
-        return;
-    }
-    WaitServingSentMessages(l->thread);
+    // The listener never waits for this thread, so it ends on its own.
+    WaitForSingleObject(l->thread, INFINITE);
     delete l;
-}
-
-void TUDPServer::ReapStopped() {
-    std::vector<Listener*> still;
-    for (Listener* l : stopped_) {
-        if (l->handling > 0) {
-            still.push_back(l);
-            continue;
-        }
-        WaitServingSentMessages(l->thread);
-        delete l;
-    }
-    stopped_.swap(still);
 }
 
 TUDPClient::TUDPClient() { winsock_ = StartWinsock(); }

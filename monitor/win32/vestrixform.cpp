@@ -116,6 +116,9 @@ bool TVestrixForm::Vytvor() {
             routine_->HALOHALO(called, calling);
         });
     };
+    UDPServer_->OnOverflow = [this](size_t zahodene) {
+        if (Log) Log->Add(RiadokPreteceniaUDP(zahodene));
+    };
     UDPClient_ = std::make_unique<TUDPClient>();
 
     serial_ = std::make_unique<TSerialSource>(*this);

@@ -116,6 +116,133 @@ TEST_F(ServerFixture, NextDatagramWaitsUntilTheHandlerHasReturned) {
     EXPECT_EQ(got[2].data, "3");
 }
 
+// Sends datagrams "1".."n" (or `size` bytes each, the number first) from a
+// thread of its own, a few per millisecond: far more than the socket buffer
+// holds while the receiver's handler is busy.
+struct Sender {
+    uint16_t port;
+    int n;
+    size_t size;
+    HANDLE thread = nullptr;
+    static std::string Payload(int i, size_t size) {
+        std::string d = std::to_string(i);
+        if (d.size() < size) d += std::string(size - d.size(), ';');
+        return d;
+    }
+    static DWORD WINAPI Run(void* arg) {
+        auto* s = static_cast<Sender*>(arg);
+        SOCKET k = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        to.sin_port = htons(s->port);
+        for (int i = 1; i <= s->n; ++i) {
+            std::string d = Payload(i, s->size);
+            sendto(k, d.data(), static_cast<int>(d.size()), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+            if (i % 4 == 0) Sleep(1);
+        }
+        closesocket(k);
+        return 0;
+    }
+    void Start() { thread = CreateThread(nullptr, 0, &Run, this, 0, nullptr); }
+    void Join() {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+};
+
+// A call that takes long (here: the first one, over a second, letting window
+// messages through) while a burst arrives: every datagram of the burst is
+// handed over afterwards, one at a time, in the order sent.
+TEST_F(ServerFixture, BurstArrivingWhileACallIsHandledIsHandedOverWholeAndInOrder) {
+    Sender sender{port, 2000, 60};
+    int depth = 0, maxDepth = 0;
+    server.OnUDPRead = [&](const std::string& d, const std::string&, uint16_t) {
+        ++depth;
+        maxDepth = std::max(maxDepth, depth);
+        got.push_back({d, "", 0, 0});
+        if (got.size() == 1) {
+            sender.Start();
+            sender.Join();
+            PumpFor(500);
+            EXPECT_EQ(got.size(), 1u);
+        }
+        --depth;
+    };
+    ASSERT_TRUE(client.Send("127.0.0.1", port, "first"));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 2001; }, 20000)) << got.size() << " of 2001 arrived";
+    EXPECT_EQ(maxDepth, 1);
+    for (int i = 1; i <= 2000; ++i) ASSERT_EQ(got[static_cast<size_t>(i)].data, Sender::Payload(i, 60)) << i;
+}
+
+// The queue is bounded in datagrams and in bytes: what does not fit is
+// dropped, the newest first, and reported once before the next hand-over.
+TEST_F(ServerFixture, FullQueueDropsTheNewestDatagramsAndReportsThemOnce) {
+    struct Pripad {
+        size_t count, bytes, size;
+        int sent, kept;
+    } pripady[] = {
+        {5, TUDPServer::kQueueBytes, 60, 20, 5},  // bounded by count
+        {1000, 2500, 1000, 10, 2},                 // bounded by bytes: two of 1000 bytes fit
+    };
+    for (const Pripad& c : pripady) {
+        server.SetActive(false);
+        server.SetQueueLimits(c.count, c.bytes);
+        server.SetActive(true);
+        got.clear();
+        std::vector<std::string> events;
+        Sender sender{port, c.sent, c.size};
+        server.OnUDPRead = [&](const std::string& d, const std::string&, uint16_t) {
+            events.push_back(d.substr(0, d.find(';')));
+            if (d == "first") {
+                sender.Start();
+                sender.Join();
+                PumpFor(300);  // the listener has read everything by now
+            }
+        };
+        server.OnOverflow = [&](size_t dropped) { events.push_back("dropped " + std::to_string(dropped)); };
+        ASSERT_TRUE(client.Send("127.0.0.1", port, "first"));
+        PumpUntil([&] { return events.size() == static_cast<size_t>(c.kept) + 2; }, 3000);
+        PumpFor(200);
+        std::vector<std::string> expected = {"first", "dropped " + std::to_string(c.sent - c.kept)};
+        for (int i = 1; i <= c.kept; ++i) expected.push_back(std::to_string(i));
+        EXPECT_EQ(events, expected) << "limits " << c.count << " / " << c.bytes;
+    }
+}
+
+// A stop from inside the handler drops what is still queued; a restart from
+// inside it takes new datagrams on the new listener.
+TEST_F(ServerFixture, StopInsideTheHandlerDropsTheQueueAndARestartThereGoesOn) {
+    server.OnUDPRead = [&](const std::string& d, const std::string&, uint16_t) {
+        got.push_back({d, "", 0, 0});
+        if (d == "stop" || d == "restart") {
+            client.Send("127.0.0.1", port, "queued 1");
+            client.Send("127.0.0.1", port, "queued 2");
+            PumpFor(300);
+            server.SetActive(false);
+            if (d == "restart") server.SetActive(true);
+        }
+    };
+    ASSERT_TRUE(client.Send("127.0.0.1", port, "stop"));
+    ASSERT_TRUE(PumpUntil([&] { return !got.empty(); }));
+    PumpFor(300);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_FALSE(server.Active());
+
+    server.SetActive(true);
+    got.clear();
+    ASSERT_TRUE(client.Send("127.0.0.1", port, "restart"));
+    ASSERT_TRUE(PumpUntil([&] { return !got.empty(); }));
+    PumpFor(300);
+    EXPECT_EQ(got.size(), 1u);
+    EXPECT_TRUE(server.Active());
+    ASSERT_TRUE(client.Send("127.0.0.1", port, "after"));
+    ASSERT_TRUE(client.Send("127.0.0.1", port, "after 2"));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() == 3; }));
+    EXPECT_EQ(got[1].data, "after");
+    EXPECT_EQ(got[2].data, "after 2");
+}
+
 TEST_F(ServerFixture, SecondServerOnTheSamePortCannotBind) {
     TUDPServer other;
     other.SetDefaultPort(port);
