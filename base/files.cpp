@@ -12,6 +12,8 @@ int IFileSystem::AppendLine(const std::string& path, const std::string& line) {
     return Append(path, (glued ? "\r\n" : "") + line + "\r\n");
 }
 
+bool IFileSystem::Stamp(const std::string&, TFileStamp&) { return false; }
+
 void SplitLines(const std::string& text, std::vector<std::string>& lines) {
     size_t i = 0, start = 0, n = text.size();
     while (i < n) {

@@ -7,6 +7,33 @@
 
 namespace vx {
 
+// What tells a file's versions apart without reading it: a file whose stamp
+// is the same as before, taken long enough after its last change (see
+// StampSettled), still holds what was read then.
+struct TFileStamp {
+    int64_t Size = -1;
+    int64_t WriteTime = 0;   // last write, in 100-ns ticks of the file system's clock
+    int64_t ChangeTime = 0;  // last change of content or attributes, where the system keeps it
+    // Which file this is, as far as the system tells cheaply (device and
+    // inode, or the creation time): a file put in its place differs here.
+    uint64_t Identity[2] = {0, 0};
+    int64_t Now = 0;         // the clock of WriteTime when the stamp was taken
+
+    bool SameVersion(const TFileStamp& o) const {
+        return Size == o.Size && WriteTime == o.WriteTime && ChangeTime == o.ChangeTime &&
+               Identity[0] == o.Identity[0] && Identity[1] == o.Identity[1];
+    }
+};
+
+// File times come in steps (2 s on FAT) and a write in the step of the last
+// one leaves them as they were: only a stamp taken this long after the
+// file's last change can vouch that a same-size rewrite would change it.
+constexpr int64_t kStampResolution = 2 * 10000000LL;
+inline bool StampSettled(const TFileStamp& s) {
+    const int64_t last = s.WriteTime > s.ChangeTime ? s.WriteTime : s.ChangeTime;
+    return s.Now - last >= kStampResolution;
+}
+
 class IFileSystem {
 public:
     virtual ~IFileSystem() = default;
@@ -27,6 +54,9 @@ public:
     // Results as for Append. Files that end with their line end get exactly
     // the line.
     virtual int AppendLine(const std::string& path, const std::string& line);
+    // The stamp of an existing file; false when there is none (a missing
+    // file, or a system that gives no stamps), and a reader must read afresh.
+    virtual bool Stamp(const std::string& path, TFileStamp& out);
     // Windows rules: fails when `to` already exists.
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
     // Replace `to` by `from` in one step (used to swap in a finished file).

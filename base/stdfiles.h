@@ -13,6 +13,7 @@ public:
     bool WriteAll(const std::string& path, const std::string& data) override;
     int Append(const std::string& path, const std::string& data) override;
     int AppendLine(const std::string& path, const std::string& line) override;
+    bool Stamp(const std::string& path, TFileStamp& out) override;
     bool Rename(const std::string& from, const std::string& to) override;
     bool Replace(const std::string& from, const std::string& to) override;
     bool Remove(const std::string& path) override;

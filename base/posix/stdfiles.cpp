@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,25 @@ namespace vx {
 bool StdFileSystem::Exists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+static int64_t Ticks(const timespec& t) {
+    return static_cast<int64_t>(t.tv_sec) * 10000000LL + t.tv_nsec / 100;
+}
+
+bool StdFileSystem::Stamp(const std::string& path, TFileStamp& out) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    out.Size = static_cast<int64_t>(st.st_size);
+    out.WriteTime = Ticks(st.st_mtim);
+    // The change time cannot be set back by anyone, unlike the write time.
+    out.ChangeTime = Ticks(st.st_ctim);
+    out.Identity[0] = static_cast<uint64_t>(st.st_dev);
+    out.Identity[1] = static_cast<uint64_t>(st.st_ino);
+    out.Now = Ticks(now);
+    return true;
 }
 
 int64_t StdFileSystem::Size(const std::string& path) {

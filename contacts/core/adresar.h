@@ -1,6 +1,7 @@
 // Address book vestrix.adr, number-prefix table vestrix.pfx and the caller
-// lookup. Every operation opens its file, reads or writes it whole and lets
-// it go again: nothing is cached, so a lookup always sees the current book.
+// lookup. Every operation here opens its file, reads or writes it whole and
+// lets it go again. Lookups that repeat keep the files in memory through
+// TAdresarVPamati (adresar_pamat.h), which still sees every change.
 #pragma once
 #include <string>
 
@@ -55,6 +56,7 @@ struct TMenoFirma {
 // and its Firma; without one, the first prefix line whose prefix begins the
 // number (in "00" form) gives Firma. Both empty otherwise. A file that exists
 // but cannot be read raises EInOutError, which ends the processing of a call.
+// Reads both files for this one lookup.
 TMenoFirma HladajVolajuceho(IFileSystem& fs, const std::string& CestaProgramu, const std::string& countryprefix,
                             const std::string& cislo);
 

@@ -48,14 +48,14 @@ std::string UpravCislo(const std::string& cislo, const std::string& predvolba) {
 TImportOutlook::TImportOutlook(IFileSystem& fs, IMessagePump& pump, const std::string& CestaProgramu,
                                TTextFn texty, IOutlookContacts& outlook, IAdresarMriezka& grid, int& PocetKontaktov,
                                IImportView& view)
-    : fs_(fs),
-      pump_(pump),
+    : pump_(pump),
       cesta_(CestaProgramu),
       texty_(std::move(texty)),
       outlook_(outlook),
       grid_(grid),
       pocet_(PocetKontaktov),
-      view_(view) {}
+      view_(view),
+      adresar_(fs) {}
 
 void TImportOutlook::FormCreate(const std::string& countryprefix) {
     auto T = [&](int n) { return texty_ ? texty_(n) : std::string(); };
@@ -100,8 +100,8 @@ void TImportOutlook::btImportujClick() {
         mobil = UpravCislo(mobil, view_.Predvolba());
         // The file decides, not the grid: rows imported but not yet saved
         // are not seen.
-        const bool novy = (!praca.empty() && !JeVAdresari(fs_, cesta_, praca)) ||
-                          (!mobil.empty() && !JeVAdresari(fs_, cesta_, mobil));
+        const bool novy = (!praca.empty() && !adresar_.JeVAdresari(cesta_, praca)) ||
+                          (!mobil.empty() && !adresar_.JeVAdresari(cesta_, mobil));
         if (novy) {
             if (priezvisko.empty()) {
                 priezvisko = krstne;

@@ -9,6 +9,7 @@
 #include "base/files.h"
 #include "base/pump.h"
 #include "contacts/core/adresar.h"
+#include "contacts/core/adresar_pamat.h"
 #include "contacts/core/kontakty_stav.h"
 
 namespace vx {
@@ -81,7 +82,6 @@ public:
     bool Zaneprazdnene() const { return busy_; }
 
 private:
-    IFileSystem& fs_;
     IMessagePump& pump_;
     const std::string cesta_;
     TTextFn texty_;
@@ -89,6 +89,9 @@ private:
     IAdresarMriezka& grid_;
     int& pocet_;
     IImportView& view_;
+    // The duplicate check's book: read once per import, and again only when
+    // it changes meanwhile.
+    TAdresarVPamati adresar_;
     bool busy_ = false;
 };
 

@@ -21,7 +21,8 @@ TFormHistoria::TFormHistoria(TKontaktyOkna& okna) : okna_(okna) {
     const TKontaktyMonitora& m = okna_.Monitor();
     THistoriaOkno::THladajFn hladaj = [m](const std::string& cislo) {
         const TNastaveniaKontaktov n = m.Nastavenia ? m.Nastavenia() : TNastaveniaKontaktov{};
-        return HladajVolajuceho(*m.fs, m.CestaProgramu(), n.countryprefix, cislo);
+        return m.Adresar ? m.Adresar->HladajVolajuceho(m.CestaProgramu(), n.countryprefix, cislo)
+                         : HladajVolajuceho(*m.fs, m.CestaProgramu(), n.countryprefix, cislo);
     };
     logika_ = std::make_unique<THistoriaOkno>(*m.fs, *m.pump, *m.clock, okna_.Historia(), m.Texty,
                                               okna_.StavHistorie, *m.HistoriaOtvorena, std::move(hladaj),

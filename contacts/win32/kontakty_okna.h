@@ -14,6 +14,7 @@
 #include "base/clock.h"
 #include "base/files.h"
 #include "base/pump.h"
+#include "contacts/core/adresar_pamat.h"
 #include "contacts/core/historia.h"
 #include "contacts/core/historia_okno.h"
 #include "contacts/core/kontakty_stav.h"
@@ -38,6 +39,8 @@ struct TNastaveniaKontaktov {
 // What the windows need of the monitor.
 struct TKontaktyMonitora {
     IFileSystem* fs = nullptr;
+    // The lookups' address book in memory (null: each lookup reads the files).
+    TAdresarVPamati* Adresar = nullptr;
     IMessagePump* pump = nullptr;
     IClock* clock = nullptr;
     // The program's history (made by the start-up; null before it).

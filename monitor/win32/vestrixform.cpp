@@ -125,7 +125,7 @@ bool TVestrixForm::Vytvor() {
     routine_ = std::make_unique<TCallRoutine>(P, Mriezka, *this, zvukZvonenia_, timers_, clock_);
     TCallHooks& k = routine_->Hooks;
     k.HladajVolajuceho = [this](const std::string& cislo, std::string& meno, std::string& firma) {
-        TMenoFirma mf = HladajVolajuceho(fs_, P.CestaProgramu, P.Config.countryprefix, cislo);
+        TMenoFirma mf = adresar_.HladajVolajuceho(P.CestaProgramu, P.Config.countryprefix, cislo);
         meno = mf.Meno;
         firma = mf.Firma;
     };

@@ -10,6 +10,7 @@
 
 #include "base/files.h"
 #include "base/stdfiles.h"
+#include "contacts/core/adresar_pamat.h"
 #include "contacts/core/historia.h"
 #include "monitor/core/callroutine.h"
 #include "monitor/core/log.h"
@@ -130,6 +131,9 @@ private:
     TWinTimerFactory timers_;
     TWinPump pump_;
     TRingPlayer zvukZvonenia_;
+    // The address book and prefix table of the lookups, read again only when
+    // they change.
+    TAdresarVPamati adresar_{fs_};
 
     // Components.
     std::unique_ptr<TImage> imPozadie_, imConfigure_, imNotifikacia_, imAkcia_, imDisplay_, imHistoria_,

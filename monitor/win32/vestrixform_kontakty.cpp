@@ -72,6 +72,7 @@ void TVestrixForm::PripojKontakty() {
 
     TKontaktyMonitora m;
     m.fs = &fs_;
+    m.Adresar = &adresar_;
     m.pump = &pump_;
     m.clock = &clock_;
     m.Historia = [this] { return historia_.get(); };

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <thread>
 
 #include "base/stdfiles.h"
 #include "base/testing/tempdir.h"
@@ -80,4 +83,43 @@ TEST(Files, DefaultAppendLineFollowsTheSameRule) {
     std::string s;
     ASSERT_TRUE(fs.ReadAll(p, s));
     EXPECT_EQ(s, "a\r\nb\r\nc\r\n");
+}
+
+// A stamp tells two versions of a file apart: a rewrite changes it or comes
+// within the step after the last change, where a stamp vouches for nothing;
+// a file put in the place of another differs even with the same size and
+// write time.
+TEST(Files, StampTellsVersionsApart) {
+    fake::TempDir t;
+    StdFileSystem fs;
+    TFileStamp s;
+    EXPECT_FALSE(fs.Stamp(t / "none", s));
+    EXPECT_FALSE(fs.Stamp(t.Dir(), s));
+    ASSERT_TRUE(fs.WriteAll(t / "a", "12345"));
+    TFileStamp a;
+    ASSERT_TRUE(fs.Stamp(t / "a", a));
+    EXPECT_EQ(a.Size, 5);
+    EXPECT_FALSE(StampSettled(a));  // written just now
+    ASSERT_TRUE(fs.Stamp(t / "a", s));
+    EXPECT_TRUE(s.SameVersion(a));
+
+    ASSERT_TRUE(fs.WriteAll(t / "a", "54321"));
+    ASSERT_TRUE(fs.Stamp(t / "a", s));
+    EXPECT_TRUE(!s.SameVersion(a) || !StampSettled(a));
+    ASSERT_EQ(fs.Append(t / "a", "6"), 0);
+    ASSERT_TRUE(fs.Stamp(t / "a", s));
+    EXPECT_EQ(s.Size, 6);
+
+    // Same size, same write time an hour back: only the identity differs.
+    const auto hodina = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    ASSERT_TRUE(fs.WriteAll(t / "a", "11111"));
+    std::filesystem::last_write_time(t / "a", hodina);
+    ASSERT_TRUE(fs.Stamp(t / "a", a));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(fs.WriteAll(t / "b", "22222"));
+    std::filesystem::last_write_time(t / "b", hodina);
+    ASSERT_TRUE(fs.Replace(t / "b", t / "a"));
+    ASSERT_TRUE(fs.Stamp(t / "a", s));
+    EXPECT_EQ(s.WriteTime, a.WriteTime);
+    EXPECT_FALSE(s.SameVersion(a));
 }

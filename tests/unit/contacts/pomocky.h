@@ -74,4 +74,42 @@ private:
     IFileSystem& in_;
 };
 
+// Stamps as a test wants them: the real ones with the clock moved on, or one
+// fixed stamp whatever the file holds (a rewrite of the same size within one
+// step of the file times); counts the readings.
+class StampFs : public IFileSystem {
+public:
+    explicit StampFs(IFileSystem& in) : in_(in) {}
+    int64_t posun = 0;            // added to Now
+    bool pevny = false;           // every stamp is `stamp`
+    TFileStamp stamp;
+    int citania = 0;
+    bool Exists(const std::string& p) override { return in_.Exists(p); }
+    int64_t Size(const std::string& p) override { return in_.Size(p); }
+    bool ReadAll(const std::string& p, std::string& out) override {
+        ++citania;
+        return in_.ReadAll(p, out);
+    }
+    bool WriteAll(const std::string& p, const std::string& d) override { return in_.WriteAll(p, d); }
+    int Append(const std::string& p, const std::string& d) override { return in_.Append(p, d); }
+    int AppendLine(const std::string& p, const std::string& l) override { return in_.AppendLine(p, l); }
+    bool Rename(const std::string& a, const std::string& b) override { return in_.Rename(a, b); }
+    bool Replace(const std::string& a, const std::string& b) override { return in_.Replace(a, b); }
+    bool Remove(const std::string& p) override { return in_.Remove(p); }
+    bool Stamp(const std::string& p, TFileStamp& out) override {
+        if (pevny) {
+            out = stamp;
+            return in_.Exists(p);
+        }
+        if (!in_.Stamp(p, out)) return false;
+        out.Now += posun;
+        return true;
+    }
+
+private:
+    IFileSystem& in_;
+};
+
+constexpr int64_t kSekunda = 10000000;  // in the ticks of TFileStamp
+
 }  // namespace vx::test

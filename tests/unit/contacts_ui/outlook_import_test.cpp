@@ -181,6 +181,31 @@ TEST_F(Import, ARepeatedImportAddsTheSameContactsAgainUntilSaved) {
     EXPECT_EQ(grid.Cell(2, 2), "B");
 }
 
+// The duplicate check reads vestrix.adr once per import, not once per
+// contact, and again when the book changes in the middle of the import: a
+// number added to the book meanwhile keeps the later contacts that have it
+// out, as a check of the file at every contact does.
+TEST_F(Import, TheBookIsReadOncePerImportAndAgainWhenItChanges) {
+    Adresar("a;b;0905000001;;x\r\n");
+    test::StampFs sfs(fs);
+    sfs.posun = 10 * test::kSekunda;  // the book's last change lies far back
+    TImportOutlook import{sfs, pump, dir.Dir(), test::Text, outlook, grid, pocet, view};
+    for (int i = 1; i <= 300; ++i) {
+        const std::string cislo = i % 2 ? "0905000001" : "0905000002";  // known, then added at contact 100
+        outlook.kontakty.push_back(K("Meno", ("K" + std::to_string(i)).c_str(), "", cislo.c_str(), ""));
+    }
+    int spracovane = 0;
+    pump.onProcess = [&] {
+        if (++spracovane == 100) fs.Append(dir / "vestrix.adr", "c;d;0905000002;;y\r\n");
+    };
+    view.predvolba = "00421";
+    outlook.connected = true;
+    import.btImportujClick();
+    EXPECT_EQ(sfs.citania, 2);
+    EXPECT_EQ(pocet, 50);  // the even contacts up to the 100th
+    EXPECT_EQ(grid.Cell(2, 50), "K100");
+}
+
 TEST_F(Import, AnEmptiedCountryPrefixKeepsTheInternationalForm) {
     outlook.kontakty = {K("A", "B", "", "+421 905 1", "")};
     outlook.connected = true;
