@@ -1,5 +1,6 @@
 #include "widgets/wintimer.h"
 
+#include "base/win32/msgloop.h"
 #include "widgets/control.h"
 
 namespace vx {
@@ -70,16 +71,6 @@ LRESULT CALLBACK TWinTimer::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(h, msg, wp, lp);
 }
 
-void TWinPump::ProcessMessages() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(m.wParam));
-            break;
-        }
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
+void TWinPump::ProcessMessages() { ProcessPendingMessages(); }
 
 }  // namespace vx

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "capictrl/win32/capilibrary_win32.h"
 
@@ -162,15 +163,7 @@ std::unique_ptr<ICapiPoller> TWin32CapiHost::CreatePoller(ICapiLibrary& library,
     return std::make_unique<TWin32CapiPoller>(hwnd_, library, applId, ctrl);
 }
 
-void TWin32CapiHost::ProcessMessages(uint32_t waitMs) {
-    MSG msg;
-    if (waitMs > 0 && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+void TWin32CapiHost::ProcessMessages(uint32_t waitMs) { ProcessPendingMessages(waitMs); }
 
 void TWin32CapiHost::PostToHost(std::function<void()> fn) {
     posted_.push_back(std::move(fn));

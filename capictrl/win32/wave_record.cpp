@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "base/win32/msgloop.h"
+
 namespace vx {
 
 namespace {
@@ -75,17 +77,7 @@ void TWaveRecord::Position(uint32_t position) {
     if (OnWavePosition) OnWavePosition(*this, position, freeBytes_ - int64_t(position));
 }
 
-void TWaveRecord::ProcessMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(int(msg.wParam));
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+void TWaveRecord::ProcessMessages() { ProcessPendingMessages(); }
 
 DWORD TWaveRecord::DataSize() const {
     return BlockAlign ? BufferSize - BufferSize % BlockAlign : BufferSize;

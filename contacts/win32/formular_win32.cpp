@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "contacts/win32/kontakty_ids.h"
 #include "widgets/control.h"
@@ -147,19 +148,11 @@ void TFormular::ShowModal(HWND owner, const std::function<void()>& onShow) {
             HandleCurrentException();
         }
     }
-    MSG m;
-    while (!done_ && hwnd_ && IsWindow(hwnd_)) {
-        BOOL r = GetMessageW(&m, nullptr, 0, 0);
-        if (r == 0) {
-            // The program ends: the outer loop must see the quit too.
-            PostQuitMessage(static_cast<int>(m.wParam));
-            break;
-        }
-        if (r < 0) break;
-        if (hwnd_ && IsDialogMessageW(hwnd_, &m)) continue;
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
+    TMessageLoop loop;
+    loop.dialog = hwnd_;
+    loop.done = [this] { return done_ || !hwnd_ || !IsWindow(hwnd_); };
+    loop.endOnQuit = true;
+    RunMessageLoop(loop);
     modal_ = false;
     // Enabled again before this window goes, so that the owner takes the
     // activation back.

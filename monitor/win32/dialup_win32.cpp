@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/win32/msgloop.h"
 #include "monitor/core/dialup_binding.h"
 #include "monitor/core/dialup_texts.h"
 #include "monitor/win32/dialup_ras.h"
@@ -44,14 +45,6 @@ F Proc(const char* name) {
 }
 
 std::string Field(const char* s, size_t n) { return std::string(s, strnlen(s, n)); }
-
-void ProcessMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 }  // namespace
 
@@ -219,7 +212,7 @@ int TDialUp::HangUpConn(uintptr_t handle) {
         if (status(h, &st) == ras::kErrorInvalidHandle) break;
         if (GetTickCount() - start >= HangUpLimitMs) break;
         Sleep(0);
-        ProcessMessages();
+        ProcessPendingMessages();
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "monitor/win32/ids.h"
 
@@ -111,19 +112,11 @@ void TFormVytocenie::ShowModal(HWND owner) {
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
     if (btVytocit_) SetFocus(btVytocit_);
-    MSG m;
-    while (!koniec_ && hwnd_) {
-        BOOL r = GetMessageW(&m, nullptr, 0, 0);
-        if (r == 0) {
-            // The program is ending: the main loop must see the quit too.
-            PostQuitMessage(static_cast<int>(m.wParam));
-            break;
-        }
-        if (r < 0) break;
-        if (hwnd_ && IsDialogMessageW(hwnd_, &m)) continue;
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
+    TMessageLoop loop;
+    loop.dialog = hwnd_;
+    loop.done = [this] { return koniec_ || !hwnd_; };
+    loop.endOnQuit = true;
+    RunMessageLoop(loop);
     // The others come back before this window goes, so the owner takes the
     // focus.
     for (auto it = zakazane.okna.rbegin(); it != zakazane.okna.rend(); ++it)

@@ -30,6 +30,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         TranslateMessage(&m);
         DispatchMessageW(&m);
     }
+    // Every call has been handled to its end: the window and what it owns go.
+    form.Znic();
     SetExceptionHandler(nullptr);
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/win32/msgloop.h"
+
 namespace vx {
 
 namespace {
@@ -29,20 +31,11 @@ void RunModal(HWND w, const bool& done) {
     ShowWindow(w, SW_SHOW);
     SetForegroundWindow(w);
 
-    MSG m;
-    while (!done && IsWindow(w)) {
-        BOOL r = GetMessageW(&m, nullptr, 0, 0);
-        if (r == 0) {
-            // The program ends: the outer loop must see the quit too.
-            PostQuitMessage(static_cast<int>(m.wParam));
-            break;
-        }
-        if (r < 0) break;
-        if (!IsDialogMessageW(w, &m)) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
-    }
+    TMessageLoop loop;
+    loop.dialog = w;
+    loop.done = [&] { return done || !IsWindow(w); };
+    loop.endOnQuit = true;
+    RunMessageLoop(loop);
 
     // Enabled again before the window goes, so that activation returns to
     // the window below it.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/win32/msgloop.h"
 
 namespace vx {
 
@@ -38,20 +39,9 @@ bool StartWinsock() {
 // Lets window messages through until the handle is signalled, as the UI
 // thread must keep running while it waits on a socket call.
 void WaitPumping(HANDLE h) {
-    for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_ALLINPUT);
-        if (r != WAIT_OBJECT_0 + 1) return;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                WaitForSingleObject(h, INFINITE);
-                return;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    TMessageLoop loop;
+    loop.handle = h;
+    RunMessageLoop(loop);
 }
 
 class Lock {

@@ -284,7 +284,9 @@ LRESULT CALLBACK TVestrixForm::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT TVestrixForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CLOSE:
-        if (FormClose()) DestroyWindow(hwnd_);
+        // A close that ends the program ends only the message loop; the
+        // window goes after it, as at every end.
+        if (FormClose()) PostQuitMessage(0);
         return 0;
     case WM_DESTROY:
         FormDestroy();
@@ -472,7 +474,6 @@ void TVestrixForm::Timer5Timer() {
 }
 
 bool TVestrixForm::FormClose() {
-    if (zatvaranie_) return true;
     // Without an icon (a start-up that failed before adding it) a hidden
     // window could never come back, so closing it ends the program.
     if (!ikona_.Added()) return true;
@@ -483,7 +484,13 @@ bool TVestrixForm::FormClose() {
 void TVestrixForm::pumUkoncitClick() {
     ikona_.Delete();
     pump_.ProcessMessages();
-    zatvaranie_ = true;
+    // Only the message loop is told to end. The click may come from a wait
+    // of a call (mail, dial-up, history, name resolution), which runs to its
+    // end first; the window goes once the loop is over (Znic).
+    PostQuitMessage(0);
+}
+
+void TVestrixForm::Znic() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 

@@ -71,6 +71,9 @@ public:
     // error box and skips the rest; the window opens all the same.
     void FormCreate();
     HWND Handle() const { return hwnd_; }
+    // Destroys the window (FormDestroy) once the message loop has ended, so
+    // that no handler of a call is still running on the stack below it.
+    void Znic();
 
     // The program-wide values and objects that the other windows reach
     // through the main window.
@@ -158,7 +161,6 @@ private:
     std::unique_ptr<TMailNotifikacia> mail_;
     std::unique_ptr<TCallRoutine> routine_;
     int PopupStlpec = -1, PopupRiadok = -1;
-    bool zatvaranie_ = false;
     // The address-book, add-number and history windows with their state for
     // the whole run, opened from the buttons and menus (vestrixform_kontakty.cpp).
     void PripojKontakty();

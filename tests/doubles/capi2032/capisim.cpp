@@ -134,6 +134,12 @@
 //   The module pins itself while the channel runs, so the code under test
 //   may free the library without unmapping the channel's thread.
 //
+// Record file for a program that ends
+//   When the environment variable VX_CAPISIM_RECORD names a file as the DLL
+//   loads, every message given to CAPI_PUT_MESSAGE is also appended to it as
+//   one line of hexadecimal digits, so a test can read what the program put
+//   to the controller up to its very end.
+//
 // Built twice: capi2032.dll in the output folder, and without
 // CAPI_GET_MESSAGE (VX_SIM_WITHOUT_GET_MESSAGE) as capi_noget/capi2032.dll.
 #include <winsock2.h>
@@ -219,6 +225,29 @@ WORD Word(const BYTE* p) { return static_cast<WORD>(p[0] | p[1] << 8); }
 DWORD Dword(const BYTE* p) {
   return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 |
          static_cast<DWORD>(p[2]) << 16 | static_cast<DWORD>(p[3]) << 24;
+}
+
+// VX_CAPISIM_RECORD as the DLL loaded ("" when not set).
+std::string& RecordPath() {
+  static std::string path;
+  return path;
+}
+
+void RecordToFile(const Bytes& m) {
+  if (RecordPath().empty()) return;
+  std::string line;
+  char hex[3];
+  for (BYTE b : m) {
+    std::snprintf(hex, sizeof hex, "%02X", b);
+    line += hex;
+  }
+  line += "\r\n";
+  HANDLE f = CreateFileA(RecordPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(f);
 }
 
 void PutWord(Bytes& b, WORD v) {
@@ -422,6 +451,9 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     InitializeCriticalSection(&g->lock);
     g->putEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DefaultProfile(g->profile);
+    char path[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("VX_CAPISIM_RECORD", path, sizeof path);
+    if (n > 0 && n < sizeof path) RecordPath() = path;
     StartControlChannel(self);
   }
   return TRUE;
@@ -491,6 +523,7 @@ DWORD WINAPI CAPI_PUT_MESSAGE(DWORD applId, void* message) {
     if (pf != g->putFail.end()) result = pf->second;
   }
   put.result = result;
+  RecordToFile(put.message);
   g->puts.push_back(std::move(put));
   SetEvent(g->putEvent);
   if (!result && g->autoAnswer) Answer(*app->second, m, len);

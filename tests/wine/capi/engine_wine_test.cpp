@@ -237,3 +237,16 @@ TEST_F(CapiOverSimulator, RandomAndTruncatedMessagesEndWithoutACrash) {
     EXPECT_FALSE(ctrl->AppIsRegistered);
     EXPECT_EQ(g_sim.WaitingCount(), 0);
 }
+
+// The engine's own pump lets the program's end through: a WM_QUIT it meets
+// is there again for the loop outside, and what was pending still ran.
+TEST_F(CapiOverSimulator, HostPumpLeavesTheQuitForTheLoopOutside) {
+    bool ran = false;
+    PostQuitMessage(7);
+    host->PostToHost([&] { ran = true; });
+    host->ProcessMessages();
+    EXPECT_TRUE(ran);
+    MSG m;
+    ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit was swallowed";
+    EXPECT_EQ(m.wParam, 7u);
+}

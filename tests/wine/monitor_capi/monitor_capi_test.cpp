@@ -5,6 +5,7 @@
 // what the control put to CAPI.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "tests/doubles/capi2032/capisim_remote.h"
 #include "tests/wine/inspector/inspector.h"
 #include "tests/wine/monitor/monitor_fixture.h"
+#include "tests/wine/monitor/silent_smtp.h"
 
 namespace vx {
 namespace {
@@ -185,6 +187,83 @@ TEST_F(MonitorCapi, IncomingCallIsShownNamedRecordedAndLeftToTheOtherTerminals) 
     hst = Riadky(CitajSubor(dir_ + L"vestrix.hst"));
     ASSERT_EQ(hst.size(), 2u);
     EXPECT_EQ(hst[1].substr(20), ";missing;;;021234567");
+}
+
+// The messages the monitor put to the simulated controller, recorded to a
+// file that outlives the program.
+std::vector<std::vector<BYTE>> Zaznamenane(const std::wstring& path) {
+    std::vector<std::vector<BYTE>> out;
+    for (const std::string& l : Riadky(CitajSubor(path))) {
+        std::vector<BYTE> m;
+        for (size_t i = 0; i + 1 < l.size(); i += 2)
+            m.push_back(static_cast<BYTE>(std::strtoul(l.substr(i, 2).c_str(), nullptr, 16)));
+        out.push_back(m);
+    }
+    return out;
+}
+
+// Exit from the tray menu while the call routine of a CAPI call waits in its
+// mail dispatch: the call runs to its end and is answered, and only then do
+// the window, the log and the control go, the control releasing CAPI last.
+TEST_F(MonitorCapi, ExitDuringACallAnswersTheCallBeforeTheProgramEnds) {
+    TTichySmtp smtp;
+    ASSERT_TRUE(smtp.Start());
+    const std::wstring zaznam = dir_ + L"capi-puts.txt";
+    TPremennaProstredia zaznamEnv(L"VX_CAPISIM_RECORD");
+    zaznamEnv.Nastav(zaznam);
+    Ini("isCAPI=-1\r\nnotify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" + std::to_string(smtp.Port()) +
+        "\r\nemail1=prvy@example.com\r\nhistory=-1\r\n");
+    HWND w = StartVisible();
+    zaznamEnv.Obnov();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(Pripoj()) << "no control channel: the control did not load the simulator";
+    ASSERT_NE(sim_.WaitApp(5000), 0u);
+    const unsigned long plci = sim_.ConnectInd(16, kVolajuci, kVolany, kBc);
+    ASSERT_NE(plci, 0u);
+    ASSERT_TRUE(smtp.CakajNaSpojenie(20000)) << "the call never reached the mail server";
+
+    Prikaz(w, ids::pumUkoncit);
+    Sleep(1500);
+    EXPECT_TRUE(a_.Bezi()) << "the program ended inside the call";
+    EXPECT_TRUE(IsWindow(w)) << "the window went under the running call";
+    EXPECT_EQ(NajdiPut(sim_, 0x02, 0x83), -1) << "answered before the call routine was done";
+    for (const std::string& l : Log()) EXPECT_NE(Sprava(l), "Ukončenie programu Vestrix") << "log closed under the call";
+
+    sim_.Close();
+    smtp.ZavriSpojenie();
+    ASSERT_TRUE(a_.CakajNaKoniec(20000)) << "the program did not end after the call";
+    a_.Zatvor();
+
+    // The call: alerted, then answered with "ignore" once the routine was
+    // done; the program's end: listening off after that.
+    std::vector<std::vector<BYTE>> puts = Zaznamenane(zaznam);
+    auto najdi = [&](BYTE command, BYTE sub, size_t od) {
+        for (size_t i = od; i < puts.size(); ++i)
+            if (puts[i].size() >= 8 && puts[i][4] == command && puts[i][5] == sub) return static_cast<int>(i);
+        return -1;
+    };
+    int alert = najdi(0x01, 0x80, 0), odpoved = najdi(0x02, 0x83, 0);
+    ASSERT_GE(alert, 0) << "no ALERT_REQ";
+    ASSERT_GT(odpoved, alert) << "no CONNECT_RESP after the alert";
+    ASSERT_EQ(puts[odpoved].size(), 28u);
+    EXPECT_EQ(Dvojslovo(puts[odpoved], 8), plci);
+    EXPECT_EQ(Slovo(puts[odpoved], 12), 1u);
+    int vypnutie = -1;
+    for (size_t i = odpoved; i < puts.size(); ++i)
+        if (puts[i].size() == 26 && puts[i][4] == 0x05 && puts[i][5] == 0x80 && Dvojslovo(puts[i], 12) == 0)
+            vypnutie = static_cast<int>(i);
+    EXPECT_GT(vypnutie, odpoved) << "no LISTEN_REQ off after the call's answer";
+
+    // The log: the call's mail failed and was queued, then the closing lines.
+    std::vector<std::string> log = Log();
+    ASSERT_GE(log.size(), 4u);
+    std::vector<std::string> koniec;
+    for (size_t i = log.size() - 4; i < log.size(); ++i) koniec.push_back(Sprava(log[i]));
+    EXPECT_EQ(koniec[0], "Connect na SMTP server sa nepodaril");
+    EXPECT_EQ(koniec[1].rfind("Zaradenie mailu ", 0), 0u) << koniec[1];
+    EXPECT_EQ(koniec[2], "Ukončenie programu Vestrix");
+    EXPECT_EQ(koniec[3], std::string(42, '-'));
+    EXPECT_EQ(Riadky(CitajSubor(dir_ + L"vestrix.hst")).size(), 1u);
 }
 
 TEST_F(MonitorCapi, MissingLibraryShowsTheControlsBoxAndCapiOff) {

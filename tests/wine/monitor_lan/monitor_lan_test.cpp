@@ -17,6 +17,7 @@
 #include "monitor/win32/ids.h"
 #include "tests/wine/inspector/inspector.h"
 #include "tests/wine/monitor/monitor_fixture.h"
+#include "tests/wine/monitor/silent_smtp.h"
 
 namespace vx {
 namespace {
@@ -434,6 +435,48 @@ TEST_F(MonitorLan, ANumberWithACommandInItStartsOnlyTheConfiguredPrograms) {
     EXPECT_EQ(net, 1);
     EXPECT_EQ(rec, 2);
     EXPECT_EQ(GetFileAttributesW((dir_ + L"x.txt").c_str()), INVALID_FILE_ATTRIBUTES) << "a redirection ran";
+}
+
+// ------------------------------------------------------------ ending during a call
+
+// Exit from the tray menu while a call waits in its mail dispatch (the
+// server took the connection and says nothing): the program goes on until
+// the call has ended, and only then writes its closing lines and ends.
+TEST_F(MonitorLan, ExitDuringAMailDispatchEndsTheProgramAfterTheCall) {
+    TTichySmtp smtp;
+    ASSERT_TRUE(smtp.Start());
+    Ini(Zaklad() + "acceptname=0\r\nnotify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" + std::to_string(smtp.Port()) +
+        "\r\nemail1=prvy@example.com\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(PosliDatagram(port_, "0905123456;021;07.03.2024;14:05:09;;"));
+    ASSERT_TRUE(smtp.CakajNaSpojenie(20000)) << "the call never reached the mail server";
+    ASSERT_TRUE(CakajNaLog("Connect na SMTP server 127.0.0.1"));
+
+    Prikaz(w, ids::pumUkoncit);
+    Sleep(1500);
+    EXPECT_TRUE(a_.Bezi()) << "the program ended inside the call";
+    EXPECT_EQ(KdeJe("Ukončenie programu Vestrix"), -1) << "the program closed its log under the running call";
+    EXPECT_TRUE(IsWindow(w)) << "the window went under the running call";
+
+    // The server goes without a word: the dispatch fails, the call ends,
+    // then the program.
+    smtp.ZavriSpojenie();
+    ASSERT_TRUE(a_.CakajNaKoniec(20000)) << "the program did not end after the call";
+    a_.Zatvor();
+    EXPECT_TRUE(CakajNa([] { return HlavneOkno() == nullptr; }, 5000));
+    std::vector<std::string> s = Spravy();
+    ASSERT_GE(s.size(), 5u);
+    const std::vector<std::string> koniec(s.end() - 5, s.end());
+    const std::vector<std::string> ocakavany = {
+        "Connect na SMTP server 127.0.0.1",
+        "Connect na SMTP server sa nepodaril",
+        "Zaradenie mailu Volanie z cisla 0905123456 (cas 14:05:09) po neúspešnom odoslaní do fronty",
+        "Ukončenie programu Vestrix",
+        std::string(42, '-'),
+    };
+    EXPECT_EQ(koniec, ocakavany);
+    EXPECT_EQ(Obsah(L"vestrix.hst"), "07.03.2024  14:05:09;0905123456;;;021\r\n");
 }
 
 // ------------------------------------------------------------ mail (from mail_test.py)

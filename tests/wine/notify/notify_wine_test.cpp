@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "base/stdfiles.h"
@@ -18,6 +19,7 @@
 #include "monitor/win32/dialup_win32.h"
 #include "monitor/win32/process_win32.h"
 #include "monitor/win32/smtp_win32.h"
+#include "widgets/wintimer.h"
 
 namespace vx {
 namespace {
@@ -224,6 +226,85 @@ TEST_F(DialUpTest, HangUpOfAConnectionThatNeverGoesIsBounded) {
     d.Dial();
     ASSERT_TRUE(PumpUntil([&] { return up; }));
     EXPECT_EQ(d.HangUp(), 0);  // returns although the service keeps the handle
+}
+
+// Posts a message to this thread after a delay; its handler runs when the
+// thread dispatches it. The way out of a wait that would never end.
+class Pojstka {
+public:
+    Pojstka(DWORD ms, std::function<void()> handler) : handler_(std::move(handler)), ms_(ms) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VxTestPojstka";
+        RegisterClassW(&wc);
+        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    }
+    ~Pojstka() {
+        SetEvent(stop_);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        CloseHandle(stop_);
+        DestroyWindow(hwnd_);
+    }
+    bool Fired() const { return fired_; }
+
+private:
+    static DWORD WINAPI Run(void* p) {
+        auto* self = static_cast<Pojstka*>(p);
+        if (WaitForSingleObject(self->stop_, self->ms_) == WAIT_TIMEOUT) PostMessageW(self->hwnd_, WM_APP, 0, 0);
+        return 0;
+    }
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+        auto* self = reinterpret_cast<Pojstka*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+        if (msg == WM_APP && self) {
+            self->fired_ = true;
+            self->handler_();
+            return 0;
+        }
+        return DefWindowProcW(h, msg, wp, lp);
+    }
+    std::function<void()> handler_;
+    DWORD ms_;
+    HWND hwnd_ = nullptr;
+    HANDLE stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread_ = nullptr;
+    bool fired_ = false;
+};
+
+// "Ukončiť" chosen while a mail dispatch waits for a dial that never
+// reports: the wait keeps running the timers, so the dial still ends by its
+// time limit, and the quit is there again for the main loop afterwards.
+TEST_F(DialUpTest, DialThatNeverReportsEndsByItsLimitAfterTheProgramWasToldToEnd) {
+    Ini("[ras]\r\nEntries=Linka\r\nOutcome=never\r\n");
+    TDialUp d;
+    TWinPump pump;
+    TWinTimerFactory timers;
+    TWinsockSocket socket(pump);
+    TPremenne P;
+    P.Config.DUPconnection = true;
+    P.Config.DUPname = "Linka";
+    P.Config.SMTPaddress = "127.0.0.1";
+    P.Config.SMTPport = "1";
+    P.Config.email1 = "a@example.com";
+    std::vector<std::string> log;
+    TMailNotifikacia m(P, d, socket, timers, pump, [&](const std::string& s) { log.push_back(s); });
+    // The limit's 60 seconds are not what is tested here.
+    d.OnDialing = [&] { m.Timer4().SetInterval(300); };
+    Pojstka pojstka(10000, [&] { P.DUPChyba = true; });
+
+    PostQuitMessage(3);
+    EXPECT_FALSE(m.OdosliNotifikaciu("S"));
+    EXPECT_FALSE(pojstka.Fired()) << "the dial's time limit never struck";
+    EXPECT_EQ(log, (std::vector<std::string>{"Vytáčam spojenie Linka", "Timeout pri vytáčaní spojenia",
+                                             "Vytočenie Linka sa nepodarilo, koniec odosielania",
+                                             "Zaradenie mailu S po neúspešnom odoslaní do fronty"}))
+        << Joined(log);
+    MSG q;
+    ASSERT_TRUE(PeekMessageW(&q, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit did not reach the main loop";
+    EXPECT_EQ(q.wParam, 3u);
 }
 
 TEST_F(DialUpTest, MailDispatchDialsWaitsAndHangsUp) {

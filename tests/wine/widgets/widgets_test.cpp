@@ -2,6 +2,10 @@
 // process reads them, column resizing, the tray record and the timers.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "base/win32/msgloop.h"
+
 #include "widgets/control.h"
 #include "widgets/popupmenu.h"
 #include "widgets/stringgrid.h"
@@ -177,6 +181,89 @@ TEST_F(Okno, TimersFireOnTheMessageLoopAndStopWhenDisabled) {
     b->SetEnabled(true);
     Pump(300);
     EXPECT_EQ(ticks, 2);
+}
+
+// Told to end (a WM_QUIT in the queue), every wait that lets messages
+// through still runs the timers (the time limits of a call under way) and
+// leaves the quit for the loop outside; a modal window ends at once with it.
+TEST_F(Okno, AQuitIsKeptForTheLoopOutsideWhileWaitsGoOn) {
+    TWinTimerFactory f;
+    auto limit = f.CreateTimer();
+    bool struck = false;
+    HANDLE ev = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    limit->OnTimer = [&] {
+        struck = true;
+        limit->SetEnabled(false);
+        SetEvent(ev);
+    };
+    auto passes = [&](const std::function<void()>& pass) {
+        const DWORD start = GetTickCount();
+        while (!struck && GetTickCount() - start < 3000) pass();
+    };
+    struct Case {
+        const char* name;
+        std::function<TLoopEnd()> wait;
+        TLoopEnd end;
+        bool timerRuns;
+    } cases[] = {
+        {"passes of the core's pump",
+         [&] {
+             TWinPump p;
+             passes([&] {
+                 p.ProcessMessages();
+                 p.Sleep(10);
+             });
+             return TLoopEnd::Done;
+         },
+         TLoopEnd::Done, true},
+        {"passes that wait for a message",
+         [&] {
+             passes([] { ProcessPendingMessages(50); });
+             return TLoopEnd::Done;
+         },
+         TLoopEnd::Done, true},
+        {"a wait on a handle",
+         [&] {
+             TMessageLoop l;
+             l.handle = ev;
+             l.timeoutMs = 3000;
+             return RunMessageLoop(l);
+         },
+         TLoopEnd::Signalled, true},
+        {"a wait until done",
+         [&] {
+             TMessageLoop l;
+             l.done = [&] { return struck; };
+             l.timeoutMs = 3000;
+             return RunMessageLoop(l);
+         },
+         TLoopEnd::Done, true},
+        {"a modal window",
+         [&] {
+             TMessageLoop l;
+             l.dialog = hwnd;
+             l.done = [&] { return struck; };
+             l.endOnQuit = true;
+             l.timeoutMs = 3000;
+             return RunMessageLoop(l);
+         },
+         TLoopEnd::Quit, false},
+    };
+    for (const Case& c : cases) {
+        struck = false;
+        ResetEvent(ev);
+        limit->SetInterval(100);
+        limit->SetEnabled(true);
+        PostQuitMessage(5);
+        EXPECT_EQ(c.wait(), c.end) << c.name;
+        EXPECT_EQ(struck, c.timerRuns) << c.name;
+        MSG m;
+        ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << c.name << ": the quit was lost";
+        EXPECT_EQ(m.wParam, 5u) << c.name;
+        EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << c.name << ": a second quit";
+        limit->SetEnabled(false);
+    }
+    CloseHandle(ev);
 }
 
 }  // namespace

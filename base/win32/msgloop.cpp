@@ -1,0 +1,90 @@
+#include "base/win32/msgloop.h"
+
+namespace vx {
+
+namespace {
+
+// A WM_QUIT taken from the queue. It goes back when the loop that took it
+// returns: posted again at once it would be the next message of every pass,
+// ahead of the timers and the input, and a wait would spin on it.
+class TQuitHeld {
+public:
+    TQuitHeld() = default;
+    TQuitHeld(const TQuitHeld&) = delete;
+    TQuitHeld& operator=(const TQuitHeld&) = delete;
+    ~TQuitHeld() {
+        if (held_) PostQuitMessage(code_);
+    }
+    void Hold(WPARAM code) {
+        held_ = true;
+        code_ = static_cast<int>(code);
+    }
+
+private:
+    bool held_ = false;
+    int code_ = 0;
+};
+
+enum class TPass { Empty, Done, Quit };
+
+// One pass over what is pending now; `dispatched` counts the messages handed
+// to a window.
+TPass DispatchPending(const TMessageLoop& l, TQuitHeld& quit, int& dispatched) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            quit.Hold(m.wParam);
+            if (l.endOnQuit) return TPass::Quit;
+            continue;
+        }
+        if (!l.dialog || !IsDialogMessageW(l.dialog, &m)) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+        ++dispatched;
+        if (l.done && l.done()) return TPass::Done;
+    }
+    return TPass::Empty;
+}
+
+}  // namespace
+
+TLoopEnd RunMessageLoop(const TMessageLoop& l) {
+    TQuitHeld quit;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (l.done && l.done()) return TLoopEnd::Done;
+        int dispatched = 0;
+        switch (DispatchPending(l, quit, dispatched)) {
+        case TPass::Done:
+            return TLoopEnd::Done;
+        case TPass::Quit:
+            return TLoopEnd::Quit;
+        case TPass::Empty:
+            break;
+        }
+        DWORD wait = INFINITE;
+        if (l.timeoutMs != INFINITE) {
+            DWORD spent = GetTickCount() - start;
+            if (spent >= l.timeoutMs) return TLoopEnd::TimedOut;
+            wait = l.timeoutMs - spent;
+        }
+        // Wakes for messages that came after the pass, and for the handle.
+        const DWORD n = l.handle ? 1 : 0;
+        DWORD r = MsgWaitForMultipleObjects(n, &l.handle, FALSE, wait, QS_ALLINPUT);
+        if (n && r == WAIT_OBJECT_0) return TLoopEnd::Signalled;
+        if (r == WAIT_FAILED) return TLoopEnd::Failed;
+    }
+}
+
+void ProcessPendingMessages(DWORD waitMs) {
+    TQuitHeld quit;
+    TMessageLoop l;
+    int dispatched = 0;
+    DispatchPending(l, quit, dispatched);
+    if (dispatched > 0 || waitMs == 0) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
+    DispatchPending(l, quit, dispatched);
+}
+
+}  // namespace vx
