@@ -9,6 +9,7 @@
 #include "monitor/core/dialup_binding.h"
 #include "monitor/core/dialup_texts.h"
 #include "monitor/win32/dialup_ras.h"
+#include "widgets/control.h"
 
 namespace vx {
 
@@ -86,7 +87,14 @@ void WINAPI TDialUp::RasDialFunc(UINT msg, DWORD state, DWORD error) {
 LRESULT CALLBACK TDialUp::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kWmFireAsync) {
         auto* self = reinterpret_cast<TDialUp*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self) self->FireAsyncEvent();
+        // A handler that fails (a log line that cannot be written) must not
+        // cross the system's dispatch, which would end the program; the
+        // events still pending come with their own wake-ups.
+        try {
+            if (self) self->FireAsyncEvent();
+        } catch (...) {
+            HandleCurrentException();
+        }
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 #include <sstream>
 
 #include "base/stdfiles.h"
@@ -19,6 +20,7 @@
 #include "monitor/win32/dialup_win32.h"
 #include "monitor/win32/process_win32.h"
 #include "monitor/win32/smtp_win32.h"
+#include "widgets/control.h"
 #include "widgets/wintimer.h"
 
 namespace vx {
@@ -226,6 +228,27 @@ TEST_F(DialUpTest, HangUpOfAConnectionThatNeverGoesIsBounded) {
     d.Dial();
     ASSERT_TRUE(PumpUntil([&] { return up; }));
     EXPECT_EQ(d.HangUp(), 0);  // returns although the service keeps the handle
+}
+
+// A failing handler of a dial event (its log line cannot be written) goes
+// to the program's error handling, as in every other window procedure: the
+// program does not end, and the later events still come.
+TEST_F(DialUpTest, FailingEventHandlerIsHandledAndTheLaterEventsStillCome) {
+    std::vector<std::string> handled;
+    SetExceptionHandler([&](const std::string& m) { handled.push_back(m); });
+    TDialUp d;
+    d.Entry = "Linka";
+    std::vector<int> states;
+    d.OnAsyncEvent = [&](int s, int, const std::string&) {
+        states.push_back(s);
+        if (s == 1) throw std::runtime_error("Zápis do logu zlyhal");
+    };
+    ASSERT_EQ(d.Dial(), 0);
+    bool up = PumpUntil([&] { return !states.empty() && states.back() == 0x2000; });
+    SetExceptionHandler(nullptr);
+    ASSERT_TRUE(up);
+    EXPECT_EQ(handled, std::vector<std::string>{"Zápis do logu zlyhal"});
+    EXPECT_EQ(states, (std::vector<int>{0, 1, 2, 3, 0x2000}));
 }
 
 // Posts a message to this thread after a delay; its handler runs when the
