@@ -648,7 +648,9 @@ bool TCapiCtrl::SetClockFromNetwork(const TCapiMessage&, uint16_t infoNumber, co
     bool nt = clock_.GetPlatformId() == 2;
     if (nt && !clock_.EnableTimePrivilege(true)) return false;
     bool set = false;
-    DateTime t = clock_.UtcNow();
+    // The network gives its local time: set as local time, the clock keeps
+    // the machine's zone instead of moving by its offset.
+    DateTime t = clock_.LocalNow();
     // Year, month and day at least; each field within its range.
     if (e.length >= 3) {
         int yearOctet = e.Octet(1), month = e.Octet(2), day = e.Octet(3);
@@ -662,7 +664,7 @@ bool TCapiCtrl::SetClockFromNetwork(const TCapiMessage&, uint16_t infoNumber, co
             if (e.length > 4) t.Minute = e.Octet(5);
             if (e.length > 5) t.Second = e.Octet(6);
             if (IsValidDate(t.Year, t.Month, t.Day) && t.Hour < 24 && t.Minute < 60 && t.Second < 60)
-                set = clock_.SetUtc(t);
+                set = clock_.SetLocal(t);
         }
     }
     if (nt) clock_.EnableTimePrivilege(false);

@@ -72,15 +72,16 @@ public:
     virtual uint32_t TickCount() = 0;
 };
 
-// The machine's clock (UTC) and the privilege to set it.
+// The machine's clock in local time, as the network's date and time come,
+// and the privilege to set it.
 class ISystemTime {
 public:
     virtual ~ISystemTime() = default;
     // 2 on the Windows NT family.
     virtual int GetPlatformId() = 0;
     virtual bool EnableTimePrivilege(bool on) = 0;
-    virtual DateTime UtcNow() = 0;
-    virtual bool SetUtc(const DateTime& t) = 0;
+    virtual DateTime LocalNow() = 0;
+    virtual bool SetLocal(const DateTime& t) = 0;
 };
 
 // The voice path of a connected telephony call (voice mail or phone

@@ -194,13 +194,13 @@ bool TWin32SystemTime::EnableTimePrivilege(bool on) {
     return ok;
 }
 
-DateTime TWin32SystemTime::UtcNow() {
+DateTime TWin32SystemTime::LocalNow() {
     SYSTEMTIME st;
-    GetSystemTime(&st);
+    GetLocalTime(&st);
     return DateTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
-bool TWin32SystemTime::SetUtc(const DateTime& t) {
+bool TWin32SystemTime::SetLocal(const DateTime& t) {
     SYSTEMTIME st = {};
     st.wYear = WORD(t.Year);
     st.wMonth = WORD(t.Month);
@@ -209,7 +209,7 @@ bool TWin32SystemTime::SetUtc(const DateTime& t) {
     st.wMinute = WORD(t.Minute);
     st.wSecond = WORD(t.Second);
     st.wMilliseconds = WORD(t.Millisecond);
-    return SetSystemTime(&st) != 0;
+    return SetLocalTimeCall && SetLocalTimeCall(st);
 }
 
 }  // namespace vx

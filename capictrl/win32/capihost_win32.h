@@ -39,13 +39,20 @@ private:
     std::deque<std::function<void()>> posted_;
 };
 
-// The clock of the machine. Only the control's UpdateClock path sets it.
+// The clock of the machine, in local time. Only the control's UpdateClock
+// path sets it.
 class TWin32SystemTime : public ISystemTime {
 public:
     int GetPlatformId() override;
     bool EnableTimePrivilege(bool on) override;
-    DateTime UtcNow() override;
-    bool SetUtc(const DateTime& t) override;
+    DateTime LocalNow() override;
+    bool SetLocal(const DateTime& t) override;
+
+    // The system call that sets the clock; tests record it instead of
+    // changing the machine's clock.
+    std::function<bool(const SYSTEMTIME& local)> SetLocalTimeCall = [](const SYSTEMTIME& st) {
+        return SetLocalTime(&st) != 0;
+    };
 };
 
 // Host, clock and engine of one control, in the order they must go.

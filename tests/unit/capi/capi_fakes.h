@@ -185,6 +185,25 @@ private:
     FakeCapiLibrary& lib_;
 };
 
+// t moved by `minutes` either way, the date following.
+inline DateTime Shifted(DateTime t, int minutes) {
+    int64_t m = DayNumber(t.Year, t.Month, t.Day) * 1440 + t.Hour * 60 + t.Minute + minutes;
+    int64_t day = m / 1440;
+    int rest = int(m % 1440);
+    t.Hour = rest / 60;
+    t.Minute = rest % 60;
+    int y = int(day / 366);
+    while (DayNumber(y + 1, 1, 1) <= day) ++y;
+    int mo = 1;
+    while (mo < 12 && DayNumber(y, mo + 1, 1) <= day) ++mo;
+    t.Year = y;
+    t.Month = mo;
+    t.Day = int(day - DayNumber(y, mo, 1)) + 1;
+    return t;
+}
+
+// The machine's clock: it keeps UTC, and the user reads it in a zone
+// `zoneMinutes` east of UTC.
 class FakeSystemTime : public ISystemTime {
 public:
     int GetPlatformId() override { return platform; }
@@ -194,18 +213,21 @@ public:
         privilegeOn = on;
         return true;
     }
-    DateTime UtcNow() override { return now; }
-    bool SetUtc(const DateTime& t) override {
+    DateTime LocalNow() override { return Local(); }
+    bool SetLocal(const DateTime& t) override {
         ++sets;
-        now = t;
+        utc = Shifted(t, -zoneMinutes);
         return true;
     }
+    // What the machine's clock shows.
+    DateTime Local() const { return Shifted(utc, zoneMinutes); }
     int platform = 2;
     bool privilegeGranted = true;
     bool privilegeOn = false;
     std::vector<bool> privilegeCalls;
     int sets = 0;
-    DateTime now{2005, 6, 7, 8, 9, 10, 123};
+    int zoneMinutes = 0;
+    DateTime utc{2005, 6, 7, 8, 9, 10, 123};
 };
 
 }  // namespace vx::fake

@@ -254,13 +254,13 @@ TEST_F(Incoming, InfoDisplayKeepsPrintableCharactersOfAtMost130Octets) {
 TEST_F(Incoming, InfoDateTimeSetsTheClock) {
     Deliver(Msg(0x08, 0x82, 9, D(0x101) + W(0x0029) + S(B({24, 3, 15, 13, 45, 30}))));
     EXPECT_EQ(clk.sets, 1);
-    EXPECT_EQ(clk.now.Year, 2024);
-    EXPECT_EQ(clk.now.Month, 3);
-    EXPECT_EQ(clk.now.Day, 15);
-    EXPECT_EQ(clk.now.Hour, 13);
-    EXPECT_EQ(clk.now.Minute, 45);
-    EXPECT_EQ(clk.now.Second, 30);
-    EXPECT_EQ(clk.now.Millisecond, 123);
+    EXPECT_EQ(clk.Local().Year, 2024);
+    EXPECT_EQ(clk.Local().Month, 3);
+    EXPECT_EQ(clk.Local().Day, 15);
+    EXPECT_EQ(clk.Local().Hour, 13);
+    EXPECT_EQ(clk.Local().Minute, 45);
+    EXPECT_EQ(clk.Local().Second, 30);
+    EXPECT_EQ(clk.Local().Millisecond, 123);
     EXPECT_EQ(clk.privilegeCalls, (std::vector<bool>{true, false}));
     EXPECT_TRUE(Has("progress: System time updated to network time"));
 }
@@ -268,10 +268,37 @@ TEST_F(Incoming, InfoDateTimeSetsTheClock) {
 TEST_F(Incoming, InfoDateTimeFieldsBeyondTheElementStay) {
     Deliver(Msg(0x08, 0x82, 9, D(0x101) + W(0x0029) + S(B({99, 12, 31, 23}))));
     EXPECT_EQ(clk.sets, 1);
-    EXPECT_EQ(clk.now.Year, 1999);
-    EXPECT_EQ(clk.now.Hour, 23);
-    EXPECT_EQ(clk.now.Minute, 9);
-    EXPECT_EQ(clk.now.Second, 10);
+    EXPECT_EQ(clk.Local().Year, 1999);
+    EXPECT_EQ(clk.Local().Hour, 23);
+    EXPECT_EQ(clk.Local().Minute, 9);
+    EXPECT_EQ(clk.Local().Second, 10);
+}
+
+// The network sends its local time; on a machine two hours east of UTC the
+// clock must show that time, not move by the two hours.
+TEST_F(Incoming, NetworkDateTimeIsTheMachinesLocalTime) {
+    struct Case {
+        const char* why;
+        Bytes element;
+        DateTime shown;  // the machine's clock afterwards
+    } cases[] = {
+        {"date and time", B({24, 3, 15, 13, 45, 30}), {2024, 3, 15, 13, 45, 30, 250}},
+        // Shortly after local midnight UTC is still the day before: the
+        // time that stays is the local one, and the date is the network's.
+        {"date only", B({24, 3, 16}), {2024, 3, 16, 0, 30, 5, 250}},
+        {"hour and minute", B({24, 3, 15, 23, 59}), {2024, 3, 15, 23, 59, 5, 250}},
+    };
+    clk.zoneMinutes = 120;
+    for (const Case& c : cases) {
+        clk.utc = DateTime{2024, 3, 14, 22, 30, 5, 250};  // 15.03.2024 00:30:05 on the machine
+        clk.sets = 0;
+        Deliver(Msg(0x08, 0x82, 9, D(0x101) + W(0x0029) + S(c.element)));
+        EXPECT_EQ(clk.sets, 1) << c.why;
+        const DateTime t = clk.Local();
+        EXPECT_EQ(FormatDate(t) + " " + FormatTime(t) + "." + std::to_string(t.Millisecond),
+                  FormatDate(c.shown) + " " + FormatTime(c.shown) + "." + std::to_string(c.shown.Millisecond))
+            << c.why;
+    }
 }
 
 TEST_F(Incoming, InfoDateTimeThatIsNotSet) {

@@ -23,8 +23,8 @@ class NoClock : public ISystemTime {
 public:
     int GetPlatformId() override { return 2; }
     bool EnableTimePrivilege(bool) override { return true; }
-    DateTime UtcNow() override { return DateTime(); }
-    bool SetUtc(const DateTime&) override { return false; }
+    DateTime LocalNow() override { return DateTime(); }
+    bool SetLocal(const DateTime&) override { return false; }
 };
 
 TEST(LinkorBinding, FreshEngineSavesTheSameStoredDescriptionAsTheDefaults) {

@@ -17,8 +17,8 @@ class FakeClock : public ISystemTime {
 public:
     int GetPlatformId() override { return 2; }
     bool EnableTimePrivilege(bool) override { return true; }
-    DateTime UtcNow() override { return now; }
-    bool SetUtc(const DateTime& t) override {
+    DateTime LocalNow() override { return now; }
+    bool SetLocal(const DateTime& t) override {
         now = t;
         ++sets;
         return true;

@@ -3,6 +3,8 @@
 // release, and a run of malformed messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <random>
 
 #include "capi_wine_common.h"
@@ -249,4 +251,47 @@ TEST_F(CapiOverSimulator, HostPumpLeavesTheQuitForTheLoopOutside) {
     MSG m;
     ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit was swallowed";
     EXPECT_EQ(m.wParam, 7u);
+}
+
+// With UpdateClock the network's date and time, which are local time, go to
+// the machine's clock through the local-time call; the call is recorded
+// here instead of changing the machine's clock.
+TEST_F(CapiOverSimulator, NetworkTimeIsSetThroughTheLocalTimeCall) {
+    TWin32SystemTime machine;
+    std::vector<SYSTEMTIME> set;
+    machine.SetLocalTimeCall = [&](const SYSTEMTIME& st) {
+        set.push_back(st);
+        return true;
+    };
+    ctrl = std::make_unique<TCapiCtrl>(*host, machine);
+    ctrl->SetCapiDLL("capi2032.dll");
+    std::vector<std::string> progress;
+    ctrl->OnCallProgress = [&](const std::string& s) { progress.push_back(s); };
+    ctrl->StartCapi();
+    ASSERT_TRUE(ctrl->AppIsRegistered);
+    SYSTEMTIME before;
+    GetLocalTime(&before);
+    const BYTE dateTime[] = {24, 3, 15, 13, 45, 30};
+    const BYTE dateOnly[] = {24, 3, 16};
+    ASSERT_EQ(g_sim.InjectInfoInd(0x101, 0x0029, dateTime, sizeof dateTime), 0u);
+    ASSERT_EQ(g_sim.InjectInfoInd(0x101, 0x0029, dateOnly, sizeof dateOnly), 0u);
+    ASSERT_TRUE(PumpUntil([&] { return set.size() == 2; }));
+    SYSTEMTIME after;
+    GetLocalTime(&after);
+    ctrl.reset();  // before the clock it uses
+
+    char b[64];
+    std::snprintf(b, sizeof b, "%04u-%02u-%02u %02u:%02u:%02u", set[0].wYear, set[0].wMonth, set[0].wDay,
+                  set[0].wHour, set[0].wMinute, set[0].wSecond);
+    EXPECT_EQ(std::string(b), "2024-03-15 13:45:30");
+    // A date alone keeps the time of the local clock.
+    EXPECT_EQ(set[1].wYear, 2024);
+    EXPECT_EQ(set[1].wMonth, 3);
+    EXPECT_EQ(set[1].wDay, 16);
+    auto seconds = [](const SYSTEMTIME& t) { return t.wHour * 3600 + t.wMinute * 60 + t.wSecond; };
+    if (seconds(after) >= seconds(before)) {  // not across midnight
+        EXPECT_GE(seconds(set[1]), seconds(before));
+        EXPECT_LE(seconds(set[1]), seconds(after));
+    }
+    EXPECT_EQ(std::count(progress.begin(), progress.end(), "System time updated to network time"), 2);
 }
