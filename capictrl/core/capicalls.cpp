@@ -303,8 +303,14 @@ bool TCapiCtrl::DisconnectInd(const TCapiMessage& m) {
     TCapiReader r(m);
     uint32_t plci = 0;
     uint16_t reason = 0;
-    if (!r.Dword(plci) || !r.Word(reason)) return false;
-    Trace(m, [&] { return " PLCI: " + Dec(plci) + " Reason: " + CapiInfoText(reason); });
+    if (!r.Dword(plci)) return false;
+    // Cut short after its PLCI it still ends that PLCI, and the controller
+    // frees it only once answered; the missing Reason counts as 0, in
+    // CAPI 2.0 a clearing with no cause available.
+    if (r.Word(reason))
+        Trace(m, [&] { return " PLCI: " + Dec(plci) + " Reason: " + CapiInfoText(reason); });
+    else
+        TraceMalformed(m);
     TCapiOutMessage resp = BuildDisconnectResp(applicationID, m.Number(), plci);
     uint32_t rr = PutMessage(resp);
     if (rr != 0) Error(16, [&] { return "DISCONNECT_RESP " + Info(rr); });

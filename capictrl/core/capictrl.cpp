@@ -458,8 +458,16 @@ bool TCapiCtrl::ConnectInd(const TCapiMessage& m) {
     uint32_t plci = 0;
     uint16_t cip = 0;
     TCapiStruct called, calling, sub1, sub2, bc;
-    if (!r.Dword(plci) || !r.Word(cip) || !r.Struct(called) || !r.Struct(calling)) return false;
-    if (!OptStruct(r, sub1) || !OptStruct(r, sub2) || !OptStruct(r, bc)) return false;
+    if (!r.Dword(plci)) return false;
+    if (!r.Word(cip) || !r.Struct(called) || !r.Struct(calling) || !OptStruct(r, sub1) || !OptStruct(r, sub2) ||
+        !OptStruct(r, bc)) {
+        // CAPI 2.0 wants an answer to every CONNECT_IND, or the controller
+        // keeps the PLCI: a call that cannot be read is ignored, unreported.
+        TraceMalformed(m);
+        RememberIgnored(plci);
+        AnswerConnectInd(m, plci, 1);
+        return true;
+    }
 
     Trace(m, [&] { return " PLCI: " + Dec(plci) + " CIP Value: " + Dec(cip); });
     uint16_t alertNumber = NextMessageNumber();
@@ -525,11 +533,15 @@ bool TCapiCtrl::ConnectInd(const TCapiMessage& m) {
     else
         RememberIgnored(plci);
 
+    AnswerConnectInd(m, plci, reject);
+    return true;
+}
+
+void TCapiCtrl::AnswerConnectInd(const TCapiMessage& m, uint32_t plci, uint16_t reject) {
     TCapiOutMessage resp = BuildConnectResp(applicationID, m.Number(), plci, reject);
     uint32_t rr = PutMessage(resp);
     if (rr != 0) Error(11, [&] { return "CONNECT_RESP " + Info(rr); });
     Trace(resp, [&] { return " PLCI: " + Dec(plci) + " Reject Value: " + RejectText(reject); });
-    return true;
 }
 
 void TCapiCtrl::ParseIncomingCall(uint16_t cip, const TCapiStruct& called, const TCapiStruct& calling,

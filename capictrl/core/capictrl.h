@@ -183,6 +183,8 @@ private:
 
     // Handlers run by the dispatcher with the current message.
     bool ConnectInd(const TCapiMessage& m);
+    // CONNECT_RESP to the indication m, traced.
+    void AnswerConnectInd(const TCapiMessage& m, uint32_t plci, uint16_t reject);
     void ParseIncomingCall(uint16_t cip, const TCapiStruct& called, const TCapiStruct& calling,
                            const TCapiStruct& bc);
     bool ConnectB3Ind(const TCapiMessage& m);

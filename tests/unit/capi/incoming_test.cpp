@@ -376,17 +376,11 @@ TEST_F(Incoming, MalformedMessagesAreTracedAndDropped) {
         Bytes m;
         size_t available;  // 0: the message's own length
     } cases[] = {
-        {"calling number beyond the end", Msg(0x02, 0x82, 1, D(0x101) + W(16) + S(B({0x80})) + B({12, 0x21, 0x83})),
-         0},
-        {"no calling number", Msg(0x02, 0x82, 1, D(0x101) + W(16) + S(B({0x80}))), 0},
-        {"BC beyond the end", Msg(0x02, 0x82, 1, D(0x101) + W(16) + S(B({0x80})) + S(B({})) + S(B({})) + S(B({})) +
-                                                     B({3, 0x80})),
-         0},
         {"PLCI cut", Msg(0x02, 0x82, 1, B({1, 1})), 0},
+        {"disconnect PLCI cut", Msg(0x04, 0x82, 1, B({1, 1, 0})), 0},
         {"info number cut", Msg(0x08, 0x82, 1, D(0x101) + B({0x29})), 0},
         {"info element beyond the end", Msg(0x08, 0x82, 1, D(0x101) + W(0x29) + B({6, 24, 3})), 0},
         {"B3 NCCI cut", Msg(0x82, 0x82, 1, B({1, 1, 1})), 0},
-        {"disconnect reason cut", Msg(0x04, 0x82, 1, D(0x101) + B({0x90})), 0},
         {"conf info cut", Msg(0x05, 0x81, 1, D(1)), 0},
         {"data cut", Msg(0x86, 0x82, 1, D(0x101) + D(0) + W(10)), 0},
         {"total length beyond the bytes", Msg(0x08, 0x82, 1, D(0x101) + W(0x8001) + S(B({}))), 10},
@@ -407,6 +401,53 @@ TEST_F(Incoming, MalformedMessagesAreTracedAndDropped) {
     Bytes tiny = B({6, 0, 1, 0, 2, 0x82});
     Deliver(tiny);
     EXPECT_EQ(events, std::vector<std::string>{"trace undefined_undefined #0 app0: Malformed message dropped, length: 6"});
+}
+
+// A CONNECT_IND or DISCONNECT_IND whose PLCI can be read is answered even
+// when the rest is cut short, so the controller frees the PLCI: the call is
+// ignored unreported, the end of a call is an end without a known cause.
+TEST_F(Incoming, CutShortCallIndicationsAreStillAnswered) {
+    const Bytes kIgnore = W(1) + B({9}) + W(1) + W(1) + W(0) + B({0, 0, 0, 0, 0, 0, 0});
+    struct Case {
+        const char* why;
+        Bytes m;
+        Bytes response;
+    } cases[] = {
+        {"CIP cut", Msg(0x02, 0x82, 0x21, D(0x101) + B({16})), B({28, 0, 1, 0, 0x02, 0x83, 0x21, 0}) + D(0x101) + kIgnore},
+        {"no calling number", Msg(0x02, 0x82, 0x22, D(0x102) + W(16) + S(B({0x80}))),
+         B({28, 0, 1, 0, 0x02, 0x83, 0x22, 0}) + D(0x102) + kIgnore},
+        {"calling number beyond the end", Msg(0x02, 0x82, 0x23, D(0x103) + W(16) + S(B({0x80})) + B({12, 0x21, 0x83})),
+         B({28, 0, 1, 0, 0x02, 0x83, 0x23, 0}) + D(0x103) + kIgnore},
+        {"BC beyond the end",
+         Msg(0x02, 0x82, 0x24, D(0x104) + W(16) + S(B({0x80})) + S(B({})) + S(B({})) + S(B({})) + B({3, 0x80})),
+         B({28, 0, 1, 0, 0x02, 0x83, 0x24, 0}) + D(0x104) + kIgnore},
+        {"disconnect reason cut", Msg(0x04, 0x82, 0x25, D(0x105) + B({0x90})),
+         B({12, 0, 1, 0, 0x04, 0x83, 0x25, 0}) + D(0x105)},
+        {"disconnect without reason", Msg(0x04, 0x82, 0x26, D(0x106)), B({12, 0, 1, 0, 0x04, 0x83, 0x26, 0}) + D(0x106)},
+    };
+    for (const Case& c : cases) {
+        events.clear();
+        lib.sent.clear();
+        Deliver(c.m);
+        ASSERT_EQ(lib.sent.size(), 1u) << c.why;
+        EXPECT_EQ(lib.sent[0], c.response) << c.why;
+        EXPECT_NE(events.at(0).find(" Malformed message dropped, length: " + std::to_string(GetWord(c.m.data()))),
+                  std::string::npos)
+            << c.why << ": " << events[0];
+        // A call that cannot be read is neither alerted nor reported.
+        EXPECT_TRUE(Matching("call: ").empty()) << c.why;
+        EXPECT_TRUE(Matching("phone: ").empty()) << c.why;
+    }
+    // The end of an accepted call, cut short, still ends it.
+    ctrl->Settings.AcceptPhoneCall = true;
+    Deliver(ConnectInd(0x30, 0x201, 16, B({0x80}), B({0x21, 0x83}) + kNine));
+    ASSERT_TRUE(ctrl->Call.Answering);
+    events.clear();
+    lib.sent.clear();
+    Deliver(Msg(0x04, 0x82, 0x31, D(0x201)));
+    EXPECT_EQ(lib.sent, std::vector<Bytes>{B({12, 0, 1, 0, 0x04, 0x83, 0x31, 0}) + D(0x201)});
+    EXPECT_FALSE(ctrl->Call.Answering);
+    EXPECT_TRUE(Has("disconnected: Ok"));
 }
 
 TEST_F(Incoming, DataWithoutAVoicePathIsGivenBack) {

@@ -240,6 +240,41 @@ TEST_F(CapiOverSimulator, RandomAndTruncatedMessagesEndWithoutACrash) {
     EXPECT_EQ(g_sim.WaitingCount(), 0);
 }
 
+// A CONNECT_IND or DISCONNECT_IND cut short after its PLCI still gets the
+// response CAPI 2.0 asks for, or the controller never frees the PLCI: the
+// bytes as the controller receives them.
+TEST_F(CapiOverSimulator, CutShortCallIndicationsAreAnsweredSoTheControllerFreesThePlci) {
+    ctrl->StartCapi();
+    ASSERT_TRUE(ctrl->AppIsRegistered);
+    ASSERT_TRUE(PumpUntil([&] { return g_sim.WaitingCount() == 1 && g_sim.QueuedCount() == 0; }));
+    g_sim.SetAuto(0);  // only the control's own answers are recorded
+    const BYTE lo = BYTE(ctrl->applicationID), hi = BYTE(ctrl->applicationID >> 8);
+    struct Case {
+        const char* why;
+        std::vector<BYTE> ind;  // ApplID 0: the simulator puts the application's in
+        std::vector<BYTE> resp;
+    } cases[] = {
+        {"CONNECT_IND ending after its CIP value",
+         {14, 0, 0, 0, 0x02, 0x82, 0x42, 0x00, 0x01, 0x03, 0, 0, 16, 0},
+         {28, 0, lo, hi, 0x02, 0x83, 0x42, 0x00, 0x01, 0x03, 0, 0, 1, 0, 9, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"CONNECT_IND whose calling number runs beyond its end",
+         {19, 0, 0, 0, 0x02, 0x82, 0x43, 0x00, 0x02, 0x03, 0, 0, 16, 0, 1, 0x80, 9, 0x21, 0x83},
+         {28, 0, lo, hi, 0x02, 0x83, 0x43, 0x00, 0x02, 0x03, 0, 0, 1, 0, 9, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"DISCONNECT_IND without its reason",
+         {12, 0, 0, 0, 0x04, 0x82, 0x44, 0x00, 0x01, 0x03, 0, 0},
+         {12, 0, lo, hi, 0x04, 0x83, 0x44, 0x00, 0x01, 0x03, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        const int before = g_sim.PutCount();
+        ASSERT_EQ(g_sim.Inject(c.ind.data(), int(c.ind.size())), 0u) << c.why;
+        ASSERT_TRUE(PumpUntil([&] { return g_sim.PutCount() > before; })) << c.why << ": no response";
+        auto puts = Puts();
+        EXPECT_EQ(puts[before].bytes, c.resp) << c.why;
+        EXPECT_EQ(puts[before].thread, hostThread) << c.why;
+    }
+    g_sim.SetAuto(1);
+}
+
 // The engine's own pump lets the program's end through: a WM_QUIT it meets
 // is there again for the loop outside, and what was pending still ran.
 TEST_F(CapiOverSimulator, HostPumpLeavesTheQuitForTheLoopOutside) {
