@@ -116,6 +116,8 @@ public:
     // A message from the library, bounded by its own total length.
     void HandleCapiMessage(const uint8_t* message);
     void HandleCapiError(uint32_t result);
+    // True while a hand-over is being handled; the poll thread waits for it.
+    bool HandlingHandOver() const { return handover_ > 0; }
     // Routes one message; `available` bounds every read besides the
     // message's own total length.
     void DispatchCapiMessage(const uint8_t* message, size_t available);

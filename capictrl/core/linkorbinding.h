@@ -69,6 +69,7 @@ public:
     void RecallTCapiPDB2(int32_t i, std::string& d, bool& v) override;
     void RecallTCapiPDB3(int32_t i, std::string& d, bool& v) override;
     void BindEvents(const TLinkorEngineEvents& e) override;
+    bool InHandOver() override { return ctrl_.HandlingHandOver(); }
 
 private:
     // Declared first: it outlives ctrl_, whose destruction clears the call

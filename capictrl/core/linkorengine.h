@@ -78,6 +78,10 @@ public:
 
     // Replaces every event handler.
     virtual void BindEvents(const TLinkorEngineEvents& events) = 0;
+
+    // True while the engine handles a message that its poll thread handed
+    // over (and waits for): the engine must not be destroyed meanwhile.
+    virtual bool InHandOver() { return false; }
 };
 
 }  // namespace vx

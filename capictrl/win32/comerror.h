@@ -23,4 +23,7 @@ HRESULT ReportCurrentException(REFIID iid, HRESULT fallback = E_UNEXPECTED);
 // Sets the error object with this description and help context 0.
 void SetComError(REFIID iid, const std::string& description);
 
+// The system's text for a result ("OLE error 8000FFFF" when it has none).
+std::string SystemMessage(HRESULT hr);
+
 }  // namespace vx

@@ -5,16 +5,12 @@
 
 namespace vx {
 
-namespace {
-
 int ScreenPixelsPerInch() {
     HDC dc = GetDC(nullptr);
     int ppi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
     if (dc) ReleaseDC(nullptr, dc);
     return ppi > 0 ? ppi : 96;
 }
-
-}  // namespace
 
 int ScaleDesigned(int px) { return MulDiv(px, ScreenPixelsPerInch(), 120); }
 

@@ -11,6 +11,9 @@
 
 namespace vx {
 
+// The screen's pixels per inch.
+int ScreenPixelsPerInch();
+
 // Pixels of the design (120 per inch) in pixels of the screen.
 int ScaleDesigned(int px);
 

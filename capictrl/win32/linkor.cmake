@@ -27,9 +27,9 @@ add_custom_command(OUTPUT ${vx_gen}/linkor_idl_i.c
 add_custom_command(OUTPUT ${vx_gen}/linkor.tlb
   COMMAND ${VX_WIDL} ${vx_widl_arch} -I${VX_WINE_IDL_DIR} -L${VX_STDOLE_DIR} -t -o ${vx_gen}/linkor.tlb ${vx_idl}
   DEPENDS ${vx_idl} VERBATIM)
-# The about box's icon and the link label's hand cursor, drawn from code.
+# The control's icons and the link label's hand cursor, drawn from code.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-add_custom_command(OUTPUT ${vx_gen}/linkor.ico ${vx_gen}/hand.cur
+add_custom_command(OUTPUT ${vx_gen}/linkor.ico ${vx_gen}/phone.ico ${vx_gen}/hand.cur
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/make_ui_res.py ${vx_gen}
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/make_ui_res.py VERBATIM)
 add_custom_command(OUTPUT ${vx_gen}/linkor_res.o
@@ -37,7 +37,7 @@ add_custom_command(OUTPUT ${vx_gen}/linkor_res.o
           -o ${vx_gen}/linkor_res.o
   WORKING_DIRECTORY ${vx_gen}
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/linkor.rc ${CMAKE_CURRENT_SOURCE_DIR}/linkor.bmp ${vx_gen}/linkor.tlb
-          ${CMAKE_CURRENT_SOURCE_DIR}/linkorui.rc ${vx_gen}/linkor.ico ${vx_gen}/hand.cur
+          ${CMAKE_CURRENT_SOURCE_DIR}/linkorui.rc ${vx_gen}/linkor.ico ${vx_gen}/phone.ico ${vx_gen}/hand.cur
   VERBATIM)
 add_custom_target(linkor_idl_gen DEPENDS ${vx_gen}/linkor_idl.h ${vx_gen}/linkor_idl_i.c)
 
@@ -49,7 +49,7 @@ target_include_directories(linkor_idl PUBLIC ${vx_gen})
 set_source_files_properties(${vx_gen}/linkor_res.o PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
 add_library(linkor_ocx SHARED
   server.cpp linkorctrl.cpp comerror.cpp help.cpp engine.cpp
-  proppage.cpp abox.cpp urllabel.cpp formsupport.cpp
+  proppage.cpp abox.cpp urllabel.cpp formsupport.cpp linkorform.cpp
   ${vx_gen}/linkor_res.o ${CMAKE_CURRENT_SOURCE_DIR}/linkor.def)
 set_target_properties(linkor_ocx PROPERTIES OUTPUT_NAME LINKOR PREFIX "" SUFFIX .OCX)
 target_include_directories(linkor_ocx PRIVATE ${CMAKE_SOURCE_DIR})

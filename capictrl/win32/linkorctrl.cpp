@@ -1,10 +1,13 @@
 #include "capictrl/win32/linkorctrl.h"
 
+#include <map>
+#include <mutex>
 #include <new>
 
 #include "base/win32/text.h"
 #include "capictrl/win32/abox.h"
 #include "capictrl/win32/comerror.h"
+#include "capictrl/win32/formsupport.h"
 #include "capictrl/win32/help.h"
 
 namespace vx {
@@ -17,6 +20,12 @@ const CLSID CLSID_LinkorPageFormats = {0x2EFBF31F, 0xB611, 0x4CA9, {0xBF, 0xFA, 
 const CLSID CLSID_LinkorPageSystem = {0xD366E837, 0x3BB7, 0x4760, {0x95, 0x74, 0xB8, 0x08, 0xA3, 0xB9, 0x51, 0x8F}};
 
 namespace {
+
+// The events of the form itself.
+const DISPID kOnActivate = 1;
+const DISPID kOnCreate = 3;
+const DISPID kOnDestroy = 5;
+const DISPID kOnDeactivate = 6;
 
 // Texts coming in: ANSI (code page 1250) and at most what the engine holds.
 std::string InText(BSTR b) {
@@ -124,18 +133,24 @@ HRESULT WriteAll(IStream* s, const std::string& bytes) {
     return S_OK;
 }
 
-class TEnumConnectionPoints : public IEnumConnectionPoints {
+// An enumerator over a snapshot of the control's connection points or of a
+// point's connections. Each holds its own references, and it keeps the file
+// loaded while a client holds it, also after the control has gone.
+template <class Enum, class Item>
+class TEnumerator : public Enum {
 public:
-    TEnumConnectionPoints(std::vector<IConnectionPoint*> items, size_t pos) : items_(std::move(items)), pos_(pos) {
-        for (auto* p : items_) p->AddRef();
+    TEnumerator(std::vector<Item> items, size_t pos) : items_(std::move(items)), pos_(pos) {
+        for (auto& i : items_) Ref(i)->AddRef();
+        ServerObjectCreated();
     }
-    virtual ~TEnumConnectionPoints() {
-        for (auto* p : items_) p->Release();
+    virtual ~TEnumerator() {
+        for (auto& i : items_) Ref(i)->Release();
+        ServerObjectDestroyed();
     }
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumConnectionPoints)) {
-            *ppv = static_cast<IEnumConnectionPoints*>(this);
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(Enum))) {
+            *ppv = static_cast<Enum*>(this);
             AddRef();
             return S_OK;
         }
@@ -148,12 +163,12 @@ public:
         if (r == 0) delete this;
         return r;
     }
-    STDMETHODIMP Next(ULONG n, IConnectionPoint** out, ULONG* fetched) override {
+    STDMETHODIMP Next(ULONG n, Item* out, ULONG* fetched) override {
         if (!out || (n > 1 && !fetched)) return E_POINTER;
         ULONG k = 0;
         while (k < n && pos_ < items_.size()) {
             out[k] = items_[pos_++];
-            out[k]->AddRef();
+            Ref(out[k])->AddRef();
             ++k;
         }
         if (fetched) *fetched = k;
@@ -171,79 +186,29 @@ public:
         pos_ = 0;
         return S_OK;
     }
-    STDMETHODIMP Clone(IEnumConnectionPoints** out) override {
+    STDMETHODIMP Clone(Enum** out) override {
         if (!out) return E_POINTER;
-        *out = new (std::nothrow) TEnumConnectionPoints(items_, pos_);
+        *out = new (std::nothrow) TEnumerator(items_, pos_);
         return *out ? S_OK : E_OUTOFMEMORY;
     }
 
 private:
+    static IUnknown* Ref(IConnectionPoint* p) { return p; }
+    static IUnknown* Ref(const CONNECTDATA& c) { return c.pUnk; }
     LONG refs_ = 1;
-    std::vector<IConnectionPoint*> items_;
+    std::vector<Item> items_;
     size_t pos_;
 };
+using TEnumConnectionPoints = TEnumerator<IEnumConnectionPoints, IConnectionPoint*>;
+using TEnumConnections = TEnumerator<IEnumConnections, CONNECTDATA>;
 
-// A snapshot of a connection point's sinks; each holds its own reference.
-class TEnumConnections : public IEnumConnections {
-public:
-    TEnumConnections(std::vector<CONNECTDATA> items, size_t pos) : items_(std::move(items)), pos_(pos) {
-        for (auto& c : items_) c.pUnk->AddRef();
-    }
-    virtual ~TEnumConnections() {
-        for (auto& c : items_) c.pUnk->Release();
-    }
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumConnections)) {
-            *ppv = static_cast<IEnumConnections*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG r = InterlockedDecrement(&refs_);
-        if (r == 0) delete this;
-        return r;
-    }
-    STDMETHODIMP Next(ULONG n, CONNECTDATA* out, ULONG* fetched) override {
-        if (!out || (n > 1 && !fetched)) return E_POINTER;
-        ULONG k = 0;
-        while (k < n && pos_ < items_.size()) {
-            out[k] = items_[pos_++];
-            out[k].pUnk->AddRef();
-            ++k;
-        }
-        if (fetched) *fetched = k;
-        return k == n ? S_OK : S_FALSE;
-    }
-    STDMETHODIMP Skip(ULONG n) override {
-        pos_ += n;
-        if (pos_ > items_.size()) {
-            pos_ = items_.size();
-            return S_FALSE;
-        }
-        return S_OK;
-    }
-    STDMETHODIMP Reset() override {
-        pos_ = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Clone(IEnumConnections** out) override {
-        if (!out) return E_POINTER;
-        *out = new (std::nothrow) TEnumConnections(items_, pos_);
-        return *out ? S_OK : E_OUTOFMEMORY;
-    }
+// The container's units, 0.01 mm, and the form's pixels on this screen.
+LONG PixelsToHimetric(LONG px) { return MulDiv(px, 2540, ScreenPixelsPerInch()); }
+LONG HimetricToPixels(LONG hm) { return MulDiv(hm, ScreenPixelsPerInch(), 2540); }
 
-private:
-    LONG refs_ = 1;
-    std::vector<CONNECTDATA> items_;
-    size_t pos_;
-};
-
-LONG PixelsToHimetric(LONG px) { return MulDiv(px, 2540, 96); }
+// Controls whose destruction waits for the thread's message loop, by timer.
+std::mutex g_deferredLock;
+std::map<UINT_PTR, TLinkorCtrl*> g_deferred;
 
 }  // namespace
 
@@ -328,18 +293,21 @@ void TConnectionPoint::DisconnectAll() {
 TLinkorCtrl::TLinkorCtrl(std::unique_ptr<ILinkorEngine> engine)
     : engine_(std::move(engine)),
       events_(*this, DIID_ILinkorEvents, true),
-      propNotify_(*this, IID_IPropertyNotifySink, false) {
+      propNotify_(*this, IID_IPropertyNotifySink, false),
+      window_([this] { UIActivate(); }) {
     ServerObjectCreated();
-    extent_.cx = PixelsToHimetric(form_.Width);
-    extent_.cy = PixelsToHimetric(form_.Height);
     if (ITypeLib* tl = ServerTypeLib()) tl->GetTypeInfoOfGuid(IID_ILinkor, &typeInfo_);
     BindEngineEvents();
+    // The form is made before any host can listen: its creation is raised
+    // to nobody.
+    FireFormEvent(kOnCreate);
 }
 
 TLinkorCtrl::~TLinkorCtrl() {
+    // A container that lets go of an active control takes its form away.
+    InPlaceDeactivate();
     // The form's end reaches a host that is still connected.
-    std::vector<VARIANT> none;
-    Fire(5, none);
+    FireFormEvent(kOnDestroy);
     // The engine ends its registration and threads; nobody hears it anymore.
     engine_->BindEvents(TLinkorEngineEvents());
     events_.DisconnectAll();
@@ -403,10 +371,17 @@ void TLinkorCtrl::Fire(DISPID id, std::vector<VARIANT>& args) {
         std::vector<VARIANT> reversed(args.rbegin(), args.rend());
         DISPPARAMS dp{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
         // What the host's handler returns does not concern the control.
+        ++fireDepth_;
         sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr);
+        --fireDepth_;
         sink->Release();
     }
     for (auto& v : args) VariantClear(&v);
+}
+
+void TLinkorCtrl::FireFormEvent(DISPID id) {
+    std::vector<VARIANT> none;
+    Fire(id, none);
 }
 
 template <class F>
@@ -440,6 +415,8 @@ STDMETHODIMP TLinkorCtrl::QueryInterface(REFIID riid, void** ppv) {
         p = static_cast<IOleControl*>(this);
     else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IOleInPlaceObject))
         p = static_cast<IOleInPlaceObject*>(this);
+    else if (IsEqualIID(riid, IID_IOleInPlaceActiveObject))
+        p = static_cast<IOleInPlaceActiveObject*>(this);
     else if (IsEqualIID(riid, IID_IViewObject) || IsEqualIID(riid, IID_IViewObject2))
         p = static_cast<IViewObject2*>(this);
     else if (IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStreamInit) ||
@@ -461,11 +438,50 @@ STDMETHODIMP_(ULONG) TLinkorCtrl::AddRef() { return InterlockedIncrement(&refs_)
 STDMETHODIMP_(ULONG) TLinkorCtrl::Release() {
     LONG r = InterlockedDecrement(&refs_);
     if (r == 0) {
+        // Destroyed now, the engine would wait for a poll thread that waits
+        // for this very handler, and then return into freed memory.
+        if (InUse()) {
+            DeferDestruction();
+            return 0;
+        }
         // Keep the object alive while its destruction raises its last event.
         refs_ = 1;
         delete this;
     }
     return r;
+}
+
+bool TLinkorCtrl::InUse() { return fireDepth_ > 0 || engine_->InHandOver(); }
+
+void TLinkorCtrl::DeferDestruction() {
+    if (deferredTimer_) return;
+    std::lock_guard<std::mutex> lock(g_deferredLock);
+    // Without a timer the control is rather kept than destroyed under its
+    // own feet.
+    deferredTimer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, DestroyDeferred);
+    if (deferredTimer_) g_deferred[deferredTimer_] = this;
+}
+
+void CALLBACK TLinkorCtrl::DestroyDeferred(HWND, UINT, UINT_PTR timer, DWORD) {
+    TLinkorCtrl* ctrl = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_deferredLock);
+        auto it = g_deferred.find(timer);
+        if (it == g_deferred.end()) {
+            KillTimer(nullptr, timer);
+            return;
+        }
+        ctrl = it->second;
+        // Still at work (a handler runs a message loop): the next tick.
+        if (ctrl->refs_ == 0 && ctrl->InUse()) return;
+        g_deferred.erase(it);
+        KillTimer(nullptr, timer);
+        ctrl->deferredTimer_ = 0;
+    }
+    // Taken up again meanwhile: its next release decides.
+    if (ctrl->refs_ != 0) return;
+    ctrl->refs_ = 1;
+    delete ctrl;
 }
 
 // ---------------------------------------------------------------- IDispatch
@@ -499,7 +515,7 @@ STDMETHODIMP TLinkorCtrl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPP
     return DispInvoke(static_cast<ILinkor*>(this), typeInfo_, id, flags, params, result, excep, argErr);
 }
 
-HRESULT TLinkorCtrl::InvokeSelf(DISPID id, WORD flags, VARIANT* arg, VARIANT* result) {
+HRESULT TLinkorCtrl::InvokeSelf(DISPID id, WORD flags, VARIANT* arg, VARIANT* result, REFIID errorIid) {
     if (!typeInfo_) return TYPE_E_CANTLOADLIBRARY;
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS dp{};
@@ -517,9 +533,15 @@ HRESULT TLinkorCtrl::InvokeSelf(DISPID id, WORD flags, VARIANT* arg, VARIANT* re
     if (hr == DISP_E_EXCEPTION) {
         if (ex.pfnDeferredFillIn) ex.pfnDeferredFillIn(&ex);
         hr = FAILED(ex.scode) ? ex.scode : E_FAIL;
+        // The member's own description, now for the interface the caller used.
+        SetComError(errorIid, ex.bstrDescription && SysStringLen(ex.bstrDescription)
+                                  ? Narrow(std::wstring(ex.bstrDescription, SysStringLen(ex.bstrDescription)))
+                                  : SystemMessage(hr));
         SysFreeString(ex.bstrSource);
         SysFreeString(ex.bstrDescription);
         SysFreeString(ex.bstrHelpFile);
+    } else if (FAILED(hr)) {
+        SetComError(errorIid, SystemMessage(hr));
     }
     return hr;
 }
@@ -533,6 +555,9 @@ STDMETHODIMP TLinkorCtrl::get_Visible(VARIANT_BOOL* v) {
 }
 STDMETHODIMP TLinkorCtrl::put_Visible(VARIANT_BOOL v) {
     visible_ = v != 0;
+    // Without a window the flag waits for the next activation, which shows
+    // the form anyway.
+    if (HWND h = window_.Handle()) ShowWindow(h, visible_ ? SW_SHOWNA : SW_HIDE);
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::get_Caption(BSTR* v) {
@@ -544,12 +569,14 @@ STDMETHODIMP TLinkorCtrl::put_Caption(BSTR v) {
     return Guard([&] {
         form_.Caption = InText(v);
         dirty_ = true;
+        if (HWND h = window_.Handle()) SetWindowTextW(h, Wide(form_.Caption).c_str());
     });
 }
 STDMETHODIMP TLinkorCtrl::get_Active(VARIANT_BOOL* v) {
     if (!v) return E_POINTER;
-    // The control never takes the focus: it has no window of its own.
-    *v = VARIANT_FALSE;
+    // The active form is the one the container has activated with its
+    // user interface.
+    *v = OutBool(uiActive_);
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::get_Enabled(VARIANT_BOOL* v) {
@@ -559,6 +586,7 @@ STDMETHODIMP TLinkorCtrl::get_Enabled(VARIANT_BOOL* v) {
 }
 STDMETHODIMP TLinkorCtrl::put_Enabled(VARIANT_BOOL v) {
     enabled_ = v != 0;
+    if (HWND h = window_.Handle()) EnableWindow(h, enabled_ ? TRUE : FALSE);
     return S_OK;
 }
 
@@ -838,12 +866,18 @@ STDMETHODIMP TLinkorCtrl::GetPages(CAUUID* pages) {
 }
 
 STDMETHODIMP TLinkorCtrl::InterfaceSupportsErrorInfo(REFIID riid) {
-    return IsEqualIID(riid, IID_ILinkor) ? S_OK : S_FALSE;
+    // Every interface whose failures carry a description.
+    for (REFIID iid : {IID_ILinkor, IID_IPersistStreamInit, IID_IPersistStream, IID_IPersistStorage,
+                       IID_IPersistPropertyBag})
+        if (IsEqualIID(riid, iid)) return S_OK;
+    return S_FALSE;
 }
 
 // ---------------------------------------------------------------- IOleObject
 
 STDMETHODIMP TLinkorCtrl::SetClientSite(IOleClientSite* site) {
+    // The form lives in the old site's window.
+    if (site != site_) InPlaceDeactivate();
     if (site) site->AddRef();
     if (site_) site_->Release();
     site_ = site;
@@ -880,16 +914,85 @@ STDMETHODIMP TLinkorCtrl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
             return S_OK;
         case OLEIVERB_SHOW:
         case OLEIVERB_INPLACEACTIVATE:
+            return InPlaceActivate(false);
         case OLEIVERB_UIACTIVATE:
-            // Nothing to place: the control works without a window of its own.
-            visible_ = true;
-            return S_OK;
+            return InPlaceActivate(true);
         case OLEIVERB_HIDE:
+            UIDeactivate();
             visible_ = false;
+            if (HWND h = window_.Handle()) ShowWindow(h, SW_HIDE);
+            return S_OK;
+        case OLEIVERB_DISCARDUNDOSTATE:
+            // The control keeps nothing to undo.
             return S_OK;
         default:
-            return OLEOBJ_S_INVALIDVERB;
+            // A verb of its own that the control does not know runs the
+            // primary verb; an unknown one of OLE's is not implemented.
+            if (verb > 0) {
+                ShowPropertyFrame();
+                return OLEOBJ_S_INVALIDVERB;
+            }
+            return E_NOTIMPL;
     }
+}
+
+HRESULT TLinkorCtrl::InPlaceActivate(bool ui) {
+    if (!inPlaceSite_) {
+        if (!site_) return E_UNEXPECTED;
+        IOleInPlaceSite* ips = nullptr;
+        if (FAILED(site_->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&ips))) || !ips)
+            return E_NOINTERFACE;
+        HRESULT hr = ips->CanInPlaceActivate();
+        if (hr != S_OK) {
+            ips->Release();
+            return FAILED(hr) ? hr : E_FAIL;
+        }
+        hr = ips->OnInPlaceActivate();
+        if (FAILED(hr)) {
+            ips->Release();
+            return hr;
+        }
+        HWND parent = nullptr;
+        RECT pos{}, clip{};
+        OLEINPLACEFRAMEINFO info{};
+        info.cb = sizeof info;
+        hr = ips->GetWindow(&parent);
+        if (SUCCEEDED(hr)) hr = ips->GetWindowContext(&frame_, &uiWindow_, &pos, &clip, &info);
+        if (SUCCEEDED(hr) && !window_.Create(parent, pos, form_.Caption, true, enabled_)) hr = E_FAIL;
+        if (FAILED(hr)) {
+            LeaveSite(ips);
+            return hr;
+        }
+        inPlaceSite_ = ips;
+    }
+    // Activation shows the form.
+    visible_ = true;
+    if (HWND h = window_.Handle()) ShowWindow(h, SW_SHOWNA);
+    if (ui) UIActivate();
+    return S_OK;
+}
+
+void TLinkorCtrl::UIActivate() {
+    HWND h = window_.Handle();
+    if (!inPlaceSite_ || !h) return;
+    if (uiActive_) {
+        if (GetFocus() != h) SetFocus(h);
+        return;
+    }
+    uiActive_ = true;
+    inPlaceSite_->OnUIActivate();
+    // The form brings no menus or tool bars of its own.
+    std::wstring name = Wide(form_.Caption);
+    if (frame_) {
+        frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), name.c_str());
+        frame_->SetBorderSpace(nullptr);
+    }
+    if (uiWindow_) {
+        uiWindow_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), name.c_str());
+        uiWindow_->SetBorderSpace(nullptr);
+    }
+    SetFocus(h);
+    FireFormEvent(kOnActivate);
 }
 
 void TLinkorCtrl::ShowPropertyFrame() {
@@ -941,16 +1044,21 @@ STDMETHODIMP TLinkorCtrl::GetUserType(DWORD, LPOLESTR* type) {
     if (type) *type = nullptr;
     return OLE_S_USEREG;
 }
+// The extent is the form's size, which the stored description carries.
 STDMETHODIMP TLinkorCtrl::SetExtent(DWORD aspect, SIZEL* size) {
     if (!size) return E_POINTER;
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    extent_ = *size;
+    LONG w = HimetricToPixels(size->cx), h = HimetricToPixels(size->cy);
+    if (w != form_.Width || h != form_.Height) dirty_ = true;
+    form_.Width = w;
+    form_.Height = h;
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::GetExtent(DWORD aspect, SIZEL* size) {
     if (!size) return E_POINTER;
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    *size = extent_;
+    size->cx = PixelsToHimetric(form_.Width);
+    size->cy = PixelsToHimetric(form_.Height);
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::Advise(IAdviseSink* sink, DWORD* cookie) {
@@ -994,14 +1102,57 @@ STDMETHODIMP TLinkorCtrl::FreezeEvents(BOOL) { return S_OK; }
 
 STDMETHODIMP TLinkorCtrl::GetWindow(HWND* hwnd) {
     if (!hwnd) return E_POINTER;
-    *hwnd = nullptr;
-    return E_FAIL;
+    *hwnd = window_.Handle();
+    return *hwnd ? S_OK : E_FAIL;
 }
 STDMETHODIMP TLinkorCtrl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
-STDMETHODIMP TLinkorCtrl::InPlaceDeactivate() { return S_OK; }
-STDMETHODIMP TLinkorCtrl::UIDeactivate() { return S_OK; }
-STDMETHODIMP TLinkorCtrl::SetObjectRects(LPCRECT, LPCRECT) { return S_OK; }
+
+STDMETHODIMP TLinkorCtrl::InPlaceDeactivate() {
+    if (!inPlaceSite_) return S_OK;
+    UIDeactivate();
+    window_.Destroy();
+    visible_ = false;
+    IOleInPlaceSite* ips = inPlaceSite_;
+    inPlaceSite_ = nullptr;
+    LeaveSite(ips);
+    return S_OK;
+}
+
+void TLinkorCtrl::LeaveSite(IOleInPlaceSite* ips) {
+    if (frame_) frame_->Release();
+    if (uiWindow_) uiWindow_->Release();
+    frame_ = nullptr;
+    uiWindow_ = nullptr;
+    ips->OnInPlaceDeactivate();
+    ips->Release();
+}
+
+STDMETHODIMP TLinkorCtrl::UIDeactivate() {
+    if (!uiActive_) return S_OK;
+    uiActive_ = false;
+    FireFormEvent(kOnDeactivate);
+    if (uiWindow_) uiWindow_->SetActiveObject(nullptr, nullptr);
+    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+    if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
+    return S_OK;
+}
+
+STDMETHODIMP TLinkorCtrl::SetObjectRects(LPCRECT pos, LPCRECT) {
+    if (!pos) return E_POINTER;
+    if (HWND h = window_.Handle())
+        MoveWindow(h, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top, TRUE);
+    return S_OK;
+}
 STDMETHODIMP TLinkorCtrl::ReactivateAndUndo() { return E_NOTIMPL; }
+
+// ---------------------------------------------------------------- IOleInPlaceActiveObject
+
+// The form has no keys, menus or tool bars of its own for the container.
+STDMETHODIMP TLinkorCtrl::TranslateAccelerator(LPMSG) { return S_FALSE; }
+STDMETHODIMP TLinkorCtrl::OnFrameWindowActivate(BOOL) { return S_OK; }
+STDMETHODIMP TLinkorCtrl::OnDocWindowActivate(BOOL) { return S_OK; }
+STDMETHODIMP TLinkorCtrl::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
+STDMETHODIMP TLinkorCtrl::EnableModeless(BOOL) { return S_OK; }
 
 // ---------------------------------------------------------------- IViewObject2
 
@@ -1009,12 +1160,10 @@ STDMETHODIMP TLinkorCtrl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
                                LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!hdcDraw || !bounds) return E_INVALIDARG;
-    // The small green raised panel that a host shows at design time.
+    // What the form's window shows, for a container that draws the control
+    // without activating it.
     RECT r{bounds->left, bounds->top, bounds->right, bounds->bottom};
-    HBRUSH green = CreateSolidBrush(RGB(0, 128, 0));
-    FillRect(hdcDraw, &r, green);
-    DeleteObject(green);
-    DrawEdge(hdcDraw, &r, EDGE_RAISED, BF_RECT);
+    PaintLinkorForm(hdcDraw, r);
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colorSet) {
@@ -1056,7 +1205,13 @@ STDMETHODIMP TLinkorCtrl::GetClassID(CLSID* clsid) {
 }
 STDMETHODIMP TLinkorCtrl::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
 
-STDMETHODIMP TLinkorCtrl::Load(LPSTREAM stm) {
+STDMETHODIMP TLinkorCtrl::Load(LPSTREAM stm) { return LoadFrom(stm, IID_IPersistStreamInit); }
+
+STDMETHODIMP TLinkorCtrl::Save(LPSTREAM stm, BOOL clearDirty) {
+    return SaveTo(stm, clearDirty, IID_IPersistStreamInit);
+}
+
+HRESULT TLinkorCtrl::LoadFrom(IStream* stm, REFIID errorIid) {
     if (!stm) return E_POINTER;
     try {
         TOleStreamSource src(stm);
@@ -1064,18 +1219,18 @@ STDMETHODIMP TLinkorCtrl::Load(LPSTREAM stm) {
         dirty_ = false;
         return S_OK;
     } catch (...) {
-        return ReportCurrentException(IID_IPersistStreamInit, E_FAIL);
+        return ReportCurrentException(errorIid, E_FAIL);
     }
 }
 
-STDMETHODIMP TLinkorCtrl::Save(LPSTREAM stm, BOOL clearDirty) {
+HRESULT TLinkorCtrl::SaveTo(IStream* stm, BOOL clearDirty, REFIID errorIid) {
     if (!stm) return E_POINTER;
     try {
         HRESULT hr = WriteAll(stm, SaveLinkorStream(form_, *engine_));
         if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
         return hr;
     } catch (...) {
-        return ReportCurrentException(IID_IPersistStreamInit, E_FAIL);
+        return ReportCurrentException(errorIid, E_FAIL);
     }
 }
 
@@ -1100,7 +1255,7 @@ STDMETHODIMP TLinkorCtrl::Load(IStorage* stg) {
     IStream* s = nullptr;
     HRESULT hr = stg->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &s);
     if (FAILED(hr)) return hr;
-    hr = Load(s);
+    hr = LoadFrom(s, IID_IPersistStorage);
     s->Release();
     return hr;
 }
@@ -1110,7 +1265,7 @@ STDMETHODIMP TLinkorCtrl::Save(IStorage* stg, BOOL) {
     IStream* s = nullptr;
     HRESULT hr = stg->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &s);
     if (FAILED(hr)) return hr;
-    hr = Save(s, TRUE);
+    hr = SaveTo(s, TRUE, IID_IPersistStorage);
     s->Release();
     return hr;
 }
@@ -1135,7 +1290,7 @@ STDMETHODIMP TLinkorCtrl::Load(IPropertyBag* bag, IErrorLog* log) {
             haveConversation = true;
             continue;
         }
-        HRESULT hr = InvokeSelf(e.id, DISPATCH_PROPERTYPUT, &v, nullptr);
+        HRESULT hr = InvokeSelf(e.id, DISPATCH_PROPERTYPUT, &v, nullptr, IID_IPersistPropertyBag);
         VariantClear(&v);
         if (FAILED(hr)) {
             result = hr;
@@ -1143,7 +1298,8 @@ STDMETHODIMP TLinkorCtrl::Load(IPropertyBag* bag, IErrorLog* log) {
         }
         if (e.id == kDispSpeakerBuffer && haveConversation) {
             haveConversation = false;
-            hr = InvokeSelf(kDispPhoneConversation, DISPATCH_PROPERTYPUT, &conversation, nullptr);
+            hr = InvokeSelf(kDispPhoneConversation, DISPATCH_PROPERTYPUT, &conversation, nullptr,
+                            IID_IPersistPropertyBag);
             VariantClear(&conversation);
             if (FAILED(hr)) {
                 result = hr;
@@ -1152,7 +1308,8 @@ STDMETHODIMP TLinkorCtrl::Load(IPropertyBag* bag, IErrorLog* log) {
         }
     }
     if (SUCCEEDED(result) && haveConversation)
-        result = InvokeSelf(kDispPhoneConversation, DISPATCH_PROPERTYPUT, &conversation, nullptr);
+        result = InvokeSelf(kDispPhoneConversation, DISPATCH_PROPERTYPUT, &conversation, nullptr,
+                            IID_IPersistPropertyBag);
     VariantClear(&conversation);
     if (SUCCEEDED(result)) dirty_ = false;
     return result;
@@ -1163,7 +1320,7 @@ STDMETHODIMP TLinkorCtrl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
     for (const BagEntry& e : kBag) {
         VARIANT v;
         VariantInit(&v);
-        HRESULT hr = InvokeSelf(e.id, DISPATCH_PROPERTYGET, nullptr, &v);
+        HRESULT hr = InvokeSelf(e.id, DISPATCH_PROPERTYGET, nullptr, &v, IID_IPersistPropertyBag);
         if (SUCCEEDED(hr)) hr = bag->Write(e.name, &v);
         VariantClear(&v);
         if (FAILED(hr)) return hr;

@@ -1,7 +1,8 @@
 // TLinkorCtrl: the COM object of the Linkor control. It serves ILinkor
 // (dual; IDispatch from the embedded type library), raises ILinkorEvents to
 // one connected sink, persists its settings (stream, storage, property bag)
-// and carries what an ActiveX host needs to embed it invisibly.
+// and carries what an ActiveX host needs to embed it: hidden, as the
+// monitor holds it, or in place, as its form inside the container's window.
 #pragma once
 #include <windows.h>
 #include <ole2.h>
@@ -14,6 +15,7 @@
 
 #include "capictrl/core/linkorengine.h"
 #include "capictrl/core/persist.h"
+#include "capictrl/win32/linkorform.h"
 #include "linkor_idl.h"
 
 namespace vx {
@@ -75,6 +77,7 @@ class TLinkorCtrl : public ILinkor,
                     public IOleObject,
                     public IOleControl,
                     public IOleInPlaceObject,
+                    public IOleInPlaceActiveObject,
                     public IViewObject2,
                     public IPersistStreamInit,
                     public IPersistStorage,
@@ -210,13 +213,20 @@ public:
     STDMETHODIMP OnAmbientPropertyChange(DISPID id) override;
     STDMETHODIMP FreezeEvents(BOOL freeze) override;
 
-    // IOleInPlaceObject
+    // IOleWindow (of both in-place interfaces), IOleInPlaceObject
     STDMETHODIMP GetWindow(HWND* hwnd) override;
     STDMETHODIMP ContextSensitiveHelp(BOOL enter) override;
     STDMETHODIMP InPlaceDeactivate() override;
     STDMETHODIMP UIDeactivate() override;
     STDMETHODIMP SetObjectRects(LPCRECT pos, LPCRECT clip) override;
     STDMETHODIMP ReactivateAndUndo() override;
+
+    // IOleInPlaceActiveObject
+    STDMETHODIMP TranslateAccelerator(LPMSG msg) override;
+    STDMETHODIMP OnFrameWindowActivate(BOOL activate) override;
+    STDMETHODIMP OnDocWindowActivate(BOOL activate) override;
+    STDMETHODIMP ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frameWindow) override;
+    STDMETHODIMP EnableModeless(BOOL enable) override;
 
     // IViewObject2
     STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* ptd, HDC hdcTargetDev,
@@ -252,9 +262,29 @@ private:
     // Raises one event on the connected sink; positional arguments in the
     // interface's order. Nothing happens while no sink is connected.
     void Fire(DISPID id, std::vector<VARIANT>& args);
+    void FireFormEvent(DISPID id);
     void BindEngineEvents();
     void ShowPropertyFrame();
-    HRESULT InvokeSelf(DISPID id, WORD flags, VARIANT* arg, VARIANT* result);
+    // A failure sets the error object for `errorIid`.
+    HRESULT InvokeSelf(DISPID id, WORD flags, VARIANT* arg, VARIANT* result, REFIID errorIid);
+    HRESULT LoadFrom(IStream* stm, REFIID errorIid);
+    HRESULT SaveTo(IStream* stm, BOOL clearDirty, REFIID errorIid);
+
+    // In-place activation through the client site's IOleInPlaceSite: the
+    // form's window in the site's window, and with `ui` the form becomes
+    // the active form.
+    HRESULT InPlaceActivate(bool ui);
+    void UIActivate();
+    // Gives back the container's windows and tells the site the form is gone.
+    void LeaveSite(IOleInPlaceSite* ips);
+
+    // The last reference may go while the control is still at work: from
+    // a host's event handler, or while the engine hands a CAPI message
+    // over. It is then destroyed from the thread's message loop once that
+    // work has ended.
+    bool InUse();
+    void DeferDestruction();
+    static void CALLBACK DestroyDeferred(HWND, UINT, UINT_PTR timer, DWORD);
 
     LONG refs_ = 1;
     std::unique_ptr<ILinkorEngine> engine_;
@@ -270,7 +300,14 @@ private:
     IAdviseSink* viewSink_ = nullptr;
     DWORD viewAspects_ = 0;
     DWORD viewAdvf_ = 0;
-    SIZEL extent_{};
+    // In place: the site, the container's frame and document window.
+    IOleInPlaceSite* inPlaceSite_ = nullptr;
+    IOleInPlaceFrame* frame_ = nullptr;
+    IOleInPlaceUIWindow* uiWindow_ = nullptr;
+    bool uiActive_ = false;
+    TLinkorFormWindow window_;
+    int fireDepth_ = 0;
+    UINT_PTR deferredTimer_ = 0;
 };
 
 }  // namespace vx

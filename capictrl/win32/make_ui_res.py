@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Makes the pictures of the control's about box and link label: the
-control's icon (32 x 32, 32 bits) and the link label's pointing hand
-(a 32 x 32 monochrome cursor).
+"""Makes the pictures of the control: its icon for the about box (32 x 32,
+32 bits), the telephone on its form's panel (24 x 24, 32 bits) and the link
+label's pointing hand (a 32 x 32 monochrome cursor).
 
     make_ui_res.py OUTDIR
 
@@ -85,28 +85,71 @@ def icon():
     for y in range(17, 21):
         for x in range(14, 18):
             px[y][x] = green
+    return encode_icon(px)
+
+
+def encode_icon(px):
+    """An icon file with one 32-bit image of the rows of RGBA pixels."""
+    h, w = len(px), len(px[0])
     data = bytearray()
     for y in range(h - 1, -1, -1):
         for x in range(w):
             r, g, b, a = px[y][x]
             data += bytes((b, g, r, a))
+    # The mask's rows are padded to 32 bits.
+    stride = (w + 31) // 32 * 4
     andm = bytearray()
     for y in range(h - 1, -1, -1):
         row = 0
         for x in range(w):
             if px[y][x][3] == 0:
-                row |= 1 << (31 - x)
-        andm += struct.pack(">I", row)
+                row |= 1 << (stride * 8 - 1 - x)
+        andm += row.to_bytes(stride, "big")
     header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, len(data) + len(andm), 0, 0, 0, 0)
     image = header + bytes(data) + bytes(andm)
     entry = struct.pack("<BBBBHHII", w, h, 0, 0, 1, 32, len(image), 6 + 16)
     return struct.pack("<HHH", 0, 1, 1) + entry + image
 
 
+# The telephone on the form's panel: '#' dark green outline, 'o' white,
+# anything else transparent, so the panel's green shows through.
+PHONE = [
+    "                        ",
+    "                        ",
+    "    ################    ",
+    "   #oooooooooooooooo#   ",
+    "  #oooooooooooooooooo#  ",
+    "  #ooooo########ooooo#  ",
+    "  #oooo#        #oooo#  ",
+    "  ######        ######  ",
+    "                        ",
+    "       ##########       ",
+    "      #oooooooooo#      ",
+    "     #oooo####oooo#     ",
+    "    #oooo#    #oooo#    ",
+    "    #oooo#    #oooo#    ",
+    "   #ooooo#    #ooooo#   ",
+    "   #oooooo####oooooo#   ",
+    "  #oooooooooooooooooo#  ",
+    "  #oooooooooooooooooo#  ",
+    "  #oooooooooooooooooo#  ",
+    "  ####################  ",
+    "                        ",
+    "                        ",
+    "                        ",
+    "                        ",
+]
+
+
+def panel_icon():
+    colours = {"#": (0, 64, 0, 255), "o": (255, 255, 255, 255)}
+    return encode_icon([[colours.get(ch, (0, 0, 0, 0)) for ch in row] for row in PHONE])
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    for name, data in (("linkor.ico", icon()), ("hand.cur", cursor())):
+    for name, data in (("linkor.ico", icon()), ("phone.ico", panel_icon()), ("hand.cur", cursor())):
         with open(os.path.join(out, name), "wb") as f:
             f.write(data)
 

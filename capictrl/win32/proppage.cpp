@@ -24,19 +24,6 @@ TLabelFont PageFont() {
     return f;
 }
 
-std::string SystemMessage(HRESULT hr) {
-    wchar_t* buf = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
-    std::wstring text = n && buf ? std::wstring(buf, n) : std::wstring();
-    if (buf) LocalFree(buf);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
-    if (!text.empty()) return Narrow(text);
-    char hex[32];
-    wsprintfA(hex, "OLE error %08X", static_cast<unsigned>(hr));
-    return hex;
-}
-
 // The edited object through IDispatch by member name: a property get for
 // each read, a property put with one argument for each write. What the
 // member rejects comes back as its own failure code and description.
@@ -190,7 +177,7 @@ private:
     HWND page_;
 };
 
-class TPropertyPageObject : public IPropertyPage2 {
+class TPropertyPageObject : public IPropertyPage2, public ISupportErrorInfo {
 public:
     explicit TPropertyPageObject(const TLinkorPage& page) : page_(page) { ServerObjectCreated(); }
     virtual ~TPropertyPageObject() {
@@ -225,11 +212,14 @@ public:
         if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyPage) ||
             IsEqualIID(riid, IID_IPropertyPage2)) {
             *ppv = static_cast<IPropertyPage2*>(this);
-            AddRef();
-            return S_OK;
+        } else if (IsEqualIID(riid, IID_ISupportErrorInfo)) {
+            *ppv = static_cast<ISupportErrorInfo*>(this);
+        } else {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
         }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
     STDMETHODIMP_(ULONG) Release() override {
@@ -358,6 +348,11 @@ public:
 
     // IPropertyPage2
     STDMETHODIMP EditProperty(DISPID) override { return E_NOTIMPL; }
+
+    // ISupportErrorInfo: a failing refresh or apply describes itself.
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
+        return IsEqualIID(riid, IID_IPropertyPage) || IsEqualIID(riid, IID_IPropertyPage2) ? S_OK : S_FALSE;
+    }
 
 private:
     static INT_PTR CALLBACK DlgProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {

@@ -158,6 +158,8 @@ def main():
         ]),
         # Only the form: a control with fewer values.
         "formonly.bin": stream(FORM),
+        # A form that a container made larger.
+        "resized.bin": stream(replaced(replaced(FORM, "Width", "int", 200), "Height", "int", 100) + ENGINE),
         "otherclass.bin": stream(FORM, cls="TOtherCtrl"),
     }
     files["truncated.bin"] = files["monitor.bin"][:500]

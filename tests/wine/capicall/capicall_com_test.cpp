@@ -10,25 +10,19 @@
 #include <olectl.h>
 #include <ocidl.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "linkor_idl.h"
 #include "tests/doubles/capi2032/capisim.h"
+#include "tests/wine/linkor_ocx.h"
 
 namespace {
 
 vx::sim::CapiSim g_sim;
 HMODULE g_ocx = nullptr;
-
-std::wstring OcxPath() {
-    std::string s = VX_OCX_PATH;
-    std::wstring w(s.begin(), s.end());
-    for (auto& c : w)
-        if (c == L'/') c = L'\\';
-    return w;
-}
 
 struct Event {
     DISPID id;
@@ -40,6 +34,8 @@ struct Event {
 class Sink : public IDispatch {
 public:
     std::vector<Event> Events;
+    // The host's handler, run after the event is recorded.
+    std::function<void(DISPID)> Handler;
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
             IsEqualIID(riid, DIID_ILinkorEvents)) {
@@ -68,6 +64,7 @@ public:
             VariantClear(&v);
         }
         Events.push_back({id, s, GetCurrentThreadId()});
+        if (Handler) Handler(id);
         return S_OK;
     }
     // The events other than the message trace, as "dispid:args".
@@ -158,7 +155,7 @@ protected:
         std::string folder(path, n);
         folder = folder.substr(0, folder.find_last_of("\\/") + 1);
         simLoaded_ = g_sim.Load((folder + "capi2032.dll").c_str());
-        g_ocx = LoadLibraryW(OcxPath().c_str());
+        g_ocx = LoadLibraryW(vx::test::OcxPath().c_str());
     }
     static void TearDownTestSuite() { CoUninitialize(); }
 
@@ -166,18 +163,8 @@ protected:
         ASSERT_TRUE(simLoaded_);
         ASSERT_NE(g_ocx, nullptr);
         g_sim.Reset();
-        auto get = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-            reinterpret_cast<void*>(GetProcAddress(g_ocx, "DllGetClassObject")));
-        ASSERT_NE(get, nullptr);
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(get(CLSID_Linkor, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
-        ASSERT_EQ(factory->CreateInstance(nullptr, IID_ILinkor, reinterpret_cast<void**>(&ctrl)), S_OK);
-        factory->Release();
-        IConnectionPointContainer* cpc = nullptr;
-        ASSERT_EQ(ctrl->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)), S_OK);
-        ASSERT_EQ(cpc->FindConnectionPoint(DIID_ILinkorEvents, &cp), S_OK);
-        cpc->Release();
-        ASSERT_EQ(cp->Advise(&sink, &cookie), S_OK);
+        ASSERT_EQ(vx::test::NewLinkor(g_ocx, &ctrl), S_OK);
+        ASSERT_EQ(vx::test::Connect(ctrl, DIID_ILinkorEvents, &sink, &cookie, &cp), S_OK);
         hostThread = GetCurrentThreadId();
     }
     void TearDown() override {
@@ -387,4 +374,56 @@ TEST_F(CallsThroughCom, ReleasingTheControlDuringACallClearsIt) {
     std::vector<int> want = {0x8480, 0x8483, 0x0480, 0x0483, 0x0580};
     EXPECT_EQ(kinds, want);
     EXPECT_EQ(g_sim.CallCount("CAPI_RELEASE"), 1);
+}
+
+TEST_F(CallsThroughCom, HostLettingGoOfTheControlInsideAnEventGetsItDestroyedAfterTheEvent) {
+    Start();
+    // The host's only references go inside its incoming-call handler; the
+    // sink stays connected, so the control's end reaches it.
+    ULONG left = 99;
+    int putsInHandler = -1, releasesInHandler = -1;
+    sink.Handler = [&](DISPID id) {
+        if (id != 8 || !ctrl) return;
+        cp->Release();
+        cp = nullptr;
+        left = ctrl->Release();
+        ctrl = nullptr;
+        putsInHandler = g_sim.PutCount();
+        releasesInHandler = g_sim.CallCount("CAPI_RELEASE");
+    };
+    int before = g_sim.PutCount();
+    const BYTE calling[] = {0x21, 0x83, '9', '0', '5', '1', '2', '3'};
+    const BYTE called[] = {0x80, '4', '4', '4'};
+    const BYTE bc[] = {0x80, 0x90, 0xA3};
+    DWORD plci = g_sim.InjectConnectInd(16, calling, sizeof calling, called, sizeof called, bc, sizeof bc);
+    ASSERT_NE(plci, 0u);
+    ASSERT_TRUE(PumpUntil([&] { return sink.Has(5); }));
+    sink.Handler = nullptr;
+    EXPECT_EQ(left, 0u);
+    // Nothing was stopped under the handler's feet: only the ALERT_REQ that
+    // precedes it had gone out.
+    EXPECT_EQ(releasesInHandler, 0);
+    EXPECT_EQ(putsInHandler, before + 1);
+    // The engine finished the call's message (its answer ignores the call)
+    // and the rest of its events; then the control went and ended CAPI.
+    std::vector<std::wstring> ids;
+    for (auto& e : sink.Events)
+        if (e.id != 2) ids.push_back(std::to_wstring(e.id));
+    ASSERT_FALSE(ids.empty());
+    EXPECT_EQ(ids.front(), L"9");  // "New incoming call."
+    EXPECT_EQ(ids.back(), L"5");
+    EXPECT_NE(std::find(ids.begin(), ids.end(), L"14"), ids.end());
+    std::vector<int> kinds;
+    auto puts = Puts();
+    for (size_t i = before; i < puts.size(); ++i) kinds.push_back(puts[i].bytes[4] << 8 | puts[i].bytes[5]);
+    // ALERT_REQ, the CONNECT_RESP that answers the call, and only then
+    // LISTEN_REQ off (the simulator's clear-down may come in between).
+    auto at = [&](int kind) { return std::find(kinds.begin(), kinds.end(), kind) - kinds.begin(); };
+    ASSERT_GE(kinds.size(), 3u);
+    EXPECT_EQ(kinds[0], 0x0180);
+    EXPECT_EQ(kinds[1], 0x0283);
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), 0x0580), 1);
+    EXPECT_GT(at(0x0580), at(0x0283));
+    EXPECT_EQ(g_sim.CallCount("CAPI_RELEASE"), 1);
+    ExpectAllOnTheHostThread();
 }

@@ -18,6 +18,7 @@
 #include "capictrl/core/alaw.h"
 #include "linkor_idl.h"
 #include "tests/doubles/capi2032/capisim.h"
+#include "tests/wine/linkor_ocx.h"
 
 namespace {
 
@@ -25,14 +26,6 @@ using Bytes = std::vector<BYTE>;
 
 vx::sim::CapiSim g_sim;
 HMODULE g_ocx = nullptr;
-
-std::wstring OcxPath() {
-    std::string s = VX_OCX_PATH;
-    std::wstring w(s.begin(), s.end());
-    for (auto& c : w)
-        if (c == L'/') c = L'\\';
-    return w;
-}
 
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -195,7 +188,7 @@ protected:
         std::string folder(path, n);
         folder = folder.substr(0, folder.find_last_of("\\/") + 1);
         simLoaded_ = g_sim.Load((folder + "capi2032.dll").c_str());
-        g_ocx = LoadLibraryW(OcxPath().c_str());
+        g_ocx = LoadLibraryW(vx::test::OcxPath().c_str());
     }
     static void TearDownTestSuite() { CoUninitialize(); }
 
@@ -207,18 +200,8 @@ protected:
         GetTempPathW(MAX_PATH, tmp);
         dir = std::wstring(tmp) + L"vxcapivoice" + std::to_wstring(GetCurrentProcessId()) + L"\\";
         CreateDirectoryW(dir.c_str(), nullptr);
-        auto get = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-            reinterpret_cast<void*>(GetProcAddress(g_ocx, "DllGetClassObject")));
-        ASSERT_NE(get, nullptr);
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(get(CLSID_Linkor, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
-        ASSERT_EQ(factory->CreateInstance(nullptr, IID_ILinkor, reinterpret_cast<void**>(&ctrl)), S_OK);
-        factory->Release();
-        IConnectionPointContainer* cpc = nullptr;
-        ASSERT_EQ(ctrl->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)), S_OK);
-        ASSERT_EQ(cpc->FindConnectionPoint(DIID_ILinkorEvents, &cp), S_OK);
-        cpc->Release();
-        ASSERT_EQ(cp->Advise(&sink, &cookie), S_OK);
+        ASSERT_EQ(vx::test::NewLinkor(g_ocx, &ctrl), S_OK);
+        ASSERT_EQ(vx::test::Connect(ctrl, DIID_ILinkorEvents, &sink, &cookie, &cp), S_OK);
     }
     void TearDown() override {
         if (cp) {

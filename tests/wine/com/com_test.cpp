@@ -9,6 +9,7 @@
 #include <ocidl.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
@@ -16,6 +17,7 @@
 
 #include "capictrl/win32/help.h"
 #include "linkor_idl.h"
+#include "tests/wine/linkor_ocx.h"
 
 namespace {
 
@@ -28,14 +30,6 @@ const wchar_t kPlatform[] = L"win64";
 const SYSKIND kSysKind = SYS_WIN32;
 const wchar_t kPlatform[] = L"win32";
 #endif
-
-std::wstring OcxPath() {
-    std::string s = VX_OCX_PATH;
-    std::wstring w(s.begin(), s.end());
-    for (auto& c : w)
-        if (c == L'/') c = L'\\';
-    return w;
-}
 
 std::string Golden(const std::string& name) {
     std::ifstream f(std::string(VX_GOLDEN_DIR) + "/" + name, std::ios::binary);
@@ -132,7 +126,7 @@ class LinkorCom : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         CoInitialize(nullptr);
-        module_ = LoadLibraryW(OcxPath().c_str());
+        module_ = LoadLibraryW(vx::test::OcxPath().c_str());
         ASSERT_NE(module_, nullptr);
     }
     static void TearDownTestSuite() {
@@ -376,6 +370,94 @@ TEST_F(LinkorCom, CanUnloadOnlyWithoutLiveControlsOrLocks) {
     f->LockServer(FALSE);
     EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
     f->Release();
+}
+
+// Whatever object of the file a client holds keeps the file loaded, also
+// after the control it came from has gone.
+TEST_F(LinkorCom, EveryObjectTheFileHandsOutKeepsItLoaded) {
+    CLSID operationPage{};
+    CLSIDFromString(const_cast<LPOLESTR>(L"{4B2A64A0-C2C3-482C-8D2F-930AFF829E9C}"), &operationPage);
+    Sink sink;
+    // Each way gives one object to hold; the control is released meanwhile.
+    auto connections = [&]() -> IUnknown* {
+        ILinkor* c = Create();
+        IConnectionPoint* cp = nullptr;
+        DWORD cookie = 0;
+        EXPECT_EQ(vx::test::Connect(c, DIID_ILinkorEvents, &sink, &cookie, &cp), S_OK);
+        IEnumConnections* e = nullptr;
+        EXPECT_EQ(cp->EnumConnections(&e), S_OK);
+        cp->Release();
+        c->Release();
+        return e;
+    };
+    auto locked = [&](REFCLSID clsid) -> IUnknown* {
+        IClassFactory* f = nullptr;
+        EXPECT_EQ(vx::test::ClassObject(module_, clsid, &f), S_OK);
+        f->LockServer(TRUE);
+        return f;
+    };
+    auto unlock = [](IUnknown* u) {
+        static_cast<IClassFactory*>(u)->LockServer(FALSE);
+        u->Release();
+    };
+    struct Way {
+        const char* name;
+        std::function<IUnknown*()> take;
+        std::function<void(IUnknown*)> letGo;
+    } ways[] = {
+        {"connections of the event point", connections,
+         [](IUnknown* u) {
+             // Still usable: it hands out the sink it saw.
+             CONNECTDATA cd{};
+             ULONG n = 0;
+             EXPECT_EQ(static_cast<IEnumConnections*>(u)->Next(1, &cd, &n), S_OK);
+             EXPECT_EQ(n, 1u);
+             if (cd.pUnk) cd.pUnk->Release();
+             u->Release();
+         }},
+        {"a clone of the connections",
+         [&] {
+             IUnknown* e = connections();
+             IEnumConnections* clone = nullptr;
+             EXPECT_EQ(static_cast<IEnumConnections*>(e)->Clone(&clone), S_OK);
+             e->Release();
+             return static_cast<IUnknown*>(clone);
+         },
+         [](IUnknown* u) { u->Release(); }},
+        {"the connection points",
+         [&] {
+             ILinkor* c = Create();
+             IConnectionPointContainer* cpc = nullptr;
+             c->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
+             IEnumConnectionPoints* e = nullptr;
+             EXPECT_EQ(cpc->EnumConnectionPoints(&e), S_OK);
+             cpc->Release();
+             c->Release();
+             return static_cast<IUnknown*>(e);
+         },
+         [](IUnknown* u) { u->Release(); }},
+        {"a property page",
+         [&] {
+             IClassFactory* f = nullptr;
+             EXPECT_EQ(vx::test::ClassObject(module_, operationPage, &f), S_OK);
+             IUnknown* page = nullptr;
+             EXPECT_EQ(f->CreateInstance(nullptr, IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
+             f->Release();
+             return page;
+         },
+         [](IUnknown* u) { u->Release(); }},
+        {"a locked control factory", [&] { return locked(CLSID_Linkor); }, unlock},
+        {"a locked page factory", [&] { return locked(operationPage); }, unlock},
+    };
+    for (auto& w : ways) {
+        ASSERT_EQ(Call("DllCanUnloadNow"), S_OK) << w.name;
+        IUnknown* held = w.take();
+        ASSERT_NE(held, nullptr) << w.name;
+        EXPECT_EQ(Call("DllCanUnloadNow"), S_FALSE) << w.name;
+        w.letGo(held);
+        EXPECT_EQ(Call("DllCanUnloadNow"), S_OK) << w.name;
+    }
+    EXPECT_EQ(sink.Refs, 1);
 }
 
 TEST_F(LinkorCom, VersionInformationMarksTheFileAsSelfRegistering) {
@@ -1000,6 +1082,126 @@ TEST_F(LinkorCom, BadStoredDescriptionsFailTheLoadWithTheReason) {
     c->Release();
 }
 
+// The interface a failure went through, and its description, as the error
+// object gives them.
+std::pair<std::wstring, std::wstring> LastError() {
+    IErrorInfo* ei = nullptr;
+    if (GetErrorInfo(0, &ei) != S_OK || !ei) return {};
+    GUID g{};
+    ei->GetGUID(&g);
+    Bstr d;
+    ei->GetDescription(&d.b);
+    ei->Release();
+    wchar_t text[64];
+    StringFromGUID2(g, text, 64);
+    return {text, d.str()};
+}
+
+std::wstring Iid(REFIID iid) {
+    wchar_t text[64];
+    StringFromGUID2(iid, text, 64);
+    return text;
+}
+
+TEST_F(LinkorCom, EveryInterfaceThatFailsWithADescriptionSaysSo) {
+    ILinkor* c = Create();
+    ASSERT_NE(c, nullptr);
+    ISupportErrorInfo* sei = nullptr;
+    ASSERT_EQ(c->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&sei)), S_OK);
+    for (REFIID iid : {IID_ILinkor, IID_IPersistStreamInit, IID_IPersistStream, IID_IPersistStorage,
+                       IID_IPersistPropertyBag})
+        EXPECT_EQ(sei->InterfaceSupportsErrorInfo(iid), S_OK) << Iid(iid);
+    for (REFIID iid : {IID_IOleObject, IID_IViewObject2, IID_IConnectionPointContainer, IID_IOleInPlaceObject})
+        EXPECT_EQ(sei->InterfaceSupportsErrorInfo(iid), S_FALSE) << Iid(iid);
+    sei->Release();
+
+    const std::wstring notInteger = L"'abc' is not a valid integer value";
+    // ILinkor
+    Bstr bad;
+    bad.b = SysAllocString(L"abc");
+    SetErrorInfo(0, nullptr);
+    EXPECT_EQ(c->put_MaxLogicalConnections(bad.b), E_UNEXPECTED);
+    EXPECT_EQ(LastError(), std::make_pair(Iid(IID_ILinkor), notInteger));
+    // IPersistStreamInit
+    IPersistStreamInit* ps = nullptr;
+    ASSERT_EQ(c->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
+    SetErrorInfo(0, nullptr);
+    EXPECT_TRUE(FAILED(LoadStream(ps, Golden("badmaxlc.bin"))));
+    EXPECT_EQ(LastError(), std::make_pair(Iid(IID_IPersistStreamInit), notInteger));
+    ps->Release();
+    // IPersistStorage: the same stream inside a storage.
+    ILockBytes* lb = nullptr;
+    ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &lb), S_OK);
+    IStorage* stg = nullptr;
+    ASSERT_EQ(StgCreateDocfileOnILockBytes(lb, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg), S_OK);
+    IStream* contents = nullptr;
+    ASSERT_EQ(stg->CreateStream(L"Contents", STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &contents), S_OK);
+    std::string bytes = Golden("badmaxlc.bin");
+    ULONG n = 0;
+    contents->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &n);
+    contents->Release();
+    IPersistStorage* pst = nullptr;
+    ASSERT_EQ(c->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&pst)), S_OK);
+    SetErrorInfo(0, nullptr);
+    EXPECT_TRUE(FAILED(pst->Load(stg)));
+    EXPECT_EQ(LastError(), std::make_pair(Iid(IID_IPersistStorage), notInteger));
+    pst->Release();
+    stg->Release();
+    lb->Release();
+    c->Release();
+}
+
+// The size a container reserves for the control is the stored form's.
+TEST_F(LinkorCom, ExtentIsTheStoredFormsSize) {
+    HDC screen = GetDC(nullptr);
+    const int ppi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    auto himetric = [&](LONG px) { return MulDiv(px, 2540, ppi); };
+    ILinkor* c = Create();
+    ASSERT_NE(c, nullptr);
+    IOleObject* ole = nullptr;
+    ASSERT_EQ(c->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+    IViewObject2* view = nullptr;
+    ASSERT_EQ(c->QueryInterface(IID_IViewObject2, reinterpret_cast<void**>(&view)), S_OK);
+    IPersistStreamInit* p = nullptr;
+    ASSERT_EQ(c->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p)), S_OK);
+    SIZEL size{};
+    EXPECT_EQ(ole->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    EXPECT_EQ(size.cx, himetric(39));
+    EXPECT_EQ(size.cy, himetric(38));
+
+    ASSERT_EQ(LoadStream(p, Golden("resized.bin")), S_OK);
+    EXPECT_EQ(ole->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    EXPECT_EQ(size.cx, himetric(200));
+    EXPECT_EQ(size.cy, himetric(100));
+    SIZEL viewSize{};
+    EXPECT_EQ(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &viewSize), S_OK);
+    EXPECT_EQ(viewSize.cx, size.cx);
+    EXPECT_EQ(viewSize.cy, size.cy);
+
+    // A container that resizes the control stores the new size with it.
+    SIZEL set{himetric(80), himetric(60)};
+    EXPECT_EQ(ole->SetExtent(DVASPECT_CONTENT, &set), S_OK);
+    EXPECT_EQ(p->IsDirty(), S_OK);
+    std::string saved = SaveStream(p);
+    ILinkor* d = Create();
+    IPersistStreamInit* pd = nullptr;
+    ASSERT_EQ(d->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&pd)), S_OK);
+    ASSERT_EQ(LoadStream(pd, saved), S_OK);
+    IOleObject* oled = nullptr;
+    ASSERT_EQ(d->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&oled)), S_OK);
+    EXPECT_EQ(oled->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    EXPECT_EQ(size.cx, himetric(80));
+    EXPECT_EQ(size.cy, himetric(60));
+    oled->Release();
+    pd->Release();
+    d->Release();
+    view->Release();
+    ole->Release();
+    p->Release();
+    c->Release();
+}
+
 TEST_F(LinkorCom, StorageKeepsTheSameStream) {
     ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
@@ -1094,7 +1296,11 @@ TEST_F(LinkorCom, PropertyBagKeepsEveryReadWritePropertyByName) {
 
     Bag bad;
     bad.Items = {{L"MaxLogicalConnections", L"x1"}};
+    SetErrorInfo(0, nullptr);
     EXPECT_EQ(pb->Load(&bad, nullptr), E_UNEXPECTED);
+    // The member's description, for the interface the host called.
+    EXPECT_EQ(LastError(),
+              std::make_pair(Iid(IID_IPersistPropertyBag), std::wstring(L"'x1' is not a valid integer value")));
     pb->Release();
     d->Release();
 }

@@ -661,6 +661,38 @@ TEST_F(LinkorPages, ValuesTheControlRejectsFailTheApplyAfterTheMembersBefore) {
     c->Release();
 }
 
+TEST_F(LinkorPages, PagesTellThatTheirFailuresCarryADescription) {
+    ILinkor* c = NewControl();
+    ASSERT_NE(c, nullptr);
+    Site site;
+    for (const CLSID& clsid : {kOperation, kSystem, kFormats}) {
+        Page p(clsid, c, &site);
+        ISupportErrorInfo* sei = nullptr;
+        ASSERT_EQ(p->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&sei)), S_OK);
+        EXPECT_EQ(sei->InterfaceSupportsErrorInfo(IID_IPropertyPage), S_OK);
+        EXPECT_EQ(sei->InterfaceSupportsErrorInfo(IID_IPropertyPage2), S_OK);
+        EXPECT_EQ(sei->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+        sei->Release();
+    }
+    {
+        Page p(kSystem, c, &site);
+        ASSERT_EQ(p.Activate(frame_), S_OK);
+        Type(p.Item(kIdMaximumLogicalConnections), L"zwei");
+        SetErrorInfo(0, nullptr);
+        EXPECT_EQ(p->Apply(), E_UNEXPECTED);
+        IErrorInfo* info = nullptr;
+        ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+        GUID g{};
+        info->GetGUID(&g);
+        EXPECT_TRUE(IsEqualGUID(g, IID_IPropertyPage));
+        BSTR d = nullptr;
+        info->GetDescription(&d);
+        EXPECT_EQ(BstrText(d), L"'zwei' is not a valid integer value");
+        info->Release();
+    }
+    c->Release();
+}
+
 // ---------------------------------------------------------------- Formats
 
 TEST_F(LinkorPages, ListsHoldEachEntryOnceAcrossActivationsWithTheCurrentValueSelected) {
@@ -767,6 +799,24 @@ TEST_F(LinkorPages, HelpButtonsOpenTheirContextsInTheControlsHelpFile) {
         EXPECT_EQ(q.data, r.context);
         EXPECT_EQ(Upper(q.file), Upper(OcxDir() + L"linkor.hlp"));
         EXPECT_EQ(p->IsPageDirty(), S_FALSE);
+    }
+    c->Release();
+}
+
+TEST_F(LinkorPages, HelpMemberOpensContext1000InTheControlsHelpFile) {
+    HelpRecorder help;
+    ASSERT_TRUE(help.Ready());
+    ILinkor* c = NewControl();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->Help(), S_OK);
+    // The same through IDispatch, as a script calls it.
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(c->Invoke(10, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), S_OK);
+    ASSERT_EQ(HelpRecorder::Requests().size(), 2u);
+    for (const auto& q : HelpRecorder::Requests()) {
+        EXPECT_EQ(q.command, static_cast<UINT>(HELP_CONTEXT));
+        EXPECT_EQ(q.data, 1000);
+        EXPECT_EQ(Upper(q.file), Upper(OcxDir() + L"linkor.hlp"));
     }
     c->Release();
 }

@@ -1,0 +1,119 @@
+#include "capictrl/win32/linkorform.h"
+
+#include "base/win32/text.h"
+#include "capictrl/win32/linkorctrl.h"
+
+namespace vx {
+
+namespace {
+
+const wchar_t kFormClass[] = L"LinkorForm";
+const COLORREF kGreen = RGB(0, 128, 0);
+// Panel1 and Image2 of the form's design.
+const int kPanelWidth = 33, kPanelHeight = 32;
+const int kIconLeft = 4, kIconTop = 4, kIconSize = 24;
+// The raised border: a raised edge and one line of the face colour, as a
+// dialog frame is drawn.
+const int kBorder = 3;
+
+// Windows of the class alive now; the class is given back with the last.
+LONG g_windows = 0;
+
+bool RegisterFormClass(WNDPROC proc) {
+    // A class left behind by an earlier load of the file points into code
+    // that is gone: make it anew when no window of it lives.
+    if (g_windows == 0) UnregisterClassW(kFormClass, ServerModule());
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = ServerModule();
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = kFormClass;
+    return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+void PaintLinkorForm(HDC dc, const RECT& r) {
+    RECT in = r;
+    DrawEdge(dc, &in, EDGE_RAISED, BF_RECT | BF_ADJUST);
+    HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+    FrameRect(dc, &in, face);
+    InflateRect(&in, -(kBorder - 2), -(kBorder - 2));
+    if (in.right <= in.left || in.bottom <= in.top) return;
+
+    HBRUSH green = CreateSolidBrush(kGreen);
+    FillRect(dc, &in, green);
+    DeleteObject(green);
+
+    // The panel keeps its designed size at the top left; the form's green
+    // shows around it when the container makes the form larger.
+    RECT panel{in.left, in.top, in.left + kPanelWidth, in.top + kPanelHeight};
+    int saved = SaveDC(dc);
+    IntersectClipRect(dc, in.left, in.top, in.right, in.bottom);
+    DrawEdge(dc, &panel, BDR_RAISEDINNER, BF_RECT);
+    HICON icon = static_cast<HICON>(
+        LoadImageW(ServerModule(), MAKEINTRESOURCEW(kPanelIconId), IMAGE_ICON, kIconSize, kIconSize, 0));
+    if (icon) {
+        DrawIconEx(dc, panel.left + kIconLeft, panel.top + kIconTop, icon, kIconSize, kIconSize, 0, nullptr,
+                   DI_NORMAL);
+        DestroyIcon(icon);
+    }
+    RestoreDC(dc, saved);
+}
+
+bool TLinkorFormWindow::Create(HWND parent, const RECT& pos, const std::string& caption, bool visible,
+                               bool enabled) {
+    Destroy();
+    if (!RegisterFormClass(WndProc)) return false;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0) |
+                  (enabled ? 0 : WS_DISABLED);
+    HWND h = CreateWindowExW(0, kFormClass, Wide(caption).c_str(), style, pos.left, pos.top, pos.right - pos.left,
+                             pos.bottom - pos.top, parent, nullptr, ServerModule(), this);
+    if (!h) return false;
+    hwnd_ = h;
+    return true;
+}
+
+void TLinkorFormWindow::Destroy() {
+    HWND h = hwnd_;
+    hwnd_ = nullptr;
+    if (h) DestroyWindow(h);
+    if (g_windows == 0) UnregisterClassW(kFormClass, ServerModule());
+}
+
+LRESULT CALLBACK TLinkorFormWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<TLinkorFormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    switch (msg) {
+        case WM_NCCREATE:
+            InterlockedIncrement(&g_windows);
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+            break;
+        case WM_NCDESTROY:
+            // Also when the container's window goes first.
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            if (self && self->hwnd_ == hwnd) self->hwnd_ = nullptr;
+            InterlockedDecrement(&g_windows);
+            break;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            RECT r;
+            GetClientRect(hwnd, &r);
+            PaintLinkorForm(dc, r);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_SETFOCUS:
+            if (self && self->onUserActivate_) self->onUserActivate_();
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace vx

@@ -1,0 +1,563 @@
+// LINKOR.OCX placed in an OLE container of our own, the way a development
+// environment places it on a form at design time: a frame window and a site
+// that activates it in place, shows its property frame and hears its
+// events. What the container and its user see is checked on the screen:
+// the form as a child of the container's window, its raised border, the
+// green panel and the panel's telephone; and the order in which the site's
+// notifications and the form's events arrive.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+#include <ocidl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "linkor_idl.h"
+#include "tests/wine/linkor_ocx.h"
+
+namespace {
+
+std::string Narrow(const wchar_t* s) {
+    std::string out;
+    for (; s && *s; ++s) out += static_cast<char>(*s < 128 ? *s : '?');
+    return out;
+}
+
+// Everything the container hears, in order: the site's notifications, the
+// frame's active object and the control's events ("event 1").
+using Log = std::vector<std::string>;
+
+class Frame : public IOleInPlaceFrame {
+public:
+    Frame(HWND hwnd, Log& log) : hwnd_(hwnd), log_(log) {}
+    virtual ~Frame() = default;
+    IUnknown* Active = nullptr;  // not held: only compared
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleWindow) ||
+            IsEqualIID(riid, IID_IOleInPlaceUIWindow) || IsEqualIID(riid, IID_IOleInPlaceFrame)) {
+            *ppv = static_cast<IOleInPlaceFrame*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&refs_); }
+    STDMETHODIMP GetWindow(HWND* h) override {
+        *h = hwnd_;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP GetBorder(LPRECT r) override { return GetClientRect(hwnd_, r) ? S_OK : E_FAIL; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* obj, LPCOLESTR name) override {
+        Active = nullptr;
+        if (obj) obj->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&Active));
+        if (Active) Active->Release();
+        log_.push_back(obj ? "frame active " + Narrow(name) : "frame active none");
+        return S_OK;
+    }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+    LONG Refs() const { return refs_; }
+
+private:
+    LONG refs_ = 1;
+    HWND hwnd_;
+    Log& log_;
+};
+
+// The control's place in the frame's window, which also hears the control's
+// events, as a container's site does. Without `inPlace` it is a bare client
+// site, as the monitor's hidden hosting gives.
+class Site : public IOleClientSite, public IOleInPlaceSite, public IOleControlSite, public IDispatch {
+public:
+    Site(HWND hwnd, Frame& frame, Log& log, bool inPlace = true)
+        : hwnd_(hwnd), frame_(frame), log_(log), inPlace_(inPlace) {}
+    virtual ~Site() = default;
+    RECT Pos{20, 20, 59, 58};  // the form's designed 39 x 38
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = nullptr;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite))
+            *ppv = static_cast<IOleClientSite*>(this);
+        else if (inPlace_ && (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IOleInPlaceSite)))
+            *ppv = static_cast<IOleInPlaceSite*>(this);
+        else if (inPlace_ && IsEqualIID(riid, IID_IOleControlSite))
+            *ppv = static_cast<IOleControlSite*>(this);
+        else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, DIID_ILinkorEvents))
+            *ppv = static_cast<IDispatch*>(this);
+        if (!*ppv) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&refs_); }
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return S_OK; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override {
+        *m = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetContainer(IOleContainer** c) override {
+        *c = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite
+    STDMETHODIMP GetWindow(HWND* h) override {
+        *h = hwnd_;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return Note("CanInPlaceActivate"); }
+    STDMETHODIMP OnInPlaceActivate() override { return Note("OnInPlaceActivate"); }
+    STDMETHODIMP OnUIActivate() override { return Note("OnUIActivate"); }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
+                                  LPOLEINPLACEFRAMEINFO info) override {
+        frame_.AddRef();
+        *frame = &frame_;
+        *doc = nullptr;  // the frame is the document window too
+        *pos = Pos;
+        GetClientRect(hwnd_, clip);
+        info->fMDIApp = FALSE;
+        info->hwndFrame = hwnd_;
+        info->haccel = nullptr;
+        info->cAccelEntries = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return Note("OnUIDeactivate"); }
+    STDMETHODIMP OnInPlaceDeactivate() override { return Note("OnInPlaceDeactivate"); }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+    // IOleControlSite: the container shows the property frame itself.
+    STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
+    STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
+    STDMETHODIMP GetExtendedControl(IDispatch** d) override {
+        *d = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP TransformCoords(POINTL*, POINTF*, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
+    STDMETHODIMP OnFocus(BOOL) override { return S_OK; }
+    STDMETHODIMP ShowPropertyFrame() override { return Note("ShowPropertyFrame"); }
+
+    // IDispatch: the control's events, and the ambient properties of a
+    // design-time container.
+    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+        *n = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* r, EXCEPINFO*, UINT*) override {
+        if (flags & DISPATCH_METHOD) {
+            log_.push_back("event " + std::to_string(id));
+            return S_OK;
+        }
+        if (!r) return E_POINTER;
+        VariantInit(r);
+        if (id == DISPID_AMBIENT_USERMODE) {
+            V_VT(r) = VT_BOOL;
+            V_BOOL(r) = VARIANT_FALSE;
+            return S_OK;
+        }
+        if (id == DISPID_AMBIENT_DISPLAYNAME) {
+            V_VT(r) = VT_BSTR;
+            V_BSTR(r) = SysAllocString(L"Linkor1");
+            return S_OK;
+        }
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    LONG Refs() const { return refs_; }
+
+private:
+    HRESULT Note(const char* what) {
+        log_.push_back(what);
+        return S_OK;
+    }
+    LONG refs_ = 1;
+    HWND hwnd_;
+    Frame& frame_;
+    Log& log_;
+    bool inPlace_;
+};
+
+void Pump() {
+    MSG msg;
+    for (int round = 0; round < 3; ++round) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(20);
+    }
+}
+
+// The pixels of a window as they are on the screen.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+Picture Capture(HDC from, int left, int top, int width, int height) {
+    Picture p;
+    p.width = width;
+    p.height = height;
+    HDC mem = CreateCompatibleDC(from);
+    HBITMAP bmp = CreateCompatibleBitmap(from, width, height);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, width, height, from, left, top, SRCCOPY);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) p.pixels.push_back(GetPixel(mem, x, y));
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    return p;
+}
+
+Picture OnScreen(HWND h) {
+    RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    RECT r;
+    GetWindowRect(h, &r);
+    HDC screen = GetDC(nullptr);
+    Picture p = Capture(screen, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    ReleaseDC(nullptr, screen);
+    return p;
+}
+
+const COLORREF kGreen = RGB(0, 128, 0);
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kOutline = RGB(0, 64, 0);
+
+class Container : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        OleInitialize(nullptr);
+        module_ = LoadLibraryW(vx::test::OcxPath().c_str());
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = L"VxContainerFrame";
+        RegisterClassW(&wc);
+    }
+    static void TearDownTestSuite() { OleUninitialize(); }
+
+    void SetUp() override {
+        ASSERT_NE(module_, nullptr);
+        hwnd = CreateWindowExW(0, L"VxContainerFrame", L"Formulár s ovládacím prvkom", WS_OVERLAPPEDWINDOW |
+                               WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, 320, 200, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(hwnd, nullptr);
+        Pump();
+        frame = new Frame(hwnd, log);
+        site = new Site(hwnd, *frame, log);
+        ASSERT_EQ(vx::test::NewLinkor(module_, &ctrl), S_OK);
+        ASSERT_EQ(ctrl->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+        ASSERT_EQ(ctrl->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)), S_OK);
+    }
+
+    void TearDown() override {
+        Release();
+        delete site;
+        delete frame;
+        if (hwnd) DestroyWindow(hwnd);
+    }
+
+    // A container's own sequence: its site first, then the events, which
+    // the site hears.
+    void Attach(IOleClientSite* s) {
+        ASSERT_EQ(ole->SetClientSite(s), S_OK);
+        DWORD cookie = 0;
+        ASSERT_EQ(vx::test::Connect(ctrl, DIID_ILinkorEvents, s, &cookie), S_OK);
+    }
+    void Attach() { Attach(static_cast<IOleClientSite*>(site)); }
+
+    HRESULT Verb(LONG verb) {
+        return ole->DoVerb(verb, nullptr, static_cast<IOleClientSite*>(site), 0, hwnd, &site->Pos);
+    }
+    HWND Form() {
+        HWND h = nullptr;
+        return inPlace->GetWindow(&h) == S_OK ? h : nullptr;
+    }
+    bool Active() {
+        VARIANT_BOOL v = VARIANT_FALSE;
+        EXPECT_EQ(ctrl->get_Active(&v), S_OK);
+        return v == VARIANT_TRUE;
+    }
+    bool Visible() {
+        VARIANT_BOOL v = VARIANT_FALSE;
+        EXPECT_EQ(ctrl->get_Visible(&v), S_OK);
+        return v == VARIANT_TRUE;
+    }
+    // The container lets go of the control: closed, without its site.
+    void Release() {
+        if (inPlace) inPlace->Release();
+        inPlace = nullptr;
+        if (ole) {
+            ole->Close(OLECLOSE_NOSAVE);
+            ole->SetClientSite(nullptr);
+            ole->Release();
+        }
+        ole = nullptr;
+        if (ctrl) ctrl->Release();
+        ctrl = nullptr;
+    }
+    // The container's frame at a point of its client area, on the screen.
+    COLORREF FramePixel(int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(hwnd, &p);
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Pump();
+        HDC screen = GetDC(nullptr);
+        COLORREF c = GetPixel(screen, p.x, p.y);
+        ReleaseDC(nullptr, screen);
+        return c;
+    }
+
+    static HMODULE module_;
+    HWND hwnd = nullptr;
+    Log log;
+    Frame* frame = nullptr;
+    Site* site = nullptr;
+    ILinkor* ctrl = nullptr;
+    IOleObject* ole = nullptr;
+    IOleInPlaceObject* inPlace = nullptr;
+};
+HMODULE Container::module_ = nullptr;
+
+TEST_F(Container, ActivatedControlShowsItsFormInTheSitesWindowWithPanelAndIcon) {
+    Attach();
+    HWND none = reinterpret_cast<HWND>(1);
+    EXPECT_EQ(inPlace->GetWindow(&none), E_FAIL);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_FALSE(Active());
+
+    ASSERT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "frame active LinkorCtrl",
+                        "event 1"}));
+    HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(GetParent(form), hwnd);
+    EXPECT_EQ(GetWindowLongPtrW(form, GWL_STYLE) & (WS_CHILD | WS_VISIBLE), WS_CHILD | WS_VISIBLE);
+    RECT r;
+    GetWindowRect(form, &r);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(r.right - r.left, 39);
+    EXPECT_EQ(r.bottom - r.top, 38);
+    wchar_t caption[64] = {0};
+    GetWindowTextW(form, caption, 64);
+    EXPECT_STREQ(caption, L"LinkorCtrl");
+    EXPECT_TRUE(Active());
+    EXPECT_TRUE(Visible());
+    IUnknown* self = nullptr;
+    ctrl->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&self));
+    EXPECT_EQ(frame->Active, self);
+    self->Release();
+
+    // As the user sees it: the raised border (light above and left, dark
+    // below and right), the green panel inside, and on the panel at (4, 4)
+    // the telephone, white with a dark outline, the panel green through
+    // its transparent corner. The panel begins inside the 3-pixel border.
+    Picture p = OnScreen(form);
+    ASSERT_EQ(p.width, 39);
+    ASSERT_EQ(p.height, 38);
+    EXPECT_EQ(p.At(0, 0), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(p.At(38, 37), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(p.At(1, 1), GetSysColor(COLOR_3DHILIGHT));
+    EXPECT_EQ(p.At(33, 31), kGreen);                 // panel, right of the icon
+    EXPECT_EQ(p.At(3 + 4, 3 + 4), kGreen);           // the icon's transparent corner
+    EXPECT_EQ(p.At(3 + 4 + 12, 3 + 4 + 17), kWhite);  // the telephone's body
+    EXPECT_EQ(p.At(3 + 4 + 2, 3 + 4 + 19), kOutline);  // its outline below
+    // The container's window around the form stays its own.
+    EXPECT_EQ(FramePixel(10, 10), GetSysColor(COLOR_WINDOW));
+
+    // Draw renders what the window shows, icon included.
+    IViewObject* view = nullptr;
+    ASSERT_EQ(ctrl->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 39, 38);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    RECTL bounds{0, 0, 39, 38};
+    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, mem, &bounds, nullptr, nullptr, 0), S_OK);
+    Picture drawn = Capture(mem, 0, 0, 39, 38);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    view->Release();
+    EXPECT_TRUE(drawn.pixels == p.pixels);
+    EXPECT_EQ(drawn.At(3 + 4 + 12, 3 + 4 + 17), kWhite);
+
+    // The container moves the site.
+    RECT moved{100, 50, 139, 88}, clip{0, 0, 300, 150};
+    EXPECT_EQ(inPlace->SetObjectRects(&moved, &clip), S_OK);
+    GetWindowRect(form, &r);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 50);
+
+    // Deactivation takes the form away.
+    EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK);
+    EXPECT_FALSE(IsWindow(form));
+    EXPECT_EQ(Form(), nullptr);
+    EXPECT_FALSE(Active());
+    EXPECT_EQ(FramePixel(110, 60), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "frame active LinkorCtrl",
+                        "event 1", "event 6", "frame active none", "OnUIDeactivate", "OnInPlaceDeactivate"}));
+    // The site's frame is given back.
+    EXPECT_EQ(frame->Refs(), 1);
+}
+
+TEST_F(Container, VisibleHidesAndShowsTheActiveForm) {
+    Attach();
+    ASSERT_EQ(Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+    HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    POINT inside{20 + 33, 20 + 31};  // the panel
+    EXPECT_TRUE(Visible());
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_EQ(FramePixel(inside.x, inside.y), kGreen);
+
+    EXPECT_EQ(ctrl->put_Visible(VARIANT_FALSE), S_OK);
+    EXPECT_FALSE(Visible());
+    EXPECT_FALSE(IsWindowVisible(form));
+    EXPECT_EQ(FramePixel(inside.x, inside.y), GetSysColor(COLOR_WINDOW));
+
+    EXPECT_EQ(ctrl->put_Visible(VARIANT_TRUE), S_OK);
+    EXPECT_TRUE(Visible());
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_EQ(FramePixel(inside.x, inside.y), kGreen);
+
+    // The container's verbs do the same.
+    EXPECT_EQ(Verb(OLEIVERB_HIDE), S_OK);
+    EXPECT_FALSE(Visible());
+    EXPECT_FALSE(IsWindowVisible(form));
+    EXPECT_EQ(Verb(OLEIVERB_SHOW), S_OK);
+    EXPECT_TRUE(Visible());
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_EQ(Form(), form);
+    // Showing and hiding is no activation of the form.
+    EXPECT_FALSE(Active());
+}
+
+TEST_F(Container, FormEventsArriveInTheOrderTheContainerCausesThem) {
+    Attach();
+    ASSERT_EQ(Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+    HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_FALSE(Active());
+
+    // The user clicks the form: the container hears of it, the form is
+    // the active one.
+    SendMessageW(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(form, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_TRUE(Active());
+    // The container activates another object.
+    EXPECT_EQ(inPlace->UIDeactivate(), S_OK);
+    EXPECT_FALSE(Active());
+    EXPECT_TRUE(IsWindowVisible(form));
+    // Activated again by the container, then closed while active.
+    EXPECT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    EXPECT_TRUE(Active());
+    EXPECT_EQ(ole->Close(OLECLOSE_NOSAVE), S_OK);
+    EXPECT_FALSE(IsWindow(form));
+    EXPECT_FALSE(Active());
+    Release();
+
+    // The form was made before anyone could listen: its creation is never
+    // heard; its end is.
+    EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate",                         //
+                        "OnUIActivate", "frame active LinkorCtrl", "event 1",              // click
+                        "event 6", "frame active none", "OnUIDeactivate",                   // other object
+                        "OnUIActivate", "frame active LinkorCtrl", "event 1",              // verb
+                        "event 6", "frame active none", "OnUIDeactivate", "OnInPlaceDeactivate",  // close
+                        "event 5"}));
+    EXPECT_EQ(site->Refs(), 1);
+    EXPECT_EQ(frame->Refs(), 1);
+}
+
+TEST_F(Container, ReleasingAnActiveControlTakesItsFormAway) {
+    Attach();
+    ASSERT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    inPlace->Release();
+    inPlace = nullptr;
+    ole->Release();
+    ole = nullptr;
+    ctrl->Release();
+    ctrl = nullptr;
+    EXPECT_FALSE(IsWindow(form));
+    EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "frame active LinkorCtrl",
+                        "event 1", "event 6", "frame active none", "OnUIDeactivate", "OnInPlaceDeactivate",
+                        "event 5"}));
+    EXPECT_EQ(site->Refs(), 1);
+}
+
+TEST_F(Container, BareClientSiteAsTheMonitorGivesGetsNoWindow) {
+    Site bare(hwnd, *frame, log, false);
+    Attach(static_cast<IOleClientSite*>(&bare));
+    for (LONG verb : {OLEIVERB_INPLACEACTIVATE, OLEIVERB_UIACTIVATE, OLEIVERB_SHOW}) {
+        EXPECT_TRUE(FAILED(ole->DoVerb(verb, nullptr, &bare, 0, hwnd, &bare.Pos))) << verb;
+        EXPECT_EQ(Form(), nullptr);
+    }
+    EXPECT_EQ(FindWindowExW(hwnd, nullptr, nullptr, nullptr), nullptr);
+    EXPECT_FALSE(Active());
+    EXPECT_TRUE(log.empty());
+    Release();
+    EXPECT_EQ(log, Log{"event 5"});
+    EXPECT_EQ(bare.Refs(), 1);
+}
+
+TEST_F(Container, VerbsTheControlDoesNotKnow) {
+    Attach();
+    struct Case {
+        LONG verb;
+        HRESULT result;
+        bool frameShown;
+    } cases[] = {
+        {OLEIVERB_PRIMARY, S_OK, true},
+        {OLEIVERB_PROPERTIES, S_OK, true},
+        // A verb of the object's own that it does not know runs its primary verb.
+        {1, OLEOBJ_S_INVALIDVERB, true},
+        {7, OLEOBJ_S_INVALIDVERB, true},
+        // One of OLE's that it does not know is not implemented and does nothing.
+        {-8, E_NOTIMPL, false},
+        {-100, E_NOTIMPL, false},
+        {OLEIVERB_OPEN, E_NOTIMPL, false},
+        {OLEIVERB_DISCARDUNDOSTATE, S_OK, false},
+    };
+    for (const Case& c : cases) {
+        log.clear();
+        EXPECT_EQ(Verb(c.verb), c.result) << c.verb;
+        EXPECT_EQ(log, c.frameShown ? Log{"ShowPropertyFrame"} : Log{}) << c.verb;
+        EXPECT_EQ(Form(), nullptr) << c.verb;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+// LINKOR.OCX as the Wine tests take it: the file the build made (the test's
+// VX_OCX_PATH), its own class objects without registration, and a sink
+// connected to one of a control's connection points.
+#pragma once
+#include <windows.h>
+#include <ole2.h>
+#include <ocidl.h>
+
+#include <string>
+
+#include "linkor_idl.h"
+
+namespace vx {
+namespace test {
+
+inline std::wstring OcxPath() {
+    std::string s = VX_OCX_PATH;
+    std::wstring w(s.begin(), s.end());
+    for (auto& c : w)
+        if (c == L'/') c = L'\\';
+    return w;
+}
+
+// The file's class object for `clsid`, asked of the file itself.
+inline HRESULT ClassObject(HMODULE ocx, REFCLSID clsid, IClassFactory** factory) {
+    *factory = nullptr;
+    auto get = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
+    if (!get) return E_NOINTERFACE;
+    return get(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory));
+}
+
+// A new control from the file's own factory.
+inline HRESULT NewLinkor(HMODULE ocx, ILinkor** control) {
+    *control = nullptr;
+    IClassFactory* factory = nullptr;
+    HRESULT hr = ClassObject(ocx, CLSID_Linkor, &factory);
+    if (FAILED(hr)) return hr;
+    hr = factory->CreateInstance(nullptr, IID_ILinkor, reinterpret_cast<void**>(control));
+    factory->Release();
+    return hr;
+}
+
+// Connects `sink` to the control's point for `iid`; the point is handed
+// out when asked for, else let go.
+inline HRESULT Connect(IUnknown* control, REFIID iid, IUnknown* sink, DWORD* cookie,
+                       IConnectionPoint** point = nullptr) {
+    if (point) *point = nullptr;
+    IConnectionPointContainer* cpc = nullptr;
+    HRESULT hr = control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
+    if (FAILED(hr)) return hr;
+    IConnectionPoint* cp = nullptr;
+    hr = cpc->FindConnectionPoint(iid, &cp);
+    cpc->Release();
+    if (FAILED(hr)) return hr;
+    hr = cp->Advise(sink, cookie);
+    if (point && SUCCEEDED(hr))
+        *point = cp;
+    else
+        cp->Release();
+    return hr;
+}
+
+}  // namespace test
+}  // namespace vx
