@@ -60,7 +60,9 @@ TEST(Files, AppendLineStartsANewLineWhenTheFileEndsWithoutOne) {
     int n = 0;
     for (const auto& c : cases) {
         const std::string p = t / ("f" + std::to_string(n++));
-        if (c.vopred) ASSERT_TRUE(fs.WriteAll(p, c.vopred));
+        if (c.vopred) {
+            ASSERT_TRUE(fs.WriteAll(p, c.vopred));
+        }
         EXPECT_EQ(fs.AppendLine(p, "x"), 0);
         std::string s;
         ASSERT_TRUE(fs.ReadAll(p, s));
