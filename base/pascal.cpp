@@ -127,4 +127,11 @@ std::string BlankLineBreaks(const std::string& s) {
     return r;
 }
 
+std::string BlankSemicolons(const std::string& s) {
+    std::string r(s);
+    for (char& c : r)
+        if (c == ';') c = ' ';
+    return r;
+}
+
 }  // namespace vx

@@ -35,5 +35,8 @@ bool StrToBool(const std::string& s);
 // Replace every CR, LF and NUL by a blank: received fields must never split
 // a line of the log or of a stored file.
 std::string BlankLineBreaks(const std::string& s);
+// Replace every ";" by a blank: a field of a ";"-separated record that is
+// not its last must not hold one.
+std::string BlankSemicolons(const std::string& s);
 
 }  // namespace vx

@@ -26,15 +26,9 @@ TKontakt RozdelKontakt(const std::string& riadok) {
     return k;
 }
 
-static std::string BezBodkociarky(const std::string& s) {
-    std::string r = s;
-    std::replace(r.begin(), r.end(), ';', ' ');
-    return r;
-}
-
 TKontakt UpravKontakt(const TKontakt& k) {
-    return {BezBodkociarky(BezKoncovRiadkov(k.Krstne)), BezBodkociarky(BezKoncovRiadkov(k.Priezvisko)),
-            BezBodkociarky(BezKoncovRiadkov(k.Cislo)), BezBodkociarky(BezKoncovRiadkov(k.Cislo2)),
+    return {BlankSemicolons(BezKoncovRiadkov(k.Krstne)), BlankSemicolons(BezKoncovRiadkov(k.Priezvisko)),
+            BlankSemicolons(BezKoncovRiadkov(k.Cislo)), BlankSemicolons(BezKoncovRiadkov(k.Cislo2)),
             BezKoncovRiadkov(k.Firma)};
 }
 

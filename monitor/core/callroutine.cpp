@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/diacritics.h"
+#include "base/pascal.h"
 
 namespace vx {
 
@@ -50,9 +51,13 @@ void TCallRoutine::HALOHALO(const std::string& calledNr, const std::string& call
     const TConfig& c = p_.Config;
     const bool menoZoSiete = c.isnet && c.acceptname;
 
-    // 1-3: the call itself.
-    v.Cislo = callingNr;
-    v.VolaneCislo = calledNr;
+    // 1-3: the call itself. Its history line and a forwarded datagram
+    // separate the fields by ";" and only the firm may hold one: a ";" that
+    // a source delivers in a number, the date or the time becomes a blank.
+    v.Cislo = BlankSemicolons(callingNr);
+    v.VolaneCislo = BlankSemicolons(calledNr);
+    v.Datum = BlankSemicolons(v.Datum);
+    v.Cas = BlankSemicolons(v.Cas);
     if (!menoZoSiete) {
         v.Meno.clear();
         v.Firma.clear();

@@ -167,6 +167,27 @@ TEST_F(CallRoutine, ForwardsOnlyCallsThatDidNotComeFromTheNetwork) {
     EXPECT_EQ(sent.size(), 1u);
 }
 
+// An adapter's listing may put a ";" into a number, a date or a time; only
+// the firm may hold one in the history line and the forwarded datagram, so
+// the call's fields read back from both as they are shown.
+TEST_F(CallRoutine, ASemicolonFromASourceBecomesABlankOutsideTheFirm) {
+    std::vector<std::string> sent;
+    routine.Hooks.PosliPoSieti = [&](const std::string& d) { sent.push_back(d); };
+    p.Config.sendUDP = true;
+    p.Config.isCAPI = false;
+    p.Config.isCOM = true;
+    book["0905 12"] = {"Ján Novák", "Firma; s.r.o."};
+    p.Volanie.Datum = "1;.12.2026";
+    p.Volanie.Cas = "11:0;:00";
+    routine.HALOHALO("Port;A", "0905;12");
+    EXPECT_EQ(view.panel.cislo, "0905 12");
+    EXPECT_EQ(lookups, std::vector<std::string>{"0905 12"});
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0], "1 .12.2026  11:0 :00;0905 12;Ján Novák;Firma; s.r.o.;Port A");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], "0905 12;Port A;1 .12.2026;11:0 :00;Ján Novák;Firma; s.r.o.");
+}
+
 TEST_F(CallRoutine, CallerIdWindowOnlyWhenMainWindowIsNotActive) {
     view.active = true;
     routine.Linkor1InComingCall("1", "0905", "");
