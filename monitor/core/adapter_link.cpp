@@ -93,7 +93,7 @@ void TAdapterLink::Posli(int model, const std::string& command, bool arm) {
     try {
         comm_.WriteString(command);
     } catch (...) {
-        Zapis("Chyba pri odosielaní príkazu na COM - " + command);
+        Zapis("Chyba pri odosielaní príkazu na COM - " + TrimRight(command));
         D.Odpoved = "ERROR";
         t101_->SetEnabled(false);
         ReplyTimer(model).SetEnabled(false);
@@ -257,13 +257,16 @@ void TAdapterLink::Ukoncenie(int model) {
 void TAdapterLink::Zlyhanie(int model, bool zatvor) {
     // The reply is the adapter's: its line breaks must not split the log line.
     const std::string odpoved = BlankLineBreaks(D.Odpoved);
+    // The command is quoted without its own CR LF, which would end the log
+    // line in the middle.
+    const std::string prikaz = TrimRight(D.PoslednyPrikaz);
     if (D.VyprsalCas) {
         if (model == 102)
-            Zapis("Odpoved modemu (" + odpoved + ") - TIMEOUT102 (prikaz " + D.PoslednyPrikaz + ")");
+            Zapis("Odpoved modemu (" + odpoved + ") - TIMEOUT102 (prikaz " + prikaz + ")");
         else
-            Zapis("Odpoved modemu - TIMEOUT" + IntToStr(model) + " (prikaz " + D.PoslednyPrikaz + ")");
+            Zapis("Odpoved modemu - TIMEOUT" + IntToStr(model) + " (prikaz " + prikaz + ")");
     } else {
-        Zapis("Odpoved modemu " + odpoved + "(prikaz " + D.PoslednyPrikaz + ")");
+        Zapis("Odpoved modemu " + odpoved + "(prikaz " + prikaz + ")");
     }
     t101_->SetEnabled(false);
     if (zatvor) {

@@ -86,7 +86,7 @@ TEST(Dialling, FailuresAreReported) {
          {"Vytočenie čísla 0905123456", "Vytočenie čísla 0905123456 neúspešné"}},
         {"port busy", "\r\nOK\r\n", 50, true, {"L158 0905123456", "L159 ", "L161 "},
          {"CHYBA: Pri vytáčaní vynikla chyba pri otváraní portu ",
-          "Chyba pri odosielaní príkazu na COM - AT%D0905123456\r\n", "Vytočenie čísla 0905123456",
+          "Chyba pri odosielaní príkazu na COM - AT%D0905123456", "Vytočenie čísla 0905123456",
           "Vytočenie čísla 0905123456 neúspešné"}},
     };
     for (const auto& c : cases) {
