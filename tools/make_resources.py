@@ -239,37 +239,42 @@ VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0,
        (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
 
 
-def icon(fill, edge):
-    """32 x 32, 4 bits per pixel: a coloured disc with a white V."""
-    idx = [[None] * 32 for _ in range(32)]
-    for y in range(32):
-        for x in range(32):
-            d = (x + 0.5 - 16) ** 2 + (y + 0.5 - 16) ** 2
-            if d <= 15 ** 2:
-                idx[y][x] = edge if d >= 13.6 ** 2 else fill
-    c = Canvas(32, 32)
-    c.line(9, 8, 16, 24, 1, 4)
-    c.line(23, 8, 16, 24, 1, 4)
-    for y in range(32):
-        for x in range(32):
+def icon(fill, edge, n=32):
+    """n x n, 4 bits per pixel: a coloured disc with a white V, drawn at its
+    own size (the about box's 48 x 48 picture is drawn, not scaled)."""
+    k = n / 32
+    idx = [[None] * n for _ in range(n)]
+    for y in range(n):
+        for x in range(n):
+            d = (x + 0.5 - n / 2) ** 2 + (y + 0.5 - n / 2) ** 2
+            if d <= (15 * k) ** 2:
+                idx[y][x] = edge if d >= (13.6 * k) ** 2 else fill
+    c = Canvas(n, n)
+    t = int(round(4 * k))
+    c.line(9 * k, 8 * k, n / 2, 24 * k, 1, t)
+    c.line(23 * k, 8 * k, n / 2, 24 * k, 1, t)
+    for y in range(n):
+        for x in range(n):
             if c.px[y][x] == 1 and idx[y][x] is not None:
                 idx[y][x] = 15
     xor = bytearray()
     mask = bytearray()
-    for y in range(31, -1, -1):
-        for x in range(0, 32, 2):
+    stride = (n // 8 + 3) // 4 * 4  # mask rows are padded to 32 bits
+    for y in range(n - 1, -1, -1):
+        for x in range(0, n, 2):
             a = idx[y][x] or 0
             b = idx[y][x + 1] or 0
             xor.append((a << 4) | b)
-        bits = 0
-        for x in range(32):
-            bits = (bits << 1) | (1 if idx[y][x] is None else 0)
-        mask += struct.pack(">I", bits)
+        row = bytearray(stride)
+        for x in range(n):
+            if idx[y][x] is None:
+                row[x // 8] |= 0x80 >> (x % 8)
+        mask += row
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in VGA)
-    info = struct.pack("<IiiHHIIiiII", 40, 32, 64, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
     image = info + palette + bytes(xor) + bytes(mask)
     head = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", 32, 32, 16, 0, 1, 4, len(image), 6 + 16)
+    entry = struct.pack("<BBBBHHII", n, n, 16, 0, 1, 4, len(image), 6 + 16)
     return head + entry + image
 
 
@@ -312,6 +317,7 @@ def main():
     put("mainicon.ico", icon(4, 12))
     put("iconon.ico", icon(2, 10))
     put("iconoff.ico", icon(1, 9))
+    put("abouticon.ico", icon(4, 12, 48))
     put("ring.wav", ring_wave())
     put("pozadie.bmp", bmp24(band()))
     for kind in ("config", "notify", "ring", "display", "history", "book", "add", "view"):

@@ -34,33 +34,103 @@ HINSTANCE ResourceModule() { return g_module ? g_module : GetModuleHandleW(nullp
 void SetShowHints(bool on) { g_hints = on; }
 bool ShowHints() { return g_hints; }
 
-void DrawTextFitted(HDC dc, const std::wstring& text, RECT r, UINT format) {
-    int n = static_cast<int>(text.size());
-    HFONT narrow = nullptr;
-    HGDIOBJ old = nullptr;
-    SIZE ext{};
-    int room = r.right - r.left;
-    if (n > 0 && room > 0 && GetTextExtentPoint32W(dc, text.c_str(), n, &ext) && ext.cx > room) {
-        LOGFONTW lf{};
-        TEXTMETRICW tm{};
-        GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof(lf), &lf);
-        GetTextMetricsW(dc, &tm);
-        lf.lfWidth = static_cast<LONG>(tm.tmAveCharWidth * room / ext.cx);
-        if (lf.lfWidth < 1) lf.lfWidth = 1;
-        narrow = CreateFontIndirectW(&lf);
-        if (narrow) old = SelectObject(dc, narrow);
+std::wstring TextNaSirku(HDC dc, const std::wstring& text, int room) {
+    auto sirka = [dc](const wchar_t* t, size_t n) {
+        SIZE s{};
+        GetTextExtentPoint32W(dc, t, static_cast<int>(n), &s);
+        return static_cast<int>(s.cx);
+    };
+    if (text.empty() || sirka(text.c_str(), text.size()) <= room) return text;
+    const std::wstring tri = L"\u2026";
+    // The longest beginning that still leaves room for the ellipsis.
+    size_t lo = 0, hi = text.size();
+    while (lo < hi) {
+        size_t mid = (lo + hi + 1) / 2;
+        std::wstring t = text.substr(0, mid) + tri;
+        if (sirka(t.c_str(), t.size()) <= room)
+            lo = mid;
+        else
+            hi = mid - 1;
     }
-    DrawTextW(dc, text.c_str(), n, &r, format | DT_SINGLELINE);
-    if (narrow) {
-        SelectObject(dc, old);
-        DeleteObject(narrow);
-    }
+    std::wstring zaciatok = text.substr(0, lo);
+    // A cut does not end in blanks: "Firma …" reads as a whole word.
+    while (!zaciatok.empty() && zaciatok.back() == L' ') zaciatok.pop_back();
+    if (zaciatok.empty() && sirka(tri.c_str(), tri.size()) > room) return std::wstring();
+    return zaciatok + tri;
 }
 
-HFONT MakeFont(const wchar_t* face, int pixelHeight, bool bold) {
-    return CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, face);
+void KresliRiadok(HDC dc, const std::wstring& text, const RECT& r, UINT align) {
+    std::wstring t = TextNaSirku(dc, text, r.right - r.left);
+    RECT rr = r;
+    DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &rr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | align);
+}
+
+HFONT MakeFont(const wchar_t* face, int pixelHeight, bool bold, bool smooth) {
+    // Below 12 pixels grey smoothing thins the strokes of accents (the caron
+    // of Ž, the acute of Ĺ) to one faint row; those sizes are drawn crisp
+    // unless the caller wants them smooth.
+    const DWORD quality = pixelHeight < 12 && !smooth ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY;
+    return CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH | FF_SWISS, face);
+}
+
+HFONT MakeDialogFont(bool bold) {
+    HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return MakeFont(L"MS Shell Dlg", MulDiv(8, dpi, 72), bold);
+}
+
+namespace {
+// A screen DC with a font selected, for measuring.
+class TMeranie {
+public:
+    explicit TMeranie(HFONT f) : dc_(GetDC(nullptr)), old_(dc_ && f ? SelectObject(dc_, f) : nullptr) {}
+    ~TMeranie() {
+        if (old_) SelectObject(dc_, old_);
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    HDC dc() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+}  // namespace
+
+LRESULT CopyTextReply(const std::wstring& t, WPARAM wp, LPARAM lp) {
+    auto* buf = reinterpret_cast<wchar_t*>(lp);
+    const size_t max = static_cast<size_t>(wp);
+    if (!buf || max == 0) return 0;
+    const size_t n = t.size() < max - 1 ? t.size() : max - 1;
+    t.copy(buf, n);
+    buf[n] = L'\0';
+    return static_cast<LRESULT>(n);
+}
+
+int TextWidth(HFONT font, const std::wstring& text) {
+    TMeranie m(font);
+    SIZE s{};
+    if (!m.dc() || !GetTextExtentPoint32W(m.dc(), text.c_str(), static_cast<int>(text.size()), &s)) return 0;
+    return static_cast<int>(s.cx);
+}
+
+int LineHeight(HFONT font) {
+    TMeranie m(font);
+    TEXTMETRICW tm{};
+    return m.dc() && GetTextMetricsW(m.dc(), &tm) ? static_cast<int>(tm.tmHeight) : 0;
+}
+
+int LargestFittingHeight(const wchar_t* face, bool bold, bool smooth, int from, int to, const std::wstring* texts,
+                         int count, int room) {
+    for (int h = from; h > to; --h) {
+        HFONT f = MakeFont(face, h, bold, smooth);
+        bool fits = true;
+        for (int i = 0; i < count && fits; ++i) fits = TextWidth(f, texts[i]) <= room;
+        DeleteObject(f);
+        if (fits) return h;
+    }
+    return to;
 }
 
 TControl::~TControl() {
@@ -211,13 +281,33 @@ void TStaticText::SetText(const std::string& cp1250) {
     Invalidate();
 }
 
-std::string TStaticText::Text() const {
-    if (!hwnd_) return std::string();
-    int n = GetWindowTextLengthW(hwnd_);
+std::string TStaticText::Text() const { return Narrow(WholeText()); }
+
+void TStaticText::SetFont(HFONT font) {
+    font_ = font;
+    Invalidate();
+}
+
+std::wstring TStaticText::WholeText() const {
+    if (!hwnd_) return std::wstring();
+    // The window's own text, read without a message (the query mode below
+    // changes what WM_GETTEXT answers).
+    int n = static_cast<int>(DefWindowProcW(hwnd_, WM_GETTEXTLENGTH, 0, 0));
     std::wstring w(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(hwnd_, &w[0], n + 1);
-    w.resize(static_cast<size_t>(n));
-    return Narrow(w);
+    n = static_cast<int>(DefWindowProcW(hwnd_, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(&w[0])));
+    w.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return w;
+}
+
+std::wstring TStaticText::ShownText() const {
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+    std::wstring t = TextNaSirku(dc, WholeText(), r.right - r.left);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    return t;
 }
 
 LRESULT TStaticText::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -230,19 +320,10 @@ LRESULT TStaticText::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         HBRUSH b = CreateSolidBrush(bg_);
         FillRect(dc, &r, b);
         DeleteObject(b);
-        int n = GetWindowTextLengthW(hwnd_);
-        std::wstring w(static_cast<size_t>(n) + 1, L'\0');
-        n = GetWindowTextW(hwnd_, &w[0], n + 1);
         HGDIOBJ old = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, fg_);
-        UINT fmt = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
-        fmt |= align_ == Center ? DT_CENTER : align_ == Right ? DT_RIGHT : DT_LEFT;
-        w.resize(static_cast<size_t>(n));
-        if (shrink_)
-            DrawTextFitted(dc, w, r, fmt);
-        else
-            DrawTextW(dc, w.c_str(), n, &r, fmt);
+        KresliRiadok(dc, WholeText(), r, align_ == Center ? DT_CENTER : align_ == Right ? DT_RIGHT : DT_LEFT);
         SelectObject(dc, old);
         EndPaint(hwnd_, &ps);
         return 0;
@@ -251,6 +332,17 @@ LRESULT TStaticText::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 1;
     case WM_NCHITTEST:
         return HTTRANSPARENT;  // clicks go to what lies below, as on a label
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
+    case VXM_SHOWNTEXT:
+        queryShown_ = wp != 0;
+        return TRUE;
+    case WM_GETTEXTLENGTH:
+        if (queryShown_) return static_cast<LRESULT>(ShownText().size());
+        break;
+    case WM_GETTEXT:
+        if (queryShown_) return CopyTextReply(ShownText(), wp, lp);
+        break;
     }
     return TControl::WndProc(msg, wp, lp);
 }

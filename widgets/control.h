@@ -23,12 +23,37 @@ bool ShowHints();
 void SetExceptionHandler(std::function<void(const std::string& message)> handler);
 void HandleCurrentException();
 
-// DrawTextW in one line; a text wider than the rectangle is drawn with
-// narrower letters of the selected font so that it shows whole.
-void DrawTextFitted(HDC dc, const std::wstring& text, RECT r, UINT format);
+// A text as it is drawn in `room` pixels with the font selected into dc:
+// whole when it fits, else its longest beginning that fits followed by "…".
+// Letters are never made narrower: a cut text says so with its ellipsis.
+std::wstring TextNaSirku(HDC dc, const std::wstring& text, int room);
+// One line of text in r, centred vertically, cut as TextNaSirku does; align
+// is DT_LEFT, DT_CENTER or DT_RIGHT.
+void KresliRiadok(HDC dc, const std::wstring& text, const RECT& r, UINT align);
 
-// A font by face, pixel height and weight; owned by the caller.
-HFONT MakeFont(const wchar_t* face, int pixelHeight, bool bold);
+// A font by face, pixel height and weight; owned by the caller. Sizes below
+// 12 pixels are drawn crisp, not smoothed, unless `smooth`.
+HFONT MakeFont(const wchar_t* face, int pixelHeight, bool bold, bool smooth = false);
+// The system's dialog font at 8 points ("MS Shell Dlg"): the font in whose
+// metrics the dialogs' sizes are given. Owned by the caller.
+HFONT MakeDialogFont(bool bold = false);
+// The largest pixel height from `from` down to `to` at which every text fits
+// `room` pixels in that face; `to` when none does.
+int LargestFittingHeight(const wchar_t* face, bool bold, bool smooth, int from, int to, const std::wstring* texts,
+                         int count, int room);
+// The height of a line of the font (ascent with the accents of capitals,
+// and descent): a box lower than this cuts letters off.
+int LineHeight(HFONT font);
+// The width of a text in a font.
+int TextWidth(HFONT font, const std::wstring& text);
+
+// Queries of the texts as drawn, for another process (tests): after
+// VXM_SHOWNTEXT with wParam TRUE, WM_GETTEXTLENGTH and WM_GETTEXT of a static
+// text give the text as it is drawn (cut with "…" where it does not fit);
+// wParam FALSE gives the whole text again. The widgets answer WM_GETFONT.
+constexpr UINT VXM_SHOWNTEXT = WM_USER + 0x220;
+// The answer to WM_GETTEXT (wp, lp) with the text t.
+LRESULT CopyTextReply(const std::wstring& t, WPARAM wp, LPARAM lp);
 
 // Base of every child widget: owns its window and routes its messages to
 // WndProc. Destroying the object destroys the window.
@@ -85,15 +110,15 @@ public:
                 COLORREF background, Align align = Left);
     void SetText(const std::string& cp1250);
     std::string Text() const;
-    // A text wider than the widget is drawn with narrower letters instead of
-    // being cut (the texts come from the language file, of any length).
-    void SetShrinkToFit(bool on) { shrink_ = on; }
+    void SetFont(HFONT font);
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    bool shrink_ = false;
+    std::wstring WholeText() const;
+    std::wstring ShownText() const;
+    bool queryShown_ = false;
     HFONT font_;
     COLORREF fg_, bg_;
     Align align_;

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "base/win32/text.h"
+#include "widgets/gridpaint.h"
 
 namespace vx {
 
@@ -76,6 +77,10 @@ bool TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
     return true;
 }
 
+std::wstring TStringGrid::QueryText() const {
+    return GridQueryText(hwnd_, font_, Wide(Cell(queryCol_, queryRow_)), queryShown_, ColWidth(queryCol_));
+}
+
 int TStringGrid::EdgeAt(int x) const {
     int edge = 0;
     for (int c = 0; c < cols_; ++c) {
@@ -100,17 +105,10 @@ void TStringGrid::Paint(HDC dc, const RECT& client) {
             int w = widths_[static_cast<size_t>(c)];
             RECT cell{left, top, left + w, top + rowHeight_};
             bool selected = (r == selRow_ && c == selCol_);
-            if (selected) FillRect(dc, &cell, sel);
-            SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
-            std::wstring t = Wide(Cell(c, r));
-            RECT tr{cell.left + 2, cell.top, cell.right - 1, cell.bottom};
-            DrawTextFitted(dc, t, tr, DT_VCENTER | DT_NOPREFIX | DT_LEFT);
-            MoveToEx(dc, cell.right, top, nullptr);
-            LineTo(dc, cell.right, top + rowHeight_ + kGridLine);
+            PaintGridCell(dc, cell, Wide(Cell(c, r)), selected ? sel : nullptr,
+                          selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
             left += w + kGridLine;
         }
-        MoveToEx(dc, 0, top + rowHeight_, nullptr);
-        LineTo(dc, left, top + rowHeight_);
     }
     SelectObject(dc, oldPen);
     DeleteObject(pen);
@@ -119,26 +117,11 @@ void TStringGrid::Paint(HDC dc, const RECT& client) {
 
 LRESULT TStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        RECT r;
-        GetClientRect(hwnd_, &r);
-        if (doubleBuffered_) {
-            HDC mem = CreateCompatibleDC(dc);
-            HBITMAP bmp = CreateCompatibleBitmap(dc, r.right, r.bottom);
-            HGDIOBJ old = SelectObject(mem, bmp);
-            Paint(mem, r);
-            BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
-            SelectObject(mem, old);
-            DeleteObject(bmp);
-            DeleteDC(mem);
-        } else {
-            Paint(dc, r);
-        }
-        EndPaint(hwnd_, &ps);
+    case WM_PAINT:
+        PaintGrid(hwnd_, doubleBuffered_, [this](HDC dc, const RECT& r) { Paint(dc, r); });
         return 0;
-    }
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
     case WM_ERASEBKGND:
         return 1;
     case WM_SETCURSOR:
@@ -189,10 +172,11 @@ LRESULT TStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         sizingCol_ = -1;
         return 0;
     case VXGM_QUERYCELL: {
-        int c = static_cast<int>(wp), r = static_cast<int>(lp);
+        int c = static_cast<int>(wp & 0xFFFF), r = static_cast<int>(lp);
         bool ok = c >= 0 && c < cols_ && r >= 0 && r < rows_;
         queryCol_ = ok ? c : -1;
         queryRow_ = ok ? r : -1;
+        queryShown_ = (wp & VXGM_SHOWN) != 0;
         return ok ? TRUE : FALSE;
     }
     case VXGM_GETSELECTION:
@@ -200,17 +184,9 @@ LRESULT TStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case VXGM_GETCOLWIDTH:
         return ColWidth(static_cast<int>(wp));
     case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(Wide(Cell(queryCol_, queryRow_)).size());
-    case WM_GETTEXT: {
-        std::wstring t = Wide(Cell(queryCol_, queryRow_));
-        auto* buf = reinterpret_cast<wchar_t*>(lp);
-        size_t max = static_cast<size_t>(wp);
-        if (!buf || max == 0) return 0;
-        size_t n = t.size() < max - 1 ? t.size() : max - 1;
-        t.copy(buf, n);
-        buf[n] = L'\0';
-        return static_cast<LRESULT>(n);
-    }
+        return static_cast<LRESULT>(QueryText().size());
+    case WM_GETTEXT:
+        return CopyTextReply(QueryText(), wp, lp);
     }
     return TControl::WndProc(msg, wp, lp);
 }

@@ -4,7 +4,8 @@
 // Reading the cells from another process (tests): send VXGM_QUERYCELL with
 // wParam = column and lParam = row; the grid answers TRUE for a cell inside
 // the grid, and from then on WM_GETTEXTLENGTH and WM_GETTEXT give that
-// cell's text (both are marshalled between processes by the system).
+// cell's text (both are marshalled between processes by the system), as it
+// is drawn when wParam also holds VXGM_SHOWN. WM_GETFONT gives the grid's font.
 // VXGM_GETSELECTION answers MAKELRESULT(column, row) of the selected cell;
 // a row equal to the row count means nothing is selected.
 #pragma once
@@ -50,6 +51,7 @@ protected:
 private:
     void Paint(HDC dc, const RECT& r);
     int EdgeAt(int x) const;  // column whose right edge is under x, or -1
+    std::wstring QueryText() const;
 
     int cols_, rows_;
     int rowHeight_ = 18;
@@ -61,6 +63,7 @@ private:
     int sizingCol_ = -1, sizingStartX_ = 0, sizingStartW_ = 0;
     bool sized_ = false;
     int queryCol_ = -1, queryRow_ = -1;
+    bool queryShown_ = false;
 };
 
 }  // namespace vx

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/win32/text.h"
+#include "widgets/gridpaint.h"
 
 namespace vx {
 
@@ -299,21 +300,12 @@ void TTextGrid::Paint(HDC dc, const RECT& client) {
             const bool fixed = r < fixedRows_ || c < fixedCols_;
             const bool selected = !fixed && r >= st && r <= sb && c >= sl && c <= sr &&
                                   !(c == curCol_ && r == curRow_ && focused && range_ && (sl != sr || st != sb));
-            if (fixed)
-                FillRect(dc, &cell, GetSysColorBrush(COLOR_BTNFACE));
-            else if (selected)
-                FillRect(dc, &cell, GetSysColorBrush(COLOR_HIGHLIGHT));
-            SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : fixed ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
-            RECT tr{cell.left + 2, cell.top, cell.right - 1, cell.bottom};
-            DrawTextW(dc, Wide(CellText(c, r)).c_str(), -1, &tr,
-                      DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT | DT_END_ELLIPSIS);
+            HBRUSH fill = fixed ? GetSysColorBrush(COLOR_BTNFACE) : selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : nullptr;
+            PaintGridCell(dc, cell, Wide(CellText(c, r)), fill,
+                          GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : fixed ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
             if (c == curCol_ && r == curRow_ && focused && !fixed) DrawFocusRect(dc, &cell);
-            MoveToEx(dc, cell.right, y, nullptr);
-            LineTo(dc, cell.right, y + rowHeight_ + kLine);
             x += w + kLine;
         }
-        MoveToEx(dc, 0, y + rowHeight_, nullptr);
-        LineTo(dc, x, y + rowHeight_);
     };
     for (int r = 0; r < fixedRows_ && r < rows_; ++r) row(r, r * (rowHeight_ + kLine));
     for (int r = top_, y = FixedHeight(); r < rows_ && y < client.bottom; ++r, y += rowHeight_ + kLine) row(r, y);
@@ -326,26 +318,11 @@ void TTextGrid::Paint(HDC dc, const RECT& client) {
 
 LRESULT TTextGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        RECT r;
-        GetClientRect(hwnd_, &r);
-        if (doubleBuffered_ && r.right > 0 && r.bottom > 0) {
-            HDC mem = CreateCompatibleDC(dc);
-            HBITMAP bmp = CreateCompatibleBitmap(dc, r.right, r.bottom);
-            HGDIOBJ old = SelectObject(mem, bmp);
-            Paint(mem, r);
-            BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
-            SelectObject(mem, old);
-            DeleteObject(bmp);
-            DeleteDC(mem);
-        } else {
-            Paint(dc, r);
-        }
-        EndPaint(hwnd_, &ps);
+    case WM_PAINT:
+        PaintGrid(hwnd_, doubleBuffered_, [this](HDC dc, const RECT& r) { Paint(dc, r); });
         return 0;
-    }
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
     case WM_ERASEBKGND:
         return 1;
     case WM_SIZE:
@@ -477,10 +454,11 @@ LRESULT TTextGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     case VXGM_QUERYCELL: {
-        const int c = static_cast<int>(wp), r = static_cast<int>(lp);
+        const int c = static_cast<int>(wp & 0xFFFF), r = static_cast<int>(lp);
         const bool ok = c >= 0 && c < cols_ && r >= 0 && r < rows_;
         queryCol_ = ok ? c : -1;
         queryRow_ = ok ? r : -1;
+        queryShown_ = (wp & VXGM_SHOWN) != 0;
         return ok ? TRUE : FALSE;
     }
     case VXGM_GETSELECTION:
@@ -505,17 +483,12 @@ LRESULT TTextGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return MAKELRESULT((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
     case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(Wide(CellText(queryCol_, queryRow_)).size());
-    case WM_GETTEXT: {
-        std::wstring t = Wide(CellText(queryCol_, queryRow_));
-        auto* buf = reinterpret_cast<wchar_t*>(lp);
-        const size_t max = static_cast<size_t>(wp);
-        if (!buf || max == 0) return 0;
-        const size_t n = std::min(t.size(), max - 1);
-        t.copy(buf, n);
-        buf[n] = L'\0';
-        return static_cast<LRESULT>(n);
-    }
+        return static_cast<LRESULT>(
+            GridQueryText(hwnd_, font_, Wide(CellText(queryCol_, queryRow_)), queryShown_, ColWidth(queryCol_)).size());
+    case WM_GETTEXT:
+        return CopyTextReply(
+            GridQueryText(hwnd_, font_, Wide(CellText(queryCol_, queryRow_)), queryShown_, ColWidth(queryCol_)), wp,
+            lp);
     case WM_SETTEXT: {
         if (!editable_ || queryRow_ < fixedRows_ || queryCol_ < fixedCols_ || !lp) return FALSE;
         const std::string text = Narrow(reinterpret_cast<const wchar_t*>(lp));

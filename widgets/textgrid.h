@@ -6,7 +6,8 @@
 //
 // From another process (tests), as with TStringGrid: VXGM_QUERYCELL with
 // wParam = column and lParam = row chooses a cell (TRUE when it lies inside
-// the grid); WM_GETTEXTLENGTH and WM_GETTEXT then read it, and WM_SETTEXT
+// the grid, VXGM_SHOWN in wParam for the text as drawn); WM_GETTEXTLENGTH
+// and WM_GETTEXT then read it, and WM_SETTEXT
 // stores a text into it as if the user had typed it (editable grids, cells
 // outside the fixed ones only). VXGM_GETSELECTION answers the current cell.
 #pragma once
@@ -105,6 +106,7 @@ private:
     WNDPROC editProc_ = nullptr;
     int editCol_ = -1, editRow_ = -1;
     int queryCol_ = -1, queryRow_ = -1;
+    bool queryShown_ = false;
 };
 
 }  // namespace vx

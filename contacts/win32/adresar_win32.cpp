@@ -68,14 +68,8 @@ TFormAdresar::TFormAdresar(TKontaktyOkna& okna) : okna_(okna) {
     EnableWindow(Prvok(kids::btHDalsi), FALSE);
     HWND pb = Ovladac(PROGRESS_CLASSW, 0, kids::ProgressBar1, 4, 374, kSirka - 8, 14);
     SendMessageW(pb, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    int x = 0;
-    for (int i = 0; i < 3; ++i) {
-        const int w = i == 2 ? kSirka - x : kPanely[i];
-        Ovladac(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_SUNKEN | SS_CENTERIMAGE, kids::StatusBar1 + i, x, kVyska - 22,
-                w, 22);
-        x += w;
-    }
-    NastavText(Prvok(kids::StatusBar1), " Súbor s telefónnymi číslami");
+    VytvorStav(kids::StatusBar1, {kPanely[0], kPanely[1], kPanely[2]});
+    NastavStav(0, " Súbor s telefónnymi číslami");
 }
 
 TFormAdresar::~TFormAdresar() {
@@ -138,7 +132,7 @@ void TFormAdresar::SetText(TPrvokAdresara prvok, const std::string& text) {
 }
 
 void TFormAdresar::SetStatus(int panel, const std::string& text) {
-    if (panel >= 0 && panel < 3) NastavText(Prvok(kids::StatusBar1 + panel), text);
+    NastavStav(panel, text);
 }
 
 void TFormAdresar::SetProgress(int percent) {

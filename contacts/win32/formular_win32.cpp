@@ -1,5 +1,6 @@
 #include "contacts/win32/formular_win32.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/win32/msgloop.h"
@@ -91,7 +92,8 @@ bool TFormular::VytvorOkno(const wchar_t* trieda, const std::string& caption, DW
     hwnd_ = CreateWindowExW(exStyle, trieda, Wide(caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                             r.right - r.left, r.bottom - r.top, nullptr, nullptr, ResourceModule(), this);
     if (!hwnd_) return false;
-    font_ = MakeFont(L"Tahoma", 13, false);
+    // The dialog font, in whose metrics the windows' sizes are given.
+    font_ = MakeDialogFont();
     return true;
 }
 
@@ -120,6 +122,51 @@ HWND TFormular::Zaskrtavacie(int id, int x, int y, int w, int h) {
 
 HWND TFormular::Prepinac(int id, int x, int y, int w, int h, bool prvyVSkupine) {
     return Ovladac(L"BUTTON", BS_AUTORADIOBUTTON | (prvyVSkupine ? WS_GROUP | WS_TABSTOP : 0), id, x, y, w, h);
+}
+
+void TFormular::VytvorStav(int prvyId, std::vector<int> sirky) {
+    stavPrvy_ = prvyId;
+    stavSirky_ = std::move(sirky);
+    for (size_t i = 0; i < stavSirky_.size(); ++i)
+        Ovladac(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_SUNKEN | SS_CENTERIMAGE, prvyId + static_cast<int>(i), 0, 0, 0,
+                0);
+    RozlozStav();
+}
+
+void TFormular::NastavStav(int panel, const std::string& text) {
+    if (panel < 0 || panel >= static_cast<int>(stavSirky_.size())) return;
+    NastavText(Prvok(stavPrvy_ + panel), text);
+    RozlozStav();
+}
+
+void TFormular::RozlozStav() {
+    RECT c{};
+    GetClientRect(hwnd_, &c);
+    const int n = static_cast<int>(stavSirky_.size());
+    std::vector<int> w = stavSirky_;
+    int zvysok = c.right;
+    for (int i = 0; i + 1 < n; ++i) zvysok -= w[static_cast<size_t>(i)];
+    if (n > 0) w.back() = zvysok;
+    // The sunken edge takes a pixel on each side; one more keeps the text
+    // off it.
+    const int okraj = 2 * GetSystemMetrics(SM_CXEDGE) + 2;
+    for (int i = 0; i < n; ++i) {
+        const int treba = TextWidth(font_, Wide(TextOvladaca(Prvok(stavPrvy_ + i)))) + okraj;
+        int chyba = treba - w[static_cast<size_t>(i)];
+        if (chyba <= 0) continue;
+        int najsirsi = -1;
+        for (int j = 0; j < n; ++j)
+            if (j != i && (najsirsi < 0 || w[static_cast<size_t>(j)] > w[static_cast<size_t>(najsirsi)])) najsirsi = j;
+        if (najsirsi < 0) continue;
+        chyba = std::min(chyba, w[static_cast<size_t>(najsirsi)] / 2);
+        w[static_cast<size_t>(i)] += chyba;
+        w[static_cast<size_t>(najsirsi)] -= chyba;
+    }
+    int x = 0;
+    for (int i = 0; i < n; ++i) {
+        MoveWindow(Prvok(stavPrvy_ + i), x, c.bottom - 22, w[static_cast<size_t>(i)], 22, TRUE);
+        x += w[static_cast<size_t>(i)];
+    }
 }
 
 void TFormular::ShowModal(HWND owner, const std::function<void()>& onShow) {
@@ -222,7 +269,7 @@ public:
         Tlacidlo(IDOK, 130, 72, 75, 25, true);
         Tlacidlo(IDCANCEL, 215, 72, 75, 25);
         NastavText(Prvok(IDOK), "OK");
-        NastavText(Prvok(IDCANCEL), "Cancel");
+        NastavText(Prvok(IDCANCEL), "Zrušiť");
     }
     std::string Vysledok() const { return text_; }
 

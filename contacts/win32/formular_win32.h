@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vx {
 
@@ -50,6 +51,12 @@ protected:
     HWND Zaskrtavacie(int id, int x, int y, int w, int h);
     HWND Prepinac(int id, int x, int y, int w, int h, bool prvyVSkupine);
     HWND Prvok(int id) const { return GetDlgItem(hwnd_, id); }
+    // The status bar along the bottom: panels with ids from prvyId on, of the
+    // designed widths; the last takes the rest of the window's width.
+    void VytvorStav(int prvyId, std::vector<int> sirky);
+    // A panel's text. A panel too narrow for its text is widened to show it
+    // whole, at the cost of the widest other panel (the file's path).
+    void NastavStav(int panel, const std::string& text);
 
     // WM_COMMAND of a child (Enter and Escape come as IDOK and IDCANCEL).
     virtual void Prikaz(int id, int kod, HWND ovladac) {}
@@ -62,6 +69,11 @@ protected:
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
     bool centrovatNaVlastnika_ = false;  // else centred on the desktop
+
+private:
+    void RozlozStav();
+    int stavPrvy_ = 0;
+    std::vector<int> stavSirky_;
 
 private:
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);

@@ -12,7 +12,9 @@ namespace vx {
 namespace {
 
 const int kSirka = 640, kVyska = 420;
-const int kSirkyStlpcov[kStlpceHistorie] = {130, 100, 150, 150, 90};
+// Calling number, name and firm; the date column is as wide as its text and
+// the called number takes what is left.
+const int kSirkyStlpcov[3] = {100, 150, 150};
 const int kPanely[4] = {110, 330, 110, 90};
 
 }  // namespace
@@ -31,7 +33,21 @@ TFormHistoria::TFormHistoria(TKontaktyOkna& okna) : okna_(okna) {
                     kSirka, kVyska))
         return;
     sgHistoria_ = std::make_unique<TTextGrid>(hwnd_, kids::sgHistoria, 0, 0, kSirka, 346, kStlpceHistorie, font_);
-    for (int c = 0; c < kStlpceHistorie; ++c) sgHistoria_->SetColWidth(c, kSirkyStlpcov[c]);
+    // A call's date and time show whole: "dd.mm.yyyy  hh:mm:ss" and the
+    // cell's margins.
+    const int datum = TextWidth(font_, L"00.00.0000  00:00:00") + 6;
+    sgHistoria_->SetColWidth(0, datum);
+    int zvysok = 0;
+    {
+        RECT c{};
+        GetClientRect(sgHistoria_->Handle(), &c);
+        zvysok = c.right - datum - kStlpceHistorie;
+    }
+    for (int c = 1; c <= 3; ++c) {
+        sgHistoria_->SetColWidth(c, kSirkyStlpcov[c - 1]);
+        zvysok -= kSirkyStlpcov[c - 1];
+    }
+    sgHistoria_->SetColWidth(4, zvysok);
     sgHistoria_->SetRowHeight(16);
     sgHistoria_->SetFixed(1, 0);
     sgHistoria_->SetDoubleBuffered(true);
@@ -54,13 +70,7 @@ TFormHistoria::TFormHistoria(TKontaktyOkna& okna) : okna_(okna) {
     ShowWindow(gauge, SW_HIDE);
     // Both the default and the cancel button: Enter and Escape close too.
     NastavText(Tlacidlo(kids::bbtZavriet, kSirka - 92, 352, 84, 26, true), "Zavrieť");
-    int x = 0;
-    for (int i = 0; i < 4; ++i) {
-        const int w = i == 3 ? kSirka - x : kPanely[i];
-        Ovladac(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_SUNKEN | SS_CENTERIMAGE, kids::HistoriaStatus + i, x,
-                kVyska - 22, w, 22);
-        x += w;
-    }
+    VytvorStav(kids::HistoriaStatus, {kPanely[0], kPanely[1], kPanely[2], kPanely[3]});
 }
 
 TFormHistoria::~TFormHistoria() { sgHistoria_.reset(); }
@@ -111,7 +121,7 @@ void TFormHistoria::SetText(TPrvokHistorie prvok, const std::string& text) {
 }
 
 void TFormHistoria::SetStatus(int panel, const std::string& text) {
-    if (panel >= 0 && panel < 4) NastavText(Prvok(kids::HistoriaStatus + panel), text);
+    NastavStav(panel, text);
 }
 
 void TFormHistoria::SetHourglass(bool on) { NastavPresypacieHodiny(on); }

@@ -11,7 +11,11 @@ namespace vx {
 namespace {
 // Panel1 and the elements on it, in the panel's coordinates.
 const RECT kPanel{11, 8, 11 + 238, 8 + 185};
-const int kIkonaX = 16, kIkonaY = 16, kIkonaW = 65, kIkonaH = 57;
+// ProgramIcon's place; the picture is drawn there at its own size, centred.
+const int kIkonaX = 16, kIkonaY = 16, kIkonaW = 65, kIkonaH = 57, kObrazok = 48;
+// The labels begin to the right of the picture's place (they ended at 229
+// and 233 as designed), so neither paints over the other.
+const int kPopisX = kIkonaX + kIkonaW + 4;
 }  // namespace
 
 TAboutBox::TAboutBox(const TTexty& texty, HWND owner) : texty_(texty), owner_(owner) {}
@@ -59,17 +63,20 @@ bool TAboutBox::Vytvor() {
 
     font_ = MakeFont(L"MS Sans Serif", 11, false);
     bold_ = MakeFont(L"MS Sans Serif", 11, true);
-    ikona_ = static_cast<HICON>(LoadImageW(ResourceModule(), L"MAINICON", IMAGE_ICON, 32, 32, 0));
+    ikona_ = static_cast<HICON>(LoadImageW(ResourceModule(), L"ABOUTICON", IMAGE_ICON, kObrazok, kObrazok, 0));
     auto dieta = [this](const wchar_t* trieda, DWORD style, int x, int y, int w, int h, int id, HFONT f) {
         HWND c = CreateWindowExW(0, trieda, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ResourceModule(), nullptr);
         SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
         return c;
     };
-    productName_ = dieta(L"Static", SS_CENTER | SS_NOPREFIX, kPanel.left + 63, kPanel.top + 13, 166, 20,
-                         ids::about::ProductName, bold_);
-    version_ = dieta(L"Static", SS_CENTER | SS_NOPREFIX, kPanel.left + 63, kPanel.top + 32, 170, 19,
-                     ids::about::Version, font_);
+    HWND obrazok = dieta(L"Static", SS_ICON | SS_CENTERIMAGE, kPanel.left + kIkonaX, kPanel.top + kIkonaY, kIkonaW,
+                         kIkonaH, ids::about::ProgramIcon, nullptr);
+    if (ikona_) SendMessageW(obrazok, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(ikona_));
+    productName_ = dieta(L"Static", SS_CENTER | SS_NOPREFIX, kPanel.left + kPopisX, kPanel.top + 13,
+                         63 + 166 - kPopisX, 20, ids::about::ProductName, bold_);
+    version_ = dieta(L"Static", SS_CENTER | SS_NOPREFIX, kPanel.left + kPopisX, kPanel.top + 32, 63 + 170 - kPopisX,
+                     19, ids::about::Version, font_);
     HWND ok = dieta(L"Button", BS_DEFPUSHBUTTON | WS_TABSTOP, 87, 203, 75, 24, ids::about::OKButton, font_);
     SetWindowTextW(ok, L"OK");
     return true;
@@ -98,9 +105,6 @@ LRESULT TAboutBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             // Panel1: outer bevel lowered, inner bevel raised.
             RECT r = kPanel;
             DrawEdge(dc, &r, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
-            if (ikona_)
-                DrawIconEx(dc, kPanel.left + kIkonaX, kPanel.top + kIkonaY, ikona_, kIkonaW, kIkonaH, 0, nullptr,
-                           DI_NORMAL);
             EndPaint(hwnd_, &ps);
             return 0;
         }

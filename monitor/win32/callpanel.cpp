@@ -23,15 +23,27 @@ const Miesto kMiesta[kPocetIndikatorov] = {
 }  // namespace
 
 TCallPanel::TCallPanel(HWND parent, int x, int y, int w, int h, bool withSources) {
-    fCislo_ = MakeFont(L"Tahoma", 16, true);
+    // Three lines stacked above the indicator row, each as high as its font's
+    // line: the accents of capitals (Ž, Ô, Ď) above and the descenders below
+    // stay inside the box. The number's font is the largest that leaves the
+    // name and the firm their full lines.
     fMeno_ = MakeFont(L"Tahoma", 12, true);
     fFirma_ = MakeFont(L"Tahoma", 12, false);
+    const int vMeno = LineHeight(fMeno_), vFirma = LineHeight(fFirma_);
+    const int riadokIndikatorov = h - 12;
+    int velkost = 16;
+    for (fCislo_ = MakeFont(L"Tahoma", velkost, true);
+         velkost > 10 && 1 + LineHeight(fCislo_) + vMeno + vFirma > riadokIndikatorov;
+         fCislo_ = MakeFont(L"Tahoma", --velkost, true))
+        DeleteObject(fCislo_);
+    const int vCislo = LineHeight(fCislo_);
     display_ = std::make_unique<TPanel>(parent, ids::kDisplay, x, y, w, h, kLcd);
     HWND d = display_->Handle();
-    cislo_ = std::make_unique<TStaticText>(d, ids::kCislo, 3, 2, w - 6, 19, fCislo_, kInk, kLcd,
+    cislo_ = std::make_unique<TStaticText>(d, ids::kCislo, 3, 1, w - 6, vCislo, fCislo_, kInk, kLcd,
                                            TStaticText::Center);
-    meno_ = std::make_unique<TStaticText>(d, ids::kMeno, 5, 21, w - 10, 13, fMeno_, kInk, kLcd);
-    firma_ = std::make_unique<TStaticText>(d, ids::kFirma, 5, 34, w - 10, 12, fFirma_, kInk, kLcd);
+    meno_ = std::make_unique<TStaticText>(d, ids::kMeno, 5, 1 + vCislo, w - 10, vMeno, fMeno_, kInk, kLcd);
+    firma_ = std::make_unique<TStaticText>(d, ids::kFirma, 5, 1 + vCislo + vMeno, w - 10, vFirma, fFirma_, kInk,
+                                           kLcd);
     int n = withSources ? kPocetIndikatorov : static_cast<int>(TIndikator::swCAPION);
     for (int i = 0; i < n; ++i) {
         const Miesto& m = kMiesta[i];

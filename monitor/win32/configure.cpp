@@ -81,7 +81,7 @@ bool TConfigForm::Vytvor() {
     hwnd_ = CreateWindowExW(ex, ids::kConfigClass, L"", style, p.x, p.y, r.right - r.left, r.bottom - r.top,
                             k_.owner, nullptr, ResourceModule(), this);
     if (!hwnd_) return false;
-    font_ = MakeFont(L"Tahoma", 11, false);
+    font_ = MakeDialogFont();
     VytvorOvladace();
     // As designed, before the creation handler shows anything.
     Zobraz(NavrhnutyStav());

@@ -55,6 +55,7 @@ inline int IdPrvku(const char* meno) {
 namespace about {
 constexpr int ProductName = 2401;
 constexpr int Version = 2402;
+constexpr int ProgramIcon = 2403;
 constexpr int OKButton = 1;  // IDOK
 }  // namespace about
 

@@ -44,12 +44,11 @@ TFormVytocenie::TFormVytocenie(TPremenne& p, TAdapterLink& link, ISerialPort& co
     hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, ids::kVytocenieClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
                             r.right - r.left, r.bottom - r.top, nullptr, nullptr, ResourceModule(), this);
     if (!hwnd_) return;
-    fOznam_ = MakeFont(L"Tahoma", 13, false);
-    fTlacidla_ = MakeFont(L"Tahoma", 12, false);
+    fOznam_ = MakeDialogFont();
+    fTlacidla_ = MakeDialogFont();
     stOznam_ = std::make_unique<TStaticText>(hwnd_, ids::kStOznam, 6, 16, kSirka - 12, 20, fOznam_,
                                              GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE),
                                              TStaticText::Center);
-    stOznam_->SetShrinkToFit(true);
     btVytocit_ = Tlacidlo(hwnd_, ids::kBtVytocit, fTlacidla_);
     btZrusit_ = Tlacidlo(hwnd_, ids::kBtZrusit, fTlacidla_);
     try {

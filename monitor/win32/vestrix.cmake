@@ -1,7 +1,7 @@
 # Vestrix.exe: the monitor's shell (main window, tray, caller-ID window).
 set(VESTRIX_RES_DIR ${CMAKE_CURRENT_BINARY_DIR}/res)
 set(VESTRIX_RES_FILES
-    mainicon.ico iconon.ico iconoff.ico ring.wav pozadie.bmp bt_config.bmp bt_notify.bmp bt_ring.bmp
+    mainicon.ico iconon.ico iconoff.ico abouticon.ico ring.wav pozadie.bmp bt_config.bmp bt_notify.bmp bt_ring.bmp
     bt_display.bmp bt_history.bmp bt_book.bmp bt_add.bmp bt_view.bmp menu.bmp top.bmp left.bmp right.bmp
     botom.bmp cid.bmp sw_notif.bmp sw_notiferr.bmp sw_zvonec.bmp sw_display.bmp sw_akcia.bmp sw_akciaerr.bmp
     sw_capion.bmp sw_capioff.bmp sw_comon.bmp sw_comoff.bmp sw_lan.bmp)

@@ -12,6 +12,7 @@
 #include "monitor/win32/ids.h"
 #include "monitor/win32/linkorhost.h"
 #include "monitor/win32/vestrixform_serial.h"
+#include "widgets/gridpaint.h"
 
 namespace vx {
 
@@ -24,6 +25,10 @@ const COLORREF kNavy = RGB(0x1E, 0x36, 0x62);    // the top band and frame pictu
 const COLORREF kHeader = RGB(0x3A, 0x5C, 0x94);  // the column-header picture
 const COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
 const int kRingId = 101;
+const wchar_t kPismo[] = L"Tahoma";
+const int kTlacidloW = 54;  // an image button's column in the top band
+const int kPopisMax = 9;    // the labels' font, unless a caption needs a smaller one
+const int kSirkyStlpcov[4] = {103, 87, 94, 102};
 
 class TUdpServerControl : public IUdpServerControl {
 public:
@@ -178,10 +183,13 @@ bool TVestrixForm::Vytvor() {
 }
 
 void TVestrixForm::VytvorKomponenty() {
-    fLabel_ = MakeFont(L"Tahoma", 9, false);
-    fHeader_ = MakeFont(L"Tahoma", 11, true);
-    fGrid_ = MakeFont(L"Tahoma", 11, false);
-    fVerzia_ = MakeFont(L"Tahoma", 10, false);
+    fLabel_ = MakeFont(kPismo, kPopisMax, false, true);
+    fHeader_ = MakeFont(kPismo, 11, true);
+    // One font for every cell: the largest in which a call's date and time
+    // show whole in their column (the other columns cut with "…").
+    const std::wstring datumCas = L"00.00.0000  00:00:00";
+    fGrid_ = MakeFont(kPismo, LargestFittingHeight(kPismo, false, false, 11, 7, &datumCas, 1, GridCellRoom(kSirkyStlpcov[0])), false);
+    fVerzia_ = MakeFont(kPismo, 10, false);
     HWND h = hwnd_;
 
     // Top band: eight image buttons with labels in two rows, the call panel,
@@ -203,11 +211,10 @@ void TVestrixForm::VytvorKomponenty() {
         {&imZobrazenie_, &lView_, L"BT_VIEW", ids::kImZobrazenie},
     };
     for (int i = 0; i < 8; ++i) {
-        int cx = (i % 4) * 54, cy = (i / 4) * 42;
+        int cx = (i % 4) * kTlacidloW, cy = (i / 4) * 42;
         *tl[i].im = std::make_unique<TImage>(h, tl[i].id, cx + 14, cy + 3, 26, 26, tl[i].obrazok);
-        *tl[i].label = std::make_unique<TStaticText>(h, ids::kLSetup + i, cx, cy + 29, 54, 12, fLabel_, kWhite,
-                                                     kNavy, TStaticText::Center);
-        (*tl[i].label)->SetShrinkToFit(true);
+        *tl[i].label = std::make_unique<TStaticText>(h, ids::kLSetup + i, cx, cy + 29, kTlacidloW, 12, fLabel_,
+                                                     kWhite, kNavy, TStaticText::Center);
     }
     imMenu_ = std::make_unique<TImage>(h, ids::kImMenu, 356, 67, 40, 14, L"IM_MENU");
     display_ = std::make_unique<TCallPanel>(h, 218, 4, 178, 59, true);
@@ -226,7 +233,7 @@ void TVestrixForm::VytvorKomponenty() {
 
     // Below: the column headers, the grid and its frame, the version line.
     imTop_ = std::make_unique<TImage>(h, ids::kImTop, 0, 84, 400, 20, L"IM_TOP");
-    const int sirky[4] = {103, 87, 94, 102};
+    const int* sirky = kSirkyStlpcov;
     std::unique_ptr<TStaticText>* hlavicky[4] = {&stcas_, &stCalling_, &stName_, &stFirm_};
     int x = 6;
     for (int i = 0; i < 4; ++i) {
@@ -327,6 +334,20 @@ void TVestrixForm::ZistiCestu() {
     P.CestaProgramu = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
+void TVestrixForm::PismoPopisov(TStaticText* const* popisy) {
+    // The button labels share one font, the largest in which every caption
+    // fits its column with a clear pixel pair on each side, so no label
+    // touches the window's edge or its neighbour.
+    std::wstring texty[8];
+    for (int i = 0; i < 8; ++i) texty[i] = Wide(popisy[i]->Text());
+    // White on the band's navy they are drawn smooth.
+    HFONT f = MakeFont(kPismo, LargestFittingHeight(kPismo, false, true, kPopisMax, 7, texty, 8, kTlacidloW - 4), false,
+                       true);
+    for (int i = 0; i < 8; ++i) popisy[i]->SetFont(f);
+    if (fLabel_) DeleteObject(fLabel_);
+    fLabel_ = f;
+}
+
 void TVestrixForm::FormCreate() {
     try {
         // 1-4
@@ -349,6 +370,7 @@ void TVestrixForm::FormCreate() {
                                    lHistory_.get(), lAdresar_.get(), lNumber_.get(), lView_.get(),
                                    stcas_.get(),    stCalling_.get(), stName_.get(), stFirm_.get()};
         for (int i = 0; i < 12; ++i) popisy[i]->SetText(Texty[i + 1]);
+        PismoPopisov(popisy);
         const UINT polozky[8] = {ids::pumDeaktivuj, ids::pumAktivuj,  ids::pumZobrazit,  ids::pumKonfiguracia,
                                  ids::pumHistoria,  ids::pumAdresar,  ids::pumOprograme, ids::pumUkoncit};
         for (int i = 0; i < 8; ++i) PopupMenu1.Find(polozky[i])->Caption = Texty[136 + i];

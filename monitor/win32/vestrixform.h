@@ -120,6 +120,7 @@ private:
     friend class TSerialSource;
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    void PismoPopisov(TStaticText* const* popisy);
     void VytvorKomponenty();
     void NastavVysku(int clientHeight);
     void PridajIkonu(const wchar_t* resource);

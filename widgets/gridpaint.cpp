@@ -1,0 +1,60 @@
+#include "widgets/gridpaint.h"
+
+#include "widgets/control.h"
+
+namespace vx {
+
+namespace {
+// The text stands a pixel off the cell's left line; on the right the
+// letters' own spacing keeps it off the next line.
+const int kLeft = 1, kRight = 0;
+}  // namespace
+
+int GridCellRoom(int width) { return width - kLeft - kRight; }
+
+std::wstring GridCellShown(HDC dc, const std::wstring& text, int width) {
+    return TextNaSirku(dc, text, width - kLeft - kRight);
+}
+
+void PaintGridCell(HDC dc, const RECT& cell, const std::wstring& text, HBRUSH fill, COLORREF ink) {
+    if (fill) FillRect(dc, &cell, fill);
+    SetTextColor(dc, ink);
+    RECT tr{cell.left + kLeft, cell.top, cell.right - kRight, cell.bottom};
+    KresliRiadok(dc, text, tr, DT_LEFT);
+    MoveToEx(dc, cell.right, cell.top, nullptr);
+    LineTo(dc, cell.right, cell.bottom + 1);
+    MoveToEx(dc, cell.left, cell.bottom, nullptr);
+    LineTo(dc, cell.right, cell.bottom);
+}
+
+void PaintGrid(HWND hwnd, bool doubleBuffered, const std::function<void(HDC, const RECT&)>& paint) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    if (doubleBuffered && r.right > 0 && r.bottom > 0) {
+        HDC mem = CreateCompatibleDC(dc);
+        HBITMAP bmp = CreateCompatibleBitmap(dc, r.right, r.bottom);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        paint(mem, r);
+        BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+    } else {
+        paint(dc, r);
+    }
+    EndPaint(hwnd, &ps);
+}
+
+std::wstring GridQueryText(HWND grid, HFONT font, const std::wstring& text, bool shown, int width) {
+    if (!shown) return text;
+    HDC dc = GetDC(grid);
+    HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    std::wstring t = GridCellShown(dc, text, width);
+    SelectObject(dc, old);
+    ReleaseDC(grid, dc);
+    return t;
+}
+
+}  // namespace vx
