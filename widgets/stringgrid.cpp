@@ -183,6 +183,8 @@ LRESULT TStringGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return MAKELRESULT(selCol_, selRow_);
     case VXGM_GETCOLWIDTH:
         return ColWidth(static_cast<int>(wp));
+    case VXGM_GETROWHEIGHT:
+        return rowHeight_;
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(QueryText().size());
     case WM_GETTEXT:

@@ -20,6 +20,7 @@ namespace vx {
 constexpr UINT VXGM_QUERYCELL = WM_USER + 0x200;
 constexpr UINT VXGM_GETSELECTION = WM_USER + 0x201;
 constexpr UINT VXGM_GETCOLWIDTH = WM_USER + 0x202;  // wParam column
+constexpr UINT VXGM_GETROWHEIGHT = WM_USER + 0x203;
 
 class TStringGrid : public TControl {
 public:

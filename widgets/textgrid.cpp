@@ -465,6 +465,8 @@ LRESULT TTextGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return MAKELRESULT(curCol_, curRow_);
     case VXGM_GETCOLWIDTH:
         return ColWidth(static_cast<int>(wp));
+    case VXGM_GETROWHEIGHT:
+        return rowHeight_;
     case VXTG_GETRANGE: {
         int l, t, r, b;
         Selection(l, t, r, b);

@@ -7,12 +7,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "base/pascal.h"
 #include "base/win32/text.h"
 #include "monitor/win32/configure_ids.h"
+#include "tests/wine/inspector/meranie.h"
 #include "tests/wine/monitor/monitor_fixture.h"
 
 namespace vx {
@@ -523,6 +525,56 @@ TEST_F(Konfiguracia, TheViewButtonSwitchesBetweenThePanelAndTheList) {
     RECT r;
     GetClientRect(main, &r);
     EXPECT_EQ(r.right, 400);
+}
+
+// ------------------------------------------------------------ drawn whole
+
+TEST_F(Konfiguracia, EveryCaptionOfTheConfigurationWindowFitsItsControlOnEveryTab) {
+    Ini(Siet());
+    HWND main = StartVisible();
+    ASSERT_TRUE(main);
+    HWND w = Otvor(main);
+    ASSERT_TRUE(w);
+    ASSERT_EQ(T(w, O::cbZvonenie), "Zvoniť pri prichádzajúcom hovore");
+    // Labels, check boxes, radio buttons and buttons of all seven pages, in
+    // the font each one draws with.
+    EXPECT_EQ(VsetkyTextySaZmestia(w), "");
+    PostMessageW(Potomok(w, cfg::bbtZrus), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Zatvorene(w));
+}
+
+TEST_F(Konfiguracia, TheAboutBoxDrawsItsPictureWholeAtItsOwnSizeBesideTheTexts) {
+    Ini(Siet());
+    HWND main = StartVisible();
+    ASSERT_TRUE(main);
+    HWND w = OtvorOProgrameP(main);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(VsetkyTextySaZmestia(w), "");
+    // The picture has a place of its own: no label lies over it.
+    HWND obrazok = Potomok(w, ids::about::ProgramIcon);
+    ASSERT_TRUE(obrazok) << "no picture";
+    RECT o{}, p{}, x{};
+    GetWindowRect(obrazok, &o);
+    for (int id : {ids::about::ProductName, ids::about::Version, ids::about::OKButton}) {
+        GetWindowRect(Potomok(w, id), &p);
+        EXPECT_FALSE(IntersectRect(&x, &o, &p)) << "control " << id << " lies over the picture";
+    }
+    // Drawn at a size it was made for, not stretched: the round picture is
+    // as wide as it is high, and large in its place.
+    RECT c{};
+    GetClientRect(obrazok, &c);
+    const TSnimka s = Odfot(obrazok, c);
+    int l = s.w, t = s.h, r = -1, b = -1;
+    const COLORREF pozadie = s.At(0, 0);
+    for (int y = 0; y < s.h; ++y)
+        for (int xx = 0; xx < s.w; ++xx)
+            if (s.At(xx, y) != pozadie) l = std::min(l, xx), r = std::max(r, xx), t = std::min(t, y), b = std::max(b, y);
+    ASSERT_GE(r, 0) << "nothing drawn";
+    EXPECT_EQ(r - l, b - t) << "the picture is stretched: " << r - l + 1 << " x " << b - t + 1;
+    EXPECT_GE(r - l + 1, 40) << "a small picture in a large place";
+    EXPECT_LE(r - l + 1, 48);
+    PostMessageW(Potomok(w, ids::about::OKButton), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Zatvorene(w));
 }
 
 }  // namespace
