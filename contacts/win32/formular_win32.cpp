@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "contacts/win32/kontakty_ids.h"
 #include "widgets/control.h"
+#include "widgets/modal.h"
 
 namespace vx {
 
@@ -14,20 +14,6 @@ namespace {
 
 bool g_hodiny = false;
 const char kTitul[] = "Vestrix";
-
-struct Zakazanie {
-    HWND okno;
-    std::vector<HWND> zakazane;
-};
-
-BOOL CALLBACK ZakazOkno(HWND w, LPARAM lp) {
-    auto* z = reinterpret_cast<Zakazanie*>(lp);
-    if (w != z->okno && IsWindowVisible(w) && IsWindowEnabled(w)) {
-        EnableWindow(w, FALSE);
-        z->zakazane.push_back(w);
-    }
-    return TRUE;
-}
 
 }  // namespace
 
@@ -174,41 +160,9 @@ void TFormular::ShowModal(HWND owner, const std::function<void()>& onShow) {
     done_ = false;
     modal_ = true;
     SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    RECT o{}, w{};
-    if (centrovatNaVlastnika_ && owner && IsWindowVisible(owner))
-        GetWindowRect(owner, &o);
-    else
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &o, 0);
-    GetWindowRect(hwnd_, &w);
-    const int sirka = w.right - w.left, vyska = w.bottom - w.top;
-    int x = o.left + (o.right - o.left - sirka) / 2, y = o.top + (o.bottom - o.top - vyska) / 2;
-    SetWindowPos(hwnd_, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-
-    Zakazanie z{hwnd_, {}};
-    EnumThreadWindows(GetCurrentThreadId(), ZakazOkno, reinterpret_cast<LPARAM>(&z));
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
-    if (onShow) {
-        try {
-            onShow();
-        } catch (...) {
-            HandleCurrentException();
-        }
-    }
-    TMessageLoop loop;
-    loop.dialog = hwnd_;
-    loop.done = [this] { return done_ || !hwnd_ || !IsWindow(hwnd_); };
-    loop.endOnQuit = true;
-    RunMessageLoop(loop);
+    CenterOver(hwnd_, centrovatNaVlastnika_ ? owner : nullptr);
+    RunModal(hwnd_, done_, owner, onShow);
     modal_ = false;
-    // Enabled again before this window goes, so that the owner takes the
-    // activation back.
-    for (HWND x : z.zakazane)
-        if (IsWindow(x)) EnableWindow(x, TRUE);
-    if (hwnd_) {
-        ShowWindow(hwnd_, SW_HIDE);
-        if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
-    }
 }
 
 LRESULT CALLBACK TFormular::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {

@@ -1,10 +1,8 @@
 #include "monitor/win32/formvytocenie.h"
 
-#include <vector>
-
-#include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "monitor/win32/ids.h"
+#include "widgets/modal.h"
 
 namespace vx {
 
@@ -66,24 +64,6 @@ TFormVytocenie::~TFormVytocenie() {
         if (f) DeleteObject(f);
 }
 
-namespace {
-
-struct ZakazaneOkna {
-    HWND self;
-    std::vector<HWND> okna;
-};
-
-BOOL CALLBACK ZakazOkno(HWND w, LPARAM lp) {
-    auto* z = reinterpret_cast<ZakazaneOkna*>(lp);
-    if (w != z->self && IsWindowVisible(w) && IsWindowEnabled(w)) {
-        EnableWindow(w, FALSE);
-        z->okna.push_back(w);
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 void TFormVytocenie::ShowModal(HWND owner) {
     if (!hwnd_) return;
     const HWND hlavne = owner;
@@ -94,36 +74,12 @@ void TFormVytocenie::ShowModal(HWND owner) {
         GetWindowThreadProcessId(aktivne, nullptr) == GetCurrentThreadId())
         owner = aktivne;
     SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    RECT o{}, w{};
-    if (hlavne && IsWindowVisible(hlavne))
-        GetWindowRect(hlavne, &o);
-    else
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &o, 0);
-    GetWindowRect(hwnd_, &w);
-    const int sirka = w.right - w.left, vyska = w.bottom - w.top;
-    SetWindowPos(hwnd_, nullptr, o.left + (o.right - o.left - sirka) / 2, o.top + (o.bottom - o.top - vyska) / 2, 0,
-                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-
+    CenterOver(hwnd_, hlavne);
     // Modal: every other window of the program takes no input meanwhile;
     // calls, timers and the serial hand-over go on.
-    ZakazaneOkna zakazane{hwnd_, {}};
-    EnumThreadWindows(GetCurrentThreadId(), ZakazOkno, reinterpret_cast<LPARAM>(&zakazane));
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
-    if (btVytocit_) SetFocus(btVytocit_);
-    TMessageLoop loop;
-    loop.dialog = hwnd_;
-    loop.done = [this] { return koniec_ || !hwnd_; };
-    loop.endOnQuit = true;
-    RunMessageLoop(loop);
-    // The others come back before this window goes, so the owner takes the
-    // focus.
-    for (auto it = zakazane.okna.rbegin(); it != zakazane.okna.rend(); ++it)
-        if (IsWindow(*it)) EnableWindow(*it, TRUE);
-    if (hwnd_) {
-        ShowWindow(hwnd_, SW_HIDE);
-        if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
-    }
+    RunModal(hwnd_, koniec_, owner, [this] {
+        if (btVytocit_) SetFocus(btVytocit_);
+    });
 }
 
 LRESULT CALLBACK TFormVytocenie::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {

@@ -1,20 +1,12 @@
-// Showing a top-level window modally on the user-interface thread: the
-// thread's other windows are disabled while it is open, and every message
-// of the thread (timers, tray, socket and call events) goes on being
-// dispatched, so calls are still taken.
+// The monitor's modal forms: their shared window procedure and placement.
+// They run in the program's one modal loop (widgets/modal.h).
 #pragma once
 #include <windows.h>
 
 #include "widgets/control.h"
+#include "widgets/modal.h"
 
 namespace vx {
-
-// Shows w and runs the thread's messages until `done` is set, w is
-// destroyed or the program is ending (a WM_QUIT is passed on to the outer
-// loop). Keyboard navigation is that of a dialog: Tab, Enter (IDOK or the
-// focused button) and Esc (IDCANCEL). w is hidden before the call returns;
-// the windows that it disabled are enabled again.
-void RunModal(HWND w, const bool& done);
 
 // The window procedure of a modal form T: binds the object passed as the
 // creation parameter, marks the form ended when its window goes away, and
