@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
+#include <string>
 
 #include "base/win32/msgloop.h"
-
+#include "base/win32/text.h"
 #include "widgets/control.h"
+#include "widgets/gridpaint.h"
+#include "widgets/modal.h"
 #include "widgets/popupmenu.h"
 #include "widgets/stringgrid.h"
 #include "widgets/trayicon.h"
@@ -264,6 +268,138 @@ TEST_F(Okno, AQuitIsKeptForTheLoopOutsideWhileWaitsGoOn) {
         limit->SetEnabled(false);
     }
     CloseHandle(ev);
+}
+
+// ------------------------------------------------------------ texts as drawn
+
+int Sirka(HDC dc, const std::wstring& t) {
+    SIZE s{};
+    GetTextExtentPoint32W(dc, t.c_str(), static_cast<int>(t.size()), &s);
+    return static_cast<int>(s.cx);
+}
+
+TEST_F(Okno, ATextThatDoesNotFitEndsWithAnEllipsisAndIsNeverSqueezed) {
+    HFONT f = MakeDialogFont();
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, f);
+    const std::wstring firma = L"\u010cisti\u010dky odpadov\u00fdch v\u00f4d, \u0164ahanovsk\u00e1 15";
+    const int cela = Sirka(dc, firma);
+    struct Pripad {
+        int miesto;
+        bool cely;
+    } pripady[] = {{cela, true}, {cela + 40, true}, {cela - 1, false}, {cela / 2, false}, {20, false}};
+    for (const Pripad& p : pripady) {
+        const std::wstring t = TextNaSirku(dc, firma, p.miesto);
+        EXPECT_LE(Sirka(dc, t), p.miesto) << p.miesto;
+        if (p.cely) {
+            EXPECT_EQ(t, firma) << p.miesto;
+            continue;
+        }
+        ASSERT_GE(t.size(), 2u) << p.miesto;
+        EXPECT_EQ(t.back(), L'\u2026') << p.miesto;
+        EXPECT_NE(t[t.size() - 2], L' ') << "a cut ends in a word, not a blank";
+        EXPECT_EQ(firma.compare(0, t.size() - 1, t, 0, t.size() - 1), 0) << "the beginning of the text";
+        // The longest beginning: one more letter would not fit.
+        const std::wstring dlhsi = firma.substr(0, t.size()) + L"\u2026";
+        if (firma[t.size() - 1] != L' ') {
+            EXPECT_GT(Sirka(dc, dlhsi), p.miesto);
+        }
+    }
+    // No room even for the ellipsis: nothing.
+    EXPECT_EQ(TextNaSirku(dc, firma, 1), L"");
+    EXPECT_EQ(TextNaSirku(dc, L"", 0), L"");
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    DeleteObject(f);
+}
+
+TEST_F(Okno, StaticTextAndGridsTellTheirFontAndTheTextAsDrawn) {
+    HFONT f = MakeDialogFont();
+    const std::string dlhy = "Ústav slovenskej literatúry Slovenskej akadémie vied";
+    TStaticText t(hwnd, 10, 0, 0, 80, 20, f, 0, RGB(255, 255, 255));
+    t.SetText(dlhy);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(t.Handle(), WM_GETFONT, 0, 0)), f);
+    EXPECT_EQ(GetText(t.Handle()), Wide(dlhy)) << "the whole text by default";
+    SendMessageW(t.Handle(), VXM_SHOWNTEXT, TRUE, 0);
+    const std::wstring zobrazeny = GetText(t.Handle());
+    EXPECT_EQ(zobrazeny.back(), L'\u2026');
+    EXPECT_LE(TextWidth(f, zobrazeny), 80);
+    SendMessageW(t.Handle(), VXM_SHOWNTEXT, FALSE, 0);
+    EXPECT_EQ(t.Text(), dlhy);
+
+    TStringGrid g(hwnd, 7, 0, 30, 480, 100, 2, 2, f);
+    g.SetColWidth(0, 60);
+    g.SetColWidth(1, TextWidth(f, Wide(dlhy)) + 1);
+    g.SetCell(0, 0, dlhy);
+    g.SetCell(1, 0, dlhy);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(g.Handle(), WM_GETFONT, 0, 0)), f);
+    EXPECT_EQ(SendMessageW(g.Handle(), VXGM_GETROWHEIGHT, 0, 0), 18);
+    SendMessageW(g.Handle(), VXGM_QUERYCELL, 0 | VXGM_SHOWN, 0);
+    const std::wstring bunka = GetText(g.Handle());
+    EXPECT_EQ(bunka.back(), L'\u2026');
+    EXPECT_LE(TextWidth(f, bunka), GridCellRoom(60));
+    SendMessageW(g.Handle(), VXGM_QUERYCELL, 1 | VXGM_SHOWN, 0);
+    EXPECT_EQ(GetText(g.Handle()), Wide(dlhy)) << "a cell wide enough shows whole";
+    SendMessageW(g.Handle(), VXGM_QUERYCELL, 0, 0);
+    EXPECT_EQ(GetText(g.Handle()), Wide(dlhy)) << "without VXGM_SHOWN the whole text";
+    DeleteObject(f);
+}
+
+TEST_F(Okno, LargestFittingHeightTakesTheLargestFontInWhichEveryTextFits) {
+    const std::wstring texty[2] = {L"Nastavenie", L"Prida\u0165 meno"};
+    HFONT f11 = MakeFont(L"Tahoma", 11, false);
+    const int siroky = TextWidth(f11, texty[1]);
+    DeleteObject(f11);
+    EXPECT_EQ(LargestFittingHeight(L"Tahoma", false, false, 11, 6, texty, 2, siroky), 11);
+    const int h = LargestFittingHeight(L"Tahoma", false, false, 11, 6, texty, 2, siroky - 8);
+    EXPECT_LT(h, 11);
+    HFONT fh = MakeFont(L"Tahoma", h, false);
+    EXPECT_LE(TextWidth(fh, texty[0]), siroky - 8);
+    EXPECT_LE(TextWidth(fh, texty[1]), siroky - 8);
+    EXPECT_GT(LineHeight(fh), 0);
+    DeleteObject(fh);
+    EXPECT_EQ(LargestFittingHeight(L"Tahoma", false, false, 11, 6, texty, 2, 1), 6) << "none fits: the smallest";
+}
+
+// ------------------------------------------------------------ the modal loop
+
+TEST_F(Okno, ModalLoopDisablesTheOtherWindowsKeepsTimersAndGivesThemBack) {
+    ShowWindow(hwnd, SW_SHOW);
+    HWND modal = CreateWindowW(L"VxWidgetTest", L"m", WS_POPUP | WS_CAPTION, 10, 10, 200, 100, hwnd, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(modal);
+    bool done = false, zakazane = true, zobrazene = false;
+    int tiky = 0;
+    TWinTimerFactory f;
+    auto t = f.CreateTimer();
+    t->OnTimer = [&] {
+        // Timers run inside the loop, with the owner disabled.
+        zakazane = zakazane && !IsWindowEnabled(hwnd);
+        if (++tiky == 3) done = true;
+    };
+    t->SetInterval(20);
+    t->SetEnabled(true);
+    RunModal(modal, done, hwnd, [&] {
+        zobrazene = IsWindowVisible(modal) != FALSE;
+        throw std::runtime_error("raised while showing");  // shown as the standard error; the loop goes on
+    });
+    EXPECT_TRUE(zobrazene);
+    EXPECT_EQ(tiky, 3);
+    EXPECT_TRUE(zakazane);
+    EXPECT_TRUE(IsWindowEnabled(hwnd)) << "the owner is enabled again";
+    EXPECT_FALSE(IsWindowVisible(modal)) << "the modal window is hidden";
+
+    // A window destroyed from inside ends the loop too; a quit is passed on.
+    t->OnTimer = [&] {
+        t->SetEnabled(false);
+        DestroyWindow(modal);
+        PostQuitMessage(7);
+    };
+    bool nikdy = false;
+    RunModal(modal, nikdy);
+    EXPECT_TRUE(IsWindowEnabled(hwnd));
+    MSG m;
+    EXPECT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit reaches the outer loop";
 }
 
 }  // namespace
