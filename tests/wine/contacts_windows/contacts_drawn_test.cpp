@@ -172,5 +172,29 @@ TEST_F(VykreslenieKontaktov, HistoryShowsTheTimeOfEveryCallAndItsFilterWhole) {
     ASSERT_TRUE(CakajNaZatvorenie(kids::kHistoriaClass));
 }
 
+TEST_F(VykreslenieKontaktov, DiallingWindowShowsTheNumberAndTheNameWhole) {
+    Zapis(L"vestrix.adr", kKniha);
+    // The serial source with the TODOS adapter (the port itself is not there).
+    HWND w = Spusti("isnet=0\r\nCOMdevice=TODOS\r\nCOMport=COM9\r\n");
+    ASSERT_TRUE(w);
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    HWND g = Potomok(a, kids::sgAdresar);
+    PostMessageW(g, WM_RBUTTONUP, 0, static_cast<LPARAM>(Posli(g, VXTG_CELLPOINT, 4, 1)));
+    HWND menu = nullptr;
+    ASSERT_TRUE(CakajNa([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, kCas));
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    HWND v = CakajNaOkno(ids::kVytocenieClass);
+    ASSERT_TRUE(v) << "no dialling window";
+    ASSERT_EQ(Text(v, ids::kStOznam), "Zavolať 0905123456  Ôndrej Žiak");
+    EXPECT_EQ(CelyTextSaZmesti(Potomok(v, ids::kStOznam), TDruh::Text), "");
+    EXPECT_EQ(CeleTexty(v, {{ids::kBtVytocit, TDruh::Tlacidlo}, {ids::kBtZrusit, TDruh::Tlacidlo}}), "");
+    PostMessageW(v, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(CakajNaZatvorenie(ids::kVytocenieClass));
+    Klik(a, kids::bbtZrus);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+}
+
 }  // namespace
 }  // namespace vx
