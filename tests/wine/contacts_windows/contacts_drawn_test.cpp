@@ -11,6 +11,7 @@
 
 #include "tests/wine/contacts_windows/kontakty_fixture.h"
 #include "tests/wine/inspector/meranie.h"
+#include "tests/wine/inspector/slovenske_data.h"
 
 namespace vx {
 namespace {
@@ -25,12 +26,7 @@ const char kKniha[] =
     "OOO;DDD;0900000003;;TTT\r\n"
     "ÔÔÔ;ĎĎĎ;0900000004;;ŤŤŤ\r\n";
 
-const char kHistoria[] =
-    "28.11.2026  08:15:33;0905123456;Ôndrej Žiak;Čističky odpadových vôd, Ťahanovská 15, Prešov;0212345678\r\n"
-    "28.11.2026  09:01:02;anonymous;;;0212345678\r\n"
-    "28.11.2026  10:47:59;0421555111;Ľudovít Štúr;Ústav slovenskej literatúry SAV;0212345678\r\n"
-    "29.11.2026  13:22:10;0907000111;Ďurica Ďurčo;Ťažobná spoločnosť Ľubietová;Port 1\r\n"
-    "29.11.2026  17:05:45;02111;Ĺudmila Čierna;Mesto Senec;(number suppressed)\r\n"
+const std::string kHistoria = std::string(kSlovenskaHistoria) +
     "30.11.2026  23:59:59;0900000001;ZZZ;UUU;0212345678\r\n"
     "30.11.2026  23:59:59;0900000002;ŽŽŽ;ÚÚÚ;0212345678\r\n";
 
@@ -179,13 +175,7 @@ TEST_F(VykreslenieKontaktov, DiallingWindowShowsTheNumberAndTheNameWhole) {
     ASSERT_TRUE(w);
     HWND a = OtvorAdresar(w);
     ASSERT_TRUE(a);
-    HWND g = Potomok(a, kids::sgAdresar);
-    PostMessageW(g, WM_RBUTTONUP, 0, static_cast<LPARAM>(Posli(g, VXTG_CELLPOINT, 4, 1)));
-    HWND menu = nullptr;
-    ASSERT_TRUE(CakajNa([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, kCas));
-    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-    HWND v = CakajNaOkno(ids::kVytocenieClass);
+    HWND v = OtvorVytacanie(a, 4, 1);
     ASSERT_TRUE(v) << "no dialling window";
     ASSERT_EQ(Text(v, ids::kStOznam), "Zavolať 0905123456  Ôndrej Žiak");
     EXPECT_EQ(CelyTextSaZmesti(Potomok(v, ids::kStOznam), TDruh::Text), "");

@@ -97,6 +97,20 @@ protected:
                 kCas);
         return a;
     }
+    // A right click on a phone cell of the address book and the popup's
+    // dial entry: the dialling window (null when none opens).
+    static HWND OtvorVytacanie(HWND adresar, int col, int row) {
+        HWND g = Potomok(adresar, kids::sgAdresar);
+        const LRESULT bod = Posli(g, VXTG_CELLPOINT, static_cast<WPARAM>(col), row);
+        if (bod == -1) return nullptr;
+        PostMessageW(g, WM_RBUTTONUP, 0, static_cast<LPARAM>(bod));
+        HWND menu = nullptr;
+        if (!CakajNa([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, kCas))
+            return nullptr;
+        PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+        return CakajNaOkno(ids::kVytocenieClass);
+    }
     unsigned short port_ = 0;
 };
 

@@ -161,37 +161,63 @@ RECT ObdlznikBunky(HWND grid, int col, int row) {
     return RECT{x, y, x + SirkaStlpca(grid, col), y + h};
 }
 
+namespace {
+
+// A 32-bit top-down bitmap of w x h selected into a memory DC; its pixels
+// read back as a picture.
+class TBitmapa {
+public:
+    TBitmapa(int w, int h) : w_(w), h_(h) {
+        HDC obrazovka = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(obrazovka);
+        ReleaseDC(nullptr, obrazovka);
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bity_, nullptr, 0);
+        old_ = SelectObject(dc_, bmp_);
+    }
+    ~TBitmapa() {
+        SelectObject(dc_, old_);
+        DeleteObject(bmp_);
+        DeleteDC(dc_);
+    }
+    HDC dc() const { return dc_; }
+    TSnimka Snimka() const {
+        GdiFlush();
+        TSnimka s;
+        s.w = w_;
+        s.h = h_;
+        const auto* b = static_cast<const uint32_t*>(bity_);
+        s.px.resize(static_cast<size_t>(w_) * static_cast<size_t>(h_));
+        for (size_t i = 0; i < s.px.size(); ++i)  // 0x00RRGGBB
+            s.px[i] = RGB((b[i] >> 16) & 0xFF, (b[i] >> 8) & 0xFF, b[i] & 0xFF);
+        return s;
+    }
+
+private:
+    int w_, h_;
+    HDC dc_;
+    HBITMAP bmp_;
+    HGDIOBJ old_;
+    void* bity_ = nullptr;
+};
+
+}  // namespace
+
 TSnimka Odfot(HWND w, const RECT& r) {
-    TSnimka s;
-    s.w = r.right - r.left;
-    s.h = r.bottom - r.top;
-    if (s.w <= 0 || s.h <= 0) return s;
+    const int sirka = r.right - r.left, vyska = r.bottom - r.top;
+    if (sirka <= 0 || vyska <= 0) return TSnimka{};
     POINT p{r.left, r.top};
     ClientToScreen(w, &p);
+    TBitmapa b(sirka, vyska);
     HDC obrazovka = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(obrazovka);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = s.w;
-    bi.bmiHeader.biHeight = -s.h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bity = nullptr;
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bity, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    BitBlt(dc, 0, 0, s.w, s.h, obrazovka, p.x, p.y, SRCCOPY);
-    GdiFlush();
-    const auto* b = static_cast<const uint32_t*>(bity);
-    s.px.resize(static_cast<size_t>(s.w) * static_cast<size_t>(s.h));
-    for (size_t i = 0; i < s.px.size(); ++i) {
-        const uint32_t v = b[i];  // 0x00RRGGBB
-        s.px[i] = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
+    BitBlt(b.dc(), 0, 0, sirka, vyska, obrazovka, p.x, p.y, SRCCOPY);
     ReleaseDC(nullptr, obrazovka);
-    return s;
+    return b.Snimka();
 }
 
 TSnimka OdfotZmenu(HWND w, const RECT& r, const TSnimka& predtym) {
@@ -369,39 +395,22 @@ std::string BunkySaZmestia(HWND grid, int stlpce, int odRiadku, int poRiadok, co
 TSnimka Predloha(HFONT f, const std::string& cp1250) {
     const std::wstring t = Wide(cp1250);
     HDC obrazovka = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(obrazovka);
-    HGDIOBJ staryFont = SelectObject(dc, f);
+    HGDIOBJ povodny = SelectObject(obrazovka, f);
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
+    GetTextMetricsW(obrazovka, &tm);
     SIZE ext{};
-    GetTextExtentPoint32W(dc, t.c_str(), static_cast<int>(t.size()), &ext);
-    TSnimka s;
-    s.w = static_cast<int>(ext.cx) + 8;
-    s.h = static_cast<int>(tm.tmHeight) + 8;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = s.w;
-    bi.bmiHeader.biHeight = -s.h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bity = nullptr;
-    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bity, nullptr, 0);
-    HGDIOBJ stary = SelectObject(dc, bmp);
-    RECT r{0, 0, s.w, s.h};
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
-    TextOutW(dc, 4, 4, t.c_str(), static_cast<int>(t.size()));
-    GdiFlush();
-    const auto* b = static_cast<const uint32_t*>(bity);
-    s.px.resize(static_cast<size_t>(s.w) * static_cast<size_t>(s.h));
-    for (size_t i = 0; i < s.px.size(); ++i)
-        s.px[i] = RGB((b[i] >> 16) & 0xFF, (b[i] >> 8) & 0xFF, b[i] & 0xFF);
-    SelectObject(dc, stary);
-    SelectObject(dc, staryFont);
-    DeleteObject(bmp);
-    DeleteDC(dc);
+    GetTextExtentPoint32W(obrazovka, t.c_str(), static_cast<int>(t.size()), &ext);
+    SelectObject(obrazovka, povodny);
     ReleaseDC(nullptr, obrazovka);
+    TBitmapa b(static_cast<int>(ext.cx) + 8, static_cast<int>(tm.tmHeight) + 8);
+    HGDIOBJ stary = SelectObject(b.dc(), f);
+    RECT r{0, 0, static_cast<int>(ext.cx) + 8, static_cast<int>(tm.tmHeight) + 8};
+    FillRect(b.dc(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetBkMode(b.dc(), TRANSPARENT);
+    SetTextColor(b.dc(), RGB(0, 0, 0));
+    TextOutW(b.dc(), 4, 4, t.c_str(), static_cast<int>(t.size()));
+    TSnimka s = b.Snimka();
+    SelectObject(b.dc(), stary);
     return s;
 }
 

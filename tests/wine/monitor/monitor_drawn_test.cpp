@@ -12,6 +12,7 @@
 #include "base/win32/text.h"
 #include "monitor/win32/ids.h"
 #include "tests/wine/inspector/meranie.h"
+#include "tests/wine/inspector/slovenske_data.h"
 #include "tests/wine/monitor/monitor_fixture.h"
 
 namespace vx {
@@ -22,12 +23,7 @@ const char kFirma[] = "Čističky odpadových vôd, Ťahanovská 15, Prešov";
 
 // Ten calls of the history with capitals carrying accents and long firms:
 // the grid of the last ten calls shows them at start.
-const char kHistoria[] =
-    "28.11.2026  08:15:33;0905123456;Ôndrej Žiak;Čističky odpadových vôd, Ťahanovská 15, Prešov;0212345678\r\n"
-    "28.11.2026  09:01:02;anonymous;;;0212345678\r\n"
-    "28.11.2026  10:47:59;0421555111;Ľudovít Štúr;Ústav slovenskej literatúry SAV;0212345678\r\n"
-    "29.11.2026  13:22:10;0907000111;Ďurica Ďurčo;Ťažobná spoločnosť Ľubietová;Port 1\r\n"
-    "29.11.2026  17:05:45;02111;Ĺudmila Čierna;Mesto Senec;(number suppressed)\r\n"
+const std::string kHistoria = std::string(kSlovenskaHistoria) +
     "30.11.2026  07:00:00;0915000222;Šimon Ťažký;Dĺžka a Šírka, s.r.o.;0212345678\r\n"
     "30.11.2026  07:30:00;0944111222;Úrsula Čaplovičová-Žemberová;Účtovníctvo;0212345678\r\n"
     "30.11.2026  08:00:00;0033123456789;Ölvedi;Ďaleko;0212345678\r\n"
