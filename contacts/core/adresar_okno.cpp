@@ -1,6 +1,7 @@
 #include "contacts/core/adresar_okno.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/diacritics.h"
 #include "base/pascal.h"
@@ -194,6 +195,67 @@ void TAdresarOkno::btUsporiadajClick() {
     if (stlpec == kStlpecPriezvisko || stlpec == kStlpecFirma) Usporiadaj(stlpec);
 }
 
+// The rows' sort keys in a tree over the row positions that answers, for
+// the rows from i to the last, the first row of the smallest key: what the
+// selection sort's inner loop finds (a row replaces the candidate only with
+// a strictly smaller key, so the first of the smallest stays), in log n
+// steps, and kept current through each exchange and each key that changes.
+class TAdresarOkno::TVyberNajmensieho {
+public:
+    explicit TVyberNajmensieho(std::vector<std::string> kluce) : n_(kluce.size()), kluce_(std::move(kluce)) {
+        velkost_ = 1;
+        while (velkost_ < n_) velkost_ *= 2;
+        strom_.assign(2 * velkost_, kZiadny);
+        for (size_t i = 0; i < n_; ++i) strom_[velkost_ + i] = i;
+        for (size_t v = velkost_ - 1; v >= 1; --v) strom_[v] = Lepsi(strom_[2 * v], strom_[2 * v + 1]);
+    }
+
+    // The first position of the smallest key among positions od..n-1.
+    size_t Najmensi(size_t od) const {
+        size_t l = od + velkost_, r = n_ + velkost_;  // [l, r)
+        size_t vlavo = kZiadny, vpravo = kZiadny;
+        while (l < r) {
+            if (l & 1) vlavo = Lepsi(vlavo, strom_[l++]);
+            if (r & 1) vpravo = Lepsi(strom_[--r], vpravo);
+            l /= 2;
+            r /= 2;
+        }
+        return Lepsi(vlavo, vpravo);
+    }
+
+    void Vymen(size_t a, size_t b) {
+        std::swap(kluce_[a], kluce_[b]);
+        Obnov(a);
+        Obnov(b);
+    }
+
+    void NastavKluc(size_t i, std::string kluc) {
+        if (i >= n_) return;
+        kluce_[i] = std::move(kluc);
+        Obnov(i);
+    }
+
+private:
+    static constexpr size_t kZiadny = static_cast<size_t>(-1);
+    // Of two positions, the one with the smaller key, byte by byte and
+    // unsigned (a proper beginning being the smaller); of equal keys the
+    // earlier position.
+    size_t Lepsi(size_t a, size_t b) const {
+        if (a == kZiadny) return b;
+        if (b == kZiadny) return a;
+        const int c = kluce_[a].compare(kluce_[b]);
+        if (c != 0) return c < 0 ? a : b;
+        return a < b ? a : b;
+    }
+    void Obnov(size_t i) {
+        for (size_t v = (velkost_ + i) / 2; v >= 1; v /= 2) strom_[v] = Lepsi(strom_[2 * v], strom_[2 * v + 1]);
+    }
+
+    size_t n_, velkost_;
+    std::vector<std::string> kluce_;
+    std::vector<size_t> strom_;
+};
+
 void TAdresarOkno::Usporiadaj(int stlpec) {
     Busy busy(*this);
     view_.SetHourglass(true);
@@ -204,33 +266,36 @@ void TAdresarOkno::Usporiadaj(int stlpec) {
         grid_.SetRowCount(n + 2);
         const int delitel = n / 100 + 1;
         try {
+            // Each row's key once; a cell edited while the sort lets
+            // messages through gives its row a new key (BunkaUpravena).
+            std::vector<std::string> kluce(static_cast<size_t>(n));
+            for (int r = 1; r <= n; ++r) kluce[static_cast<size_t>(r - 1)] = KlucUsporiadania(grid_.Cell(stlpec, r));
+            TVyberNajmensieho vyber(std::move(kluce));
+            triedenie_ = {&vyber, stlpec};
+            // The selection sort over rows 1 to n, its inner loop answered
+            // by the tree: the rows end exactly where that loop leaves them.
             for (int i = 1; i <= n - 1; ++i) {
-                int kandidat = i;
                 view_.SetProgress(Obmedz(i / delitel));
                 pump_.ProcessMessages();
-                std::string kluc = KlucUsporiadania(grid_.Cell(stlpec, kandidat));
-                for (int j = i + 1; j <= n; ++j) {
-                    std::string k = KlucUsporiadania(grid_.Cell(stlpec, j));
-                    if (k < kluc) {  // byte by byte, unsigned
-                        kandidat = j;
-                        kluc = std::move(k);
-                    }
-                }
+                const int kandidat = static_cast<int>(vyber.Najmensi(static_cast<size_t>(i - 1))) + 1;
                 if (kandidat != i) {
                     for (int c = kStlpecKrstne; c <= kStlpecCislo2; ++c) {
                         grid_.SetCell(c, odloz, grid_.Cell(c, i));
                         grid_.SetCell(c, i, grid_.Cell(c, kandidat));
                         grid_.SetCell(c, kandidat, grid_.Cell(c, odloz));
                     }
+                    vyber.Vymen(static_cast<size_t>(i - 1), static_cast<size_t>(kandidat - 1));
                 }
             }
         } catch (...) {
+            triedenie_ = {};
             grid_.SetRowCount(n + 1);
             view_.SetHourglass(false);
             view_.SetProgress(0);
             view_.GridChanged();
             throw;
         }
+        triedenie_ = {};
         grid_.SetRowCount(n + 1);
     }
     view_.SetHourglass(false);
@@ -274,6 +339,10 @@ void TAdresarOkno::sgAdresarClick() { stav_.AdresarZmeneny = true; }
 
 void TAdresarOkno::BunkaUpravena(int col, int row, const std::string& text) {
     grid_.SetCell(col, row, text);
+    // A sort in progress compares this row by its new key from now on, as
+    // one that computes the keys at every comparison does.
+    if (triedenie_.vyber && col == triedenie_.stlpec && row >= 1 && row <= stav_.PocetKontaktov)
+        triedenie_.vyber->NastavKluc(static_cast<size_t>(row - 1), KlucUsporiadania(text));
     if (col < kStlpecKrstne || col > kStlpecCislo2 || row < 1) return;
     stav_.AdresarZmeneny = true;
     if (row == 1 && stav_.PocetKontaktov == 0 && !text.empty()) {

@@ -114,6 +114,11 @@ public:
 
 private:
     class Busy;
+    class TVyberNajmensieho;
+    struct TTriedenie {
+        TVyberNajmensieho* vyber = nullptr;
+        int stlpec = 0;
+    };
     std::string Subor() const;
     void Zapis();
     void ZobrazRiadok(int prvy);
@@ -126,6 +131,7 @@ private:
     IAdresarView& view_;
     TMriezkaTextov grid_;
     bool busy_ = false;
+    TTriedenie triedenie_;  // the sort in progress, while it lets messages through
 };
 
 }  // namespace vx

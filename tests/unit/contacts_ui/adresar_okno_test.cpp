@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+
 #include "base/errors.h"
 #include "base/stdfiles.h"
 #include "base/testing/fakes.h"
@@ -168,6 +171,86 @@ TEST_F(Adresar, CommandsWaitWhileASortLetsMessagesThrough) {
     EXPECT_TRUE(view.questions.empty());
     EXPECT_EQ(stav.PocetKontaktov, 3);
     EXPECT_EQ(Stlpec(2), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+// The selection sort exactly as written out for the window, on rows of
+// five cells (columns 1..5), with a hook at the start of every outer step.
+void VyberoveTriedenie(std::vector<std::vector<std::string>>& riadky, int stlpec,
+                       const std::function<void(int i)>& krok = nullptr) {
+    const int n = static_cast<int>(riadky.size());
+    auto kluc = [&](int r) { return KlucUsporiadania(riadky[static_cast<size_t>(r - 1)][static_cast<size_t>(stlpec - 1)]); };
+    for (int i = 1; i <= n - 1; ++i) {
+        if (krok) krok(i);
+        int kandidat = i;
+        for (int j = i + 1; j <= n; ++j)
+            if (kluc(j) < kluc(kandidat)) kandidat = j;
+        if (kandidat != i) std::swap(riadky[static_cast<size_t>(i - 1)], riadky[static_cast<size_t>(kandidat - 1)]);
+    }
+}
+
+// Random books whose keys repeat a lot (first letters with and without
+// accents, upper and lower case, empty cells, one key the beginning of
+// another): every row ends exactly where the selection sort leaves it, by
+// surname and by firm.
+TEST_F(Adresar, SortEndsExactlyWhereTheSelectionSortLeavesEveryRow) {
+    std::mt19937 g(1250);
+    const char* const zaciatky[] = {"", "C", "c", "Č", "č", "Ča", "ca", "Ab", "áb", "Á", "Š", "s", "Sz", "Ť", "t"};
+    const char* const konce[] = {"", "a", "pek", "Pek", "pe", "ľ"};
+    for (int kolo = 0; kolo < 40; ++kolo) {
+        const int n = 1 + static_cast<int>(g() % 120);
+        std::string kniha;
+        std::vector<std::vector<std::string>> riadky;
+        for (int i = 1; i <= n; ++i) {
+            const std::string priezvisko = std::string(zaciatky[g() % 15]) + konce[g() % 6];
+            const std::string firma = std::string(zaciatky[g() % 15]) + konce[g() % 6];
+            const std::string krstne = "K" + IntToStr(i), cislo = IntToStr(1000 + i);
+            kniha += krstne + ";" + priezvisko + ";" + cislo + ";;" + firma + "\r\n";
+            riadky.push_back({krstne, priezvisko, firma, cislo, ""});
+        }
+        for (int stlpec : {kStlpecPriezvisko, kStlpecFirma}) {
+            Otvor(kniha);
+            std::vector<std::vector<std::string>> ocakavane = riadky;
+            VyberoveTriedenie(ocakavane, stlpec);
+            okno->Usporiadaj(stlpec);
+            ASSERT_EQ(okno->Mriezka().RowCount(), n + 1);
+            for (int r = 1; r <= n; ++r)
+                for (int c = 1; c <= 5; ++c)
+                    ASSERT_EQ(Bunka(c, r), ocakavane[static_cast<size_t>(r - 1)][static_cast<size_t>(c - 1)])
+                        << "round " << kolo << ", column " << stlpec << ", row " << r;
+        }
+    }
+}
+
+// A key cell edited while the sort lets messages through counts with its new
+// text from the next step on, as in a sort that computes every key when it
+// compares it.
+TEST_F(Adresar, ACellEditedDuringTheSortSortsByItsNewText) {
+    const std::vector<std::string> mena = {"D", "B", "E", "A", "C", "B", "A", "E"};
+    Otvor(Kontakty(mena));
+    std::vector<std::vector<std::string>> ocakavane;
+    for (size_t i = 0; i < mena.size(); ++i)
+        ocakavane.push_back({"K" + IntToStr(static_cast<int>(i + 1)), mena[i], "F" + IntToStr(static_cast<int>(i + 1)),
+                             IntToStr(101 + static_cast<int>(i)), ""});
+    // At the third step the surname in row 8 becomes "0", in row 6 (the
+    // first smallest until then) "Z", in row 1 (already in place) "Z".
+    VyberoveTriedenie(ocakavane, 2, [&](int i) {
+        if (i == 3) {
+            ocakavane[7][1] = "0";
+            ocakavane[5][1] = "Z";
+            ocakavane[0][1] = "Z";
+        }
+    });
+    int krok = 0;
+    pump.onProcess = [&] {
+        if (++krok == 3) {
+            okno->BunkaUpravena(2, 8, "0");
+            okno->BunkaUpravena(2, 6, "Z");
+            okno->BunkaUpravena(2, 1, "Z");
+        }
+    };
+    okno->Usporiadaj(2);
+    for (int r = 1; r <= 8; ++r)
+        for (int c = 1; c <= 5; ++c) EXPECT_EQ(Bunka(c, r), ocakavane[static_cast<size_t>(r - 1)][static_cast<size_t>(c - 1)]) << r;
 }
 
 TEST_F(Adresar, SearchMatchesAnyCellInAnyCase) {
