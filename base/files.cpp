@@ -12,21 +12,19 @@ int IFileSystem::AppendLine(const std::string& path, const std::string& line) {
     return Append(path, (glued ? "\r\n" : "") + line + "\r\n");
 }
 
+bool IFileSystem::ReadRange(const std::string& path, int64_t offset, size_t count, std::string& out) {
+    std::string all;
+    out.clear();
+    if (!ReadAll(path, all)) return false;
+    if (offset >= 0 && static_cast<uint64_t>(offset) < all.size())
+        out = all.substr(static_cast<size_t>(offset), count);
+    return true;
+}
+
 bool IFileSystem::Stamp(const std::string&, TFileStamp&) { return false; }
 
 void SplitLines(const std::string& text, std::vector<std::string>& lines) {
-    size_t i = 0, start = 0, n = text.size();
-    while (i < n) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(text.substr(start, i - start));
-            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-            start = ++i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < n) lines.push_back(text.substr(start));
+    ForEachLine(text, [&](std::string_view l) { lines.emplace_back(l); });
 }
 
 }  // namespace vx

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vx {
@@ -42,6 +43,10 @@ public:
     virtual int64_t Size(const std::string& path) = 0;
     // Whole file into out; false when it cannot be opened or read.
     virtual bool ReadAll(const std::string& path, std::string& out) = 0;
+    // Up to count bytes from offset on into out (fewer at the end of the
+    // file, none beyond it), so a large file can be read piece by piece;
+    // false when it cannot be opened or read.
+    virtual bool ReadRange(const std::string& path, int64_t offset, size_t count, std::string& out);
     // Create or truncate, write data, close. False on any failure.
     virtual bool WriteAll(const std::string& path, const std::string& data) = 0;
     // Open for appending (creating when missing), write, close.
@@ -70,5 +75,24 @@ bool EndsWithoutLineEnd(const std::string& text);
 // Splits text into lines the way a text-file reader does: CR LF, LF and a
 // lone CR end a line; a final line without an ending still counts.
 void SplitLines(const std::string& text, std::vector<std::string>& lines);
+
+// The lines of SplitLines handed to f one by one as views into text, with
+// no copy of the text.
+template <class F>
+void ForEachLine(std::string_view text, F&& f) {
+    size_t i = 0, start = 0;
+    const size_t n = text.size();
+    while (i < n) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            f(text.substr(start, i - start));
+            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < n) f(text.substr(start));
+}
 
 }  // namespace vx

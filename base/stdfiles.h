@@ -10,6 +10,7 @@ public:
     bool Exists(const std::string& path) override;
     int64_t Size(const std::string& path) override;
     bool ReadAll(const std::string& path, std::string& out) override;
+    bool ReadRange(const std::string& path, int64_t offset, size_t count, std::string& out) override;
     bool WriteAll(const std::string& path, const std::string& data) override;
     int Append(const std::string& path, const std::string& data) override;
     int AppendLine(const std::string& path, const std::string& line) override;

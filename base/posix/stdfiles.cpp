@@ -53,6 +53,21 @@ bool StdFileSystem::ReadAll(const std::string& path, std::string& out) {
     return ok;
 }
 
+bool StdFileSystem::ReadRange(const std::string& path, int64_t offset, size_t count, std::string& out) {
+    out.clear();
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    bool ok = offset >= 0 && ::fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
+    if (ok) {
+        out.resize(count);
+        size_t n = count ? std::fread(&out[0], 1, count, f) : 0;
+        out.resize(n);
+        ok = !std::ferror(f);
+    }
+    std::fclose(f);
+    return ok;
+}
+
 bool StdFileSystem::WriteAll(const std::string& path, const std::string& data) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;

@@ -122,6 +122,33 @@ bool StdFileSystem::ReadAll(const std::string& path, std::string& out) {
     return ok;
 }
 
+bool StdFileSystem::ReadRange(const std::string& path, int64_t offset, size_t count, std::string& out) {
+    out.clear();
+    if (offset < 0) return false;
+    HANDLE h = OpenRead(path);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER at;
+    at.QuadPart = offset;
+    bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) != 0;
+    if (ok) {
+        out.resize(count);
+        size_t have = 0;
+        while (have < count) {
+            DWORD n = 0;
+            DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - have, 1 << 20));
+            if (!ReadFile(h, &out[have], chunk, &n, nullptr)) {
+                ok = false;
+                break;
+            }
+            if (n == 0) break;
+            have += n;
+        }
+        out.resize(have);
+    }
+    CloseHandle(h);
+    return ok;
+}
+
 static bool WriteAllTo(HANDLE h, const std::string& data) {
     size_t off = 0;
     while (off < data.size()) {

@@ -19,22 +19,40 @@ static constexpr uint32_t kCakanieMs = 120000;
 // spinning through an empty message queue.
 static constexpr uint32_t kKrokCakaniaMs = 10;
 
-TZaznamHistorie RozdelZaznam(const std::string& riadok) {
-    TZaznamHistorie z;
-    std::string rest = riadok;
-    z.DatumCas = OdrezPole(rest);
-    z.Cislo = OdrezPole(rest);
-    z.Meno = OdrezPole(rest);
+TRezyZaznamu RezyZaznamu(std::string_view riadok) {
+    TRezyZaznamu r;
+    size_t od = 0;
+    for (int k = 0; k < 3; ++k) {
+        r.Bodkociarka[k] = riadok.find(';', od);
+        if (r.Bodkociarka[k] != std::string_view::npos) od = r.Bodkociarka[k] + 1;
+    }
     // The firm is the one field that may hold ";" (a datagram's or an
     // address book's firm is the rest of its text), and the line writes it
     // as it is: the called number, which never holds one, is what follows
     // the last ";", and the firm is everything before it.
-    const size_t posledna = rest.rfind(';');
-    if (posledna != std::string::npos) {
-        z.Firma = rest.substr(0, posledna);
-        rest.erase(0, posledna + 1);
-    }
-    z.VolaneCislo = rest;
+    const size_t posledna = riadok.rfind(';');
+    r.Bodkociarka[3] = posledna != std::string_view::npos && posledna >= od ? posledna : std::string_view::npos;
+    return r;
+}
+
+std::string_view PoleZaznamu(std::string_view riadok, const TRezyZaznamu& rezy, int k) {
+    size_t od = 0;
+    for (int i = 0; i < k; ++i)
+        if (rezy.Bodkociarka[i] != std::string_view::npos) od = rezy.Bodkociarka[i] + 1;
+    if (k == 4) return riadok.substr(od);
+    const size_t koniec = rezy.Bodkociarka[k];
+    if (koniec == std::string_view::npos) return std::string_view();
+    return riadok.substr(od, koniec - od);
+}
+
+TZaznamHistorie RozdelZaznam(const std::string& riadok) {
+    const TRezyZaznamu r = RezyZaznamu(riadok);
+    TZaznamHistorie z;
+    z.DatumCas = PoleZaznamu(riadok, r, 0);
+    z.Cislo = PoleZaznamu(riadok, r, 1);
+    z.Meno = PoleZaznamu(riadok, r, 2);
+    z.Firma = PoleZaznamu(riadok, r, 3);
+    z.VolaneCislo = PoleZaznamu(riadok, r, 4);
     return z;
 }
 
@@ -90,10 +108,13 @@ void THistoria::NacitajPosledneVolania(const std::function<void(const TZaznamHis
     if (!fs_.Exists(hst)) return;
     std::string text;
     CitajSubor(fs_, hst, text);
-    std::vector<std::string> riadky;
-    RiadkyAkoCitanie(text, riadky);
-    size_t od = riadky.size() > 10 ? riadky.size() - 10 : 0;
-    for (size_t i = od; i < riadky.size(); ++i) pridajNaVrch(RozdelZaznam(riadky[i]));
+    // Only the last ten lines are kept on the way through (a file of zero
+    // bytes is one empty line).
+    std::string_view posledne[10];
+    size_t pocet = 0;
+    ForEachLine(text, [&](std::string_view r) { posledne[pocet++ % 10] = r; });
+    if (pocet == 0) posledne[pocet++] = std::string_view();
+    for (size_t i = pocet > 10 ? pocet - 10 : 0; i < pocet; ++i) pridajNaVrch(RozdelZaznam(std::string(posledne[i % 10])));
 }
 
 void THistoria::ObnovHistoriu() {
@@ -120,33 +141,47 @@ void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
     obsadena_ = true;
     try {
         ObnovHistoriu();
-        std::string stary;
-        CitajSubor(fs_, hst, stary);
-        std::vector<std::string> riadky;
-        SplitLines(stary, riadky);
-        std::string obsah;
+        if (!fs_.Exists(hst)) throw EInOutError(kChybaNenajdeny);
+        const int64_t dlzka = fs_.Size(hst);
+        if (dlzka < 0) throw EInOutError(kChybaObsadeny);
+        // The history goes through piece by piece, and the new one out the
+        // same way: neither is ever held whole, however long it is.
+        if (!fs_.WriteAll(novy, std::string())) throw EInOutError(kChybaObsadeny);
+        std::string davka;
+        auto zapis = [&] {
+            if (!davka.empty() && fs_.Append(novy, davka) != 0) throw EInOutError(kChybaObsadeny);
+            davka.clear();
+        };
+        TCitacRiadkov citac(fs_, hst, dlzka);
+        std::string riadok, vysledok;
         int k = 0;
-        for (const std::string& riadok : riadky) {
+        while (citac.Dalsi(riadok)) {
             ++k;
-            std::string vysledok = riadok;
+            vysledok = riadok;
             if (krok(k, riadok, vysledok)) {
-                obsah += BezKoncovRiadkov(vysledok);
-                obsah += kCrLf;
+                davka += BezKoncovRiadkov(vysledok);
+                davka += kCrLf;
             }
+            if (davka.size() >= TCitacRiadkov::kKus) zapis();
             if (k % kazdych == 0) pump_.ProcessMessages();
         }
-        riadky.clear();
+        zapis();
 
         // Calls that came in while messages were let through were appended
         // to vestrix.hst itself; they belong at the end of the new file.
-        std::string teraz;
-        CitajSubor(fs_, hst, teraz);
-        if (teraz.size() < stary.size() || teraz.compare(0, stary.size(), stary) != 0)
+        // What was there before must still be there as it was read.
+        const int64_t teraz = fs_.Size(hst);
+        if (teraz < dlzka) throw EInOutError(kChybaObsadeny);
+        TCitacRiadkov kontrola(fs_, hst, dlzka);
+        kontrola.Docitaj();
+        if (kontrola.Odtlacok() != citac.Odtlacok())
             throw EInOutError(kChybaObsadeny);  // changed under us otherwise: leave it alone
-        std::string nove = teraz.substr(stary.size());
+        std::string nove;
+        if (teraz > dlzka && !fs_.ReadRange(hst, dlzka, static_cast<size_t>(teraz - dlzka), nove))
+            throw EInOutError(kChybaObsadeny);
         // A call appended to a history whose last line had no line end
         // began with one of its own: that is no empty line of the history.
-        if (EndsWithoutLineEnd(stary)) {
+        if (citac.BezKoncaRiadku()) {
             if (nove.compare(0, 2, kCrLf) == 0)
                 nove.erase(0, 2);
             else if (!nove.empty() && (nove[0] == '\n' || nove[0] == '\r'))
@@ -154,14 +189,14 @@ void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
         }
         std::vector<std::string> pribudlo;
         SplitLines(nove, pribudlo);
-        for (const std::string& riadok : pribudlo) {
-            obsah += riadok;
-            obsah += kCrLf;
+        for (const std::string& r : pribudlo) {
+            davka += r;
+            davka += kCrLf;
         }
+        zapis();
 
         // The new history is complete on disk before the old one is moved;
         // at every moment one of the files holds a whole history.
-        if (!fs_.WriteAll(novy, obsah)) throw EInOutError(kChybaObsadeny);
         if (fs_.Exists(hbk) && !fs_.Remove(hbk)) throw EInOutError(kChybaObsadeny);
         if (!fs_.Rename(hst, hbk)) throw EInOutError(kChybaObsadeny);
         if (!fs_.Rename(novy, hst)) {

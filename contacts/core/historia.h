@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/files.h"
 #include "base/pump.h"
@@ -29,6 +30,14 @@ struct TZaznamHistorie {
 // reads back whole. A line with fewer than four ";" leaves the missing
 // middle fields empty and its last part is the called number.
 TZaznamHistorie RozdelZaznam(const std::string& riadok);
+// Where that rule cuts a line: the ";" that ends DatumCas, Cislo, Meno and
+// Firma, npos for a field that ends at none.
+struct TRezyZaznamu {
+    size_t Bodkociarka[4];
+};
+TRezyZaznamu RezyZaznamu(std::string_view riadok);
+// Field k (0 DatumCas .. 4 VolaneCislo) of a line cut at rezy.
+std::string_view PoleZaznamu(std::string_view riadok, const TRezyZaznamu& rezy, int k);
 std::string ZlozZaznam(const TZaznamHistorie& z);
 // The line of a call: Datum "  " Cas ";" Cislo ";" Meno ";" Firma ";" VolaneCislo.
 std::string RiadokVolania(const std::string& Datum, const std::string& Cas, const std::string& Cislo,

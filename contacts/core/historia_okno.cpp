@@ -102,8 +102,7 @@ THistoriaOkno::THistoriaOkno(IFileSystem& fs, IMessagePump& pump, IClock& clock,
       stav_(stav),
       otvorena_(HistoriaOtvorena),
       hladaj_(std::move(hladaj)),
-      view_(view),
-      grid_(kStlpceHistorie, 2) {}
+      view_(view) {}
 
 void THistoriaOkno::FormCreate() {
     auto T = [&](int n) { return texty_ ? texty_(n) : std::string(); };
@@ -115,7 +114,7 @@ void THistoriaOkno::FormCreate() {
     TNastavenieFiltra& f = stav_.FilterHistorie;
     f.Od = f.Po = clock_.Now();
     f.Zapnuty = false;
-    for (int c = 0; c < kStlpceHistorie; ++c) grid_.SetCell(c, 0, T(66 + c));
+    for (int c = 0; c < kStlpceHistorie; ++c) grid_.SetHeader(c, T(66 + c));
     NacitajHistoriu();
     view_.SetStatus(0, T(71));
     view_.SetStatus(1, historia_.CestaProgramu + kSuborHistorie);
@@ -139,26 +138,29 @@ void THistoriaOkno::NacitajHistoriu() {
 
 void THistoriaOkno::Nacitaj() {
     stav_.PocetVolani = 0;
-    grid_.SetRowCount(2);
+    grid_.NechajPrvyRiadok();
     historia_.ObnovHistoriu();
     const std::string hst = historia_.CestaProgramu + kSuborHistorie;
     if (!fs_.Exists(hst)) return;
-    for (int c = 0; c < kStlpceHistorie; ++c) grid_.SetCell(c, 1, "");
+    grid_.VyprazdniPrvyRiadok();
     // Read whole and let go at once: the file is never held while messages
-    // are let through, so a call can still append its line.
-    std::string text;
-    CitajSubor(fs_, hst, text);
-    std::vector<std::string> riadky;
-    RiadkyAkoCitanie(text, riadky);
-    text.clear();
+    // are let through, so a call can still append its line. The text read is
+    // what the grid keeps; its rows only point into it.
+    size_t dlzka = 0;
+    {
+        std::string subor;
+        CitajSubor(fs_, hst, subor);
+        dlzka = subor.size();
+        grid_.NovyText(std::move(subor));
+    }
+    const std::string& text = grid_.Text();
     view_.SetHourglass(true);
     const int rok = clock_.Now().Year;
     TNastavenieFiltra& f = stav_.FilterHistorie;
-    for (const std::string& riadok : riadky) {
-        TZaznamHistorie z = RozdelZaznam(riadok);
+    auto riadok = [&](std::string_view r) {
         bool vezmi = true;
         if (f.Zapnuty && MaKriterium(f)) {
-            vezmi = PrejdeFiltrom(z, f, rok);
+            vezmi = PrejdeFiltrom(RozdelZaznam(std::string(r)), f, rok);
         } else if (view_.FilterChecked()) {
             // The box may not claim a filter that is not applied; this load
             // already shows every row.
@@ -166,23 +168,26 @@ void THistoriaOkno::Nacitaj() {
             f.Zapnuty = false;
         }
         if (vezmi) {
-            const int r = ++stav_.PocetVolani;
-            grid_.SetRowCount(r + 1);
-            grid_.SetCell(0, r, z.DatumCas);
-            grid_.SetCell(1, r, z.Cislo);
-            grid_.SetCell(2, r, z.Meno);
-            grid_.SetCell(3, r, z.Firma);
-            grid_.SetCell(4, r, z.VolaneCislo);
+            ++stav_.PocetVolani;
+            grid_.PridajRiadok(static_cast<size_t>(r.data() - text.data()), r.size());
         }
         if (stav_.PocetVolani % 100 == 0) pump_.ProcessMessages();
-    }
+    };
+    // A file of zero bytes is one empty line.
+    size_t riadkov = 0;
+    ForEachLine(std::string_view(text).substr(0, dlzka), [&](std::string_view r) {
+        ++riadkov;
+        riadok(r);
+    });
+    if (riadkov == 0) riadok(std::string_view(text).substr(0, 0));
+    grid_.Dokonci();
     view_.SetHourglass(false);
     if (stav_.PocetVolani > 19) view_.SetTopRow(stav_.PocetVolani - 18);
 }
 
 void THistoriaOkno::FilterVypnuty() {
     stav_.FilterHistorie.Zapnuty = false;
-    grid_.SetRowCount(2);
+    grid_.NechajPrvyRiadok();
     NacitajHistoriu();
 }
 
@@ -211,7 +216,7 @@ void THistoriaOkno::cbFilterClick() {
         NacitajHistoriu();
         return;
     }
-    grid_.SetRowCount(2);
+    grid_.NechajPrvyRiadok();
     NacitajHistoriu();
 }
 

@@ -11,7 +11,7 @@
 #include "contacts/core/adresar.h"
 #include "contacts/core/historia.h"
 #include "contacts/core/kontakty_stav.h"
-#include "contacts/core/mriezka_textov.h"
+#include "contacts/core/mriezka_historie.h"
 
 namespace vx {
 
@@ -63,7 +63,7 @@ public:
 };
 
 // Grid columns: 0 DatumCas, 1 Cislo, 2 Meno, 3 Firma, 4 VolaneCislo.
-constexpr int kStlpceHistorie = 5;
+constexpr int kStlpceHistorie = TMriezkaHistorie::kStlpce;
 
 class THistoriaOkno {
 public:
@@ -73,7 +73,7 @@ public:
     THistoriaOkno(IFileSystem& fs, IMessagePump& pump, IClock& clock, THistoria& historia, TTextFn texty,
                   TStavHistorie& stav, bool& HistoriaOtvorena, THladajFn hladaj, IHistoriaView& view);
 
-    TMriezkaTextov& Mriezka() { return grid_; }
+    TMriezkaHistorie& Mriezka() { return grid_; }
 
     // Opening: texts, the filter off, the grid loaded, the status bar. A
     // failing load raises with the status bar left unset.
@@ -105,7 +105,7 @@ private:
     bool& otvorena_;
     THladajFn hladaj_;
     IHistoriaView& view_;
-    TMriezkaTextov grid_;
+    TMriezkaHistorie grid_;
     bool busy_ = false;
 };
 

@@ -2,6 +2,7 @@
 // run-time library's error behaviour: a file that exists but cannot be read
 // or written raises EInOutError.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,40 @@ std::string OdrezPole(std::string& rest);
 
 // CR and LF inside one record would split it into two lines of the file.
 std::string BezKoncovRiadkov(const std::string& s);
+
+// The lines of the first `dlzka` bytes of a file, read piece by piece and
+// split as SplitLines splits, so that a file of any size is never held whole.
+// A piece that cannot be read, or a file that has become shorter, raises
+// EInOutError. Keeps a fingerprint of the bytes read, to tell afterwards
+// whether they are still what the file holds.
+class TCitacRiadkov {
+public:
+    static constexpr size_t kKus = 1 << 20;
+    TCitacRiadkov(IFileSystem& fs, const std::string& cesta, int64_t dlzka, size_t kus = kKus);
+    // The next line, without its line end; false after the last one.
+    bool Dalsi(std::string& riadok);
+    // Reads what is left without splitting it (for the fingerprint).
+    void Docitaj();
+    uint64_t Odtlacok() const;
+    // The bytes read so far end in the middle of a line (no CR or LF last).
+    bool BezKoncaRiadku() const { return posledny_ != '\r' && posledny_ != '\n' && precitane_ > 0; }
+
+private:
+    static constexpr uint64_t kNasobok = 1099511628211ULL;
+    bool Dolej();
+    void Bajt(unsigned char b);
+
+    IFileSystem& fs_;
+    const std::string cesta_;
+    const int64_t dlzka_;
+    const size_t kus_;
+    int64_t precitane_ = 0;
+    std::string buf_;
+    size_t poz_ = 0;
+    uint64_t odtlacok_;
+    uint64_t slovo_ = 0;  // bytes of a word not yet complete
+    int bajtov_ = 0;
+    char posledny_ = 0;
+};
 
 }  // namespace vx

@@ -51,7 +51,7 @@ TFormHistoria::TFormHistoria(TKontaktyOkna& okna) : okna_(okna) {
     sgHistoria_->SetRowHeight(16);
     sgHistoria_->SetFixed(1, 0);
     sgHistoria_->SetDoubleBuffered(true);
-    TMriezkaTextov& g = logika_->Mriezka();
+    TMriezkaHistorie& g = logika_->Mriezka();
     sgHistoria_->Rows = [&g] { return g.RowCount(); };
     sgHistoria_->Text = [&g](int c, int r) { return g.Cell(c, r); };
     sgHistoria_->OnMouseUp = [this](int, int x, int y) {

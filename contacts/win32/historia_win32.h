@@ -19,7 +19,7 @@ public:
     ~TFormHistoria() override;
     // Shows the window; returns when it has closed and trimmed the file.
     void Zobraz();
-    TMriezkaTextov& Mriezka() { return logika_->Mriezka(); }
+    TMriezkaHistorie& Mriezka() { return logika_->Mriezka(); }
 
 protected:
     void Prikaz(int id, int kod, HWND ovladac) override;

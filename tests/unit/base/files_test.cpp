@@ -125,3 +125,20 @@ TEST(Files, StampTellsVersionsApart) {
     EXPECT_EQ(s.WriteTime, a.WriteTime);
     EXPECT_FALSE(s.SameVersion(a));
 }
+
+TEST(Files, ReadRangeReadsAPieceAndNothingBeyondTheEnd) {
+    fake::TempDir t;
+    StdFileSystem fs;
+    ASSERT_TRUE(fs.WriteAll(t / "a", "0123456789"));
+    std::string s = "old";
+    struct {
+        int64_t od;
+        size_t pocet;
+        const char* vysledok;
+    } pripady[] = {{0, 4, "0123"}, {3, 4, "3456"}, {8, 10, "89"}, {10, 5, ""}, {20, 5, ""}, {0, 0, ""}};
+    for (const auto& p : pripady) {
+        ASSERT_TRUE(fs.ReadRange(t / "a", p.od, p.pocet, s)) << p.od;
+        EXPECT_EQ(s, p.vysledok) << p.od;
+    }
+    EXPECT_FALSE(fs.ReadRange(t / "none", 0, 4, s));
+}

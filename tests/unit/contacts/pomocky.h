@@ -1,6 +1,7 @@
 // Helpers of the contacts tests: files in a scratch directory and a file
 // system that fails or "dies" at a chosen operation.
 #pragma once
+#include <map>
 #include <string>
 
 #include "base/files.h"
@@ -15,7 +16,7 @@ inline std::string Citaj(IFileSystem& fs, const std::string& path) {
     return s;
 }
 
-// Counts every reading or changing operation (ReadAll, WriteAll, Append(Line),
+// Counts every reading or changing operation (ReadAll, ReadRange, WriteAll, Append(Line),
 // Rename, Replace, Remove). At operation failAt it either fails that
 // operation (with sticky every later one too), or, with crash set, stops the
 // "process": the operation throws (a WriteAll leaves half of its data
@@ -39,6 +40,9 @@ public:
         return in_.Size(p);
     }
     bool ReadAll(const std::string& p, std::string& out) override { return Step() && in_.ReadAll(p, out); }
+    bool ReadRange(const std::string& p, int64_t od, size_t n, std::string& out) override {
+        return Step() && in_.ReadRange(p, od, n, out);
+    }
     bool WriteAll(const std::string& p, const std::string& d) override {
         Alive();
         if (Due(++ops)) {
@@ -84,11 +88,20 @@ public:
     bool pevny = false;           // every stamp is `stamp`
     TFileStamp stamp;
     int citania = 0;
+    std::map<std::string, int> citaniaSuborov;
+    int Citania(const std::string& p) const {
+        auto it = citaniaSuborov.find(p);
+        return it == citaniaSuborov.end() ? 0 : it->second;
+    }
     bool Exists(const std::string& p) override { return in_.Exists(p); }
     int64_t Size(const std::string& p) override { return in_.Size(p); }
     bool ReadAll(const std::string& p, std::string& out) override {
         ++citania;
+        ++citaniaSuborov[p];
         return in_.ReadAll(p, out);
+    }
+    bool ReadRange(const std::string& p, int64_t od, size_t n, std::string& out) override {
+        return in_.ReadRange(p, od, n, out);
     }
     bool WriteAll(const std::string& p, const std::string& d) override { return in_.WriteAll(p, d); }
     int Append(const std::string& p, const std::string& d) override { return in_.Append(p, d); }

@@ -11,6 +11,7 @@
 #include "base/stdfiles.h"
 #include "base/testing/fakes.h"
 #include "base/testing/tempdir.h"
+#include "contacts/core/adresar_pamat.h"
 #include "fake_views.h"
 #include "tests/unit/contacts/pomocky.h"
 
@@ -430,6 +431,121 @@ TEST_F(Historia, ClickDuringALoadDoesNotNest) {
     EXPECT_EQ(stav.PocetVolani, 250);
     EXPECT_EQ(okno->Mriezka().RowCount(), 251);
     EXPECT_EQ(Hst(), Riadky(1, 250));
+}
+
+// Lines of every shape (";" in the firm, missing fields, empty lines, every
+// kind of line end, no final line end): each row shows the fields the split
+// rule gives its line, with the filter off and on.
+TEST_F(Historia, EveryRowShowsTheFieldsOfItsLine) {
+    const std::vector<std::string> riadky = {
+        Riadok(1), "", "01.02.2024  10:00:00;0903;Ján;Firma; a.s.;Port 1", "a;b", "len text",
+        "01.02.2024  10:00:00;;;;", "02.02.2024  11:00:00;0904;Eva;;;;;Port 2", ";;;;;", Riadok(2, "Ďalší")};
+    const char* const konce[] = {"\r\n", "\n", "\r", "\r\n"};
+    std::string text;
+    for (size_t i = 0; i < riadky.size(); ++i) text += riadky[i] + (i + 1 < riadky.size() ? konce[i % 4] : "");
+    Zapis(text);
+    Otvor();
+    ASSERT_EQ(stav.PocetVolani, static_cast<int>(riadky.size()));
+    for (size_t i = 0; i < riadky.size(); ++i) {
+        const TZaznamHistorie z = RozdelZaznam(riadky[i]);
+        const std::string polia[5] = {z.DatumCas, z.Cislo, z.Meno, z.Firma, z.VolaneCislo};
+        for (int c = 0; c < 5; ++c) EXPECT_EQ(Bunka(c, static_cast<int>(i) + 1), polia[c]) << i << "/" << c;
+    }
+    EXPECT_EQ(Bunka(0, static_cast<int>(riadky.size()) + 1), "");  // beyond the rows
+
+    // Filtered: the rows kept are those lines, in their order.
+    view.onFilterDialog = [&] {
+        stav.FilterHistorie.Zapnuty = true;
+        stav.FilterHistorie.PodlaMena = true;
+        stav.FilterHistorie.Meno = "e";
+    };
+    view.filterChecked = true;
+    Zapis(Riadky(1, 300) + Riadok(301, "Ďalší") + "\r\n" + Riadky(302, 400));
+    okno->cbFilterClick();
+    ASSERT_EQ(stav.PocetVolani, 399);  // every "Meno" holds an e, "Ďalší" none
+    view.onFilterDialog = [&] {
+        stav.FilterHistorie.Zapnuty = true;
+        stav.FilterHistorie.Meno = "ďal";
+    };
+    okno->cbFilterClick();
+    ASSERT_EQ(stav.PocetVolani, 1);
+    EXPECT_EQ(okno->Mriezka().RowCount(), 2);
+    EXPECT_EQ(Bunka(2, 1), "Ďalší 301");
+    EXPECT_EQ(Bunka(1, 1), "0900000301");
+}
+
+// Without the file, a reload leaves row 1 showing what it showed.
+TEST_F(Historia, AReloadWithoutTheFileKeepsRowOne) {
+    Zapis(Riadky(1, 3));
+    Otvor();
+    ASSERT_TRUE(fs.Remove(dir / "vestrix.hst"));
+    view.filterChecked = false;
+    okno->cbFilterClick();
+    EXPECT_EQ(stav.PocetVolani, 0);
+    EXPECT_EQ(okno->Mriezka().RowCount(), 2);
+    EXPECT_EQ(Bunka(1, 1), "0900000001");
+    EXPECT_EQ(Bunka(1, 2), "");
+}
+
+// The fill-in with the monitor's lookup: the address book is read once for
+// the whole pass (and again after it changed in the middle), and every line
+// comes out as with the book and the prefix table read anew for each line.
+TEST_F(Historia, FillInReadsTheBookOnceAndGivesWhatALookupPerLineGives) {
+    std::string adr;
+    for (int i = 0; i < 300; ++i)
+        adr += "K" + std::to_string(i) + ";P" + std::to_string(i) + ";09" + std::to_string(1000000 + i * 3) + ";" +
+               (i % 4 ? "" : "09" + std::to_string(2000000 + i)) + ";F" + std::to_string(i % 7) + "\r\n";
+    adr += "Druhý;Riadok;091000003;;Neberie sa\r\n";  // a number again: the first line names it
+    ASSERT_TRUE(fs.WriteAll(dir / "vestrix.adr", adr));
+    ASSERT_TRUE(fs.WriteAll(dir / "vestrix.pfx", "00421905;Orange\r\n0042190;Mobil\r\n00421;Slovensko\r\n"));
+    std::string hst;
+    for (int i = 0; i < 2500; ++i) {
+        const std::string cislo = i % 5 == 0 ? "" : i % 3 ? "09" + std::to_string(1000000 + i % 400) : "0905" + std::to_string(i);
+        const std::string meno = i % 4 == 0 ? "Známy" : "", firma = i % 6 == 0 ? "Stará" : "";
+        hst += "01.02.2024  10:00:00;" + cislo + ";" + meno + ";" + firma + ";Port " + std::to_string(i % 2) + "\r\n";
+    }
+    Zapis(hst);
+    // What the lines must become: each one completed by the lookup that
+    // reads both files for it alone. Halfway through, the book changes.
+    auto ocakavane = [&](const std::string& text, int zmenaPo, const std::string& novaKniha) {
+        std::vector<std::string> riadky;
+        SplitLines(text, riadky);
+        std::string out;
+        for (size_t k = 0; k < riadky.size(); ++k) {
+            if (static_cast<int>(k) == zmenaPo) {
+                EXPECT_TRUE(fs.WriteAll(dir / "vestrix.adr", novaKniha));
+            }
+            TZaznamHistorie z = RozdelZaznam(riadky[k]);
+            if ((z.Meno.empty() || z.Firma.empty()) && !z.Cislo.empty()) {
+                const TMenoFirma mf = HladajVolajuceho(fs, dir.Dir(), "00421", z.Cislo);
+                if (!mf.Meno.empty()) z.Meno = mf.Meno;
+                if (!mf.Firma.empty()) z.Firma = mf.Firma;
+            }
+            out += ZlozZaznam(z) + "\r\n";
+        }
+        return out;
+    };
+    const std::string novaKniha = "Nový;Človek;091000003;;Nová\r\n" + adr;
+    const std::string vysledok = ocakavane(hst, 1200, novaKniha);
+    ASSERT_TRUE(fs.WriteAll(dir / "vestrix.adr", adr));
+
+    test::StampFs sfs(fs);
+    sfs.posun = 10 * test::kSekunda;  // the book's last change lies far back
+    TAdresarVPamati pamat(sfs);
+    okno = std::make_unique<THistoriaOkno>(
+        fs, pump, clock, historia, Text, stav, otvorena,
+        [&](const std::string& c) { return pamat.HladajVolajuceho(dir.Dir(), "00421", c); }, view);
+    okno->FormCreate();
+    // Messages go through after every 100 lines: the book changes after 1200.
+    int davky = 0;
+    pump.onProcess = [&] {
+        if (++davky == 12) {
+            ASSERT_TRUE(fs.WriteAll(dir / "vestrix.adr", novaKniha));
+        }
+    };
+    okno->btDoplClick();
+    EXPECT_EQ(Hst(), vysledok);
+    EXPECT_EQ(sfs.Citania(dir / "vestrix.adr"), 2);
 }
 
 TEST(HistoriaPopup, Cell) {
