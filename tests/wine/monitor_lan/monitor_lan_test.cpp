@@ -197,6 +197,23 @@ TEST_F(MonitorLan, LineBreaksInADatagramStayInsideOneHistoryLine) {
     EXPECT_EQ(Bunka(w, 2, 0), "Ján  Novák");
 }
 
+// A history whose last line lost its line end (a hand edit, a crash in the
+// middle of a write) gets the next call on a line of its own, and a firm
+// holding ";" shows whole in the grid.
+TEST_F(MonitorLan, ACallAfterAHistoryLineWithoutLineEndGetsItsOwnLine) {
+    const std::string hst = "09.12.2026  10:00:00;0905;Ján Novák;Firma; s.r.o.;Port 1";
+    Subor(L"vestrix.hst", hst);
+    Ini(Zaklad() + "acceptname=-1\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(Bunka(w, 3, 0), "Firma; s.r.o.");
+    Volanie(w, "0911222333;Port 1;10.12.2026;11:00:00;Eva Malá;Obchod; v.o.s.", "0911222333", 2);
+    EXPECT_EQ(Obsah(L"vestrix.hst"),
+              hst + "\r\n10.12.2026  11:00:00;0911222333;Eva Malá;Obchod; v.o.s.;Port 1\r\n");
+    EXPECT_EQ(Bunka(w, 3, 0), "Obchod; v.o.s.");
+    EXPECT_EQ(Bunka(w, 3, 1), "Firma; s.r.o.");
+}
+
 TEST_F(MonitorLan, AfterARestartTheGridHoldsTheTenNewestCallsOfTheHistory) {
     std::string hst;
     for (int i = 1; i <= 25; ++i) {
