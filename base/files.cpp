@@ -23,6 +23,11 @@ bool IFileSystem::ReadRange(const std::string& path, int64_t offset, size_t coun
 
 bool IFileSystem::Stamp(const std::string&, TFileStamp&) { return false; }
 
+int IoErrorCode(const IFileSystem& fs, int fallback) {
+    const int code = fs.LastError();
+    return code > 0 ? code : fallback;
+}
+
 void SplitLines(const std::string& text, std::vector<std::string>& lines) {
     ForEachLine(text, [&](std::string_view l) { lines.emplace_back(l); });
 }

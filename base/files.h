@@ -1,5 +1,6 @@
-// The file system as the core sees it. Paths and contents are code page 1250
-// bytes; the platform layer converts paths at its boundary.
+// The file system as the core sees it. Paths are UTF-8 (base/paths.h), so
+// that any folder name survives; contents are bytes, the monitor's texts in
+// code page 1250. The platform layer converts paths at its boundary.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -67,10 +68,18 @@ public:
     // Replace `to` by `from` in one step (used to swap in a finished file).
     virtual bool Replace(const std::string& from, const std::string& to) = 0;
     virtual bool Remove(const std::string& path) = 0;
+    // The system's error code of the latest operation that failed (2 not
+    // found, 5 access denied, 32 in use, 33 locked, 112 disk full, ...), so
+    // that an error names its real cause; 0 when the file system cannot say.
+    virtual int LastError() const { return 0; }
 };
 
 // The text's last line has no line end (CR or LF) of its own.
 bool EndsWithoutLineEnd(const std::string& text);
+
+// The code of the input/output error for an operation of fs that just
+// failed: the system's own code, or fallback when fs cannot say.
+int IoErrorCode(const IFileSystem& fs, int fallback);
 
 // Splits text into lines the way a text-file reader does: CR LF, LF and a
 // lone CR end a line; a final line without an ending still counts.

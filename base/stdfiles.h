@@ -18,6 +18,15 @@ public:
     bool Rename(const std::string& from, const std::string& to) override;
     bool Replace(const std::string& from, const std::string& to) override;
     bool Remove(const std::string& path) override;
+    int LastError() const override { return last_; }
+
+private:
+    // Set by every failure, never cleared by a success.
+    int Fail(int code) {
+        last_ = code;
+        return code;
+    }
+    int last_ = 0;
 };
 
 }  // namespace vx

@@ -8,6 +8,28 @@
 
 namespace vx {
 
+namespace {
+
+// errno in the numbers the program reports on Windows, so that a message
+// reads the same on both.
+int KodSystemu(int e) {
+    switch (e) {
+        case ENOENT: return 2;
+        case ENOTDIR: return 3;
+        case EMFILE: case ENFILE: return 4;
+        case EACCES: case EPERM: case EISDIR: return 5;
+        case EROFS: return 19;
+        case EBUSY: return 32;
+        case EEXIST: return 183;
+        case EINVAL: return 87;
+        case ENOSPC: case EDQUOT: return 112;
+        case 0: return 5;
+        default: return e;
+    }
+}
+
+}  // namespace
+
 bool StdFileSystem::Exists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -34,21 +56,29 @@ bool StdFileSystem::Stamp(const std::string& path, TFileStamp& out) {
 
 int64_t StdFileSystem::Size(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return -1;
+    if (!f) {
+        Fail(KodSystemu(errno));
+        return -1;
+    }
     struct stat st;
     int64_t r = ::fstat(fileno(f), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+    if (r < 0) Fail(KodSystemu(errno));
     std::fclose(f);
     return r;
 }
 
 bool StdFileSystem::ReadAll(const std::string& path, std::string& out) {
     FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
+    if (!f) {
+        Fail(KodSystemu(errno));
+        return false;
+    }
     out.clear();
     char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
     bool ok = !std::ferror(f);
+    if (!ok) Fail(KodSystemu(errno));
     std::fclose(f);
     return ok;
 }
@@ -56,7 +86,11 @@ bool StdFileSystem::ReadAll(const std::string& path, std::string& out) {
 bool StdFileSystem::ReadRange(const std::string& path, int64_t offset, size_t count, std::string& out) {
     out.clear();
     FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
+    if (!f) {
+        Fail(KodSystemu(errno));
+        return false;
+    }
+    errno = 0;
     bool ok = offset >= 0 && ::fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
     if (ok) {
         out.resize(count);
@@ -64,24 +98,34 @@ bool StdFileSystem::ReadRange(const std::string& path, int64_t offset, size_t co
         out.resize(n);
         ok = !std::ferror(f);
     }
+    if (!ok) Fail(KodSystemu(errno ? errno : EINVAL));
     std::fclose(f);
     return ok;
 }
 
 bool StdFileSystem::WriteAll(const std::string& path, const std::string& data) {
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
+    if (!f) {
+        Fail(KodSystemu(errno));
+        return false;
+    }
+    errno = 0;
     bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
     ok = (std::fclose(f) == 0) && ok;
+    if (!ok) Fail(KodSystemu(errno));
     return ok;
 }
 
 int StdFileSystem::Append(const std::string& path, const std::string& data) {
     FILE* f = std::fopen(path.c_str(), "ab");
-    if (!f) return -1;
+    if (!f) {
+        Fail(KodSystemu(errno));
+        return -1;
+    }
     int err = 0;
+    errno = 0;
     if (std::fwrite(data.data(), 1, data.size(), f) != data.size() || std::fflush(f) != 0)
-        err = errno ? errno : 5;
+        err = Fail(KodSystemu(errno));
     std::fclose(f);
     return err;
 }
@@ -100,14 +144,25 @@ int StdFileSystem::AppendLine(const std::string& path, const std::string& line) 
 
 bool StdFileSystem::Rename(const std::string& from, const std::string& to) {
     // Windows refuses to rename onto an existing file; so does the core.
-    if (::access(to.c_str(), F_OK) == 0) return false;
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    if (::access(to.c_str(), F_OK) == 0) {
+        Fail(KodSystemu(EEXIST));
+        return false;
+    }
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    Fail(KodSystemu(errno));
+    return false;
 }
 
 bool StdFileSystem::Replace(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    Fail(KodSystemu(errno));
+    return false;
 }
 
-bool StdFileSystem::Remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool StdFileSystem::Remove(const std::string& path) {
+    if (std::remove(path.c_str()) == 0) return true;
+    Fail(KodSystemu(errno));
+    return false;
+}
 
 }  // namespace vx

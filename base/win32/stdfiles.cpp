@@ -11,13 +11,22 @@
 
 namespace vx {
 
-static HANDLE OpenRead(const std::string& path) {
-    return CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+namespace {
+
+HANDLE OpenRead(const std::string& path) {
+    return CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+int Kod() {
+    DWORD e = GetLastError();
+    return e ? static_cast<int>(e) : ERROR_GEN_FAILURE;
+}
+
+}  // namespace
+
 bool StdFileSystem::Exists(const std::string& path) {
-    DWORD a = GetFileAttributesW(Wide(path).c_str());
+    DWORD a = GetFileAttributesW(WidePath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -65,7 +74,7 @@ bool Query(HANDLE h, T& out, int trieda) {
 bool StdFileSystem::Stamp(const std::string& path, TFileStamp& out) {
     // Asked of an opening, not of the directory entry, which may lag behind
     // a file that another program holds open for writing.
-    HANDLE h = CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES,
+    HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
@@ -91,16 +100,23 @@ bool StdFileSystem::Stamp(const std::string& path, TFileStamp& out) {
 
 int64_t StdFileSystem::Size(const std::string& path) {
     HANDLE h = OpenRead(path);
-    if (h == INVALID_HANDLE_VALUE) return -1;
+    if (h == INVALID_HANDLE_VALUE) {
+        Fail(Kod());
+        return -1;
+    }
     LARGE_INTEGER sz;
     int64_t r = GetFileSizeEx(h, &sz) ? sz.QuadPart : -1;
+    if (r < 0) Fail(Kod());
     CloseHandle(h);
     return r;
 }
 
 bool StdFileSystem::ReadAll(const std::string& path, std::string& out) {
     HANDLE h = OpenRead(path);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) {
+        Fail(Kod());
+        return false;
+    }
     out.clear();
     // One allocation of the whole size: growing the text block by block is
     // what made a lookup in a large address book slow.
@@ -112,6 +128,7 @@ bool StdFileSystem::ReadAll(const std::string& path, std::string& out) {
     bool ok = true;
     for (;;) {
         if (!ReadFile(h, buf, sizeof buf, &n, nullptr)) {
+            Fail(Kod());
             ok = false;
             break;
         }
@@ -124,12 +141,19 @@ bool StdFileSystem::ReadAll(const std::string& path, std::string& out) {
 
 bool StdFileSystem::ReadRange(const std::string& path, int64_t offset, size_t count, std::string& out) {
     out.clear();
-    if (offset < 0) return false;
+    if (offset < 0) {
+        Fail(ERROR_NEGATIVE_SEEK);
+        return false;
+    }
     HANDLE h = OpenRead(path);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) {
+        Fail(Kod());
+        return false;
+    }
     LARGE_INTEGER at;
     at.QuadPart = offset;
     bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) != 0;
+    if (!ok) Fail(Kod());
     if (ok) {
         out.resize(count);
         size_t have = 0;
@@ -137,6 +161,7 @@ bool StdFileSystem::ReadRange(const std::string& path, int64_t offset, size_t co
             DWORD n = 0;
             DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - have, 1 << 20));
             if (!ReadFile(h, &out[have], chunk, &n, nullptr)) {
+                Fail(Kod());
                 ok = false;
                 break;
             }
@@ -154,28 +179,41 @@ static bool WriteAllTo(HANDLE h, const std::string& data) {
     while (off < data.size()) {
         DWORD n = 0;
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - off, 1 << 20));
-        if (!WriteFile(h, data.data() + off, chunk, &n, nullptr) || n == 0) return false;
+        if (!WriteFile(h, data.data() + off, chunk, &n, nullptr)) return false;
+        if (n == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
         off += n;
     }
     return true;
 }
 
 bool StdFileSystem::WriteAll(const std::string& path, const std::string& data) {
-    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE) {
+        Fail(Kod());
+        return false;
+    }
     bool ok = WriteAllTo(h, data);
-    ok = CloseHandle(h) && ok;
+    if (!ok) Fail(Kod());
+    if (!CloseHandle(h) && ok) {
+        Fail(Kod());
+        ok = false;
+    }
     return ok;
 }
 
 int StdFileSystem::Append(const std::string& path, const std::string& data) {
-    HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return -1;
+    if (h == INVALID_HANDLE_VALUE) {
+        Fail(Kod());
+        return -1;
+    }
     int err = 0;
-    if (!WriteAllTo(h, data)) err = static_cast<int>(GetLastError());
-    if (err == 0 && data.size()) err = 0;
+    if (!WriteAllTo(h, data)) err = Fail(Kod());
     CloseHandle(h);
     return err;
 }
@@ -183,7 +221,7 @@ int StdFileSystem::Append(const std::string& path, const std::string& data) {
 int StdFileSystem::AppendLine(const std::string& path, const std::string& line) {
     // Read access beside the appending one, to see the file's last byte on
     // the same opening that appends.
-    HANDLE h = CreateFileW(Wide(path).c_str(), FILE_READ_DATA | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+    HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_READ_DATA | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return Append(path, line + "\r\n");  // no read access: append as it is
     bool glued = false;
@@ -199,19 +237,28 @@ int StdFileSystem::AppendLine(const std::string& path, const std::string& line) 
     zero.QuadPart = 0;
     SetFilePointerEx(h, zero, nullptr, FILE_END);
     int err = 0;
-    if (!WriteAllTo(h, (glued ? "\r\n" : "") + line + "\r\n")) err = static_cast<int>(GetLastError());
+    if (!WriteAllTo(h, (glued ? "\r\n" : "") + line + "\r\n")) err = Fail(Kod());
     CloseHandle(h);
     return err;
 }
 
 bool StdFileSystem::Rename(const std::string& from, const std::string& to) {
-    return MoveFileW(Wide(from).c_str(), Wide(to).c_str()) != 0;
+    if (MoveFileW(WidePath(from).c_str(), WidePath(to).c_str())) return true;
+    Fail(Kod());
+    return false;
 }
 
 bool StdFileSystem::Replace(const std::string& from, const std::string& to) {
-    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    Fail(Kod());
+    return false;
 }
 
-bool StdFileSystem::Remove(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
+bool StdFileSystem::Remove(const std::string& path) {
+    if (DeleteFileW(WidePath(path).c_str())) return true;
+    Fail(Kod());
+    return false;
+}
 
 }  // namespace vx

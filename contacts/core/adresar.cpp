@@ -111,19 +111,17 @@ void ZapisAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& CestaP
     // complete on disk before it takes the old one's place.
     const std::string adr = CestaProgramu + kSuborAdresara;
     const std::string novy = adr + ".tmp";
-    if (!fs.WriteAll(novy, obsah)) {
+    if (!fs.WriteAll(novy, obsah) || !fs.Replace(novy, adr)) {
+        const EInOutError chyba(IoErrorCode(fs, kChybaObsadeny));
         fs.Remove(novy);
-        throw EInOutError(kChybaObsadeny);
-    }
-    if (!fs.Replace(novy, adr)) {
-        fs.Remove(novy);
-        throw EInOutError(kChybaObsadeny);
+        throw chyba;
     }
 }
 
 void PridajDoAdresara(IFileSystem& fs, const std::string& CestaProgramu, const std::string& riadok) {
     int e = fs.AppendLine(CestaProgramu + kSuborAdresara, BezKoncovRiadkov(riadok));
-    if (e != 0) throw EInOutError(e < 0 ? kChybaObsadeny : e);
+    if (e > 0) throw EInOutError(e);
+    if (e < 0) ChybaSuboru(fs);
 }
 
 }  // namespace vx

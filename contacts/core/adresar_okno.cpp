@@ -63,7 +63,7 @@ void TAdresarOkno::FormCreate() {
     for (int i = 0; i < 8; ++i) view_.SetText(tlacidla[i], T(83 + i));
     for (int c = 0; c < kStlpceAdresara; ++c) grid_.SetCell(c, 0, T(91 + c));
     view_.SetStatus(0, T(97));
-    view_.SetStatus(1, Subor());
+    view_.SetStatusPath(1, Subor());
     view_.SetDialEntryCaption(T(155));
     stav_.AdresarZmeneny = false;
     Busy b(*this);

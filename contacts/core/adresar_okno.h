@@ -24,6 +24,8 @@ public:
     virtual ~IAdresarView() = default;
     virtual void SetText(TPrvokAdresara prvok, const std::string& text) = 0;
     virtual void SetStatus(int panel, const std::string& text) = 0;
+    // A panel that shows a file's full path (UTF-8, base/paths.h).
+    virtual void SetStatusPath(int panel, const std::string& path) = 0;
     virtual void SetProgress(int percent) = 0;
     virtual void SetHourglass(bool on) = 0;
     virtual bool HDalsiEnabled() = 0;

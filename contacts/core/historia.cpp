@@ -143,13 +143,15 @@ void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
         ObnovHistoriu();
         if (!fs_.Exists(hst)) throw EInOutError(kChybaNenajdeny);
         const int64_t dlzka = fs_.Size(hst);
-        if (dlzka < 0) throw EInOutError(kChybaObsadeny);
+        if (dlzka < 0) ChybaSuboru(fs_);
         // The history goes through piece by piece, and the new one out the
         // same way: neither is ever held whole, however long it is.
-        if (!fs_.WriteAll(novy, std::string())) throw EInOutError(kChybaObsadeny);
+        if (!fs_.WriteAll(novy, std::string())) ChybaSuboru(fs_);
         std::string davka;
         auto zapis = [&] {
-            if (!davka.empty() && fs_.Append(novy, davka) != 0) throw EInOutError(kChybaObsadeny);
+            const int e = davka.empty() ? 0 : fs_.Append(novy, davka);
+            if (e > 0) throw EInOutError(e);
+            if (e < 0) ChybaSuboru(fs_);
             davka.clear();
         };
         TCitacRiadkov citac(fs_, hst, dlzka);
@@ -178,7 +180,7 @@ void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
             throw EInOutError(kChybaObsadeny);  // changed under us otherwise: leave it alone
         std::string nove;
         if (teraz > dlzka && !fs_.ReadRange(hst, dlzka, static_cast<size_t>(teraz - dlzka), nove))
-            throw EInOutError(kChybaObsadeny);
+            ChybaSuboru(fs_);
         // A call appended to a history whose last line had no line end
         // began with one of its own: that is no empty line of the history.
         if (citac.BezKoncaRiadku()) {
@@ -197,11 +199,12 @@ void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
 
         // The new history is complete on disk before the old one is moved;
         // at every moment one of the files holds a whole history.
-        if (fs_.Exists(hbk) && !fs_.Remove(hbk)) throw EInOutError(kChybaObsadeny);
-        if (!fs_.Rename(hst, hbk)) throw EInOutError(kChybaObsadeny);
+        if (fs_.Exists(hbk) && !fs_.Remove(hbk)) ChybaSuboru(fs_);
+        if (!fs_.Rename(hst, hbk)) ChybaSuboru(fs_);
         if (!fs_.Rename(novy, hst)) {
+            const EInOutError chyba(IoErrorCode(fs_, kChybaObsadeny));
             fs_.Rename(hbk, hst);
-            throw EInOutError(kChybaObsadeny);
+            throw chyba;
         }
     } catch (...) {
         obsadena_ = false;

@@ -117,7 +117,7 @@ void THistoriaOkno::FormCreate() {
     for (int c = 0; c < kStlpceHistorie; ++c) grid_.SetHeader(c, T(66 + c));
     NacitajHistoriu();
     view_.SetStatus(0, T(71));
-    view_.SetStatus(1, historia_.CestaProgramu + kSuborHistorie);
+    view_.SetStatusPath(1, historia_.CestaProgramu + kSuborHistorie);
     view_.SetStatus(2, T(72));
     view_.SetStatus(3, IntToStr(stav_.PocetVolani));
 }

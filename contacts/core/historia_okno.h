@@ -50,6 +50,8 @@ public:
     virtual ~IHistoriaView() = default;
     virtual void SetText(TPrvokHistorie prvok, const std::string& text) = 0;
     virtual void SetStatus(int panel, const std::string& text) = 0;
+    // A panel that shows a file's full path (UTF-8, base/paths.h).
+    virtual void SetStatusPath(int panel, const std::string& path) = 0;
     virtual void SetHourglass(bool on) = 0;
     virtual bool FilterChecked() = 0;
     // Changes the check box only: the shell must not run cbFilterClick for it.

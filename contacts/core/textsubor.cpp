@@ -10,9 +10,12 @@ namespace vx {
 void CitajSubor(IFileSystem& fs, const std::string& cesta, std::string& out) {
     if (!fs.ReadAll(cesta, out)) {
         out.clear();
-        throw EInOutError(fs.Exists(cesta) ? kChybaObsadeny : kChybaNenajdeny);
+        const int kod = IoErrorCode(fs, 0);
+        throw EInOutError(kod ? kod : fs.Exists(cesta) ? kChybaObsadeny : kChybaNenajdeny);
     }
 }
+
+void ChybaSuboru(const IFileSystem& fs) { throw EInOutError(IoErrorCode(fs, kChybaObsadeny)); }
 
 void RiadkyAkoCitanie(const std::string& text, std::vector<std::string>& riadky) {
     riadky.clear();
@@ -41,7 +44,7 @@ TCitacRiadkov::TCitacRiadkov(IFileSystem& fs, const std::string& cesta, int64_t 
 bool TCitacRiadkov::Dolej() {
     if (precitane_ >= dlzka_) return false;
     const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(kus_), dlzka_ - precitane_));
-    if (!fs_.ReadRange(cesta_, precitane_, n, buf_)) throw EInOutError(kChybaObsadeny);
+    if (!fs_.ReadRange(cesta_, precitane_, n, buf_)) ChybaSuboru(fs_);
     if (buf_.size() != n) throw EInOutError(kChybaObsadeny);  // shorter than it was: changed meanwhile
     // The fingerprint: a multiplicative hash over the file's 8-byte words,
     // the same whatever the pieces.

@@ -10,14 +10,17 @@
 
 namespace vx {
 
-// Error codes of the raised EInOutError. The file interface reports only
-// success or failure, so a failed open is given the code of a file held by
-// another opening, the case these files meet in practice.
+// Codes of the raised EInOutError when the file system cannot name the
+// system's own (IoErrorCode): a missing file, or one held by another opening.
 constexpr int kChybaNenajdeny = 2;
 constexpr int kChybaObsadeny = 32;
 
-// The whole file into out; EInOutError when it cannot be read.
+// The whole file into out; EInOutError with the system's code when it
+// cannot be read.
 void CitajSubor(IFileSystem& fs, const std::string& cesta, std::string& out);
+
+// Raises EInOutError for the operation of fs that just failed.
+[[noreturn]] void ChybaSuboru(const IFileSystem& fs);
 
 // The lines of a file read "read a line, then test for the end": a file of
 // zero bytes is one empty line. CR LF, LF and a lone CR end a line.

@@ -135,6 +135,10 @@ void TFormAdresar::SetStatus(int panel, const std::string& text) {
     NastavStav(panel, text);
 }
 
+void TFormAdresar::SetStatusPath(int panel, const std::string& path) {
+    if (panel >= 0 && panel < 3) NastavCestu(Prvok(kids::StatusBar1 + panel), path);
+}
+
 void TFormAdresar::SetProgress(int percent) {
     SendMessageW(Prvok(kids::ProgressBar1), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }

@@ -29,6 +29,7 @@ private:
     // IAdresarView
     void SetText(TPrvokAdresara prvok, const std::string& text) override;
     void SetStatus(int panel, const std::string& text) override;
+    void SetStatusPath(int panel, const std::string& path) override;
     void SetProgress(int percent) override;
     void SetHourglass(bool on) override;
     bool HDalsiEnabled() override;

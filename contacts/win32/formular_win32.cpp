@@ -45,6 +45,10 @@ void NastavText(HWND w, const std::string& cp1250) {
     if (w) SetWindowTextW(w, Wide(cp1250).c_str());
 }
 
+void NastavCestu(HWND w, const std::string& utf8) {
+    if (w) SetWindowTextW(w, WidePath(utf8).c_str());
+}
+
 // ------------------------------------------------------------ TFormular
 
 TFormular::TFormular() = default;

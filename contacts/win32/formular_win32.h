@@ -22,6 +22,8 @@ bool Otazka(HWND owner, const std::string& text, const std::string& caption);
 
 std::string TextOvladaca(HWND w);
 void NastavText(HWND w, const std::string& cp1250);
+// A file's full path as a window's text (UTF-8, whatever characters it holds).
+void NastavCestu(HWND w, const std::string& utf8);
 
 class TFormular {
 public:

@@ -124,6 +124,10 @@ void TFormHistoria::SetStatus(int panel, const std::string& text) {
     NastavStav(panel, text);
 }
 
+void TFormHistoria::SetStatusPath(int panel, const std::string& path) {
+    if (panel >= 0 && panel < 4) NastavCestu(Prvok(kids::HistoriaStatus + panel), path);
+}
+
 void TFormHistoria::SetHourglass(bool on) { NastavPresypacieHodiny(on); }
 
 bool TFormHistoria::FilterChecked() {

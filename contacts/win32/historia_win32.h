@@ -29,6 +29,7 @@ protected:
 private:
     void SetText(TPrvokHistorie prvok, const std::string& text) override;
     void SetStatus(int panel, const std::string& text) override;
+    void SetStatusPath(int panel, const std::string& path) override;
     void SetHourglass(bool on) override;
     bool FilterChecked() override;
     void SetFilterChecked(bool on) override;

@@ -72,7 +72,7 @@ void NacitajConfig(TConfig& config, IFileSystem& fs, const std::string& path) {
     std::string data;
     // Read whole and closed before anything is converted, so a conversion
     // error never leaves the file open.
-    if (!fs.ReadAll(path, data)) throw EInOutError(5);
+    if (!fs.ReadAll(path, data)) throw EInOutError(IoErrorCode(fs, 5));
     std::vector<std::string> lines;
     SplitLines(data, lines);
     std::string key, value;
@@ -117,8 +117,9 @@ void ZapisConfig(const TConfig& values, TConfig& config, IFileSystem& fs, const 
     // The old file is replaced only by a complete new one.
     const std::string tmp = path + ".tmp";
     if (!fs.WriteAll(tmp, text) || !fs.Replace(tmp, path)) {
+        const EInOutError chyba(IoErrorCode(fs, 5));
         fs.Remove(tmp);
-        throw EInOutError(5);
+        throw chyba;
     }
 
     if (startup) {

@@ -25,6 +25,7 @@ public:
         Failed           // the key is open but the value could not be written/deleted
     };
     virtual ~IRunKey() = default;
+    // data is the program's path in double quotes: UTF-8, as every path.
     virtual Result SetValue(const std::string& name, const std::string& data) = 0;
     virtual Result DeleteValue(const std::string& name) = 0;
 };
@@ -56,7 +57,7 @@ std::string TextConfigu(const TConfig& values);
 
 // Saves values to path through a temporary file that replaces the old one
 // only when it was written whole, then sets (startup) or deletes the Run
-// value "Vestrix" (data: programPath in double quotes), then reads the file
+// value "Vestrix" (data: programPath, UTF-8, in double quotes), then reads the file
 // back into config (values and config may be the same object). A key that
 // cannot be opened is passed over silently; a value that cannot be written
 // raises ERegistryException after vestrix.ini is saved; a file that cannot

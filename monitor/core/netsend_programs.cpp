@@ -1,6 +1,7 @@
 #include "monitor/core/netsend_programs.h"
 
 #include "base/errors.h"
+#include "base/paths.h"
 
 namespace vx {
 
@@ -52,7 +53,9 @@ bool TNotifikacieProgramov::SpustiProgram(const std::string& Cislo, const std::s
     bool vysledok = true;
     for (const Program& p : programy) {
         if (p.subor.empty()) continue;
-        if (!files_.Exists(p.subor)) {
+        // The configured program is a text of vestrix.ini; the file system
+        // takes paths.
+        if (!files_.Exists(PathFromCp1250(p.subor))) {
             vysledok = false;
             continue;
         }

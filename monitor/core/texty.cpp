@@ -20,7 +20,7 @@ void TTexty::Set(int n, const std::string& text) {
 void NacitajTexty(TTexty& texty, IFileSystem& fs, const std::string& path) {
     if (!fs.Exists(path)) return;
     std::string data;
-    if (!fs.ReadAll(path, data)) throw EInOutError(5);
+    if (!fs.ReadAll(path, data)) throw EInOutError(IoErrorCode(fs, 5));
     std::vector<std::string> lines;
     SplitLines(data, lines);
     // A file of zero bytes reads as one empty line.

@@ -25,7 +25,8 @@ HKEY OpenRunKey() {
 IRunKey::Result TRunKeyWin32::SetValue(const std::string& name, const std::string& data) {
     HKEY k = OpenRunKey();
     if (!k) return KeyUnavailable;
-    std::wstring d = Wide(data);
+    // The data is the program's quoted path, kept whole whatever it holds.
+    std::wstring d = WidePath(data);
     LONG r = RegSetValueExW(k, Wide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(d.c_str()),
                             static_cast<DWORD>((d.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(k);
@@ -45,7 +46,7 @@ std::string ProgramFilePath() {
     for (;;) {
         DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
         if (n == 0) return std::string();
-        if (n < buf.size()) return Narrow(std::wstring(buf.data(), n));
+        if (n < buf.size()) return PathFromWide(std::wstring(buf.data(), n));
         buf.resize(buf.size() * 2);
     }
 }

@@ -11,7 +11,7 @@ public:
     Result DeleteValue(const std::string& name) override;
 };
 
-// Full path of the running program file (code page 1250).
+// Full path of the running program file (UTF-8, base/paths.h).
 std::string ProgramFilePath();
 
 }  // namespace vx

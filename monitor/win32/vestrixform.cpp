@@ -329,7 +329,8 @@ void TVestrixForm::ZistiCestu() {
         }
         buf.resize(buf.size() * 2);
     }
-    std::string path = Narrow(buf);
+    // A path, not a text: any character of the folder's name survives.
+    std::string path = PathFromWide(buf);
     size_t cut = path.find_last_of('\\');
     P.CestaProgramu = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }

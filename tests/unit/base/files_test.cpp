@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "base/paths.h"
 #include "base/stdfiles.h"
 #include "base/testing/tempdir.h"
 
@@ -141,4 +142,83 @@ TEST(Files, ReadRangeReadsAPieceAndNothingBeyondTheEnd) {
         EXPECT_EQ(s, p.vysledok) << p.od;
     }
     EXPECT_FALSE(fs.ReadRange(t / "none", 0, 4, s));
+}
+
+// A program directory whose name holds characters outside code page 1250:
+// every operation reaches the file that the path names.
+TEST(Files, PathsKeepEveryCharacter) {
+    fake::TempDir t;
+    const char sep = static_cast<char>(std::filesystem::path::preferred_separator);
+    const std::string dir = t.Dir() + u8"Søren" + sep + u8"Vestrix 測試 Ľubica" + sep;
+    ASSERT_TRUE(std::filesystem::create_directories(std::filesystem::u8path(dir)));
+    StdFileSystem fs;
+    const std::string a = dir + "vestrix.hst", b = dir + "vestrix.hbk";
+    EXPECT_FALSE(fs.Exists(a));
+    ASSERT_TRUE(fs.WriteAll(a, "1\r\n"));
+    EXPECT_TRUE(fs.Exists(a));
+    EXPECT_EQ(fs.Append(a, "2\r\n"), 0);
+    EXPECT_EQ(fs.AppendLine(a, "3"), 0);
+    EXPECT_EQ(fs.Size(a), 9);
+    std::string s;
+    ASSERT_TRUE(fs.ReadAll(a, s));
+    EXPECT_EQ(s, "1\r\n2\r\n3\r\n");
+    ASSERT_TRUE(fs.ReadRange(a, 3, 3, s));
+    EXPECT_EQ(s, "2\r\n");
+    TFileStamp st;
+    ASSERT_TRUE(fs.Stamp(a, st));
+    EXPECT_EQ(st.Size, 9);
+    EXPECT_TRUE(fs.Rename(a, b));
+    EXPECT_TRUE(fs.Replace(b, a));
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(a)));
+    EXPECT_TRUE(fs.Remove(a));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(a)));
+    // Nothing went anywhere else: no mangled twin of the folder appeared.
+    int v = 0;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(t.Dir()))) {
+        (void)e;
+        ++v;
+    }
+    EXPECT_EQ(v, 1);
+}
+
+// A failed operation leaves the system's code behind; a success does not
+// clear it, and the fallback counts only when the file system cannot say.
+TEST(Files, FailuresKeepTheSystemsCode) {
+    fake::TempDir t;
+    StdFileSystem fs;
+    EXPECT_EQ(fs.LastError(), 0);
+    EXPECT_EQ(IoErrorCode(fs, 32), 32);
+    std::string s;
+    EXPECT_FALSE(fs.ReadAll(t / "none", s));
+    EXPECT_EQ(fs.LastError(), 2);
+    EXPECT_EQ(IoErrorCode(fs, 32), 2);
+    ASSERT_TRUE(fs.WriteAll(t / "a", "1"));
+    ASSERT_TRUE(fs.WriteAll(t / "b", "2"));
+    EXPECT_TRUE(fs.ReadRange(t / "a", 0, 1, s));
+    EXPECT_EQ(fs.LastError(), 2);
+    EXPECT_FALSE(fs.Rename(t / "a", t / "b"));
+    EXPECT_EQ(fs.LastError(), 183);  // already exists
+    EXPECT_EQ(fs.Size(t / "none"), -1);
+    EXPECT_EQ(fs.LastError(), 2);
+    EXPECT_FALSE(fs.Rename(t / "a", t / "b"));
+    EXPECT_FALSE(fs.ReadRange(t / "none", 0, 1, s));
+    EXPECT_EQ(fs.LastError(), 2);
+    EXPECT_FALSE(fs.Rename(t / "a", t / "b"));
+    EXPECT_FALSE(fs.Remove(t / "none"));
+    EXPECT_EQ(fs.LastError(), 2);
+}
+
+TEST(Paths, Cp1250TextsBecomeUtf8Paths) {
+    struct {
+        std::string text;  // code page 1250
+        std::string path;  // UTF-8
+    } cases[] = {
+        {"C:\\Programy\\a.exe", "C:\\Programy\\a.exe"},
+        {"\xDA\xE8ty \xBC\xBE\x8A\x9A\x8D\x9D\x8E\x9E", u8"Účty ĽľŠšŤťŽž"},
+        {"\x80\x84\x96", u8"€„–"},
+        {"\xA0\xFF", u8"\u00A0˙"},
+        {"\x81\x98", "\xC2\x81\xC2\x98"},  // unassigned bytes keep their value
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PathFromCp1250(c.text), c.path) << c.text;
 }

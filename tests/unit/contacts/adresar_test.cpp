@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "base/errors.h"
@@ -421,6 +422,42 @@ TEST_F(Subory, PridajDoAdresara) {
     FaultFs bad(fs);
     bad.failAt = 1;
     EXPECT_THROW(PridajDoAdresara(bad, dir.Dir(), "x;y;3;;"), EInOutError);
+}
+
+// Every file error names what the system said: a full disk is no file in
+// use, a locked range no missing file.
+TEST_F(Grid, FileErrorsCarryTheSystemsCode) {
+    struct {
+        const char* popis;
+        int krok;  // the failing operation, counted from 1
+        int kod;   // what the system said
+        std::function<void(IFileSystem&)> rob;
+    } cases[] = {
+        {"load: a locked range", 1, 33, [&](IFileSystem& f) { NacitajAdresar(f, pump, dir.Dir(), grid, pocet); }},
+        {"lookup: access denied", 1, 5, [&](IFileSystem& f) { HladajVolajuceho(f, dir.Dir(), "00421", "111"); }},
+        {"prefix table: a bad sector", 2, 23, [&](IFileSystem& f) { HladajVolajuceho(f, dir.Dir(), "00421", "9"); }},
+        {"duplicate check: a network name gone", 1, 64, [&](IFileSystem& f) { JeVAdresari(f, dir.Dir(), "111"); }},
+        {"save: the disk full", 1, 112, [&](IFileSystem& f) { ZapisAdresar(f, pump, dir.Dir(), grid, 1); }},
+        {"save: the book held open", 2, 32, [&](IFileSystem& f) { ZapisAdresar(f, pump, dir.Dir(), grid, 1); }},
+        {"save: access denied", 2, 5, [&](IFileSystem& f) { ZapisAdresar(f, pump, dir.Dir(), grid, 1); }},
+        {"append: write-protected", 1, 19, [&](IFileSystem& f) { PridajDoAdresara(f, dir.Dir(), "x;y;3;;"); }},
+    };
+    grid.Riadok(1, {"A", "B", "111", "", "Nová"});
+    for (const auto& c : cases) {
+        Zapis(kSuborAdresara, "A;B;111;;F\r\n");
+        Zapis(kSuborPredvolieb, "00421;SK\r\n");
+        FaultFs bad(fs);
+        bad.failAt = c.krok;
+        bad.code = c.kod;
+        try {
+            c.rob(bad);
+            ADD_FAILURE() << c.popis << ": no error";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(e.Message(), "I/O error " + std::to_string(c.kod)) << c.popis;
+            EXPECT_EQ(e.ErrorCode, c.kod) << c.popis;
+        }
+        EXPECT_EQ(Citaj(fs, dir / kSuborAdresara), "A;B;111;;F\r\n") << c.popis;
+    }
 }
 
 }  // namespace

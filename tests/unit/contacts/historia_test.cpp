@@ -539,5 +539,43 @@ TEST_F(Historia, NoFreshHistoryBesideOneThatCannotBeRestored) {
     EXPECT_EQ(log.front(), "Nepodarilo sa zapísať do histórie: " + Riadok(4));
 }
 
+// A rewrite or a read that fails names what the system said, and the
+// history stays as it was.
+TEST_F(Historia, FileErrorsCarryTheSystemsCode) {
+    struct {
+        const char* popis;
+        int krok;  // the failing operation, counted from 1
+        int kod;
+        bool start;  // the start-up's last ten calls instead of the trim
+    } cases[] = {
+        {"start-up read, a locked range", 1, 33, true},
+        {"new file created, access denied", 1, 5, false},
+        {"history read, a locked range", 2, 33, false},
+        {"new file written, the disk full", 3, 112, false},
+        {"history read again, the network name gone", 4, 64, false},
+        {"old file aside, held by another program", 5, 32, false},
+        {"new file in its place, access denied", 6, 5, false},
+    };
+    for (const auto& c : cases) {
+        disk.Remove(dir / kZalohaHistorie);
+        Zapis(kSuborHistorie, Riadky(1, 5));
+        fs.ops = 0;
+        fs.failAt = c.krok;
+        fs.code = c.kod;
+        try {
+            if (c.start)
+                NacitajGrid(*h);
+            else
+                h->SkratHistoriu(true, 5, 0, 1);
+            ADD_FAILURE() << c.popis << ": no error";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(e.Message(), "I/O error " + std::to_string(c.kod)) << c.popis;
+        }
+        fs.failAt = 0;
+        EXPECT_EQ(Hst(), Riadky(1, 5)) << c.popis;
+        EXPECT_FALSE(obsadena) << c.popis;
+    }
+}
+
 }  // namespace
 }  // namespace vx

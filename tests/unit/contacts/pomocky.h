@@ -26,6 +26,7 @@ public:
     struct Crash {};
     explicit FaultFs(IFileSystem& inner) : in_(inner) {}
     int failAt = 0;
+    int code = 0;  // the system's error code an injected failure reports (0: none)
     bool crash = false;
     bool sticky = false;  // every operation from failAt on fails
     int ops = 0;
@@ -46,7 +47,10 @@ public:
     bool WriteAll(const std::string& p, const std::string& d) override {
         Alive();
         if (Due(++ops)) {
-            if (!crash) return false;
+            if (!crash) {
+                injected_ = true;
+                return false;
+            }
             in_.WriteAll(p, d.substr(0, d.size() / 2));
             dead = true;
             throw Crash{};
@@ -60,6 +64,7 @@ public:
     bool Rename(const std::string& a, const std::string& b) override { return Step() && in_.Rename(a, b); }
     bool Replace(const std::string& a, const std::string& b) override { return Step() && in_.Replace(a, b); }
     bool Remove(const std::string& p) override { return Step() && in_.Remove(p); }
+    int LastError() const override { return injected_ ? code : in_.LastError(); }
 
 private:
     bool Due(int n) const { return failAt > 0 && (n == failAt || (sticky && n > failAt)); }
@@ -73,9 +78,11 @@ private:
             dead = true;
             throw Crash{};
         }
+        injected_ = true;
         return false;
     }
     IFileSystem& in_;
+    bool injected_ = false;
 };
 
 // Stamps as a test wants them: the real ones with the clock moved on, or one

@@ -43,6 +43,7 @@ public:
 
     void SetText(TPrvokAdresara p, const std::string& t) override { texts[p] = t; }
     void SetStatus(int panel, const std::string& t) override { status[panel] = t; }
+    void SetStatusPath(int panel, const std::string& t) override { status[panel] = t; }
     void SetProgress(int p) override { progress.push_back(p); }
     void SetHourglass(bool on) override { hourglass = on; }
     bool HDalsiEnabled() override { return hdalsi; }
@@ -121,6 +122,7 @@ public:
     std::function<void()> onFilterDialog;
     void SetText(TPrvokHistorie p, const std::string& t) override { texts[p] = t; }
     void SetStatus(int panel, const std::string& t) override { status[panel] = t; }
+    void SetStatusPath(int panel, const std::string& t) override { status[panel] = t; }
     void SetHourglass(bool on) override { hourglass = on; }
     bool FilterChecked() override { return filterChecked; }
     void SetFilterChecked(bool on) override { filterChecked = on; }

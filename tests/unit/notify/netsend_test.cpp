@@ -113,6 +113,16 @@ TEST_F(ProgramsTest, ProgramCommandLineLayout) {
     EXPECT_EQ(log, std::vector<std::string>{"Vykonanie programu C:\\app\\prog.exe"});
 }
 
+// The configured program is a code page 1250 text of vestrix.ini: it is
+// looked for under the path that text names, and started by that text.
+TEST_F(ProgramsTest, AProgramWithAccentsInItsPathIsFoundAndStarted) {
+    P.Config.actionprogram1 = "C:\\Programy\\\xDA\xE8ty\\\x8Atart.exe";  // Účty\Štart.exe
+    f.existing = {u8"C:\\Programy\\Účty\\Štart.exe"};
+    EXPECT_TRUE(n.SpustiProgram("0905123456", "Port 1"));
+    ASSERT_EQ(s.starts.size(), 1u);
+    EXPECT_EQ(s.starts[0].first.rfind(P.Config.actionprogram1 + " 0905123456 ", 0), 0u) << s.starts[0].first;
+}
+
 TEST_F(ProgramsTest, CraftedValuesCannotLeaveTheirArguments) {
     P.Config.actionprogram1 = "p.bat";
     f.existing = {"p.bat"};

@@ -113,7 +113,34 @@ protected:
             }
             p->Zatvor();
         }
-        SmazStrom(dir_);
+        SmazStrom(koren_.empty() ? dir_ : koren_);
+        koren_.clear();
+    }
+
+    // Moves the program directory, with every file in it, into the folder
+    // path below it (created): a program that lives in a folder whose name
+    // holds characters outside code page 1250.
+    void PresunProgram(const std::wstring& podpriecinok) {
+        std::wstring novy = dir_;
+        size_t od = 0;
+        while (od < podpriecinok.size()) {
+            size_t k = podpriecinok.find(L'\\', od);
+            if (k == std::wstring::npos) k = podpriecinok.size();
+            novy += podpriecinok.substr(od, k - od) + L"\\";
+            CreateDirectoryW(novy.c_str(), nullptr);
+            od = k + 1;
+        }
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW((dir_ + L"*").c_str(), &fd);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                ASSERT_TRUE(MoveFileW((dir_ + fd.cFileName).c_str(), (novy + fd.cFileName).c_str()));
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+        koren_ = dir_;
+        dir_ = novy;
     }
 
     void Ini(const std::string& text) { ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.ini", text)); }
@@ -136,6 +163,7 @@ protected:
     }
 
     std::wstring dir_;
+    std::wstring koren_;  // the scratch directory when the program was moved below it
     Proces a_, b_;
     static int pocet_;
 };

@@ -36,11 +36,12 @@ TEST(RunKey, SaveWritesTheQuotedProgramPathAndDeletesItAgain) {
     TRunKeyWin32 run;
     TConfig v, live;
     v.startup = true;
-    const std::string path = "C:\\Programy\\Vestrix Ľubica\\Vestrix.exe";
+    // A path, kept whole: also characters outside code page 1250.
+    const std::string path = u8"C:\\Programy\\Vestrix Ľubica Søren 測試\\Vestrix.exe";
     ZapisConfig(v, live, fs, dir / "vestrix.ini", run, path);
     std::wstring text;
     EXPECT_EQ(ReadValue(L"Vestrix", text), static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(text, L"\"C:\\Programy\\Vestrix \x013Dubica\\Vestrix.exe\"");
+    EXPECT_EQ(text, L"\"C:\\Programy\\Vestrix \x013Dubica S\x00F8ren \x6E2C\x8A66\\Vestrix.exe\"");
     EXPECT_TRUE(live.startup);
 
     v.startup = false;
