@@ -66,6 +66,7 @@ void TAdresarOkno::FormCreate() {
     view_.SetStatusPath(1, Subor());
     view_.SetDialEntryCaption(T(155));
     stav_.AdresarZmeneny = false;
+    nacitane_ = false;
     Busy b(*this);
     try {
         NacitajAdresar(fs_, pump_, cesta_, grid_, stav_.PocetKontaktov);
@@ -73,6 +74,7 @@ void TAdresarOkno::FormCreate() {
         view_.GridChanged();
         throw;
     }
+    nacitane_ = true;
     view_.GridChanged();
 }
 
@@ -311,6 +313,9 @@ void TAdresarOkno::btOutlookClick() {
 }
 
 void TAdresarOkno::Zapis() {
+    // A book that could not be read is not in the grid: saving the grid
+    // would replace it.
+    if (!nacitane_) return;
     Busy busy(*this);
     try {
         ZapisAdresar(fs_, pump_, cesta_, grid_, stav_.PocetKontaktov);
@@ -331,7 +336,7 @@ bool TAdresarOkno::bbtZapisClick() {
 bool TAdresarOkno::bbtZrusClick() {
     if (busy_) return false;
     auto T = [&](int n) { return texty_ ? texty_(n) : std::string(); };
-    if (stav_.AdresarZmeneny && view_.Question(T(120) + " ", T(82) + " ")) Zapis();
+    if (nacitane_ && stav_.AdresarZmeneny && view_.Question(T(120) + " ", T(82) + " ")) Zapis();
     return true;
 }
 

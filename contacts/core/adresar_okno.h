@@ -81,7 +81,8 @@ public:
     TMriezkaTextov& Mriezka() { return grid_; }
 
     // Showing the window: texts, status bar, then the book from the file.
-    // A failure of the load raises after the texts are set.
+    // A failure of the load raises after the texts are set; the window then
+    // never writes the book, since its grid is not the file.
     void FormCreate();
 
     void btPridajClick();
@@ -91,7 +92,8 @@ public:
     void btUsporiadajClick();
     void btOutlookClick();
     // True when the window is to close. A save that fails raises and the
-    // window stays open with its edits.
+    // window stays open with its edits. After a failed load both close
+    // without writing and without the question.
     bool bbtZapisClick();
     bool bbtZrusClick();
     void sgAdresarClick();
@@ -134,6 +136,7 @@ private:
     TMriezkaTextov grid_;
     bool busy_ = false;
     TTriedenie triedenie_;  // the sort in progress, while it lets messages through
+    bool nacitane_ = false;  // the grid holds the book as the file has it
 };
 
 }  // namespace vx

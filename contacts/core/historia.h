@@ -15,6 +15,11 @@ extern const char* const kSuborHistorie;  // "vestrix.hst"
 extern const char* const kZalohaHistorie;  // "vestrix.hbk"
 extern const char* const kNovaHistoria;   // "vestrix.hst.tmp", a rewrite's new file
 
+// The lowest limits of the trim that the configuration window offers for
+// maxrowshistory and cutrowshistory.
+constexpr int kNajmenejRiadkovHistorie = 100;
+constexpr int kNajmenejOrezanychRiadkov = 10;
+
 // One line of vestrix.hst: DatumCas;Cislo;Meno;Firma;VolaneCislo.
 struct TZaznamHistorie {
     std::string DatumCas;     // "dd.mm.yyyy" + two blanks + "hh:mm:ss"

@@ -255,7 +255,8 @@ void THistoriaOkno::btDoplClick() {
 
 void THistoriaOkno::FormClose(bool cuthistory, int maxrowshistory, int cutrowshistory) {
     otvorena_ = false;
-    historia_.SkratHistoriu(cuthistory, stav_.PocetVolani, maxrowshistory, cutrowshistory);
+    historia_.SkratHistoriu(cuthistory, stav_.PocetVolani, std::max(maxrowshistory, kNajmenejRiadkovHistorie),
+                            std::max(cutrowshistory, kNajmenejOrezanychRiadkov));
 }
 
 void THistoriaOkno::sgHistoriaMouseUp(bool naBunke, int col, int row, int& PopupStlpec, int& PopupRiadok) {

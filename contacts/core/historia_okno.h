@@ -86,7 +86,11 @@ public:
     void cbFilterClick();
     // Fills in missing names and firms, then reloads.
     void btDoplClick();
-    // Closing: the window no longer counts as open, then the trim.
+    // Closing: the window no longer counts as open, then the trim. A limit
+    // below the configuration window's range (the built-in 0 and 0 among
+    // them) counts as that range's lowest value, the one the window shows
+    // and saves: at most 100 rows are kept untrimmed, and a trim drops at
+    // least 10 lines.
     void FormClose(bool cuthistory, int maxrowshistory, int cutrowshistory);
     // Any mouse button over the grid: the cell goes to PopupStlpec and
     // PopupRiadok (-1 outside the cells); the number popup then opens.

@@ -52,19 +52,42 @@ void TKontaktyOkna::Zobraz(TFormular& f, const std::function<void()>& onShow) {
     f.ShowModal(vlastnik, onShow);
 }
 
+namespace {
+// Forgets an open window when it closes, also when its run ends in an error.
+template <class T>
+struct Otvorene {
+    T*& okno;
+    Otvorene(T*& o, T* f) : okno(o) { okno = f; }
+    ~Otvorene() { okno = nullptr; }
+};
+}  // namespace
+
+void TKontaktyOkna::DoPopredia() {
+    if (otvorene_.empty()) return;
+    // A window opened above it from its own buttons keeps it disabled; that
+    // one is where the input goes.
+    HWND w = otvorene_.back()->Handle();
+    if (w && IsWindowVisible(w)) SetForegroundWindow(w);
+}
+
 void TKontaktyOkna::OtvorAdresar() {
+    if (adresar_) {
+        DoPopredia();
+        return;
+    }
     TFormAdresar okno(*this);
+    Otvorene<TFormular> otvorene(adresar_, &okno);
     okno.Zobraz();
     sgAdresar_ = nullptr;  // the dial popup read this window's grid
 }
 
 void TKontaktyOkna::OtvorHistoriu() {
+    if (historia_) {
+        DoPopredia();
+        return;
+    }
     TFormHistoria okno(*this);
-    historia_ = &okno;
-    struct Koniec {
-        TFormHistoria*& h;
-        ~Koniec() { h = nullptr; }
-    } koniec{historia_};
+    Otvorene<TFormHistoria> otvorene(historia_, &okno);
     okno.Zobraz();
 }
 

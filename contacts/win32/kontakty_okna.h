@@ -25,6 +25,7 @@ namespace vx {
 
 class TFormular;
 class TFormHistoria;
+class TFormAdresar;
 class IAdresarMriezka;
 
 // The configuration values the windows read, taken anew at each use.
@@ -70,9 +71,10 @@ public:
     TKontaktyOkna(const TKontaktyOkna&) = delete;
     TKontaktyOkna& operator=(const TKontaktyOkna&) = delete;
 
-    // imAdresar, pumAdresar.
+    // imAdresar, pumAdresar. One address-book window at a time: while one is
+    // open (the tray menu still works), it comes to the front instead.
     void OtvorAdresar();
-    // imHistoria, pumHistoria.
+    // imHistoria, pumHistoria; one history window at a time, the same way.
     void OtvorHistoriu();
     // imPridaj: the add-number window with a number.
     void OtvorPridanie(const std::string& cislo);
@@ -105,8 +107,15 @@ public:
 
 private:
     TKontaktyMonitora m_;
+    // The open window that takes input comes to the front.
+    void DoPopredia();
+
     std::vector<TFormular*> otvorene_;
-    TFormHistoria* historia_ = nullptr;  // the newest history window while it is open
+    // The open address-book and history windows. A second one would share
+    // the contact count and the row count of the program-wide state with the
+    // first, which then saves or trims by the other's numbers.
+    TFormular* adresar_ = nullptr;
+    TFormHistoria* historia_ = nullptr;
     TPopupMenu PUMADRzavolaj;
     std::function<std::string(int, int)> sgAdresar_;
 };

@@ -1,6 +1,7 @@
 #include "monitor/core/configure_logic.h"
 
 #include "base/pascal.h"
+#include "contacts/core/historia.h"
 
 namespace vx {
 
@@ -73,8 +74,9 @@ const std::array<TVazba, kPocetOvladacov> kVazby = {{
 
     VX_CB(cbHistory, Historia, history),
     VX_CB(cbCutHistory, Historia, cuthistory),
-    VX_SE(seMaxHistory, Historia, maxrowshistory, 100, 100000000, 1, 0),
-    VX_SE(seCutHistory, Historia, cutrowshistory, 10, 1000, 1, 0),
+    // The lowest values are the trim's too.
+    VX_SE(seMaxHistory, Historia, maxrowshistory, kNajmenejRiadkovHistorie, 100000000, 1, 0),
+    VX_SE(seCutHistory, Historia, cutrowshistory, kNajmenejOrezanychRiadkov, 1000, 1, 0),
 }};
 
 #undef VX_CB

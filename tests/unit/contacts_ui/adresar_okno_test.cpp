@@ -490,6 +490,30 @@ TEST_F(Adresar, FailedSaveKeepsTheWindowOpenAndTheOldFile) {
     EXPECT_FALSE(okno->Zaneprazdnene());
 }
 
+// A book that could not be read shows an empty grid; neither the save nor
+// OK to the close question may put that grid in the book's place.
+TEST_F(Adresar, AWindowWhoseLoadFailedNeverWritesTheBook) {
+    const std::string kniha = "a;b;1;2;f\r\nc;d;3;;g\r\n";
+    ASSERT_TRUE(fs.WriteAll(dir / "vestrix.adr", kniha));
+    for (bool zapis : {true, false}) {
+        SCOPED_TRACE(zapis ? "save" : "close, OK to the question");
+        test::FaultFs vadny(fs);
+        vadny.failAt = 1;  // the book cannot be read
+        vadny.code = 33;
+        view = FakeAdresarView();
+        okno = std::make_unique<TAdresarOkno>(vadny, pump, dir.Dir(), Text, stav, view);
+        EXPECT_THROW(okno->FormCreate(), EInOutError);
+        EXPECT_EQ(stav.PocetKontaktov, 0);
+        // The user types into the empty grid and deletes nothing.
+        okno->BunkaUpravena(1, 1, "nový");
+        view.answerOk = true;
+        EXPECT_TRUE(zapis ? okno->bbtZapisClick() : okno->bbtZrusClick());
+        EXPECT_TRUE(view.questions.empty());
+        EXPECT_EQ(Subor(), kniha);
+        EXPECT_FALSE(fs.Exists(dir / "vestrix.adr.tmp"));
+    }
+}
+
 TEST_F(Adresar, TypingIntoTheBlankRowOfAnEmptyBookMakesItAContact) {
     Otvor("", false);
     stav.AdresarZmeneny = false;

@@ -313,31 +313,35 @@ TEST_F(Historia, ABadDateAtOpeningSkipsTheStatusBar) {
 }
 
 TEST_F(Historia, TrimAtClosingCountsTheRowsShown) {
+    // A limit below the configuration window's range counts as its lowest
+    // value (100 rows, 10 lines), which the window shows and saves.
     struct {
         bool cut;
         int max, rows, cutrows;
-        int zostane;  // lines left of 30
+        int zostane;  // lines left of 130
     } cases[] = {
-        {true, 0, 30, 0, 29},    // at least one line
-        {true, 0, 30, 5, 25},
-        {true, 29, 30, 5, 25},
-        {true, 30, 30, 5, 30},   // not more than the limit
-        {false, 0, 30, 5, 30},
-        {true, 0, 30, 50, 0},    // more than the file has
-        {true, 10, 12, 1, 29},   // a filtered count decides, the file loses its oldest
+        {true, 0, 100, 0, 130},     // the built-in 0 and 0: 100 rows stay untrimmed
+        {true, 0, 101, 0, 120},     // ...and above them a trim drops 10 lines
+        {true, 0, 130, 1, 120},     // a stored 1 drops 10 all the same
+        {true, 99, 101, 9, 120},    // just below both ranges
+        {true, 120, 130, 15, 115},
+        {true, 129, 130, 15, 115},
+        {true, 130, 130, 15, 130},  // not more than the limit
+        {false, 0, 130, 15, 130},
+        {true, 100, 130, 500, 0},   // more than the file has
+        {true, 100, 101, 10, 120},  // a filtered count decides, the file loses its oldest
     };
     for (const auto& c : cases) {
-        Zapis(Riadky(1, 30));
+        Zapis(Riadky(1, 130));
         fs.Remove(dir / "vestrix.hbk");
         Otvor();
         stav.PocetVolani = c.rows;
         okno->FormClose(c.cut, c.max, c.cutrows);
-        std::string cakane = Riadky(31 - c.zostane, 30);
+        std::string cakane = Riadky(131 - c.zostane, 130);
         if (c.zostane == 0) cakane = "";
-        EXPECT_EQ(Hst(), cakane) << c.max << " " << c.cutrows;
-        if (c.zostane < 30) {
-            EXPECT_EQ(test::Citaj(fs, dir / "vestrix.hbk"), Riadky(1, 30));
-        }
+        EXPECT_EQ(Hst(), cakane) << c.max << " " << c.rows << " " << c.cutrows;
+        EXPECT_EQ(test::Citaj(fs, dir / "vestrix.hbk"), c.zostane < 130 ? Riadky(1, 130) : "<missing>")
+            << c.max << " " << c.rows << " " << c.cutrows;
         EXPECT_FALSE(obsadena);
     }
 }

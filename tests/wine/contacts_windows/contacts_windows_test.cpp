@@ -298,25 +298,25 @@ std::string Historia(int n) {
 }
 
 TEST_F(KontaktneOkna, HistoryShowsTheFileTheFilterNarrowsItAndClosingTrimsIt) {
-    const std::string subor = Historia(25);
+    const std::string subor = Historia(125);
     Zapis(L"vestrix.hst", subor);
-    HWND w = Spusti("cuthistory=-1\r\nmaxrowshistory=20\r\ncutrowshistory=5\r\n");
+    HWND w = Spusti("cuthistory=-1\r\nmaxrowshistory=120\r\ncutrowshistory=10\r\n");
     ASSERT_TRUE(w);
     PostMessageW(Potomok(w, ids::kImHistoria), BM_CLICK, 0, 0);
     HWND h = CakajNaOkno(kids::kHistoriaClass);
     ASSERT_TRUE(h) << "no history window";
     HWND g = Potomok(h, kids::sgHistoria);
-    ASSERT_TRUE(CakajNa([&] { return Text(h, kids::HistoriaStatus + 3) == "25"; }, kCas))
+    ASSERT_TRUE(CakajNa([&] { return Text(h, kids::HistoriaStatus + 3) == "125"; }, kCas))
         << Text(h, kids::HistoriaStatus + 3);
     EXPECT_EQ(TextOkna(h), "História hovorov");
     EXPECT_EQ(Text(h, kids::HistoriaStatus), " Súbor histórie");
     EXPECT_EQ(Text(h, kids::HistoriaStatus + 1), Narrow(dir_) + "vestrix.hst");
     EXPECT_EQ(Text(h, kids::HistoriaStatus + 2), " Počet hovorov");
-    EXPECT_EQ(PocetRiadkov(g), 26);
+    EXPECT_EQ(PocetRiadkov(g), 126);
     EXPECT_EQ(Riadok(g, 0, 5), "Dátum a čas|Volajúce číslo|Meno|Firma|Volané číslo");
     EXPECT_EQ(Riadok(g, 1, 5), "02.03.2024  12:00:01|0900000001|Eva|Firma 1|021");
-    EXPECT_EQ(Riadok(g, 25, 5), "26.03.2024  12:00:25|0900000025|Ján Novák|Firma 25|021");
-    EXPECT_EQ(HornyRiadok(g), 7) << "the newest calls are not in view";
+    EXPECT_EQ(Riadok(g, 125, 5), "14.03.2024  12:00:05|0900000125|Ján Novák|Firma 125|021");
+    EXPECT_EQ(HornyRiadok(g), 107) << "the newest calls are not in view";
     EXPECT_FALSE(IsWindowEnabled(w));
 
     // The filter: the name criterion, any letter case, anywhere in the name.
@@ -329,7 +329,7 @@ TEST_F(KontaktneOkna, HistoryShowsTheFileTheFilterNarrowsItAndClosingTrimsIt) {
     Posli(Potomok(f, kids::cbMeno), BM_SETCHECK, BST_CHECKED, 0);
     Klik(f, IDOK);
     ASSERT_TRUE(CakajNaZatvorenie(kids::kFilterClass));
-    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 6; }, kCas)) << PocetRiadkov(g);
+    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 26; }, kCas)) << PocetRiadkov(g);
     for (int r = 1; r <= 5; ++r) {
         char cislo[16];
         snprintf(cislo, sizeof cislo, "09%08d", r * 5);
@@ -337,11 +337,11 @@ TEST_F(KontaktneOkna, HistoryShowsTheFileTheFilterNarrowsItAndClosingTrimsIt) {
         EXPECT_EQ(Bunka(g, 2, r), "Ján Novák");
     }
     EXPECT_EQ(Posli(Potomok(h, kids::cbFilter), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(Text(h, kids::HistoriaStatus + 3), "25");
+    EXPECT_EQ(Text(h, kids::HistoriaStatus + 3), "125");
 
     // The back button leaves the box unticked and every row shown.
     Klik(h, kids::cbFilter);  // off: all rows
-    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 26; }, kCas));
+    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 126; }, kCas));
     Klik(h, kids::cbFilter);  // on again: the dialog keeps the last text and tick
     f = CakajNaOkno(kids::kFilterClass);
     ASSERT_TRUE(f);
@@ -350,14 +350,18 @@ TEST_F(KontaktneOkna, HistoryShowsTheFileTheFilterNarrowsItAndClosingTrimsIt) {
     Klik(f, IDCANCEL);
     ASSERT_TRUE(CakajNaZatvorenie(kids::kFilterClass));
     ASSERT_TRUE(CakajNa([&] { return Posli(Potomok(h, kids::cbFilter), BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, kCas));
-    EXPECT_EQ(PocetRiadkov(g), 26);
+    EXPECT_EQ(PocetRiadkov(g), 126);
 
-    // 25 rows shown, more than 20: closing drops the oldest 5 lines.
-    Klik(h, kids::bbtZavriet);
-    ASSERT_TRUE(CakajNaZatvorenie(kids::kHistoriaClass));
+    // 125 rows shown, more than 120: closing drops the oldest 10 lines. A
+    // click while the reload still lets messages through is passed over; the
+    // user clicks again.
+    ASSERT_TRUE(CakajNa([&] {
+        if (Okno(kids::kHistoriaClass)) Klik(h, kids::bbtZavriet);
+        return CakajNa([] { return Okno(kids::kHistoriaClass) == nullptr; }, 300);
+    }, kCas));
     ASSERT_TRUE(CakajNa([&] { return Subor(L"vestrix.hbk") == subor; }, kCas));
     std::string zostatok = subor;
-    for (int i = 0; i < 5; ++i) zostatok.erase(0, zostatok.find("\r\n") + 2);
+    for (int i = 0; i < 10; ++i) zostatok.erase(0, zostatok.find("\r\n") + 2);
     EXPECT_EQ(Subor(L"vestrix.hst"), zostatok);
     EXPECT_TRUE(CakajNa([&] { return IsWindowEnabled(w) != FALSE; }, kCas));
 }
@@ -393,16 +397,16 @@ TEST_F(KontaktneOkna, PopupOverTheHistoryTakesTheNumberOfTheHistoryRow) {
 }
 
 TEST_F(KontaktneOkna, HistoryFilteredDownToTheLimitIsNotTrimmed) {
-    const std::string subor = Historia(25);
+    const std::string subor = Historia(125);
     Zapis(L"vestrix.hst", subor);
-    HWND w = Spusti("cuthistory=-1\r\nmaxrowshistory=20\r\ncutrowshistory=5\r\n");
+    HWND w = Spusti("cuthistory=-1\r\nmaxrowshistory=120\r\ncutrowshistory=10\r\n");
     ASSERT_TRUE(w);
     // From the tray menu this time.
     Prikaz(w, ids::pumHistoria);
     HWND h = CakajNaOkno(kids::kHistoriaClass);
     ASSERT_TRUE(h);
     HWND g = Potomok(h, kids::sgHistoria);
-    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 26; }, kCas));
+    ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 126; }, kCas));
     Klik(h, kids::cbFilter);
     HWND f = CakajNaOkno(kids::kFilterClass);
     ASSERT_TRUE(f);
@@ -416,6 +420,234 @@ TEST_F(KontaktneOkna, HistoryFilteredDownToTheLimitIsNotTrimmed) {
     Sleep(300);
     EXPECT_EQ(Subor(L"vestrix.hst"), subor);
     EXPECT_EQ(Subor(L"vestrix.hbk"), "");
+}
+
+// ------------------------------------------------------------ faults of stored data
+
+// Another program holds the file open without sharing it, until Pusti.
+class Zamok {
+public:
+    explicit Zamok(const std::wstring& cesta)
+        : h_(CreateFileW(cesta.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~Zamok() { Pusti(); }
+    bool Drzi() const { return h_ != INVALID_HANDLE_VALUE; }
+    void Pusti() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE h_;
+};
+
+// The book could not be read when the window opened (another program held
+// it); the user edits the empty grid and leaves with the save button or
+// with OK to the close question, after the other program let the file go.
+TEST_F(KontaktneOkna, AnAddressBookThatCouldNotBeReadIsNeverSavedOver) {
+    Zapis(L"vestrix.adr", kKniha);
+    HWND w = Spusti();
+    ASSERT_TRUE(w);
+    for (int tlacidlo : {kids::bbtZapis, kids::bbtZrus}) {
+        SCOPED_TRACE(tlacidlo == kids::bbtZapis ? "save" : "close, OK to the question");
+        Zamok zamok(dir_ + L"vestrix.adr");
+        ASSERT_TRUE(zamok.Drzi());
+        PostMessageW(Potomok(w, ids::kImAdresar), BM_CLICK, 0, 0);
+        HWND sprava = CakajNaSpravu();
+        ASSERT_TRUE(sprava) << "no error at opening";
+        EXPECT_EQ(TextSpravy(sprava), "I/O error 32");
+        Odpovedz(sprava, IDOK);
+        HWND a = CakajNaOkno(kids::kAdresarClass);
+        ASSERT_TRUE(a);
+        HWND g = Potomok(a, kids::sgAdresar);
+        EXPECT_EQ(PocetRiadkov(g), 2);
+        zamok.Pusti();
+        UpravBunku(g, 2, 1, "Nový");
+        Klik(a, tlacidlo);
+        // A question, if one comes, answered with OK.
+        CakajNa([&] {
+            if (HWND q = DialogProcesu(a_.pi.dwProcessId)) PostMessageW(q, WM_COMMAND, IDOK, 0);
+            return Okno(kids::kAdresarClass) == nullptr;
+        }, kCas);
+        ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+        EXPECT_EQ(Subor(L"vestrix.adr"), kKniha);
+    }
+    // The book is whole and opens as before.
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(PocetRiadkov(Potomok(a, kids::sgAdresar)), 4);
+    Klik(a, kids::bbtZrus);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+}
+
+// The tray menu still works under an open address-book or history window:
+// asking for the same window again brings the open one to the front, and
+// the open one keeps its own rows.
+TEST_F(KontaktneOkna, ASecondWindowOfTheSameKindBringsTheOpenOneToTheFront) {
+    Zapis(L"vestrix.adr", kKniha);
+    Zapis(L"vestrix.hst", Historia(3));
+    HWND w = Spusti("cuthistory=0\r\n");
+    ASSERT_TRUE(w);
+    struct {
+        const wchar_t* trieda;
+        UINT obrazok, polozka;
+    } okna[] = {{kids::kAdresarClass, ids::kImAdresar, ids::pumAdresar},
+                {kids::kHistoriaClass, ids::kImHistoria, ids::pumHistoria}};
+    for (const auto& o : okna) {
+        PostMessageW(Potomok(w, static_cast<int>(o.obrazok)), BM_CLICK, 0, 0);
+        HWND prve = CakajNaOkno(o.trieda);
+        ASSERT_TRUE(prve);
+        HWND g = Potomok(prve, o.trieda == kids::kAdresarClass ? kids::sgAdresar : kids::sgHistoria);
+        ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 4; }, kCas));
+        if (o.trieda == kids::kAdresarClass) Posli(g, VXTG_SETRANGE, MAKEWPARAM(1, 3), MAKELPARAM(5, 3));
+        SetForegroundWindow(w);
+        Prikaz(w, o.polozka);
+        EXPECT_TRUE(CakajNa([&] { return GetForegroundWindow() == prve; }, 5000));
+        Sleep(500);
+        EXPECT_EQ(PocetOkien(o.trieda), 1) << "a second window opened";
+        EXPECT_EQ(PocetRiadkov(g), 4);
+        if (o.trieda == kids::kAdresarClass) {
+            // A deleted row reaches the file, and every other row with it.
+            Klik(prve, kids::btVymazat);
+            HWND sprava = CakajNaSpravu();
+            ASSERT_TRUE(sprava);
+            Odpovedz(sprava, IDOK);
+            Klik(prve, kids::bbtZapis);
+        } else {
+            Klik(prve, kids::bbtZavriet);
+        }
+        ASSERT_TRUE(CakajNaZatvorenie(o.trieda));
+        EXPECT_EQ(PocetOkien(o.trieda), 0);
+    }
+    EXPECT_EQ(Subor(L"vestrix.adr"),
+              "Ján;Novák;0905111222;;Účtovníctvo Novák\r\n"
+              "Eva;Čapek;0244556677;0911000111;Bratislava\r\n");
+    EXPECT_EQ(Subor(L"vestrix.hst"), Historia(3));
+}
+
+// Without the history keys in vestrix.ini the window's lowest limits hold:
+// 100 rows stay as they are, and a trim above them drops 10 lines.
+TEST_F(KontaktneOkna, WithTheBuiltInLimitsClosingTheHistoryKeepsUpToAHundredRows) {
+    HWND w = Spusti();
+    ASSERT_TRUE(w);
+    struct {
+        int riadky;
+        int zostane;
+    } pripady[] = {{1, 1}, {30, 30}, {100, 100}, {101, 91}};
+    for (const auto& p : pripady) {
+        SCOPED_TRACE(p.riadky);
+        const std::string subor = Historia(p.riadky);
+        Zapis(L"vestrix.hst", subor);
+        DeleteFileW((dir_ + L"vestrix.hbk").c_str());
+        HWND h = OtvorHistoriu(w, p.riadky);
+        ASSERT_TRUE(h);
+        ASSERT_EQ(Text(h, kids::HistoriaStatus + 3), std::to_string(p.riadky));
+        // Enter: the close button is the default one.
+        PostMessageW(Potomok(h, kids::sgHistoria), WM_KEYDOWN, VK_RETURN, 0);
+        ASSERT_TRUE(CakajNaZatvorenie(kids::kHistoriaClass));
+        EXPECT_TRUE(CakajNa([&] { return IsWindowEnabled(w) != FALSE; }, kCas));
+        std::string zostatok = subor;
+        for (int i = p.zostane; i < p.riadky; ++i) zostatok.erase(0, zostatok.find("\r\n") + 2);
+        // The trim runs once the window is gone.
+        if (p.zostane < p.riadky)
+            CakajNa([&] { return Subor(L"vestrix.hst") == zostatok; }, kCas);
+        else
+            Sleep(300);
+        EXPECT_EQ(Subor(L"vestrix.hst"), zostatok);
+        EXPECT_EQ(GetFileAttributesW((dir_ + L"vestrix.hbk").c_str()) != INVALID_FILE_ATTRIBUTES,
+                  p.zostane < p.riadky);
+    }
+}
+
+// A file error names the system's cause: a folder stands where the save
+// writes its new file, which the system refuses as access denied (5), not as
+// a file in use (32).
+TEST_F(KontaktneOkna, FileErrorsShowTheSystemsCode) {
+    Zapis(L"vestrix.adr", kKniha);
+    const std::string historia = Historia(130);
+    Zapis(L"vestrix.hst", historia);
+    ASSERT_TRUE(CreateDirectoryW((dir_ + L"vestrix.adr.tmp").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((dir_ + L"vestrix.hst.tmp").c_str(), nullptr));
+    HWND w = Spusti();
+    ASSERT_TRUE(w);
+
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    UpravBunku(Potomok(a, kids::sgAdresar), 2, 1, "Nový");
+    Klik(a, kids::bbtZapis);
+    HWND sprava = CakajNaSpravu();
+    ASSERT_TRUE(sprava) << "no error on saving";
+    EXPECT_EQ(TextSpravy(sprava), "I/O error 5");
+    Odpovedz(sprava, IDOK);
+    EXPECT_TRUE(Okno(kids::kAdresarClass)) << "the window with its edits stays";
+    PostMessageW(a, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+    EXPECT_EQ(Subor(L"vestrix.adr"), kKniha);
+
+    // 130 rows, more than the lowest limit of 100: the trim writes its new file.
+    HWND h = OtvorHistoriu(w, 130);
+    ASSERT_TRUE(h);
+    ASSERT_EQ(Text(h, kids::HistoriaStatus + 3), "130");
+    Klik(h, kids::bbtZavriet);
+    sprava = CakajNaSpravu();
+    ASSERT_TRUE(sprava) << "no error on trimming";
+    EXPECT_EQ(TextSpravy(sprava), "I/O error 5");
+    Odpovedz(sprava, IDOK);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kHistoriaClass));
+    EXPECT_EQ(Subor(L"vestrix.hst"), historia);
+}
+
+// ------------------------------------------------------------ a program folder outside code page 1250
+
+class KontaktyVPriecinku : public KontaktneOkna {
+protected:
+    void SetUp() override {
+        KontaktneOkna::SetUp();
+        PresunProgram(L"S\x00F8ren\\Vestrix \x6E2C\x8A66");
+    }
+};
+
+// Every file of the monitor lies in the program's folder, whose name holds
+// characters outside code page 1250: the settings and the language are
+// read, a call lands in the history and the log, and the address book and
+// the history show and name their files.
+TEST_F(KontaktyVPriecinku, ACallLandsInTheHistoryAndTheLogAndTheWindowsNameTheirFiles) {
+    Zapis(L"vestrix.adr", kKniha);
+    // The names come from the address book, not from the datagram.
+    HWND w = Spusti("acceptname=0\r\n");
+    ASSERT_TRUE(w);
+    // vestrix.lng: the captions; vestrix.ini: the LAN source on our port.
+    EXPECT_EQ(Text(w, ids::kLSetup), "Nastavenie");
+    ASSERT_TRUE(PosliDatagram(port_, "0905111222;021;07.03.2024;10:00:00;;"));
+    ASSERT_TRUE(CakajNa([&] { return HlavnaBunka(w, 1, 0) == "0905111222"; }, kCas));
+    EXPECT_EQ(HlavnaBunka(w, 2, 0), "Ján Novák") << "the address book named the caller";
+    ASSERT_TRUE(CakajNa([&] { return !Subor(L"vestrix.hst").empty(); }, kCas));
+    EXPECT_EQ(Subor(L"vestrix.hst"), "07.03.2024  10:00:00;0905111222;Ján Novák;Účtovníctvo Novák;021\r\n");
+    const std::vector<std::string> log = Log();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(Sprava(log.front()), "Štart programu VESTRIX 2.70.134");
+    bool volanie = false;
+    for (const std::string& l : log) volanie = volanie || Sprava(l) == "Volanie z čísla 0905111222 07.03.2024 10:00:00";
+    EXPECT_TRUE(volanie);
+
+    auto Cesta = [](HWND okno, int id) {
+        HWND p = Potomok(okno, id);
+        wchar_t buf[1024] = {};
+        GetWindowTextW(p, buf, 1024);
+        return std::wstring(buf);
+    };
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(Cesta(a, kids::StatusBar1 + 1), dir_ + L"vestrix.adr");
+    EXPECT_EQ(PocetRiadkov(Potomok(a, kids::sgAdresar)), 4);
+    Klik(a, kids::bbtZapis);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+    EXPECT_EQ(Subor(L"vestrix.adr"), kKniha);
+    HWND h = OtvorHistoriu(w, 1);
+    ASSERT_TRUE(h);
+    ASSERT_EQ(Text(h, kids::HistoriaStatus + 3), "1");
+    EXPECT_EQ(Cesta(h, kids::HistoriaStatus + 1), dir_ + L"vestrix.hst");
+    Klik(h, kids::bbtZavriet);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kHistoriaClass));
 }
 
 // ------------------------------------------------------------ Outlook

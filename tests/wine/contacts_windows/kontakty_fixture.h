@@ -97,6 +97,13 @@ protected:
                 kCas);
         return a;
     }
+    // The history window from its image button, loaded with that many rows.
+    HWND OtvorHistoriu(HWND w, int riadky) {
+        PostMessageW(Potomok(w, ids::kImHistoria), BM_CLICK, 0, 0);
+        HWND h = CakajNaOkno(kids::kHistoriaClass);
+        if (h) CakajNa([&] { return Text(h, kids::HistoriaStatus + 3) == std::to_string(riadky); }, kCas);
+        return h;
+    }
     // A right click on a phone cell of the address book and the popup's
     // dial entry: the dialling window (null when none opens).
     static HWND OtvorVytacanie(HWND adresar, int col, int row) {
