@@ -195,6 +195,30 @@ void ZobrazConfig(TStavOkna& s, const TConfig& c, const TZariadenie (&zariadenia
     }
 }
 
+bool OtvorConfig(TStavOkna& s, std::vector<std::string>& entries, TPremenne& p, IFileSystem& fs, IDialUp* dialUp,
+                 const std::function<void()>& chyba) {
+    entries.clear();
+    if (dialUp) {
+        // The entries only fill a list: without them the values are still
+        // worth showing, and saving.
+        try {
+            dialUp->GetEntries();
+            entries = dialUp->Entries;
+        } catch (...) {
+            entries.clear();
+            if (chyba) chyba();
+        }
+    }
+    try {
+        NacitajConfig(p.Config, fs, p.CestaProgramu + "vestrix.ini");
+        ZobrazConfig(s, p.Config, p.Zariadenia);
+    } catch (...) {
+        if (chyba) chyba();
+        return false;
+    }
+    return true;
+}
+
 TConfig ConfigZOkna(const TStavOkna& s, const TZariadenie (&zariadenia)[10]) {
     TConfig c;
     for (const TVazba& v : kVazby) {

@@ -13,6 +13,7 @@
 #include "base/files.h"
 #include "monitor/core/callroutine.h"
 #include "monitor/core/config.h"
+#include "monitor/core/dialup_api.h"
 #include "monitor/core/premenne.h"
 #include "monitor/core/texty.h"
 
@@ -112,6 +113,18 @@ void KlikNaZdroj(TStavOkna& s, TOvladac rb);
 // in the order rbCAPI, rbCOM, rbNet where ticking a button that was clear
 // acts as a click on it.
 void ZobrazConfig(TStavOkna& s, const TConfig& config, const TZariadenie (&zariadenia)[10]);
+
+// The window's opening after its texts and fixed lists: the dial-up
+// phone-book entries into entries (the result code is not looked at), then
+// vestrix.ini read afresh into p.Config and shown in s. Each error goes to
+// chyba, called while it is being handled (the application's standard
+// error message). A dial-up component that fails leaves the entry list
+// empty, and the file's values are shown all the same. A file that cannot
+// be read, or a value in it that does not convert, leaves s as it was and
+// gives false: the window then shows none of the file's values, and its
+// save must not write the values the user never saw over the file.
+bool OtvorConfig(TStavOkna& s, std::vector<std::string>& entries, TPremenne& p, IFileSystem& fs, IDialUp* dialUp,
+                 const std::function<void()>& chyba);
 
 // The values the controls stand for, as the writer takes them. A device
 // name that is none of rows 1 to 4 and a speed other than the three give

@@ -389,6 +389,7 @@ void TConfigForm::OpravSpin(TOvladac o) {
 // ------------------------------------------------------------ handlers
 
 void TConfigForm::FormCreate() {
+    zobrazene_ = false;
     try {
         // 1: the texts, also the empty ones.
         for (const TTextOkna& t : TextyOkna()) NastavText(t.prvok, TextPrvku(k_.texty, t));
@@ -396,22 +397,19 @@ void TConfigForm::FormCreate() {
         NaplnCombo(TOvladac::ComboCOMdevice, NazvyZariadeni(k_.p.Zariadenia));
         NaplnCombo(TOvladac::ComboCOMport, Porty());
         NaplnCombo(TOvladac::ComboDTEspeed, Rychlosti());
-        // 5: the phone book's entries; the result code is not looked at.
-        if (k_.dialUp) {
-            k_.dialUp->GetEntries();
-            NaplnCombo(TOvladac::ComboDUP, k_.dialUp->Entries);
-        } else {
-            NaplnCombo(TOvladac::ComboDUP, {});
-        }
-        // 6: always the file's values.
-        NacitajConfig(k_.p.Config, k_.fs, k_.p.CestaProgramu + "vestrix.ini");
-        // 7-12
+        // 5-12: the phone book's entries, then always the file's values.
         TStavOkna s = Stav();
-        ZobrazConfig(s, k_.p.Config, k_.p.Zariadenia);
-        Zobraz(s);
+        std::vector<std::string> polozky;
+        zobrazene_ = OtvorConfig(s, polozky, k_.p, k_.fs, k_.dialUp, [] { HandleCurrentException(); });
+        NaplnCombo(TOvladac::ComboDUP, polozky);
+        if (zobrazene_) Zobraz(s);
     } catch (...) {
+        zobrazene_ = false;
         HandleCurrentException();
     }
+    // Without the file's values the controls hold only their designed ones:
+    // saving them would replace every key of the file.
+    if (!zobrazene_) EnableWindow(prvky_["bbtZapis"], FALSE);
 }
 
 void TConfigForm::btActionClick(int k) {
@@ -430,6 +428,7 @@ void TConfigForm::btActionClick(int k) {
 }
 
 void TConfigForm::bbtZapisClick() {
+    if (!zobrazene_) return;
     // The window closes with OK also when the save fails.
     vysledok_ = IDOK;
     koniec_ = true;

@@ -40,9 +40,9 @@ public:
     TConfigForm& operator=(const TConfigForm&) = delete;
 
     // Creates the window, runs its creation (errors are shown in the
-    // application's error box and skip the rest of it; the window opens
-    // all the same) and shows it modally. IDOK after the save button,
-    // IDCANCEL otherwise.
+    // application's error box; the window opens all the same, and when the
+    // file's values could not be shown its save button stays disabled) and
+    // shows it modally. IDOK after the save button, IDCANCEL otherwise.
     int ShowModal();
     HWND Handle() const { return hwnd_; }
 
@@ -86,6 +86,7 @@ private:
     std::vector<std::pair<HWND, int>> naKarte_;  // each child and its tab (-1: below the tabs)
     bool koniec_ = false;
     int vysledok_ = IDCANCEL;
+    bool zobrazene_ = false;  // the controls show the file's values
 };
 
 }  // namespace vx

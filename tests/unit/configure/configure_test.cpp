@@ -443,13 +443,16 @@ class SledovanyFs : public IFileSystem {
 public:
     std::map<std::string, int> citania;
     bool zapisZlyha = false;
+    bool citanieZlyha = false;
+    int kod = 0;  // the system's code of a failure asked for
     bool Exists(const std::string& p) override { return fs_.Exists(p); }
     int64_t Size(const std::string& p) override { return fs_.Size(p); }
     bool ReadAll(const std::string& p, std::string& out) override {
         ++citania[p];
-        return fs_.ReadAll(p, out);
+        return !citanieZlyha && fs_.ReadAll(p, out);
     }
     bool WriteAll(const std::string& p, const std::string& d) override { return !zapisZlyha && fs_.WriteAll(p, d); }
+    int LastError() const override { return zapisZlyha || citanieZlyha ? kod : fs_.LastError(); }
     int Append(const std::string& p, const std::string& d) override { return fs_.Append(p, d); }
     bool Rename(const std::string& a, const std::string& b) override { return fs_.Rename(a, b); }
     bool Replace(const std::string& a, const std::string& b) override { return fs_.Replace(a, b); }
@@ -616,6 +619,89 @@ TEST_F(UlozenieFixture, AFailingSourceActivationComesAfterEverythingElse) {
     EXPECT_THROW(UlozConfig(s, p, fs, run, program, pouzitie), EConvertError);
     EXPECT_FALSE(p.Prepinace.ring);
     EXPECT_EQ(kroky.size(), 5u);
+}
+
+// The dial-up component as the window asks it for its phone-book entries.
+struct DialUp : IDialUp {
+    bool chyba = false;  // the library is missing
+    int Dial() override { return 0; }
+    int GetEntries() override {
+        Entries.clear();
+        if (chyba) throw Exception("Error opening rasapi.dll");
+        Entries = {"Linka", "Druhá linka"};
+        return 0;
+    }
+    int GetConnections() override { return 0; }
+    int HangUp() override { return 0; }
+};
+
+// What the window shows when it opens, and whether its save may write:
+// a missing dial-up library only empties the entry list, while a file that
+// cannot be read or converted shows nothing of the file.
+TEST_F(UlozenieFixture, OpeningShowsTheFileUnlessItCouldNotBeRead) {
+    struct {
+        const char* popis;
+        std::string ini;
+        bool dialUpChyba, citanieZlyha;
+        bool zobrazene;
+        std::vector<std::string> chyby, polozky;
+    } cases[] = {
+        {"everything there", "ring=0\r\nDUPname=Ručná\r\n", false, false, true, {}, {"Linka", "Druhá linka"}},
+        {"no dial-up library", "ring=0\r\nDUPname=Ručná\r\n", true, false, true, {"Error opening rasapi.dll"}, {}},
+        {"a value that does not convert", "cid=0\r\nring=yes\r\nDUPname=Ručná\r\n", false, false, false,
+         {"'yes' is not a valid boolean value"}, {"Linka", "Druhá linka"}},
+        {"both", "ring=yes\r\n", true, false, false,
+         {"Error opening rasapi.dll", "'yes' is not a valid boolean value"}, {}},
+        {"a file that cannot be read", "ring=0\r\n", false, true, false, {"I/O error 33"}, {"Linka", "Druhá linka"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.popis);
+        p.Config = TConfig();
+        StdFileSystem().WriteAll(Ini(), c.ini);
+        DialUp d;
+        d.chyba = c.dialUpChyba;
+        fs.citanieZlyha = c.citanieZlyha;
+        fs.kod = 33;
+        TStavOkna s = NavrhnutyStav();
+        const TStavOkna navrh = s;
+        std::vector<std::string> polozky = {"stará"}, chyby;
+        auto chyba = [&] {
+            try {
+                throw;
+            } catch (const std::exception& e) {
+                chyby.push_back(e.what());
+            }
+        };
+        EXPECT_EQ(OtvorConfig(s, polozky, p, fs, &d, chyba), c.zobrazene);
+        EXPECT_EQ(chyby, c.chyby);
+        EXPECT_EQ(polozky, c.polozky);
+        if (c.zobrazene) {
+            EXPECT_FALSE(s[TOvladac::cbZvonenie].zaskrtnute);
+            EXPECT_EQ(s[TOvladac::ComboDUP].text, "Ručná");
+            EXPECT_EQ(s[TOvladac::seMaxHistory].cislo, 100);
+        } else {
+            for (const TVazba& v : Vazby()) {
+                EXPECT_EQ(s[v.ovladac].zaskrtnute, navrh[v.ovladac].zaskrtnute) << v.meno;
+                EXPECT_EQ(s[v.ovladac].text, navrh[v.ovladac].text) << v.meno;
+                EXPECT_EQ(s[v.ovladac].cislo, navrh[v.ovladac].cislo) << v.meno;
+            }
+        }
+        fs.citanieZlyha = false;
+    }
+}
+
+// A file that cannot be written names the system's cause.
+TEST_F(UlozenieFixture, AFailedSaveCarriesTheSystemsCode) {
+    StdFileSystem().WriteAll(Ini(), "ring=0\r\n");
+    fs.zapisZlyha = true;
+    fs.kod = 112;
+    try {
+        UlozConfig(Otvor(), p, fs, run, program, pouzitie);
+        ADD_FAILURE() << "no error";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message(), "I/O error 112");
+    }
+    EXPECT_EQ(Subor(), "ring=0\r\n");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "base/pascal.h"
 #include "base/win32/text.h"
+#include "monitor/core/config.h"
 #include "monitor/win32/configure_ids.h"
 #include "tests/wine/inspector/meranie.h"
 #include "tests/wine/monitor/monitor_fixture.h"
@@ -383,6 +384,118 @@ TEST_F(Konfiguracia, ASaveThatCannotWriteTheFileShowsTheErrorAndChangesNothing) 
     EXPECT_TRUE(Viditelny(main, Ind(TIndikator::swDisplay))) << "nothing was applied";
     EXPECT_TRUE(CakajNa([&] { return IsWindowEnabled(main) != FALSE; }, 5000));
     EXPECT_TRUE(a_.Bezi());
+}
+
+// After an error while the window opens, its save writes nothing that the
+// user did not see: a missing dial-up library only empties the phone-book
+// list, and the file's values are shown and saved as they are; a value that
+// does not convert shows none of the file, and the save is refused.
+TEST_F(Konfiguracia, AfterAnErrorAtOpeningTheSaveWritesNothingTheUserDidNotSee) {
+    struct {
+        const char* popis;
+        bool bezDialUp;
+        std::string zla;  // a line that does not convert
+        std::string chyba;
+    } pripady[] = {
+        {"no dial-up library", true, "", "Error opening rasapi.dll"},
+        {"a value that does not convert", false, "ring=yes\r\n", "'yes' is not a valid boolean value"},
+    };
+    for (const auto& p : pripady) {
+        SCOPED_TRACE(p.popis);
+        // The file as the window writes the values it shows.
+        TConfig c;
+        c.isCAPI = false;
+        c.isnet = true;
+        c.UDPserverport = std::to_string(port_);
+        c.cidinterval = 100;
+        c.maxrowshistory = 100;
+        c.cutrowshistory = 10;
+        c.ring = false;
+        c.email1 = "jano@example.sk";
+        c.DUPname = "Ručne zadané";
+        std::string ini = TextConfigu(c);
+        ini.insert(ini.find("notify="), p.zla);
+        Ini(ini);
+        if (p.bezDialUp) {
+            ASSERT_TRUE(DeleteFileW((dir_ + L"rasapi32.dll").c_str()));
+        }
+        a_ = Start();
+        HWND box = nullptr;
+        if (!p.zla.empty()) {
+            // The start-up meets the value first; the main window shows once
+            // its error is answered.
+            ASSERT_TRUE(CakajNa([&] { return (box = DialogProcesu(a_.pi.dwProcessId)) != nullptr; }, kStart));
+            EXPECT_EQ(TextSpravy(box), p.chyba);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            ASSERT_TRUE(CakajNa([&] { return DialogProcesu(a_.pi.dwProcessId) == nullptr; }, 15000));
+        }
+        HWND main = CakajNaHlavneOkno(kStart);
+        ASSERT_TRUE(main);
+        PostMessageW(Potomok(main, ids::kImConfigure), BM_CLICK, 0, 0);
+        ASSERT_TRUE(CakajNa([&] { return (box = DialogProcesu(a_.pi.dwProcessId)) != nullptr; }, 15000))
+            << "no error at opening";
+        EXPECT_EQ(TextSpravy(box), p.chyba);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        HWND w = nullptr;
+        ASSERT_TRUE(CakajNa([&] {
+            w = FindWindowW(ids::kConfigClass, nullptr);
+            return w && IsWindowVisible(w) && DialogProcesu(a_.pi.dwProcessId) == nullptr;
+        }, 15000));
+        const bool videne = p.zla.empty();
+        EXPECT_EQ(T(w, O::edMail1), videne ? "jano@example.sk" : "");
+        EXPECT_EQ(IsWindowEnabled(Potomok(w, cfg::bbtZapis)) != FALSE, videne);
+        PostMessageW(Potomok(w, cfg::bbtZapis), BM_CLICK, 0, 0);
+        if (videne) {
+            ASSERT_TRUE(Zatvorene(w));
+        } else {
+            Sleep(500);
+            EXPECT_TRUE(IsWindowVisible(w)) << "a save without values closed the window";
+            PostMessageW(Potomok(w, cfg::bbtZrus), BM_CLICK, 0, 0);
+            ASSERT_TRUE(Zatvorene(w));
+        }
+        EXPECT_EQ(Subor(), ini);
+        EXPECT_EQ(RunValue(), "<none>");
+        EXPECT_TRUE(CakajNa([&] { return IsWindowEnabled(main) != FALSE; }, 5000));
+        Prikaz(main, ids::pumUkoncit);
+        ASSERT_TRUE(a_.CakajNaKoniec(15000));
+        a_.Zatvor();
+        if (p.bezDialUp) {
+            ASSERT_TRUE(CopyFileW(CestaWine(VX_RASAPI32_DLL).c_str(), (dir_ + L"rasapi32.dll").c_str(), FALSE));
+        }
+    }
+}
+
+// The program lives in a folder whose name holds characters outside code
+// page 1250: the window shows and saves that folder's vestrix.ini, and the
+// Run value holds the program's real full path.
+TEST_F(Konfiguracia, TheRunValueHoldsTheRealPathOfAProgramInAFolderOutsideCodePage1250) {
+    PresunProgram(L"S\x00F8ren\\Vestrix \x6E2C\x8A66");
+    Ini(Siet() + "email1=jano@example.sk\r\n");
+    HWND main = StartVisible();
+    ASSERT_TRUE(main);
+    HWND w = Otvor(main);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(T(w, O::edMail1), "jano@example.sk");
+    EXPECT_EQ(T(w, O::cbZvonenie), "Zvoniť pri prichádzajúcom hovore") << "the language file was read";
+    SendMessageW(C(w, O::cbStartUp), BM_CLICK, 0, 0);
+    PostMessageW(Potomok(w, cfg::bbtZapis), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Zatvorene(w));
+    EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr) << TextSpravy(DialogProcesu(a_.pi.dwProcessId));
+    EXPECT_NE(Subor().find("\r\nemail1=jano@example.sk\r\n"), std::string::npos);
+    EXPECT_NE(Subor().find("\r\nstartup=-1\r\n"), std::string::npos);
+
+    HKEY k;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &k), ERROR_SUCCESS);
+    wchar_t buf[1024] = {};
+    DWORD type = 0, size = sizeof(buf) - sizeof(wchar_t);
+    LONG r = RegQueryValueExW(k, L"Vestrix", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+    RegCloseKey(k);
+    ASSERT_EQ(r, ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    const std::wstring cakane = L"\"" + dir_ + L"Vestrix.exe\"";
+    EXPECT_EQ(CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, buf, -1, cakane.c_str(), -1), CSTR_EQUAL)
+        << "the Run value is not the program's path";
+    EXPECT_NE(std::wstring(buf).find(L"S\x00F8ren\\Vestrix \x6E2C\x8A66\\"), std::wstring::npos);
 }
 
 TEST_F(Konfiguracia, CallsGoOnWhileTheWindowIsOpen) {
