@@ -79,9 +79,25 @@ void TAdapterLink::PrerusOdpoved() {
     for (int m = 102; m <= 105; ++m) ReplyTimer(m).SetEnabled(false);
 }
 
+void TAdapterLink::PozicajPort() {
+    ++pozicany_;
+    PrerusOdpoved();
+    if (davka_) davkaPrerusena_ = true;
+    try {
+        comm_.Close();
+    } catch (...) {
+        // The next cycle opens the port afresh.
+    }
+}
+
+void TAdapterLink::VratPort() {
+    if (pozicany_ > 0) --pozicany_;
+    if (pozicany_ == 0 && P.COMAktivny) ArmTimer100();
+}
+
 // ---- senders and receiver ----
 
-void TAdapterLink::Posli(int model, const std::string& command, bool arm) {
+bool TAdapterLink::Posli(int model, const std::string& command, bool arm) {
     D.PoslednyPrikaz = command;
     D.VyprsalCas = false;
     if (model == 102 || arm) D.Odpoved.clear();
@@ -91,7 +107,7 @@ void TAdapterLink::Posli(int model, const std::string& command, bool arm) {
         Rozbehni(ReplyTimer(model), 20);
     }
     try {
-        comm_.WriteString(command);
+        return comm_.WriteString(command) == static_cast<int>(command.size());
     } catch (...) {
         Zapis("Chyba pri odosielaní príkazu na COM - " + TrimRight(command));
         D.Odpoved = "ERROR";
@@ -102,13 +118,14 @@ void TAdapterLink::Posli(int model, const std::string& command, bool arm) {
         // closed for every model here: a handle that fails to write is of no
         // further use, and the next cycle opens the port afresh.
         if (arm) Zlyhanie(model, true);
+        return false;
     }
 }
 
-void TAdapterLink::PosliPrikaz102(const std::string& c, bool arm) { Posli(102, c, arm); }
-void TAdapterLink::PosliPrikaz103(const std::string& c, bool arm) { Posli(103, c, arm); }
-void TAdapterLink::PosliPrikaz104(const std::string& c, bool arm) { Posli(104, c, arm); }
-void TAdapterLink::PosliPrikaz105(const std::string& c, bool arm) { Posli(105, c, arm); }
+bool TAdapterLink::PosliPrikaz102(const std::string& c, bool arm) { return Posli(102, c, arm); }
+bool TAdapterLink::PosliPrikaz103(const std::string& c, bool arm) { return Posli(103, c, arm); }
+bool TAdapterLink::PosliPrikaz104(const std::string& c, bool arm) { return Posli(104, c, arm); }
+bool TAdapterLink::PosliPrikaz105(const std::string& c, bool arm) { return Posli(105, c, arm); }
 
 void TAdapterLink::Comm1RxChar(int count) {
     if (count <= 0) return;
@@ -125,10 +142,11 @@ void TAdapterLink::Timer101Timer() {
 void TAdapterLink::Timer100Timer() {
     t100_->SetEnabled(false);
     if (!P.COMAktivny) return;
-    if (davka_) {
+    if (davka_ || pozicany_ > 0) {
         // A batch is still being handed over (its waits serve timers): the
-        // cycle would reset the entries the reader walks. The batch arms
-        // Timer100 when it ends, and the next cycle follows then.
+        // cycle would reset the entries the reader walks. Or another user
+        // holds the port. The batch arms Timer100 when it ends, the other
+        // user when it hands the port back, and the next cycle follows then.
         return;
     }
     D.Krok = 1;
@@ -217,12 +235,7 @@ void TAdapterLink::Ukoncenie(int model) {
             return;
         }
         DavkaGuard g(davka_);
-        const int cakanie = o.size() >= 11 ? 150 : 200;
-        const int pocet = D.PocetZaznamov;
-        for (int i = 0; i < pocet; ++i) {
-            PosliPrikaz102("AT&U2\r\n", false);
-            Cakaj(pump_, cakanie, 10);
-        }
+        D.PocetZaznamov = VycistiTODOS(o.size() >= 11 ? 150 : 200);
         ZatvorPoOdpovedi();
         SpracujTODOS(c);
         ArmTimer100();
@@ -252,6 +265,24 @@ void TAdapterLink::Ukoncenie(int model) {
         Spracuj3COM(c);
     }
     ArmTimer100();
+}
+
+// Sends one "AT&U2" per stored entry; each removes the entry the adapter
+// lists first, the first one read. The waits between them serve messages,
+// and another user may take the port meanwhile (the mail retry, the
+// dialling window): then no further command goes out, since it would reach
+// the adapter in the other user's dialogue or not at all. Returns how many
+// entries were removed; only those may be passed on, the others stay in
+// the adapter's log and the next cycle reads them again.
+int TAdapterLink::VycistiTODOS(int cakanie) {
+    davkaPrerusena_ = false;
+    int vycistene = 0;
+    while (vycistene < D.PocetZaznamov) {
+        if (davkaPrerusena_ || !comm_.Active() || !PosliPrikaz102("AT&U2\r\n", false)) break;
+        ++vycistene;
+        Cakaj(pump_, cakanie, 10);
+    }
+    return vycistene;
 }
 
 void TAdapterLink::Zlyhanie(int model, bool zatvor) {

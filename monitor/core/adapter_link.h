@@ -49,11 +49,12 @@ public:
     void Timer105Timer();
 
     // Command senders; Command carries its CR LF. Arm starts the reply
-    // time-out and the sender's reply timer.
-    void PosliPrikaz102(const std::string& command, bool arm);
-    void PosliPrikaz103(const std::string& command, bool arm);
-    void PosliPrikaz104(const std::string& command, bool arm);
-    void PosliPrikaz105(const std::string& command, bool arm);
+    // time-out and the sender's reply timer. True when the whole command
+    // was written.
+    bool PosliPrikaz102(const std::string& command, bool arm);
+    bool PosliPrikaz103(const std::string& command, bool arm);
+    bool PosliPrikaz104(const std::string& command, bool arm);
+    bool PosliPrikaz105(const std::string& command, bool arm);
 
     // OnRxChar of Comm1: appends what is queued to Odpoved.
     void Comm1RxChar(int count);
@@ -70,6 +71,15 @@ public:
     // (the dialling window) does not have its replies taken for the cycle's.
     void PrerusOdpoved();
 
+    // Another user takes the port (the dialling window, the mail retry) and
+    // closes it: a cycle awaiting a reply is stopped, a batch that is
+    // clearing the adapter's log stops clearing, and no cycle starts until
+    // every user has handed the port back.
+    void PozicajPort();
+    // Hands the port back; when nobody else holds it and polling is allowed
+    // as things are now, the next cycle follows one COMinterval later.
+    void VratPort();
+
     // A batch is being handed to the call routine; no cycle starts meanwhile.
     bool DavkaBezi() const { return davka_; }
 
@@ -78,7 +88,8 @@ public:
     ITimer& ReplyTimer(int model);  // 102 .. 105
 
 private:
-    void Posli(int model, const std::string& command, bool arm);
+    bool Posli(int model, const std::string& command, bool arm);
+    int VycistiTODOS(int cakanie);
     void ReplyTick(int model);
     void Ukoncenie(int model);  // model-specific part of a complete reply
     void Zlyhanie(int model, bool zatvor);
@@ -95,6 +106,8 @@ private:
     TCallHook halohalo_;
     std::unique_ptr<ITimer> t100_, t101_, t102_, t103_, t104_, t105_;
     bool davka_ = false;
+    int pozicany_ = 0;          // users holding the port (PozicajPort)
+    bool davkaPrerusena_ = false;  // the port was taken during the running batch
     bool prveCitanie_ = false;  // this Timer104 tick's value of PrveCitanie
     size_t dlzkaPriTiku_ = 0;   // length of Odpoved at the previous reply tick
 };

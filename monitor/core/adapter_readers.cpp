@@ -1,5 +1,7 @@
 #include "monitor/core/adapter_readers.h"
 
+#include <vector>
+
 #include "base/pascal.h"
 #include "monitor/core/serial_text.h"
 
@@ -24,8 +26,13 @@ void TReaderContext::Zapis(const std::string& line) const {
 
 void TReaderContext::Odovzdaj(const std::string& called, const std::string& calling) const {
     if (!HALOHALO) return;
+    // An adapter's reply may carry line breaks inside a field (a "RING" that
+    // came in while an entry was printed): they must not split the call's
+    // lines in the log or the history.
+    P.Volanie.Datum = BlankLineBreaks(P.Volanie.Datum);
+    P.Volanie.Cas = BlankLineBreaks(P.Volanie.Cas);
     try {
-        HALOHALO(called, calling);
+        HALOHALO(BlankLineBreaks(called), BlankLineBreaks(calling));
     } catch (...) {
         // A failure of one call ends only that call; the next entry follows.
     }
@@ -148,38 +155,59 @@ void Uloz3COM(TSerialDialog& d) {
     }
 }
 
-static bool ObsahujeZaznam(const std::string& riadok, const T3COMZaznam& z) {
-    return Pos(z.Cislo, riadok) > 0 && Pos(z.Datum, riadok) > 0 && Pos(z.Cas, riadok) > 0;
+// The fields of a listing line that identify a call: the number before the
+// first blank, the date (28-37) and the time (39-43), as the call routine
+// gets them.
+static T3COMZaznam Polia3COM(const std::string& e) {
+    const int b = Pos(" ", e);
+    T3COMZaznam z;
+    z.Cislo = BlankLineBreaks(b > 0 ? Copy(e, 1, b - 1) : std::string());
+    z.Datum = BlankLineBreaks(Copy(e, 28, 10));
+    z.Cas = BlankLineBreaks(Copy(e, 39, 5));
+    return z;
+}
+
+static bool RovnakeVolanie(const T3COMZaznam& a, const T3COMZaznam& b) {
+    return a.Cislo == b.Cislo && a.Datum == b.Datum && a.Cas == b.Cas;
 }
 
 void Spracuj3COM(const TReaderContext& c) {
     const int pocet = Pocet(c.D);
-    // The newest listed line that matches the last entry passed is the
-    // boundary: two calls from one number within one minute are then each
-    // passed once, and the newer is not passed again on every cycle.
-    int m = pocet + 1;
-    if (!c.P.Posledny3COM.Cislo.empty()) {
-        for (int i = 1; i <= pocet; ++i)
-            if (ObsahujeZaznam(c.D.Zaznamy[i], c.P.Posledny3COM)) {
-                m = i;
+    // Each line with how many alike lines stand at or below it (itself
+    // included): the count an alike line keeps when newer calls come on top.
+    std::vector<T3COMZaznam> polia(static_cast<size_t>(pocet) + 1);
+    for (int i = pocet; i >= 1; --i) {
+        polia[i] = Polia3COM(c.D.Zaznamy[i]);
+        polia[i].Vyskyty = 1;
+        for (int j = i + 1; j <= pocet; ++j)
+            if (RovnakeVolanie(polia[j], polia[i])) {
+                polia[i].Vyskyty = polia[j].Vyskyty + 1;
                 break;
             }
+    }
+    // The boundary is the line passed last: among the lines alike to it, the
+    // one with as many alike lines at or below it as had been passed. Alike
+    // lines above it are later calls from the same number in the same
+    // minute. With fewer alike lines listed, all of them count as passed.
+    const T3COMZaznam& posledny = c.P.Posledny3COM;
+    int m = pocet + 1;
+    if (!posledny.Cislo.empty()) {
+        for (int i = pocet; i >= 1; --i) {
+            if (!RovnakeVolanie(polia[i], posledny)) continue;
+            m = i;
+            if (polia[i].Vyskyty >= posledny.Vyskyty) break;
+        }
     }
     if (m <= 1) return;
     c.P.SpojenieVytocene = false;
     for (int i = m - 1; i >= 1; --i) {
-        const std::string e = c.D.Zaznamy[i];
-        std::string datum = Copy(e, 28, 10);
-        c.P.Aktualny3COM.Datum = datum;
+        const std::string& e = c.D.Zaznamy[i];
+        c.P.Aktualny3COM = polia[i];
+        std::string datum = polia[i].Datum;
         NastavZnak(datum, 3, '.');
         NastavZnak(datum, 6, '.');
         c.P.Volanie.Datum = datum;
-        const std::string cas = Copy(e, 39, 5);
-        c.P.Aktualny3COM.Cas = cas;
-        c.P.Volanie.Cas = cas + ":00";
-        const int b = Pos(" ", e);
-        const std::string cislo = b > 0 ? Copy(e, 1, b - 1) : std::string();
-        c.P.Aktualny3COM.Cislo = cislo;
+        c.P.Volanie.Cas = polia[i].Cas + ":00";
         std::string port = Copy(e, 22, 4);
         if (port == "ADP1")
             port = "Port1";
@@ -187,11 +215,35 @@ void Spracuj3COM(const TReaderContext& c) {
             port = "Port2";
         c.P.PoslednyVDavke = i == 1;
         if (ZacinaCislicou(datum))
-            c.Odovzdaj(port, CisloAleboAnonym(cislo));
+            c.Odovzdaj(port, CisloAleboAnonym(polia[i].Cislo));
         else
             c.Zapis("Z 3COM vyčítaný nesprávny dátum");
         Cakaj(c.Pump, 200, 10);
     }
+}
+
+T3COMZaznam Posledny3COMZMriezky(const TMriezka& m) {
+    auto polia = [&m](int r) {
+        const std::string& datumCas = m.Cell(0, r);
+        T3COMZaznam z;
+        z.Cislo = m.Cell(1, r);
+        z.Datum = Copy(datumCas, 1, 10);
+        NastavZnak(z.Datum, 3, '-');
+        NastavZnak(z.Datum, 6, '-');
+        z.Cas = Copy(datumCas, 13, 5);
+        return z;
+    };
+    T3COMZaznam posledny = polia(0);
+    if (posledny.Cislo.empty()) return T3COMZaznam{};
+    // Calls of the newest minute stand together on top of the grid; every
+    // one alike to the newest was passed as well.
+    posledny.Vyskyty = 0;
+    for (int r = 0; r < TMriezka::kRiadky; ++r) {
+        const T3COMZaznam z = polia(r);
+        if (z.Datum != posledny.Datum || z.Cas != posledny.Cas) break;
+        if (z.Cislo == posledny.Cislo) ++posledny.Vyskyty;
+    }
+    return posledny;
 }
 
 }  // namespace vx

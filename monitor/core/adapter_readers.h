@@ -6,6 +6,7 @@
 
 #include "base/clock.h"
 #include "base/pump.h"
+#include "monitor/core/mriezka.h"
 #include "monitor/core/premenne.h"
 
 namespace vx {
@@ -57,5 +58,8 @@ void SpracujZyXEL2(const TReaderContext& c, bool prveCitanie);
 // 3Com incoming call log: stores up to nineteen lines below the header.
 void Uloz3COM(TSerialDialog& d);
 void Spracuj3COM(const TReaderContext& c);
+// What the 3Com reader takes as passed at start: the newest call of the
+// last-calls grid (empty when that row has no number).
+T3COMZaznam Posledny3COMZMriezky(const TMriezka& m);
 
 }  // namespace vx

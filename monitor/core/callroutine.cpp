@@ -155,7 +155,9 @@ void TCallRoutine::Linkor1InComingCall(const std::string& calledNr, const std::s
     p_.Volanie.Cas = FormatTime(now);
     p_.PoslednyVDavke = true;
     try {
-        HALOHALO(calledNr, callingNr);
+        // The numbers come from the network as sent: line breaks in them must
+        // not split the call's lines in the log or the history.
+        HALOHALO(BlankLineBreaks(calledNr), BlankLineBreaks(callingNr));
     } catch (...) {
         // A failing step ends this call only; the next call is taken as usual.
     }

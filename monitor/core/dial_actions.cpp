@@ -29,8 +29,7 @@ void ZatvorTicho(TDialContext& c) {
 bool PrevezmiPort(TDialContext& c) {
     c.P.COMAktivny = false;
     Cakaj(c.Pump, 500, 10);
-    c.Link.PrerusOdpoved();
-    ZatvorTicho(c);
+    c.Link.PozicajPort();
     try {
         c.Comm1.Open();
         return true;
@@ -42,7 +41,7 @@ bool PrevezmiPort(TDialContext& c) {
 void VratPort(TDialContext& c) {
     ZatvorTicho(c);
     c.P.COMAktivny = true;
-    c.Link.ArmTimer100();
+    c.Link.VratPort();
 }
 
 }  // namespace

@@ -233,18 +233,16 @@ void TMailNotifikacia::ZaradDoFronty(const std::string& Text) {
 void TMailNotifikacia::Timer6Timer() {
     timer6_->SetEnabled(false);
     if (FrontaPrazdna() || dispatchBezi_) return;
+    // The port is lent to the dispatch, not switched off: a call source
+    // chosen or a pause from the tray menu while the mail waits must hold
+    // when the port is handed back.
     const bool com = P.Config.isCOM;
-    const bool predtym = P.COMAktivny;
     if (com) {
-        P.COMAktivny = false;
         pump_.Sleep(500);
         if (ZatvorComm) ZatvorComm();
     }
-    // Polling goes back to the state it had, whatever the dispatch does.
     auto obnov = [&] {
-        if (!com) return;
-        P.COMAktivny = predtym;
-        if (ObnovPolling) ObnovPolling();
+        if (com && ObnovPolling) ObnovPolling();
     };
     bool r;
     try {

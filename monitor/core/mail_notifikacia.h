@@ -40,8 +40,8 @@ public:
     ITimer& Timer6() { return *timer6_; }  // retry of the queue
 
     // Hooks of the main window used by the retry.
-    std::function<void()> ZatvorComm;          // close the serial port (errors handled there)
-    std::function<void()> ObnovPolling;        // Timer100 := COMinterval, enabled
+    std::function<void()> ZatvorComm;          // take the serial port from polling and close it
+    std::function<void()> ObnovPolling;        // hand it back: polling resumes if it is allowed now
     std::function<void(bool)> ZobrazVysledok;  // swNotif / swNotifErr from a retry's result
     std::function<std::string()> DatumMailu;   // value of the mail's Date header ("" leaves it out)
 

@@ -88,6 +88,9 @@ struct T3COMZaznam {
     std::string Cislo;
     std::string Datum;  // "dd-mm-yyyy"
     std::string Cas;    // "hh:mm"
+    // Listed lines with these three fields that are passed: two calls from
+    // one number within one minute are listed alike.
+    int Vyskyty = 1;
 };
 
 // One slot of the mail retry queue; an empty Text is a free slot.

@@ -419,15 +419,7 @@ void TVestrixForm::FormCreate() {
         });
         GridChanged();
         // 19: the newest call counts as seen by the 3Com reader.
-        const std::string& cislo = Mriezka.Cell(1, 0);
-        if (!cislo.empty()) {
-            std::string datum = Copy(Mriezka.Cell(0, 0), 1, 10);
-            if (datum.size() >= 3) datum[2] = '-';
-            if (datum.size() >= 6) datum[5] = '-';
-            P.Posledny3COM.Cislo = cislo;
-            P.Posledny3COM.Datum = datum;
-            P.Posledny3COM.Cas = Copy(Mriezka.Cell(0, 0), 13, 5);
-        }
+        if (!Mriezka.Cell(1, 0).empty()) P.Posledny3COM = Posledny3COMZMriezky(Mriezka);
         // 20
         NastavCOMTeraz();
     } catch (...) {

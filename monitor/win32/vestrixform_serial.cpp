@@ -32,15 +32,9 @@ TSerialSource::~TSerialSource() {
     }
 }
 
-void TSerialSource::ZatvorComm() {
-    try {
-        Port.Close();
-    } catch (...) {
-        // The next poll cycle opens the port afresh.
-    }
-}
+void TSerialSource::ZatvorComm() { Link.PozicajPort(); }
 
-void TSerialSource::ObnovPolling() { Link.ArmTimer100(); }
+void TSerialSource::ObnovPolling() { Link.VratPort(); }
 
 void TSerialSource::Vytoc(const std::string& cislo, const std::string& popis) {
     TVestrixForm& f = form_;

@@ -25,10 +25,11 @@ public:
     // The call-source switch's view of the port.
     ISerialPortControl& Control() { return control_; }
 
-    // The mail retry borrows the port: closes it before the dispatch
-    // (a failure to close is of no consequence there) ...
+    // The mail retry borrows the port: takes it from polling and closes it
+    // before the dispatch ...
     void ZatvorComm();
-    // ... and has the next poll cycle follow one COMinterval after it.
+    // ... and hands it back; polling resumes when it is allowed as the
+    // dispatch left things.
     void ObnovPolling();
 
     // Opens the dialling window for a number and its label; returns when

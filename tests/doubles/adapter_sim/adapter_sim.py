@@ -8,6 +8,9 @@ inject calls and faults:
 
   mode TODOS|TODOSTA|ZYXELISDN|ZYXELISDN2|3COM
   call NUMBER [PORT] [DATE TIME]   add a call to the adapter's log (newest first)
+  ring                             a call comes in while the adapter prints: the
+                                   next answer with text gets the unsolicited
+                                   "RING" before its final "OK"
   error on|off                     answer every command with ERROR
   silent on|off                    answer nothing
   delay MS                         wait before answering
@@ -48,6 +51,7 @@ class Adapter:
         self.received = []
         self.dialled = []
         self.raw = bytearray()  # every byte received, line ends included
+        self.ring = False
 
     def add_call(self, number, port, date, hhmm):
         self.log.insert(0, {"number": number, "port": port, "date": date, "time": hhmm})
@@ -93,6 +97,13 @@ class Adapter:
     # ---- commands ----
     def answer(self, cmd):
         self.received.append(cmd)
+        data = self.result(cmd)
+        if self.ring and data.endswith(OK) and len(data) > len(OK):
+            self.ring = False
+            data = data[: -len(OK)] + b"\r\nRING\r\n" + OK
+        return data
+
+    def result(self, cmd):
         if self.silent:
             return b""
         if self.error:
@@ -204,6 +215,8 @@ def main():
                 t = time.localtime()
                 date, hhmm = time.strftime("%d-%m-%Y", t), time.strftime("%H:%M", t)
             adapter.add_call(number, cport, date, hhmm)
+        elif w == "ring":
+            adapter.ring = True
         elif w == "error":
             adapter.error = rest[0] == "on"
         elif w == "silent":
@@ -234,6 +247,7 @@ def main():
             adapter.received.clear()
             adapter.dialled.clear()
             adapter.raw.clear()
+            adapter.ring = False
         elif w == "quit":
             raise SystemExit(0)
         else:

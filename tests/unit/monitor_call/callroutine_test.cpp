@@ -115,6 +115,16 @@ TEST_F(CallRoutine, ControlCallIsStampedShownLookedUpAndRecorded) {
     EXPECT_EQ(ring.plays, 1);
 }
 
+// The control passes the numbers as the network sent them: a line break in
+// one must not split the call's line in the history or the log.
+TEST_F(CallRoutine, LineBreaksInTheControlsNumbersAreBlanked) {
+    routine.Linkor1InComingCall("02\r\n1234", "0905\n123\r", "");
+    EXPECT_EQ(view.panel.cislo, "0905 123 ");
+    EXPECT_EQ(lookups, std::vector<std::string>{"0905 123 "});
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0], "07.03.2024  14:05:09;0905 123 ;;;02  1234");
+}
+
 TEST_F(CallRoutine, EmptyCallingNumberIsNotLookedUp) {
     p.Volanie.Meno = "stale";
     p.Volanie.Firma = "stale";

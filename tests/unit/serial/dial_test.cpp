@@ -8,23 +8,6 @@ namespace {
 
 using Replies = std::vector<std::pair<uint32_t, std::string>>;
 
-class FakeDialView : public IDialView {
-public:
-    void SetCaption(const std::string& t) override { caption = t; }
-    void SetOznam(const std::string& t) override { oznam.push_back(t); }
-    void SetButtonCaptions(const std::string& v, const std::string& z) override {
-        vytocitCaption = v;
-        zrusitCaption = z;
-    }
-    void ShowVytocit(bool v) override { vytocit = v; }
-    void ShowZrusit(bool v) override { zrusit = v; }
-    void EnableZrusit(bool e) override { zrusitEnabled = e; }
-    void CloseWindow() override { closed = true; }
-    std::string caption, vytocitCaption, zrusitCaption;
-    std::vector<std::string> oznam;
-    bool vytocit = true, zrusit = true, zrusitEnabled = true, closed = false;
-};
-
 struct DialRig : LinkRig {
     FakeDialView dv;
     TDialContext ctx{P,  *link, port, pump, dv, [](int n) { return "L" + std::to_string(n) + " "; },

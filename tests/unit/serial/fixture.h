@@ -10,7 +10,9 @@
 
 #include "base/testing/fakes.h"
 #include "monitor/core/adapter_link.h"
+#include "monitor/core/dial_actions.h"
 #include "monitor/core/serial_errors.h"
+#include "listings.h"
 
 namespace vx::test {
 
@@ -82,6 +84,30 @@ private:
     std::vector<std::unique_ptr<ITimer>> deliveries_;
 };
 
+// A TODOS adapter: log newest first; "&U0" reads the first entry, "&U1" the
+// next, "AT&U2" removes one entry (the newest); a dial command is accepted.
+struct TodosAdapter {
+    std::deque<std::string> log;
+    size_t cursor = 0;
+    uint32_t delay = 30;
+    std::vector<std::pair<uint32_t, std::string>> operator()(const std::string& cmd) {
+        if (cmd == "ATE0&K3&U0\r\n") {
+            cursor = 0;
+            return {{delay, cursor < log.size() ? log[cursor] : kTodosEmpty}};
+        }
+        if (cmd == "AT&K3&U1\r\n") {
+            ++cursor;
+            return {{delay, cursor < log.size() ? log[cursor] : kTodosEmpty}};
+        }
+        if (cmd == "AT&U2\r\n") {
+            if (!log.empty()) log.pop_front();
+            return {{delay, kTodosEmpty}};
+        }
+        if (cmd.rfind("AT%D", 0) == 0 || cmd == "AT%H\r\n") return {{delay, kTodosEmpty}};
+        return {{delay, "\r\nERROR\r\n"}};
+    }
+};
+
 class FakeView : public ISerialView {
 public:
     bool COMONVisible() override { return comOn; }
@@ -93,6 +119,23 @@ public:
     void ShowDeaktivuj(bool v) override { deaktivuj = v; }
     bool comOn = true, comOff = false, aktivuj = false, deaktivuj = true;
     std::vector<std::string> icons;
+};
+
+class FakeDialView : public IDialView {
+public:
+    void SetCaption(const std::string& t) override { caption = t; }
+    void SetOznam(const std::string& t) override { oznam.push_back(t); }
+    void SetButtonCaptions(const std::string& v, const std::string& z) override {
+        vytocitCaption = v;
+        zrusitCaption = z;
+    }
+    void ShowVytocit(bool v) override { vytocit = v; }
+    void ShowZrusit(bool v) override { zrusit = v; }
+    void EnableZrusit(bool e) override { zrusitEnabled = e; }
+    void CloseWindow() override { closed = true; }
+    std::string caption, vytocitCaption, zrusitCaption;
+    std::vector<std::string> oznam;
+    bool vytocit = true, zrusit = true, zrusitEnabled = true, closed = false;
 };
 
 struct Call {

@@ -8,29 +8,6 @@ namespace {
 
 using Replies = std::vector<std::pair<uint32_t, std::string>>;
 
-// A TODOS adapter: log newest first; "&U0" reads the first entry, "&U1" the
-// next, "AT&U2" removes one entry (the newest).
-struct TodosAdapter {
-    std::deque<std::string> log;
-    size_t cursor = 0;
-    uint32_t delay = 30;
-    Replies operator()(const std::string& cmd) {
-        if (cmd == "ATE0&K3&U0\r\n") {
-            cursor = 0;
-            return {{delay, cursor < log.size() ? log[cursor] : kTodosEmpty}};
-        }
-        if (cmd == "AT&K3&U1\r\n") {
-            ++cursor;
-            return {{delay, cursor < log.size() ? log[cursor] : kTodosEmpty}};
-        }
-        if (cmd == "AT&U2\r\n") {
-            if (!log.empty()) log.pop_front();
-            return {{delay, kTodosEmpty}};
-        }
-        return {{delay, "\r\nERROR\r\n"}};
-    }
-};
-
 void Bind(LinkRig& r, TodosAdapter& a) {
     r.port.responder = [&a](const std::string& c) { return a(c); };
 }

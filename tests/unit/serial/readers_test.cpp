@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "base/pascal.h"
 #include "base/testing/fakes.h"
 #include "fixture.h"
@@ -287,6 +289,128 @@ TEST(ThreeComReader, TwoCallsInOneMinuteArePassedOnceEach) {
     Spracuj3COM(r.Ctx());
     ASSERT_EQ(r.calls.size(), 1u);
     EXPECT_EQ(r.calls[0].calling, "0905888888");
+}
+
+// The adapter's log grows from cycle to cycle; every listed call must reach
+// the call routine exactly once, also alike calls of one minute and numbers
+// that contain the number passed before.
+TEST(ThreeComReader, EveryListedCallIsPassedExactlyOnce) {
+    auto line = [](const std::string& number) { return ThreeComLine(number, "ADP1", "12-06-2024", "14:30"); };
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::string>> listings;  // one per cycle, newest first
+    } cases[] = {
+        {"alike, then a number containing it",
+         {{"123"}, {"123", "123"}, {"0412345", "123", "123"}, {"0412345", "123", "123"}}},
+        {"a number containing the one before", {{"123"}, {"0412345", "123"}, {"0412345", "123"}}},
+        {"alike calls apart", {{"123"}, {"0412345", "123"}, {"123", "0412345", "123"}, {"123", "0412345", "123"}}},
+        {"two alike at once", {{"123", "123"}, {"123", "123"}, {"123", "123", "123"}, {"123", "123", "123"}}},
+        {"the one before contains the new", {{"0412345"}, {"123", "0412345"}, {"123", "0412345"}}},
+    };
+    for (const auto& c : cases) {
+        ReaderRig r;
+        std::vector<std::string> passed, want;
+        size_t listed = 0;
+        for (const auto& listing : c.listings) {
+            r.D = TSerialDialog{};
+            for (const auto& number : listing) r.D.Uloz(line(number));
+            // The calls new in this listing, oldest first.
+            for (size_t i = listing.size() - listed; i-- > 0;) want.push_back(listing[i]);
+            listed = listing.size();
+            r.calls.clear();
+            Spracuj3COM(r.Ctx());
+            for (const auto& call : r.calls) passed.push_back(call.calling);
+            if (!r.calls.empty()) {
+                EXPECT_TRUE(r.calls.back().posledny) << c.what;
+            }
+        }
+        EXPECT_EQ(passed, want) << c.what;
+    }
+}
+
+TEST(ThreeComReader, AtStartTheNewestCallsOfTheGridCountAsPassed) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> grid;  // newest first: date and time, number
+        std::vector<std::string> listing;                       // newest first, all at 14:30
+        std::vector<std::string> passed;
+    } cases[] = {
+        {"alike calls of the newest minute",
+         {{"12.06.2024  14:30:00", "123"}, {"12.06.2024  14:30:00", "0412345"}, {"12.06.2024  14:30:00", "123"}},
+         {"123", "123", "0412345", "123"},
+         {"123"}},
+        {"a second call of that minute is new",
+         {{"12.06.2024  14:30:00", "123"}, {"12.06.2024  14:29:00", "123"}},
+         {"123", "123"},
+         {"123"}},
+        {"empty grid", {}, {"123"}, {"123"}},
+    };
+    for (const auto& c : cases) {
+        TMriezka grid;
+        for (size_t i = c.grid.size(); i-- > 0;) grid.PridajNaVrch(c.grid[i].first, c.grid[i].second, "", "");
+        ReaderRig r;
+        r.P.Posledny3COM = Posledny3COMZMriezky(grid);
+        for (const auto& number : c.listing) r.Store({ThreeComLine(number, "ADP1", "12-06-2024", "14:30")});
+        Spracuj3COM(r.Ctx());
+        std::vector<std::string> got;
+        for (const auto& call : r.calls) got.push_back(call.calling);
+        EXPECT_EQ(got, c.passed) << c.what;
+    }
+    TMriezka grid;
+    grid.PridajNaVrch("12.06.2024  14:30:00", "123", "", "");
+    const T3COMZaznam z = Posledny3COMZMriezky(grid);
+    EXPECT_EQ(z.Cislo, "123");
+    EXPECT_EQ(z.Datum, "12-06-2024");
+    EXPECT_EQ(z.Cas, "14:30");
+}
+
+// Line breaks inside a field (an unsolicited "RING" printed into an entry)
+// never reach the call routine: they would split the call's log line.
+TEST(Readers, LineBreaksInsideFieldsAreBlanked) {
+    struct Case {
+        const char* what;
+        std::function<void(ReaderRig&)> run;
+        Call want;
+    } cases[] = {
+        {"TODOS",
+         [](ReaderRig& r) {
+             r.Store({"\r\nP01: 06121000 0905123456\r\nRING\r\n\r\nOK\r\n"});
+             SpracujTODOS(r.Ctx());
+         },
+         {"Port 1", "0905123456  RING  ", "12.06.2024", "10:00:00", true}},
+        {"TODOS date and time",
+         [](ReaderRig& r) {
+             r.Store({"\r\nP01: 0\r12\n000 0905\r\nOK\r\n"});
+             SpracujTODOS(r.Ctx());
+         },
+         {"Port 1", "0905", "12.0 .2024", " 0:00:00", true}},
+        {"ZyXEL table",
+         [](ReaderRig& r) {
+             const std::string l = ZyxelLine(1, "0905\r\n12", "12/0\n/2024", "14:2\r");
+             r.Store({l.substr(0, l.size() - 2)});
+             SpracujZyXEL(r.Ctx());
+         },
+         {"", "0905  12", "12.0 .2024", "14:2 :00", true}},
+        {"ZyXEL records",
+         [](ReaderRig& r) {
+             r.D.Odpoved = Zyxel2Record("0905\r\n1", "") + "OK\r\n";
+             UlozZyXEL2(r.D);
+             SpracujZyXEL2(r.Ctx(), false);
+         },
+         {"Port A", "0905  1", "12.06.2024", "14:30:27", true}},
+        {"3Com",
+         [](ReaderRig& r) {
+             r.Store({ThreeComLine("0905\r1", "AD\r1", "12-0\r-2024", "14:3\r")});
+             Spracuj3COM(r.Ctx());
+         },
+         {"AD 1", "0905 1", "12.0 .2024", "14:3 :00", true}},
+    };
+    for (const auto& c : cases) {
+        ReaderRig r;
+        c.run(r);
+        ASSERT_EQ(r.calls.size(), 1u) << c.what;
+        EXPECT_EQ(r.calls[0], c.want) << c.what;
+    }
 }
 
 TEST(ThreeComReader, TheClosingOkLineIsABadDate) {

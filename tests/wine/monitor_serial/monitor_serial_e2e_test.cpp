@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -121,6 +122,17 @@ protected:
             "\r\nCOMbaudrate=br115200\r\nCOMinterval=" + std::to_string(interval) + "\r\ncid=0\r\nring=-1\r\n");
     }
 
+    // The serial source with mail notification to a server that refuses
+    // every connection: each mail waits in the queue for its retries.
+    void IniNedorucitelne(const std::string& device, int repeatafter, int maxtries) {
+        const unsigned short smtp = VolnyPort();
+        Ini("isCOM=-1\r\nisCAPI=0\r\nisnet=0\r\nCOMport=Com5\r\nCOMdevice=" + device +
+            "\r\nCOMinterval=400\r\ncid=0\r\nnotify=-1\r\nemail1=dispecing@example.com\r\n"
+            "SMTPaddress=127.0.0.1\r\nSMTPport=" +
+            std::to_string(smtp) + "\r\nrepeatafter=" + std::to_string(repeatafter) +
+            "\r\nmaxtries=" + std::to_string(maxtries) + "\r\n");
+    }
+
     std::vector<std::string> Historia() { return Riadky(CitajSubor(dir_ + L"vestrix.hst")); }
     // The log's messages that begin with a text.
     std::vector<std::string> Spravy(const std::string& zaciatok) {
@@ -187,6 +199,28 @@ TEST_F(SerialMonitor, TodosBatchReachesGridAndHistoryInOrderRingsOnceAndIsCleare
     // No failure of the link was logged.
     EXPECT_TRUE(Spravy("Odpoved modemu").empty());
     EXPECT_TRUE(Spravy("Neúspešné otvorenie").empty());
+}
+
+// A call that comes in while the adapter prints an entry puts its "RING"
+// into that entry's reply: the call stays on one line of the log and of the
+// history.
+TEST_F(SerialMonitor, TodosEntryWithARingInsideStaysOnOneLine) {
+    ASSERT_EQ(Ctl()("mode TODOS"), "OK");
+    ASSERT_EQ(Ctl()("call 0905123456 1 01-06-2024 10:00"), "OK");
+    ASSERT_EQ(Ctl()("ring"), "OK");
+    IniSerial("TODOS");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNa([&] { return Historia().size() >= 1; }, 30000));
+    ASSERT_TRUE(CakajNaPrikazy("ATE0&K3&U0", 2, 15000));
+    const std::string rok = Rok();
+    const std::string cislo = "0905123456  RING  ";
+    EXPECT_EQ(Historia(), std::vector<std::string>{"01.06." + rok + "  10:00:00;" + cislo + ";;;Port 1"});
+    EXPECT_EQ(Spravy("Volanie z čísla "),
+              std::vector<std::string>{"Volanie z čísla " + cislo + " 01.06." + rok + " 10:00:00"});
+    for (const std::string& l : Log()) EXPECT_NE(Sprava(l).rfind("RING", 0), 0u) << l;
+    EXPECT_EQ(Bunka(w, 1, 0), cislo);
+    EXPECT_EQ(Ctl()("count"), "OK 0");
 }
 
 // ---- ZyXEL ----
@@ -295,6 +329,42 @@ TEST_F(SerialMonitor, ThreeComPassesOnlyNewerCallsAlsoAfterARestart) {
     EXPECT_EQ(Historia().size(), 4u);
 }
 
+// Calls of one minute from one number are listed alike, and a number may
+// contain the one listed before it: each listed call reaches the history
+// exactly once, also across a restart.
+TEST_F(SerialMonitor, ThreeComAlikeCallsOfOneMinuteArePassedOnceEach) {
+    ASSERT_EQ(Ctl()("mode 3COM"), "OK");
+    IniSerial("3COM");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNaPrikazy("ATE0I18", 1, 15000));
+    const std::string riadok = "12.06.2024  14:30:00;";
+    std::vector<std::string> chcem;
+    for (const char* cislo : {"123", "123", "0412345"}) {
+        ASSERT_EQ(Ctl()(std::string("call ") + cislo + " 1 12-06-2024 14:30"), "OK");
+        chcem.push_back(riadok + cislo + ";;;Port1");
+        ASSERT_TRUE(CakajNa([&] { return Historia().size() >= chcem.size(); }, 15000)) << cislo;
+    }
+    // Further polls list the same three calls and pass none of them again.
+    ASSERT_TRUE(CakajNaPrikazy("ATE0I18", 3, 15000));
+    EXPECT_EQ(Historia(), chcem);
+    EXPECT_EQ(Spravy("Volanie z čísla ").size(), 3u);
+
+    // After a restart the calls of the history's newest minute count as seen.
+    Prikaz(w, ids::pumUkoncit);
+    ASSERT_TRUE(a_.CakajNaKoniec(20000));
+    a_.Zatvor();
+    w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNaPrikazy("ATE0I18", 3, 20000));
+    EXPECT_EQ(Historia(), chcem);
+    ASSERT_EQ(Ctl()("call 123 2 12-06-2024 14:30"), "OK");
+    chcem.push_back(riadok + "123;;;Port2");
+    ASSERT_TRUE(CakajNa([&] { return Historia().size() >= chcem.size(); }, 15000));
+    ASSERT_TRUE(CakajNaPrikazy("ATE0I18", 3, 15000));
+    EXPECT_EQ(Historia(), chcem);
+}
+
 // ---- dialling ----
 
 // Opens the grid menu over row 0 and picks its second entry (the dial entry).
@@ -401,12 +471,8 @@ TEST_F(SerialMonitor, DiallingFromTheGridSendsTheNumberAndReportsTheResult) {
 TEST_F(SerialMonitor, PollingGoesOnAfterTheMailRetryUsedThePort) {
     ASSERT_EQ(Ctl()("mode 3COM"), "OK");
     ASSERT_EQ(Ctl()("call 0905200001 1 01-06-2024 10:00"), "OK");
-    // A mail server that refuses every connection: each mail is queued and
-    // retried a second later.
-    const unsigned short smtp = VolnyPort();
-    Ini("isCOM=-1\r\nisCAPI=0\r\nisnet=0\r\nCOMport=Com5\r\nCOMdevice=3COM\r\nCOMinterval=400\r\ncid=0\r\n"
-        "notify=-1\r\nemail1=dispecing@example.com\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" +
-        std::to_string(smtp) + "\r\nrepeatafter=1000\r\nmaxtries=1\r\n");
+    // Each mail is queued and retried a second later.
+    IniNedorucitelne("3COM", 1000, 1);
     HWND w = StartVisible();
     ASSERT_TRUE(w);
     ASSERT_TRUE(CakajNa([&] { return Bunka(w, 1, 0) == "0905200001"; }, 30000));
@@ -419,6 +485,109 @@ TEST_F(SerialMonitor, PollingGoesOnAfterTheMailRetryUsedThePort) {
     ASSERT_TRUE(CakajNa([&] { return Bunka(w, 1, 0) == "0905200002"; }, 15000)) << Bunka(w, 1, 0);
     EXPECT_EQ(Bunka(w, 1, 1), "0905200001");
     EXPECT_TRUE(ComOn(w));
+}
+
+// ---- a batch that another user of the port interrupts ----
+
+// The commands the adapter received, in order.
+std::vector<std::string> Prijate() {
+    std::string r = Ctl()("received");
+    std::vector<std::string> out;
+    if (r.rfind("OK ", 0) != 0) return out;
+    r = r.substr(3);
+    for (size_t a = 0; a < r.size();) {
+        size_t b = r.find('|', a);
+        if (b == std::string::npos) b = r.size();
+        std::string c = r.substr(a, b - a);
+        if (c.size() >= 2 && (c.front() == '\'' || c.front() == '"')) c = c.substr(1, c.size() - 2);
+        out.push_back(c);
+        a = b + 1;
+    }
+    return out;
+}
+
+// Twenty calls wait in a TODOS adapter: the batch clears them with twenty
+// "AT&U2" 200 ms apart, and another user takes the port in the middle.
+// Every call must reach the history exactly once and leave the adapter.
+class InterruptedBatch : public SerialMonitor {
+protected:
+    static constexpr int kVolania = 20;
+    void PridajVolania() {
+        for (int i = 1; i <= kVolania; ++i) {
+            char c[64];
+            wsprintfA(c, "call 09051000%02d 1 01-06-2024 10:%02d", i, i);
+            ASSERT_EQ(Ctl()(c), "OK");
+        }
+    }
+    void OveritHistoriu(const std::vector<std::string>& pred) {
+        ASSERT_TRUE(CakajNa([&] { return Ctl()("count") == "OK 0"; }, 60000)) << Ctl()("count");
+        ASSERT_TRUE(CakajNa([&] { return Historia().size() >= pred.size() + kVolania; }, 30000))
+            << Historia().size();
+        // Two further polls find the adapter empty.
+        ASSERT_TRUE(CakajNaPrikazy("ATE0&K3&U0", 2, 15000));
+        std::vector<std::string> h = Historia();
+        std::vector<std::string> cisla;
+        for (size_t i = pred.size(); i < h.size(); ++i) cisla.push_back(h[i].substr(21, 11));
+        std::sort(cisla.begin(), cisla.end());
+        std::vector<std::string> chcem;
+        for (int i = 1; i <= kVolania; ++i) {
+            char c[16];
+            wsprintfA(c, "09051000%02d;", i);
+            chcem.push_back(c);
+        }
+        EXPECT_EQ(cisla, chcem);
+        EXPECT_EQ(std::vector<std::string>(h.begin(), h.begin() + static_cast<std::ptrdiff_t>(pred.size())), pred);
+        EXPECT_TRUE(Spravy("Chyba pri odosielaní").empty());
+    }
+};
+
+TEST_F(InterruptedBatch, ByTheMailRetry) {
+    ASSERT_EQ(Ctl()("mode TODOS"), "OK");
+    ASSERT_EQ(Ctl()("call 0905000000 1 01-06-2024 09:00"), "OK");
+    // Mails stay queued, so the retry takes the port every three seconds,
+    // also in the middle of the clearing.
+    IniNedorucitelne("TODOS", 3000, 100000);
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNa([&] { return Historia().size() == 1; }, 30000));
+    const std::vector<std::string> pred = Historia();
+    PridajVolania();
+    OveritHistoriu(pred);
+    // The retry did run while the calls were being read and cleared.
+    EXPECT_GE(Spravy("Opakovanie pokusu o odoslanie notifikácie").size(), 2u);
+}
+
+TEST_F(InterruptedBatch, ByTheDiallingWindow) {
+    ASSERT_EQ(Ctl()("mode TODOS"), "OK");
+    const std::string pred = "01.06.2024  09:00:00;0905123456;Ján Novák;Firma;Port 1";
+    ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.hst", pred + "\r\n"));
+    IniSerial("TODOS");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNaPrikazy("ATE0&K3&U0", 1, 15000));
+    ZvolZavolat(w);
+    HWND d = CakajNaVytacanie();
+    ASSERT_TRUE(d) << "no dialling window";
+
+    PridajVolania();
+    // Dial as soon as the batch has begun to clear the adapter's log.
+    ASSERT_TRUE(CakajNa([&] {
+        std::vector<std::string> p = Prijate();
+        return std::find(p.begin(), p.end(), "AT&U2") != p.end();
+    }, 30000));
+    PostMessageW(Potomok(d, ids::kBtVytocit), BM_CLICK, 0, 0);
+    ASSERT_TRUE(CakajNa([&] { return Text(d, ids::kStOznam) == "Číslo je vytočené."; }, 10000))
+        << Text(d, ids::kStOznam);
+    EXPECT_EQ(Ctl()("dialled"), "OK 0905123456");
+    OveritHistoriu({pred});
+    // No clearing command reached the adapter after the number was dialled
+    // until a new cycle had read the log again.
+    std::vector<std::string> p = Prijate();
+    auto d0 = std::find(p.begin(), p.end(), "AT%D0905123456");
+    ASSERT_NE(d0, p.end());
+    EXPECT_EQ(std::count(d0, std::find(d0, p.end(), "ATE0&K3&U0"), "AT&U2"), 0);
+    PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(CakajNa([&] { return !IsWindow(d); }, 10000));
 }
 
 // ---- the port goes away and comes back; pausing from the tray ----
