@@ -5,8 +5,8 @@
 namespace vx {
 
 TMailNotifikacia::TMailNotifikacia(TPremenne& p, IDialUp& dialUp, ITcpSocket& socket, ITimerFactory& timers,
-                                   IMessagePump& pump, LogFn log)
-    : P(p), DialUp1(dialUp), pump_(pump), log_(std::move(log)), smtp_(socket) {
+                                   IMessagePump& pump, IClock& clock, LogFn log)
+    : P(p), DialUp1(dialUp), pump_(pump), log_(std::move(log)), smtp_(socket, clock) {
     timer4_ = timers.CreateTimer();
     timer6_ = timers.CreateTimer();
     timer4_->SetEnabled(false);
@@ -59,6 +59,9 @@ bool TMailNotifikacia::Odosli(const std::string& Text) {
     timer6_->SetEnabled(false);
     P.VytacaneTeraz = false;
     P.AktivneSpojenie = "";
+    // The mails queued now are the ones this dispatch tries; a mail queued
+    // while it waits (a call handled meanwhile) has had no attempt yet.
+    for (int i = 0; i < 20; ++i) vPokuse_[i] = !P.Fronta[i].Text.empty();
 
     if (c.DUPconnection) {
         try {
@@ -115,6 +118,7 @@ bool TMailNotifikacia::Odosli(const std::string& Text) {
     bool portPlatny = TryStrToInt(c.SMTPport, port) && port > 0 && port <= 65535;
     Zapis("Connect na SMTP server " + c.SMTPaddress);
     if (!portPlatny || !smtp_.Connect(c.SMTPaddress, static_cast<uint16_t>(port))) {
+        if (portPlatny) ZapisPoruchu(smtp_.Porucha());
         Zapis("Connect na SMTP server sa nepodaril");
         if (P.VytacaneTeraz) {
             try {
@@ -129,22 +133,26 @@ bool TMailNotifikacia::Odosli(const std::string& Text) {
         return false;
     }
 
+    // A mail cut off by a broken connection waits for the addresses that
+    // did not get it; those that did are not mailed again.
     bool vysledok = false;
-    bool novyStrateny = false;
     if (!Text.empty()) {
-        vysledok = PosliMail(Text);
-        novyStrateny = spojenieStratene_;
+        unsigned vybavene = 0;
+        vysledok = Posli(Text, vybavene);
+        if (spojenieStratene_) VlozDoFronty(Text, vybavene);
     }
     for (TPolozkaFronty& f : P.Fronta) {
         if (spojenieStratene_) break;
         if (f.Text.empty()) continue;
         std::string text = f.Text;
-        vysledok = PosliMail(text);
-        // A mail the server never got because the connection went away
-        // stays queued; any other outcome takes it out.
-        if (spojenieStratene_) break;
-        f.Text = "";
-        f.Pokusy = 0;
+        unsigned vybavene = f.Vybavene;
+        vysledok = Posli(text, vybavene);
+        if (spojenieStratene_) {
+            f.Vybavene = vybavene;
+            ZapocitajPokus(f);
+        } else {
+            f = TPolozkaFronty{};  // sent or refused: it leaves the queue
+        }
     }
 
     if (!spojenieStratene_) {
@@ -155,7 +163,6 @@ bool TMailNotifikacia::Odosli(const std::string& Text) {
         }
     } else {
         vysledok = false;
-        ZaradDoFronty(novyStrateny ? Text : std::string());
     }
 
     if (P.PoslednyVDavke && (P.VytacaneTeraz || P.SpojenieVytocene)) HangUpPoOdoslani();
@@ -173,31 +180,54 @@ void TMailNotifikacia::HangUpPoOdoslani() {
 }
 
 bool TMailNotifikacia::PosliMail(const std::string& Text) {
+    unsigned vybavene = 0;
+    return Posli(Text, vybavene);
+}
+
+// Sends the mail to the keys not yet in `vybavene` and adds each one there
+// once it is done with (sent or refused). A lost connection ends it with
+// the rest left out.
+bool TMailNotifikacia::Posli(const std::string& Text, unsigned& vybavene) {
     bool vysledok = true;
-    const std::string* adresy[] = {&P.Config.email1, &P.Config.email2, &P.Config.email3};
-    for (const std::string* a : adresy) {
-        if (a->empty()) continue;
-        Zapis("Odosielanie mailu na adresu " + *a + " s textom " + Text);
-        try {
-            TSmtpSprava m;
-            m.Subject = Text;
-            m.Recipients = *a;
-            if (DatumMailu) m.Date = DatumMailu();
-            smtp_.Send(m);
-        } catch (const ESmtpSpojenie&) {
-            vysledok = false;
-            Zapis("Chyba pri odoslani mailu na adresu " + *a + " s textom " + Text);
-            spojenieStratene_ = true;
-            break;  // nothing more goes over a lost connection
-        } catch (const Exception&) {
-            vysledok = false;
-            Zapis("Chyba pri odoslani mailu na adresu " + *a + " s textom " + Text);
+    const std::string* kluce[] = {&P.Config.email1, &P.Config.email2, &P.Config.email3};
+    for (unsigned k = 0; k < 3; ++k) {
+        const unsigned bit = 1u << k;
+        if (vybavene & bit) continue;
+        const std::string a = *kluce[k];
+        if (!a.empty()) {
+            Zapis("Odosielanie mailu na adresu " + a + " s textom " + Text);
+            try {
+                TSmtpSprava m;
+                m.Subject = Text;
+                m.Recipients = a;
+                if (DatumMailu) m.Date = DatumMailu();
+                // A key may list several addresses; the server may refuse
+                // some of them and take the mail for the rest.
+                for (const std::string& odmietnuta : smtp_.Send(m)) {
+                    vysledok = false;
+                    Zapis("Chyba pri odoslani mailu na adresu " + odmietnuta + " s textom " + Text);
+                }
+            } catch (const ESmtpSpojenie& e) {
+                ZapisPoruchu(e.Porucha);
+                Zapis("Chyba pri odoslani mailu na adresu " + a + " s textom " + Text);
+                spojenieStratene_ = true;
+                return false;  // nothing more goes over a lost connection
+            } catch (const Exception&) {
+                vysledok = false;
+                Zapis("Chyba pri odoslani mailu na adresu " + a + " s textom " + Text);
+            }
         }
+        vybavene |= bit;
     }
     return vysledok;
 }
 
-void TMailNotifikacia::VlozDoFronty(const std::string& Text) {
+void TMailNotifikacia::ZapisPoruchu(TSmtpPorucha p) {
+    if (p == TSmtpPorucha::CasVyprsal) Zapis("SMTP server neodpovedal včas");
+    if (p == TSmtpPorucha::PrilisDlha) Zapis("Odpoveď SMTP servera je príliš dlhá");
+}
+
+void TMailNotifikacia::VlozDoFronty(const std::string& Text, unsigned vybavene) {
     Zapis("Zaradenie mailu " + Text + " po neúspešnom odoslaní do fronty");
     int slot = 19;
     for (int i = 0; i < 19; ++i)
@@ -205,24 +235,27 @@ void TMailNotifikacia::VlozDoFronty(const std::string& Text) {
             slot = i;
             break;
         }
-    P.Fronta[slot].Text = Text;
-    P.Fronta[slot].Pokusy = 1;
+    P.Fronta[slot] = TPolozkaFronty{Text, 1, vybavene};
+    vPokuse_[slot] = false;
+}
+
+void TMailNotifikacia::ZapocitajPokus(TPolozkaFronty& f) {
+    ++f.Pokusy;
+    Zapis("Notifikácia: " + IntToStr(f.Pokusy) + ". neúspešný pokus pre správu - " + f.Text);
+    if (f.Pokusy >= P.Config.maxtries) {
+        Zapis("Vymazanie správy z fronty: " + f.Text);
+        f = TPolozkaFronty{};
+    }
 }
 
 void TMailNotifikacia::ZaradDoFronty(const std::string& Text) {
     if (!Text.empty()) {
         VlozDoFronty(Text);
     } else {
-        for (TPolozkaFronty& f : P.Fronta) {
-            if (f.Text.empty()) continue;
-            ++f.Pokusy;
-            Zapis("Notifikácia: " + IntToStr(f.Pokusy) + ". neúspešný pokus pre správu - " + f.Text);
-            if (f.Pokusy >= P.Config.maxtries) {
-                Zapis("Vymazanie správy z fronty: " + f.Text);
-                f.Text = "";
-                f.Pokusy = 0;
-            }
-        }
+        // Only the mails this dispatch tried count: one queued while it
+        // waited has not been tried yet.
+        for (int i = 0; i < 20; ++i)
+            if (!P.Fronta[i].Text.empty() && (!dispatchBezi_ || vPokuse_[i])) ZapocitajPokus(P.Fronta[i]);
     }
     if (!FrontaPrazdna()) {
         timer6_->SetInterval(static_cast<uint32_t>(P.Config.repeatafter));

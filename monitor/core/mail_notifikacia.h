@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "base/clock.h"
 #include "base/pump.h"
 #include "monitor/core/dialup_api.h"
 #include "monitor/core/premenne.h"
@@ -17,7 +18,7 @@ class TMailNotifikacia {
 public:
     using LogFn = std::function<void(const std::string&)>;
     TMailNotifikacia(TPremenne& p, IDialUp& dialUp, ITcpSocket& socket, ITimerFactory& timers, IMessagePump& pump,
-                     LogFn log);
+                     IClock& clock, LogFn log);
 
     // One dispatch: Text is the new mail's subject, or "" for a retry of the
     // queue only. True when the last mail handed to the server was accepted
@@ -47,7 +48,10 @@ public:
 
 private:
     bool Odosli(const std::string& Text);
-    void VlozDoFronty(const std::string& Text);
+    bool Posli(const std::string& Text, unsigned& vybavene);
+    void VlozDoFronty(const std::string& Text, unsigned vybavene = 0);
+    void ZapocitajPokus(TPolozkaFronty& f);
+    void ZapisPoruchu(TSmtpPorucha p);
     bool FrontaPrazdna() const;
     void Zapis(const std::string& line);
     void HangUpPoOdoslani();
@@ -60,6 +64,7 @@ private:
     std::unique_ptr<ITimer> timer4_, timer6_;
     bool dispatchBezi_ = false;     // a dispatch is under way (its waits let calls in)
     bool spojenieStratene_ = false; // the mail server went away during this dispatch
+    bool vPokuse_[20] = {};         // slots whose mail the running dispatch tries
 };
 
 }  // namespace vx

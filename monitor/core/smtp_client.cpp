@@ -1,41 +1,67 @@
 #include "monitor/core/smtp_client.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace vx {
 
 namespace {
 
-bool PlainAscii(const std::string& s) {
-    for (unsigned char c : s)
-        if (c < 0x20 || c > 0x7E) return false;
-    return true;
-}
+// A header line is broken before a piece where it would pass this length
+// (RFC 2047 limits lines with encoded words to 76 characters).
+const size_t kLine = 76;
+// Encoded words are kept this short so that one fits behind "Subject: ".
+const size_t kWord = 66;
+// A plain word longer than this is encoded, so no line nears the hard
+// limit of 998 octets.
+const size_t kPlainWord = 900;
+// Longest address that goes into the header as it is (RFC 5321 path).
+const size_t kAddress = 254;
 
-// Bytes that stand for themselves inside a Q-encoded word of a header.
+bool Printable(unsigned char c) { return c >= 0x20 && c <= 0x7E; }
+
+// Characters of an atom in an address header (RFC 5322 atext).
+bool Atext(unsigned char c) { return std::isalnum(c) || (c && std::strchr("!#$%&'*+-/=?^_`{|}~", c)); }
+
+// Bytes that stand for themselves inside a Q-encoded word; this set is
+// also safe inside a display name.
 bool QLiteral(unsigned char c) {
     return std::isalnum(c) || c == '!' || c == '*' || c == '+' || c == '-' || c == '/';
 }
 
 const char kHex[] = "0123456789ABCDEF";
 
-}  // namespace
+// The text as blank-led pieces: runs of blanks with the word after them.
+// Trailing blanks stay with the last word.
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> out;
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t j = text.find_first_not_of(' ', i);
+        if (j == std::string::npos) {
+            if (out.empty()) out.push_back(text.substr(i));
+            else out.back() += text.substr(i);
+            break;
+        }
+        size_t k = text.find(' ', j);
+        if (k == std::string::npos) k = text.size();
+        out.push_back(text.substr(i, k - i));
+        i = k;
+    }
+    return out;
+}
 
-std::string SmtpSubjectHeader(const std::string& subject) {
-    // "=?" in a plain text would read as the start of an encoded word, and
-    // a header line must stay within its limit: encode those too.
-    if (PlainAscii(subject) && subject.find("=?") == std::string::npos && subject.size() <= 900)
-        return subject;
+// The text as RFC 2047 encoded words (windows-1250, Q), each led by a blank.
+std::vector<std::string> EncodedWords(const std::string& text) {
     const std::string open = "=?windows-1250?Q?", close = "?=";
-    const size_t maxWord = 75;  // RFC 2047 limit of one encoded word
-    std::string out, word;
+    std::vector<std::string> out;
+    std::string word;
     auto flush = [&] {
         if (word.empty()) return;
-        if (!out.empty()) out += "\r\n ";  // folding between words
-        out += open + word + close;
+        out.push_back(" " + open + word + close);
         word.clear();
     };
-    for (unsigned char c : subject) {
+    for (unsigned char c : text) {
         std::string piece;
         if (c == ' ')
             piece = "_";
@@ -46,37 +72,125 @@ std::string SmtpSubjectHeader(const std::string& subject) {
             piece += kHex[c >> 4];
             piece += kHex[c & 15];
         }
-        if (open.size() + word.size() + piece.size() + close.size() > maxWord) flush();
+        if (open.size() + word.size() + piece.size() + close.size() > kWord) flush();
         word += piece;
     }
     flush();
     return out;
 }
 
-std::vector<std::string> SmtpAddresses(const std::string& list) {
-    std::vector<std::string> out;
+// Joins blank-led pieces into a header value that starts at `column`,
+// breaking the line before a piece where the line would pass kLine. The
+// first piece loses its blank.
+std::string Fold(size_t column, std::vector<std::string> pieces) {
+    std::string out;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        std::string p = pieces[i];
+        if (i == 0 && !p.empty() && p[0] == ' ') p.erase(0, 1);
+        if (i > 0 && column + p.size() > kLine) {
+            out += "\r\n";
+            column = 0;
+        }
+        out += p;
+        column += p.size();
+    }
+    return out;
+}
+
+// A text that may stand in a header as it is: the allowed characters only,
+// nothing that reads as an encoded word, no word too long to fold.
+template <typename Allowed>
+bool Plain(const std::string& text, Allowed allowed) {
+    if (text.find("=?") != std::string::npos) return false;
+    for (unsigned char c : text)
+        if (c != ' ' && !allowed(c)) return false;
+    for (const std::string& w : Words(text))
+        if (w.size() > kPlainWord) return false;
+    return true;
+}
+
+struct TMailbox {
+    std::string Meno;    // display name, blanks trimmed, quotes dropped
+    std::string Adresa;  // the address as RCPT gets it
+};
+
+std::vector<TMailbox> Mailboxes(const std::string& list) {
+    std::vector<TMailbox> out;
     size_t start = 0;
     while (start <= list.size()) {
         size_t comma = list.find(',', start);
         std::string part = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        TMailbox m;
         size_t lt = part.find('<'), gt = part.rfind('>');
-        if (lt != std::string::npos && gt != std::string::npos && gt > lt) part = part.substr(lt + 1, gt - lt - 1);
-        std::string addr;
+        if (lt != std::string::npos && gt != std::string::npos && gt > lt) {
+            for (unsigned char c : part.substr(0, lt))
+                m.Meno += (c < 0x20 || c == 0x7F) ? ' ' : static_cast<char>(c);
+            size_t a = m.Meno.find_first_not_of(' '), b = m.Meno.find_last_not_of(' ');
+            m.Meno = a == std::string::npos ? std::string() : m.Meno.substr(a, b - a + 1);
+            if (m.Meno.size() >= 2 && m.Meno.front() == '"' && m.Meno.back() == '"')
+                m.Meno = m.Meno.substr(1, m.Meno.size() - 2);
+            part = part.substr(lt + 1, gt - lt - 1);
+        }
         for (unsigned char c : part)
-            if (c > 0x20 && c != 0x7F && c != '<' && c != '>') addr += static_cast<char>(c);
-        if (!addr.empty()) out.push_back(addr);
+            if (c > 0x20 && c != 0x7F && c != '<' && c != '>') m.Adresa += static_cast<char>(c);
+        if (!m.Adresa.empty()) out.push_back(m);
         if (comma == std::string::npos) break;
         start = comma + 1;
     }
     return out;
 }
 
+bool PlainAddress(const std::string& a) {
+    if (a.size() > kAddress) return false;
+    for (unsigned char c : a)
+        if (!Atext(c) && c != '.' && c != '@') return false;
+    return true;
+}
+
+}  // namespace
+
+std::string SmtpSubjectHeader(const std::string& subject) {
+    // "=?" in a plain text would read as the start of an encoded word.
+    std::vector<std::string> pieces =
+        Plain(subject, [](unsigned char c) { return Printable(c); }) ? Words(subject) : EncodedWords(subject);
+    return Fold(std::strlen("Subject: "), pieces);
+}
+
+std::string SmtpToHeader(const std::string& list) {
+    std::vector<TMailbox> boxes = Mailboxes(list);
+    std::vector<std::string> pieces;
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        const TMailbox& m = boxes[i];
+        if (PlainAddress(m.Adresa)) {
+            if (!m.Meno.empty()) {
+                std::vector<std::string> meno = Plain(m.Meno, Atext) ? Words(m.Meno) : EncodedWords(m.Meno);
+                pieces.insert(pieces.end(), meno.begin(), meno.end());
+                pieces.push_back(" <" + m.Adresa + ">");
+            } else {
+                pieces.push_back(" " + m.Adresa);
+            }
+        } else {
+            // An address a header cannot carry (8-bit, or too long) is shown
+            // as the name of an empty group: readable, and still 7-bit.
+            std::vector<std::string> w = EncodedWords(m.Meno.empty() ? m.Adresa : m.Meno + " <" + m.Adresa + ">");
+            pieces.insert(pieces.end(), w.begin(), w.end());
+            pieces.push_back(" :;");
+        }
+        if (i + 1 < boxes.size()) pieces.back() += ",";
+    }
+    return Fold(std::strlen("To: "), pieces);
+}
+
+std::vector<std::string> SmtpAddresses(const std::string& list) {
+    std::vector<std::string> out;
+    for (const TMailbox& m : Mailboxes(list)) out.push_back(m.Adresa);
+    return out;
+}
+
 std::string SmtpMessageData(const TSmtpSprava& m) {
-    std::string to;
-    for (unsigned char c : m.Recipients) to += (c < 0x20 || c == 0x7F) ? ' ' : static_cast<char>(c);
     std::string h;
     h += "Subject: " + SmtpSubjectHeader(m.Subject) + "\r\n";
-    h += "To: " + to + "\r\n";
+    h += "To: " + SmtpToHeader(m.Recipients) + "\r\n";
     if (!m.Date.empty()) h += "Date: " + m.Date + "\r\n";
     h += "MIME-Version: 1.0\r\n";
     h += "Content-Type: text/plain; charset=windows-1250\r\n";
@@ -97,51 +211,60 @@ std::string SmtpMessageData(const TSmtpSprava& m) {
     return data;
 }
 
-void TSmtpKlient::Lost(const std::string& why) {
+void TSmtpKlient::Lost(const std::string& why, TSmtpPorucha p) {
     socket_.Close();
     connected_ = false;
     buffer_.clear();
-    throw ESmtpSpojenie(why);
+    porucha_ = p;
+    throw ESmtpSpojenie(why, p);
 }
 
-int TSmtpKlient::ReadReply() {
-    const size_t maxLine = 16384;
+int TSmtpKlient::ReadReply(uint32_t limitMs) {
+    // The limits hold for the reply as a whole: a server that keeps sending
+    // continuation lines must not hold the dispatch for ever.
+    const uint32_t start = clock_.TickCount();
+    size_t size = 0;  // bytes of the reply's complete lines so far
     for (;;) {
         size_t lf = buffer_.find('\n');
         if (lf == std::string::npos) {
-            if (buffer_.size() > maxLine) Lost("Reply line too long");
-            ITcpSocket::Vysledok r = socket_.Receive(buffer_, ReadTimeout);
-            if (r == ITcpSocket::Vysledok::Timeout) Lost("Read timed out");
-            if (r != ITcpSocket::Vysledok::Data) Lost("Connection closed gracefully");
+            if (size + buffer_.size() > MaxReply) Lost("Reply too long", TSmtpPorucha::PrilisDlha);
+            uint32_t elapsed = clock_.TickCount() - start;
+            if (elapsed >= limitMs) Lost("Read timed out", TSmtpPorucha::CasVyprsal);
+            ITcpSocket::Vysledok r = socket_.Receive(buffer_, limitMs - elapsed);
+            if (r == ITcpSocket::Vysledok::Timeout) Lost("Read timed out", TSmtpPorucha::CasVyprsal);
+            if (r != ITcpSocket::Vysledok::Data) Lost("Connection closed gracefully", TSmtpPorucha::Zatvorene);
             continue;
         }
+        size += lf + 1;
+        if (size > MaxReply) Lost("Reply too long", TSmtpPorucha::PrilisDlha);
         std::string line = buffer_.substr(0, lf);
         buffer_.erase(0, lf + 1);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.size() < 3 || !std::isdigit(static_cast<unsigned char>(line[0])) ||
             !std::isdigit(static_cast<unsigned char>(line[1])) || !std::isdigit(static_cast<unsigned char>(line[2])))
-            Lost("Invalid reply");
+            Lost("Invalid reply", TSmtpPorucha::Neplatna);
         if (line.size() > 3 && line[3] == '-') continue;  // more lines of the same reply
         return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
     }
 }
 
 int TSmtpKlient::Command(const std::string& line) {
-    if (!connected_) throw ESmtpSpojenie("Not connected");
-    if (!socket_.Send(line + "\r\n")) Lost("Connection closed gracefully");
-    return ReadReply();
+    if (!connected_) throw ESmtpSpojenie("Not connected", TSmtpPorucha::Zatvorene);
+    if (!socket_.Send(line + "\r\n")) Lost("Connection closed gracefully", TSmtpPorucha::Zatvorene);
+    return ReadReply(ReadTimeout);
 }
 
 bool TSmtpKlient::Connect(const std::string& host, uint16_t port) {
     buffer_.clear();
     connected_ = false;
+    porucha_ = TSmtpPorucha::Ziadna;
     if (!socket_.Connect(host, port, ConnectTimeout)) {
         socket_.Close();
         return false;
     }
     connected_ = true;
     try {
-        if (ReadReply() / 100 != 2) throw ESmtpOdmietnutie("greeting");
+        if (ReadReply(ReadTimeout) / 100 != 2) throw ESmtpOdmietnutie("greeting");
         std::string name = socket_.LocalName();
         if (name.empty()) name = "localhost";
         if (Command("HELO " + name) / 100 != 2) throw ESmtpOdmietnutie("HELO");
@@ -153,24 +276,30 @@ bool TSmtpKlient::Connect(const std::string& host, uint16_t port) {
     return true;
 }
 
-void TSmtpKlient::Send(const TSmtpSprava& m) {
+std::vector<std::string> TSmtpKlient::Send(const TSmtpSprava& m) {
     std::vector<std::string> to = SmtpAddresses(m.Recipients);
     if (to.empty()) throw ESmtpOdmietnutie("No recipients");
+    std::vector<std::string> refused;
     try {
         if (Command("MAIL FROM:<>") / 100 != 2) throw ESmtpOdmietnutie("MAIL");
-        bool any = false;
         for (const std::string& a : to)
-            if (Command("RCPT TO:<" + a + ">") / 100 == 2) any = true;
-        if (!any) throw ESmtpOdmietnutie("RCPT");
+            if (Command("RCPT TO:<" + a + ">") / 100 != 2) refused.push_back(a);
+        if (refused.size() == to.size()) throw ESmtpOdmietnutie("RCPT");
         if (Command("DATA") != 354) throw ESmtpOdmietnutie("DATA");
         std::string data = SmtpMessageData(m);
-        if (!socket_.Send(data)) Lost("Connection closed gracefully");
-        if (ReadReply() / 100 != 2) throw ESmtpOdmietnutie("message");
+        if (!socket_.Send(data)) Lost("Connection closed gracefully", TSmtpPorucha::Zatvorene);
+        if (ReadReply(DataTimeout) / 100 != 2) throw ESmtpOdmietnutie("message");
     } catch (const ESmtpOdmietnutie&) {
-        // Leave the session clean for the next mail of this connection.
-        Command("RSET");
+        // Leave the session clean for the next mail of this connection. The
+        // refusal stands even when the reset breaks the connection: the next
+        // mail then finds it closed.
+        try {
+            Command("RSET");
+        } catch (const ESmtpSpojenie&) {
+        }
         throw;
     }
+    return refused;
 }
 
 void TSmtpKlient::Disconnect() {

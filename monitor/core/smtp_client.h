@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/clock.h"
 #include "base/errors.h"
 #include "monitor/core/smtp_socket.h"
 
@@ -17,11 +18,22 @@ public:
     using Exception::Exception;
 };
 
-// The connection broke, or a reply did not arrive in time; the client has
-// closed it.
+// Why a connection was given up.
+enum class TSmtpPorucha {
+    Ziadna,
+    Zatvorene,   // closed by the server or the network
+    CasVyprsal,  // a reply did not come whole within its time limit
+    PrilisDlha,  // a reply grew beyond its size limit
+    Neplatna,    // a reply line that is not a reply
+};
+
+// The connection broke, or a reply did not arrive whole in time; the
+// client has closed it.
 class ESmtpSpojenie : public Exception {
 public:
-    using Exception::Exception;
+    explicit ESmtpSpojenie(const std::string& msg, TSmtpPorucha p = TSmtpPorucha::Zatvorene)
+        : Exception(msg), Porucha(p) {}
+    TSmtpPorucha Porucha;
 };
 
 struct TSmtpSprava {
@@ -31,9 +43,14 @@ struct TSmtpSprava {
 };
 
 // The Subject header's value: the text itself when it is plain printable
-// ASCII, otherwise RFC 2047 encoded words (windows-1250, Q) folded to the
-// line limits. Control characters never reach the header raw.
+// ASCII, otherwise RFC 2047 encoded words (windows-1250, Q); folded so that
+// its lines, "Subject: " included, keep to 76 characters where the text
+// allows and never pass 998. Control characters never reach the header raw.
 std::string SmtpSubjectHeader(const std::string& subject);
+// The To header's value for an address list: the addresses as they go in
+// RCPT, display names as plain words or encoded words, folded like the
+// subject; nothing outside printable ASCII.
+std::string SmtpToHeader(const std::string& list);
 // Mailbox addresses of an address list: split at commas, "<...>" taken
 // when present, blanks and control characters dropped, empty parts skipped.
 std::vector<std::string> SmtpAddresses(const std::string& list);
@@ -42,28 +59,39 @@ std::string SmtpMessageData(const TSmtpSprava& m);
 
 class TSmtpKlient {
 public:
-    explicit TSmtpKlient(ITcpSocket& socket) : socket_(socket) {}
+    TSmtpKlient(ITcpSocket& socket, IClock& clock) : socket_(socket), clock_(clock) {}
     uint32_t ConnectTimeout = 10000;  // making the connection
-    uint32_t ReadTimeout = 30000;     // each reply of the server
+    uint32_t ReadTimeout = 30000;     // each reply of the server, from the command to its last line
+    // The reply to the end of the mail data: the server may be delivering
+    // it meanwhile, and giving up early would send an accepted mail again
+    // (RFC 5321, 4.5.3.2.6).
+    uint32_t DataTimeout = 600000;
+    size_t MaxReply = 16384;  // bytes of one reply, all its lines together
 
     // Connects, reads the greeting and says HELO. False (connection closed)
-    // when any of that fails.
+    // when any of that fails; Porucha() then tells a broken connection.
     bool Connect(const std::string& host, uint16_t port);
-    // One transaction per address of m.Recipients. Throws ESmtpOdmietnutie
-    // for a refused mail (the session is reset for the next one) and
-    // ESmtpSpojenie when the connection is lost.
-    void Send(const TSmtpSprava& m);
+    // One transaction for the addresses of m.Recipients. Returns the
+    // addresses the server refused while it took the mail for the others.
+    // Throws ESmtpOdmietnutie when the mail was refused as a whole (the
+    // session is reset for the next one) and ESmtpSpojenie when the
+    // connection is lost before the server confirmed the mail.
+    std::vector<std::string> Send(const TSmtpSprava& m);
     // QUIT and close. Throws ESmtpSpojenie when the server is gone.
     void Disconnect();
     bool Connected() const { return connected_; }
+    // What broke the connection last (Ziadna when it was not broken).
+    TSmtpPorucha Porucha() const { return porucha_; }
 
 private:
     int Command(const std::string& line);  // sends a line, returns the reply code
-    int ReadReply();
-    void Lost(const std::string& why);
+    int ReadReply(uint32_t limitMs);
+    [[noreturn]] void Lost(const std::string& why, TSmtpPorucha p);
     ITcpSocket& socket_;
+    IClock& clock_;
     std::string buffer_;
     bool connected_ = false;
+    TSmtpPorucha porucha_ = TSmtpPorucha::Ziadna;
 };
 
 }  // namespace vx

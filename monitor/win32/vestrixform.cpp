@@ -151,7 +151,7 @@ bool TVestrixForm::Vytvor() {
     };
     DialUp1_ = std::make_unique<TDialUp>();
     smtpSocket_ = std::make_unique<TWinsockSocket>(pump_);
-    mail_ = std::make_unique<TMailNotifikacia>(P, *DialUp1_, *smtpSocket_, timers_, pump_, zapis);
+    mail_ = std::make_unique<TMailNotifikacia>(P, *DialUp1_, *smtpSocket_, timers_, pump_, clock_, zapis);
     mail_->ZatvorComm = [this] { serial_->ZatvorComm(); };
     mail_->ObnovPolling = [this] { serial_->ObnovPolling(); };
     mail_->ZobrazVysledok = [this](bool ok) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/testing/fakes.h"
 #include "monitor/core/dialup_api.h"
 #include "monitor/core/smtp_socket.h"
 
@@ -29,7 +30,16 @@ public:
     int greetingCode = 220;
     std::set<std::string> rejectRcpt;    // answered 550
     int dropAtData = 0;                  // the Nth message's data is met by a closed connection
+    int dropAfterMails = 0;              // the line drops after the Nth mail of a connection is taken
+    uint32_t dataReplyMs = 0;            // the reply to the end of the data comes this late
+    // Instead of the reply to this ("220" the greeting, "RCPT", ".", the end
+    // of the data) the server sends continuation lines, one every
+    // trickleMs, and never the last one.
+    std::string trickleOn;
+    std::string trickleLine = "250-still busy";
+    uint32_t trickleMs = 1000;
     std::function<void()> onReceive;     // what runs while the client waits
+    FakeTimerFactory* cas = nullptr;     // the time line waits move on (timers fire meanwhile)
 
     // Record.
     int connects = 0;
@@ -52,8 +62,14 @@ public:
         out_.clear();
         inData_ = false;
         cur_ = SmtpTransakcia{};
-        if (!silent) out_ = greetingCode == 220 ? "220-fake.example ESMTP\r\n220 ready\r\n"
-                                                : std::to_string(greetingCode) + " go away\r\n";
+        trickling_ = false;
+        trickledMs_ = 0;
+        closeAfterReply_ = false;
+        delay_ = 0;
+        mailsHere_ = 0;
+        if (trickleOn == "220") trickling_ = true;
+        else if (!silent) out_ = greetingCode == 220 ? "220-fake.example ESMTP\r\n220 ready\r\n"
+                                                     : std::to_string(greetingCode) + " go away\r\n";
         return true;
     }
     bool Send(const std::string& data) override {
@@ -71,10 +87,16 @@ public:
                     open = false;
                     return true;
                 }
+                if (trickleOn == ".") {
+                    trickling_ = true;
+                    continue;
+                }
                 cur_.spojenie = connects;
                 mails.push_back(cur_);
                 cur_ = SmtpTransakcia{};
                 out_ += "250 queued\r\n";
+                delay_ = dataReplyMs;
+                if (dropAfterMails && ++mailsHere_ == dropAfterMails) closeAfterReply_ = true;
                 continue;
             }
             size_t lf = in_.find("\r\n");
@@ -93,20 +115,57 @@ public:
             onReceive = nullptr;
             f();
         }
+        if (trickling_ && open) {
+            // Even this server gives up at last, so that a client without
+            // limits fails a test instead of hanging it.
+            if (trickledMs_ >= 3600000 || trickled >= (1u << 20)) {
+                Close();
+                return Vysledok::Zatvorene;
+            }
+            if (timeoutMs < trickleMs) {
+                Wait(timeoutMs);
+                return Vysledok::Timeout;
+            }
+            Wait(trickleMs);
+            trickledMs_ += trickleMs;
+            out += trickleLine + "\r\n";
+            trickled += trickleLine.size() + 2;
+            return Vysledok::Data;
+        }
         if (!out_.empty()) {
+            if (delay_ > timeoutMs) {
+                Wait(timeoutMs);
+                delay_ -= timeoutMs;
+                return Vysledok::Timeout;
+            }
+            Wait(delay_);
+            delay_ = 0;
             out += out_;
             out_.clear();
+            if (closeAfterReply_) open = false;
             return Vysledok::Data;
         }
         if (!open) return Vysledok::Zatvorene;
+        Wait(timeoutMs);
         return Vysledok::Timeout;
     }
-    void Close() override { open = false; }
+    void Close() override {
+        open = false;
+        trickling_ = false;
+    }
+    size_t trickled = 0;  // bytes of continuation lines sent
     std::string LocalName() override { return "pc1"; }
 
 private:
+    void Wait(uint32_t ms) {
+        if (cas && ms) cas->Advance(ms);
+    }
     void Answer(const std::string& line) {
         std::string verb = line.substr(0, 4);
+        if (!trickleOn.empty() && verb == trickleOn) {
+            trickling_ = true;
+            return;
+        }
         if (verb == "HELO") out_ += "250 fake.example\r\n";
         else if (line.rfind("MAIL FROM:", 0) == 0) {
             cur_ = SmtpTransakcia{};
@@ -133,6 +192,11 @@ private:
     std::string in_, out_;
     bool inData_ = false;
     int dataCount_ = 0;
+    bool trickling_ = false;
+    uint64_t trickledMs_ = 0;
+    bool closeAfterReply_ = false;
+    uint32_t delay_ = 0;
+    int mailsHere_ = 0;
     SmtpTransakcia cur_;
 };
 

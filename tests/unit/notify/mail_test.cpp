@@ -2,6 +2,7 @@
 // a scripted SMTP peer and dial-up component.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 #include "base/testing/fakes.h"
@@ -29,10 +30,19 @@ protected:
         P.Config.SMTPaddress = "127.0.0.1";
         P.Config.email1 = "a@example.com";
         P.Config.DUPname = "Linka";
-        m = std::make_unique<TMailNotifikacia>(P, dial, smtp, timers, pump,
+        smtp.cas = &timers;
+        m = std::make_unique<TMailNotifikacia>(P, dial, smtp, timers, pump, clock,
                                                [this](const std::string& s) { log.push_back(s); });
         m->ZobrazVysledok = [this](bool r) { vysledky.push_back(r); };
         pump.onProcess = [this] { dial.Deliver(); };
+    }
+    // A fresh start for the next case of a table: monitor, server and log.
+    void Znova() {
+        smtp = fake::FakeSmtpPeer{};
+        P = TPremenne{};
+        log.clear();
+        vysledky.clear();
+        SetUp();
     }
     int Obsadene() const {
         int n = 0;
@@ -164,6 +174,20 @@ TEST_F(MailTest, OneRefusedAddressIsLoggedOthersStillGetTheMail) {
     EXPECT_FALSE(m->Timer6().Enabled());
 }
 
+TEST_F(MailTest, ARecipientRefusedAmongSeveralOfOneKeyIsAFailureForThatAddress) {
+    P.Config.email1 = "Jan <a@example.com>, bad@example.com, c@example.com";
+    smtp.rejectRcpt = {"bad@example.com"};
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    ASSERT_EQ(smtp.mails.size(), 1u);
+    EXPECT_EQ(smtp.mails[0].rcpt, (std::vector<std::string>{"a@example.com", "c@example.com"}));
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "Connect na SMTP server 127.0.0.1",
+                       "Odosielanie mailu na adresu Jan <a@example.com>, bad@example.com, c@example.com s textom S",
+                       "Chyba pri odoslani mailu na adresu bad@example.com s textom S"}));
+    EXPECT_EQ(Obsadene(), 0);  // refused is not queued
+    EXPECT_FALSE(m->Timer6().Enabled());
+}
+
 TEST_F(MailTest, NoAddressConfiguredConnectsAndReportsSuccess) {
     P.Config.email1 = "";
     EXPECT_TRUE(m->OdosliNotifikaciu("S"));
@@ -287,6 +311,142 @@ TEST_F(MailTest, MailQueuedInsideAFailingDispatchIsRetried) {
     smtp.silent = false;
     timers.Advance(60000);
     EXPECT_EQ(Subjects(), (std::vector<std::string>{"INNER", "OUTER"}));
+}
+
+// A broken connection: who gets the mail, and how often.
+
+// Mails the server took per address, in every connection of the test.
+std::map<std::string, int> ProAdresu(const fake::FakeSmtpPeer& smtp) {
+    std::map<std::string, int> n;
+    for (const auto& t : smtp.mails)
+        for (const auto& r : t.rcpt) ++n[r];
+    return n;
+}
+
+TEST_F(MailTest, LineDroppedAfterTheFirstAddressLeavesTheMailQueuedForTheOthersOnly) {
+    // The dispatch that meets the dropping server: 1 the call's own, 2 the
+    // first retry (the call's dispatch found no server).
+    for (int kde : {1, 2}) {
+        SCOPED_TRACE(kde);
+        Znova();
+        P.Config.email2 = "b@example.com";
+        P.Config.email3 = "c@example.com";
+        smtp.refuse = (kde == 2);
+        if (kde == 1) smtp.dropAfterMails = 1;
+        EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+        if (kde == 2) {
+            smtp.refuse = false;
+            smtp.dropAfterMails = 1;
+            timers.Advance(60000);
+            EXPECT_EQ(vysledky, std::vector<bool>{false});
+        }
+        EXPECT_EQ(ProAdresu(smtp), (std::map<std::string, int>{{"a@example.com", 1}}));
+        EXPECT_TRUE(Logged("Chyba pri odoslani mailu na adresu b@example.com s textom S"));
+        EXPECT_EQ(P.Fronta[0].Text, "S");
+        EXPECT_EQ(P.Fronta[0].Pokusy, kde);
+        EXPECT_TRUE(m->Timer6().Enabled());
+
+        // The next retry reaches a server that keeps the line.
+        smtp.dropAfterMails = 0;
+        log.clear();
+        timers.Advance(60000);
+        EXPECT_EQ(ProAdresu(smtp),
+                  (std::map<std::string, int>{{"a@example.com", 1}, {"b@example.com", 1}, {"c@example.com", 1}}));
+        EXPECT_FALSE(Logged("Odosielanie mailu na adresu a@example.com s textom S"));
+        EXPECT_EQ(vysledky.back(), true);
+        EXPECT_EQ(Obsadene(), 0);
+        EXPECT_FALSE(m->Timer6().Enabled());
+    }
+}
+
+TEST_F(MailTest, TheReplyToTheMailDataIsAwaitedTenMinutes) {
+    struct Pripad {
+        uint32_t oneskorenie;  // of the server's reply to the end of the data
+        bool prijaty;
+    } pripady[] = {{0, true}, {45000, true}, {599000, true}, {601000, false}};
+    for (const Pripad& p : pripady) {
+        SCOPED_TRACE(p.oneskorenie);
+        Znova();
+        smtp.dataReplyMs = p.oneskorenie;
+        EXPECT_EQ(m->OdosliNotifikaciu("S"), p.prijaty);
+        EXPECT_EQ(Obsadene(), p.prijaty ? 0 : 1);
+        EXPECT_EQ(Logged("SMTP server neodpovedal včas"), !p.prijaty);
+        EXPECT_EQ(Logged("Zaradenie mailu S po neúspešnom odoslaní do fronty"), !p.prijaty);
+    }
+}
+
+// A mail queued while a retry runs (a call handled inside its waits) has
+// not been tried by that retry.
+TEST_F(MailTest, MailQueuedDuringAFailingRetryIsNotCountedAndGoesOutLater) {
+    enum class Porucha { Mlci, Kvapka, PadneSpojenie };
+    for (int maxtries : {1, 2}) {
+        for (Porucha porucha : {Porucha::Mlci, Porucha::Kvapka, Porucha::PadneSpojenie}) {
+            SCOPED_TRACE(std::to_string(maxtries) + " / " + std::to_string(static_cast<int>(porucha)));
+            Znova();
+            P.Config.maxtries = maxtries;
+            smtp.refuse = true;
+            m->OdosliNotifikaciu("Q");
+            smtp.refuse = false;
+            if (porucha == Porucha::Mlci) smtp.silent = true;
+            if (porucha == Porucha::Kvapka) smtp.trickleOn = "220";
+            if (porucha == Porucha::PadneSpojenie) smtp.dropAtData = 1;
+            smtp.onReceive = [&] { m->OdosliNotifikaciu("INNER"); };
+            timers.Advance(60000);  // the retry fails
+            EXPECT_EQ(vysledky, std::vector<bool>{false});
+            EXPECT_TRUE(Logged("Zaradenie mailu INNER po neúspešnom odoslaní do fronty"));
+            EXPECT_FALSE(Logged("Notifikácia: 2. neúspešný pokus pre správu - INNER"));
+            EXPECT_FALSE(Logged("Vymazanie správy z fronty: INNER"));
+            EXPECT_TRUE(Logged("Notifikácia: 2. neúspešný pokus pre správu - Q"));
+            EXPECT_TRUE(Logged("Vymazanie správy z fronty: Q"));
+            EXPECT_EQ(Obsadene(), 1);
+
+            smtp.silent = false;
+            smtp.trickleOn = "";
+            smtp.dropAtData = 0;
+            timers.Advance(60000);  // the next retry reaches the server
+            EXPECT_EQ(Subjects(), std::vector<std::string>{"INNER"});
+            EXPECT_EQ(Obsadene(), 0);
+        }
+    }
+}
+
+// Replies without end: bounded as a whole in time and size.
+
+TEST_F(MailTest, AReplyThatNeverEndsIsAFailureAfterItsLimits) {
+    struct Pripad {
+        const char* kde;          // the reply the server drags out
+        uint32_t krokMs;          // one more continuation line this often
+        size_t riadok;            // bytes of each line
+        const char* dovod;        // the log line that tells why
+        const char* neuspech;     // the failure line after it
+    } pripady[] = {
+        {"220", 1000, 20, "SMTP server neodpovedal včas", "Connect na SMTP server sa nepodaril"},
+        {"220", 10, 400, "Odpoveď SMTP servera je príliš dlhá", "Connect na SMTP server sa nepodaril"},
+        {"RCPT", 2000, 20, "SMTP server neodpovedal včas", "Chyba pri odoslani mailu na adresu a@example.com s textom S"},
+        {".", 1000, 20, "SMTP server neodpovedal včas", "Chyba pri odoslani mailu na adresu a@example.com s textom S"},
+        {"RCPT", 1, 400, "Odpoveď SMTP servera je príliš dlhá",
+         "Chyba pri odoslani mailu na adresu a@example.com s textom S"},
+    };
+    for (const Pripad& p : pripady) {
+        SCOPED_TRACE(std::string(p.kde) + " " + p.dovod);
+        Znova();
+        smtp.trickleOn = p.kde;
+        smtp.trickleMs = p.krokMs;
+        smtp.trickleLine = std::string(p.kde[0] == '2' ? "220-" : "250-") + std::string(p.riadok - 4, 'x');
+        const uint32_t start = clock.tick;
+        EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+        // The reply's whole time: 30 s for a command, 10 minutes for the data.
+        EXPECT_LE(clock.tick - start, std::string(p.kde) == "." ? 600000u : 30000u);
+        EXPECT_LE(smtp.trickled, 16384u + p.riadok);
+        auto d = std::find(log.begin(), log.end(), p.dovod);
+        ASSERT_NE(d, log.end());
+        ASSERT_NE(d + 1, log.end());
+        EXPECT_EQ(*(d + 1), p.neuspech);
+        EXPECT_EQ(log.back(), "Zaradenie mailu S po neúspešnom odoslaní do fronty");
+        EXPECT_EQ(P.Fronta[0].Text, "S");
+        EXPECT_TRUE(m->Timer6().Enabled());
+        EXPECT_FALSE(smtp.open);
+    }
 }
 
 // Dial-up around the dispatch.

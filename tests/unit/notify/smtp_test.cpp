@@ -63,9 +63,85 @@ TEST(SmtpMessage, HeadersOfTheHighestPriorityAndAnEmptyBody) {
               "X-Priority: 1\r\nX-MSMail-Priority: High\r\nImportance: High\r\n\r\n.\r\n");
 }
 
+// The header lines of a message: 7-bit only, none longer than 78 octets.
+void SedmobitoveRiadky(const std::string& data) {
+    size_t start = 0;
+    while (start < data.size()) {
+        size_t end = data.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        std::string riadok = data.substr(start, end - start);
+        EXPECT_LE(riadok.size(), 78u) << riadok;
+        for (unsigned char c : riadok) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << riadok;
+        // A folded line holds more than blanks.
+        if (!riadok.empty() && riadok[0] == ' ') {
+            EXPECT_NE(riadok.find_first_not_of(' '), std::string::npos);
+        }
+        start = end + 2;
+    }
+}
+
+// One header of the message, its folds undone.
+std::string Hlavicka(const std::string& data, const std::string& meno) {
+    size_t a = data.find("\r\n" + meno + ": ");
+    a = (data.rfind(meno + ": ", 0) == 0) ? meno.size() + 2 : a + meno.size() + 4;
+    std::string h;
+    for (;;) {
+        size_t e = data.find("\r\n", a);
+        h += data.substr(a, e - a);
+        if (data[e + 2] != ' ') break;
+        a = e + 2;
+    }
+    return h;
+}
+
+TEST(SmtpMessage, ToHeaderIsSevenBitAndFolded) {
+    struct Pripad {
+        std::string kluc, to;  // the configured key, the To header unfolded
+    } pripady[] = {
+        {"a@b.sk", "a@b.sk"},
+        {"Jan Novak <jan@b.sk>, c@d.sk", "Jan Novak <jan@b.sk>, c@d.sk"},
+        {"J\xE1n Nov\xE1k <jan@b.sk>", "=?windows-1250?Q?J=E1n_Nov=E1k?= <jan@b.sk>"},
+        {"\"Novak Jan\" <jan@b.sk>", "Novak Jan <jan@b.sk>"},
+        {"J. Novak <jan@b.sk>", "=?windows-1250?Q?J=2E_Novak?= <jan@b.sk>"},
+        // A line break in the name never starts a header of its own.
+        {"X\r\nBcc: z@y <jan@b.sk>", "=?windows-1250?Q?X__Bcc=3A_z=40y?= <jan@b.sk>"},
+        // An address the header cannot carry stands as the name of an empty group.
+        {"j\xE1n@b.sk", "=?windows-1250?Q?j=E1n=40b=2Esk?= :;"},
+    };
+    for (const Pripad& p : pripady) {
+        TSmtpSprava m;
+        m.Subject = "S";
+        m.Recipients = p.kluc;
+        std::string data = SmtpMessageData(m);
+        SedmobitoveRiadky(data);
+        EXPECT_EQ(Hlavicka(data, "To"), p.to) << p.kluc;
+    }
+}
+
+TEST(SmtpMessage, LongHeadersAreFoldedAtBlanks) {
+    // Forty addresses with accented names: a To line of over a thousand octets unfolded.
+    std::string kluc, to;
+    for (int i = 0; i < 40; ++i) {
+        std::string n = std::to_string(i);
+        kluc += (i ? ", " : "") + std::string("\xDA\xE8t") + n + " <uctovnictvo" + n + "@example.com>";
+        to += (i ? ", " : "") + std::string("=?windows-1250?Q?=DA=E8t") + n + "?= <uctovnictvo" + n + "@example.com>";
+    }
+    std::string subject;
+    for (int i = 0; i < 30; ++i) subject += "Volanie z cisla 0905123456 ";
+    TSmtpSprava m;
+    m.Subject = subject;
+    m.Recipients = kluc;
+    std::string data = SmtpMessageData(m);
+    SedmobitoveRiadky(data);
+    EXPECT_EQ(Hlavicka(data, "To"), to);
+    EXPECT_EQ(Hlavicka(data, "Subject"), subject);
+    EXPECT_EQ(SmtpAddresses(kluc).size(), 40u);
+}
+
 TEST(SmtpClient, DialogueOfOneMail) {
     fake::FakeSmtpPeer peer;
-    TSmtpKlient k(peer);
+    fake::FakeClock clock;
+    TSmtpKlient k(peer, clock);
     ASSERT_TRUE(k.Connect("127.0.0.1", 25));
     TSmtpSprava m;
     m.Subject = "S";
@@ -80,7 +156,8 @@ TEST(SmtpClient, DialogueOfOneMail) {
 TEST(SmtpClient, RefusedMailResetsTheSessionForTheNext) {
     fake::FakeSmtpPeer peer;
     peer.rejectRcpt = {"x@b.sk"};
-    TSmtpKlient k(peer);
+    fake::FakeClock clock;
+    TSmtpKlient k(peer, clock);
     ASSERT_TRUE(k.Connect("127.0.0.1", 25));
     TSmtpSprava m;
     m.Subject = "S";

@@ -313,7 +313,8 @@ TEST_F(DialUpTest, DialThatNeverReportsEndsByItsLimitAfterTheProgramWasToldToEnd
     P.Config.SMTPport = "1";
     P.Config.email1 = "a@example.com";
     std::vector<std::string> log;
-    TMailNotifikacia m(P, d, socket, timers, pump, [&](const std::string& s) { log.push_back(s); });
+    fake::FakeClock clock;  // no SMTP reply is awaited here
+    TMailNotifikacia m(P, d, socket, timers, pump, clock, [&](const std::string& s) { log.push_back(s); });
     // The limit's 60 seconds are not what is tested here.
     d.OnDialing = [&] { m.Timer4().SetInterval(300); };
     Pojstka pojstka(10000, [&] { P.DUPChyba = true; });
@@ -343,7 +344,7 @@ TEST_F(DialUpTest, MailDispatchDialsWaitsAndHangsUp) {
     P.Config.SMTPport = "1";  // nothing listens there
     P.Config.email1 = "a@example.com";
     std::vector<std::string> log;
-    TMailNotifikacia m(P, d, socket, timers, pump, [&](const std::string& s) { log.push_back(s); });
+    TMailNotifikacia m(P, d, socket, timers, pump, clock, [&](const std::string& s) { log.push_back(s); });
     EXPECT_FALSE(m.OdosliNotifikaciu("S"));
     EXPECT_EQ(log, (std::vector<std::string>{
                        "Vytáčam spojenie Linka", "Vytočenie Linka úspešné", "Connect na SMTP server 127.0.0.1",
@@ -481,7 +482,7 @@ TEST(SmtpServer, ThreeAddressesInOneConnection) {
     P.Config.email2 = "Druhy <druhy@example.com>";
     P.Config.email3 = "treti@example.com";
     std::vector<std::string> log;
-    TMailNotifikacia m(P, d, socket, timers, pump, [&](const std::string& s) { log.push_back(s); });
+    TMailNotifikacia m(P, d, socket, timers, pump, clock, [&](const std::string& s) { log.push_back(s); });
     m.DatumMailu = SmtpDatumTeraz;
     const std::string subject = "Volanie 0905123456 - Wałęsa, Uctovnictvo (o 10:11:12)";
     EXPECT_TRUE(m.OdosliNotifikaciu(subject)) << Joined(log);
