@@ -7,16 +7,31 @@ tests/wine/session.sh) and checks what the server received:
      the exact subject in plain letters;
   2. no server on the port: the mail is queued; when the test program asks
      (a file in VX_SIGNAL_DIR), a server is started on that very port and the
-     retry must deliver the mail there, once.
+     retry must deliver the mail there, once;
+and against servers that misbehave (smtp_peer.py):
+  3. the line drops after the first address got the mail: every address
+     gets it once;
+  4. a call comes in while a retry waits for a server that then drops the
+     line: the call's mail is still delivered, once;
+  5. a key of several addresses, one refused, and a key of thirty: the To
+     header goes 7-bit, folded, naming them all;
+  6. a greeting that trickles, then one that floods: both given up, the
+     mail delivered by the next retry.
 Usage: mail_test.py TEST_EXE"""
+import email
 import email.header
+import email.policy
 import mailbox
 import os
+import re
 import socket
 import subprocess
 import sys
 import tempfile
 import time
+import traceback
+
+from smtp_peer import Peer
 
 SUBJECT = "Volanie z cisla 0905123456 - Jan Novak, Uctovnictvo s.r.o. (cas 14:05:09)"
 
@@ -60,8 +75,12 @@ class Server:
         return list(mailbox.Maildir(self.box, create=False))
 
 
+def unfold(value):
+    return re.sub(r"\r?\n(?=[ \t])", "", value)
+
+
 def subject(m):
-    return str(email.header.make_header(email.header.decode_header(m["Subject"])))
+    return str(email.header.make_header(email.header.decode_header(unfold(m["Subject"]))))
 
 
 def run(exe, case, env):
@@ -144,16 +163,131 @@ def refused_then_retry(exe, tmp, problems):
             problems.append(f"retry: recipient {m['X-RcptTo']!r}")
 
 
+SUBJECT_EVA = "Volanie z cisla 0911222333 - Eva Mala, Mesto Senec (cas 14:06:00)"
+
+
+def with_peer(exe, case, behaviours, problems, signals=None, timeout=200):
+    """Runs one MonitorMail case against a Peer; returns the peer."""
+    peer = Peer(behaviours)
+    env = dict(os.environ, VX_SMTP_PORT=str(peer.port))
+    if signals:
+        env["VX_SIGNAL_DIR"] = signals
+    try:
+        rc = wait(run(exe, case, env), timeout)
+    finally:
+        peer.stop()
+    if rc != 0:
+        problems.append(f"{case}: test program failed")
+    return peer
+
+
+def parsed(mail):
+    return email.message_from_bytes(mail["data"], policy=email.policy.compat32)
+
+
+def per_address(peer):
+    n = {}
+    for m in peer.mails():
+        for r in m["rcpts"]:
+            n[r] = n.get(r, 0) + 1
+    return n
+
+
+def line_dropped(exe, tmp, problems):
+    case = "ALineDroppedAfterTheFirstAddressIsMailedAgainOnlyToTheOthers"
+    peer = with_peer(exe, case, [{"drop_after_mails": 1}, {}], problems)
+    want = {"prvy@example.com": 1, "druhy@example.com": 1, "treti@example.com": 1}
+    if per_address(peer) != want:
+        problems.append(f"line dropped: mails per address {per_address(peer)}")
+    got = [[m["rcpts"] for m in c.mails] for c in peer.connections]
+    if got[:2] != [[["prvy@example.com"]], [["druhy@example.com"], ["treti@example.com"]]]:
+        problems.append(f"line dropped: connections {got}")
+
+
+def queued_during_retry(exe, tmp, problems):
+    signals = os.path.join(tmp, "signals-retry")
+    os.mkdir(signals)
+
+    def hold(conn):
+        if conn.n != 2:
+            return False
+        open(os.path.join(signals, "data-held"), "w").close()
+        deadline = time.time() + 40
+        while time.time() < deadline and not os.path.exists(os.path.join(signals, "drop")):
+            time.sleep(0.05)
+        return True
+
+    case = "AMailQueuedWhileARetryFailsIsNotCountedAndGoesOut"
+    peer = with_peer(exe, case, [{"greeting": "554 busy, try later"}, {"hold_data": hold}, {}], problems,
+                     signals=signals)
+    subjects = [subject(parsed(m)) for m in peer.mails()]
+    if subjects != [SUBJECT_EVA]:
+        problems.append(f"queued during a retry: mails {subjects}")
+
+
+def to_header(exe, tmp, problems):
+    key1 = "Ján Novák <jan@example.com>, zly@example.com, Účtovníctvo Veľká Firma <uctovnictvo@example.com>"
+    key2 = ", ".join(f"Pracovník číslo {i} <pracovnik{i}@example.com>" for i in range(1, 31))
+    case = "ToHeaderIsSevenBitAndFoldedAndARefusedRecipientIsLogged"
+    peer = with_peer(exe, case, [{"refuse": {"zly@example.com"}}], problems)
+    mails = peer.mails()
+    rcpts = [m["rcpts"] for m in mails]
+    want = [["jan@example.com", "uctovnictvo@example.com"], [f"pracovnik{i}@example.com" for i in range(1, 31)]]
+    if rcpts != want:
+        problems.append(f"To header: recipients {rcpts}")
+    for m, key in zip(mails, (key1, key2)):
+        header = m["data"].split(b"\r\n\r\n", 1)[0]
+        for line in header.split(b"\r\n"):
+            if len(line) > 78:
+                problems.append(f"To header: a line of {len(line)} octets: {line[:60]!r}...")
+            if any(c < 0x20 or c > 0x7E for c in line):
+                problems.append(f"To header: 8-bit or control bytes in {line[:60]!r}...")
+        to = parsed(m)["To"]
+        if not isinstance(to, str):  # what a parser makes of raw 8-bit bytes
+            problems.append("To header: not readable as 7-bit text")
+            continue
+        decoded = str(email.header.make_header(email.header.decode_header(unfold(to))))
+        if decoded != key:
+            problems.append(f"To header: {decoded!r} instead of {key!r}")
+        modern = email.message_from_bytes(m["data"], policy=email.policy.default)
+        addresses = [a.addr_spec for a in modern["To"].addresses]
+        if addresses != [a.split("<")[-1].rstrip(">").strip() for a in key.split(", ")]:
+            problems.append(f"To header: a mail reader sees {addresses}")
+        if subject(parsed(m)) != SUBJECT:
+            problems.append(f"To header: subject {subject(parsed(m))!r}")
+
+
+def dragged_reply(exe, tmp, problems):
+    case = "AServerThatDragsOutItsReplyIsLeftAtTheReplysLimits"
+    peer = with_peer(exe, case, [{"trickle": ("220-Cakajte prosim", 1)}, {"flood": "220-" + "x" * 400}, {}],
+                     problems)
+    c = peer.connections
+    if len(c) < 3:
+        problems.append(f"dragged reply: {len(c)} connections")
+        return
+    if c[0].end is None or c[0].end - c[0].start > 60:
+        problems.append("dragged reply: the trickled greeting was not left")
+    if c[0].mails or c[1].mails or len(c[2].mails) != 1:
+        problems.append("dragged reply: the mail did not go with the third connection")
+    elif subject(parsed(c[2].mails[0])) != SUBJECT:
+        problems.append("dragged reply: subject")
+
+
 def main():
     exe = sys.argv[1]
     problems = []
     with tempfile.TemporaryDirectory() as tmp:
-        three_addresses(exe, tmp, problems)
-        refused_then_retry(exe, tmp, problems)
+        for case in (three_addresses, refused_then_retry, line_dropped, queued_during_retry, to_header,
+                     dragged_reply):
+            try:
+                case(exe, tmp, problems)
+            except Exception:  # one case's surprise must not hide the others
+                problems.append(f"{case.__name__}: {traceback.format_exc()}")
     for p in problems:
         print("FAIL:", p)
     if not problems:
-        print("mail: three addresses in one connection, retry after a refused connection")
+        print("mail: three addresses in one connection, retry after a refused connection, a dropped line,"
+              " a mail queued during a retry, the To header, replies dragged out")
     return 1 if problems else 0
 
 
