@@ -36,7 +36,7 @@ struct PortUsersRig : LinkRig {
     std::function<void()> onSecondClear;  // runs when the second "AT&U2" is written
     fake::FakeSmtpPeer smtp;
     fake::FakeDialUp dialUp;
-    TMailNotifikacia mail{P, dialUp, smtp, timers, pump, [this](const std::string& l) { log.push_back(l); }};
+    TMailNotifikacia mail{P, dialUp, smtp, timers, pump, clock, [this](const std::string& l) { log.push_back(l); }};
     FakeDialView dv;
     TDialContext dial{P,  *link, port, pump, dv, [](int n) { return "L" + std::to_string(n); },
                       [this](const std::string& l) { log.push_back(l); }, "0905123456", "0905123456"};
