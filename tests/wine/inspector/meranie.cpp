@@ -223,8 +223,15 @@ TSnimka Odfot(HWND w, const RECT& r) {
 TSnimka OdfotZmenu(HWND w, const RECT& r, const TSnimka& predtym) {
     const DWORD start = GetTickCount();
     TSnimka s = Odfot(w, r);
-    while (GetTickCount() - start < 5000) {
+    bool prekreslene = false;
+    while (GetTickCount() - start < 8000) {
         Sleep(50);
+        if (!prekreslene && GetTickCount() - start > 1500) {
+            // Nothing new on the screen for a while: have the window paint
+            // itself again (its update may have been lost to the screen).
+            RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            prekreslene = true;
+        }
         TSnimka dalsia = Odfot(w, r);
         const bool ustalena = dalsia.px == s.px;
         s = std::move(dalsia);
