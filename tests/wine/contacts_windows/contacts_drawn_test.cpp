@@ -95,6 +95,8 @@ TEST_F(VykreslenieKontaktov, AddressBookShowsEveryCaptionWholeAndItsCellsInItsFo
     EXPECT_EQ(AkcentVBunkach(g, 2, 7, 8), "") << "Ď in the surname";
     EXPECT_EQ(AkcentVBunkach(g, 3, 7, 8), "") << "Ť in the firm";
 
+    EXPECT_EQ(VsetkyTextySaZmestia(a), "");
+
     // The search box and the sort dialog.
     Klik(a, kids::btHladaj);
     HWND box = CakajNaOkno(kids::kInputBoxClass);
@@ -123,6 +125,15 @@ TEST_F(VykreslenieKontaktov, AddressBookShowsEveryCaptionWholeAndItsCellsInItsFo
     EXPECT_EQ(CeleTexty(c, prvky), "");
     Klik(c, IDCANCEL);
     ASSERT_TRUE(CakajNaZatvorenie(kids::kCisloClass));
+
+    // The Outlook import window (no Outlook here: its error comes first).
+    Klik(a, kids::btOutlook);
+    HWND imp = CakajNaOkno(kids::kImportClass);
+    ASSERT_TRUE(imp);
+    if (HWND chyba = CakajNaSpravu()) Odpovedz(chyba, IDOK);
+    EXPECT_EQ(VsetkyTextySaZmestia(imp), "");
+    PostMessageW(imp, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kImportClass));
     Klik(a, kids::bbtZrus);
     HWND q = CakajNaSpravu();
     if (q) Odpovedz(q, IDCANCEL);
