@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/pascal.h"
@@ -134,8 +135,8 @@ void TConfigForm::Ovladac(TOvladac o, int x, int y, int w, int h) {
     }
     ovladace_[i] = c;
     if (v.druh == TDruhOvladaca::LabelledEdit) {
-        popisy_[i] = Dieta(L"Static", L"", SS_LEFT | SS_NOPREFIX, x, y - 16, w < 200 ? 200 : w, 14,
-                           ids::config::IdPopisu(o), karta);
+        // As wide as its edit; its text widens it (NastavText).
+        popisy_[i] = Dieta(L"Static", L"", SS_LEFT | SS_NOPREFIX, x, y - 16, w, 14, ids::config::IdPopisu(o), karta);
     }
     if (v.druh == TDruhOvladaca::SpinEdit && c) {
         HWND s = Dieta(UPDOWN_CLASSW, L"", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0,
@@ -304,7 +305,17 @@ void TConfigForm::NastavText(const char* prvok, const std::string& text) {
     for (const TVazba& v : Vazby()) {
         if (std::strcmp(prvok, v.meno) != 0) continue;
         const size_t i = static_cast<size_t>(v.ovladac);
-        SetWindowTextW(v.druh == TDruhOvladaca::LabelledEdit ? popisy_[i] : ovladace_[i], w.c_str());
+        HWND c = v.druh == TDruhOvladaca::LabelledEdit ? popisy_[i] : ovladace_[i];
+        SetWindowTextW(c, w.c_str());
+        if (v.druh == TDruhOvladaca::LabelledEdit) {
+            // A label longer than its edit takes the room it needs, so
+            // that it shows whole; a short one keeps clear of the next.
+            RECT r{}, e{};
+            GetWindowRect(c, &r);
+            GetWindowRect(ovladace_[i], &e);
+            const int sirka = std::max<int>(e.right - e.left, TextWidth(font_, w) + 2);
+            SetWindowPos(c, nullptr, 0, 0, sirka, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         return;
     }
     auto it = prvky_.find(prvok);
