@@ -25,9 +25,10 @@ const Miesto kMiesta[kPocetIndikatorov] = {
 TCallPanel::TCallPanel(HWND parent, int x, int y, int w, int h, bool withSources) {
     // Three lines stacked above the indicator row, each as high as its font's
     // line: the accents of capitals (Ž, Ô, Ď) above and the descenders below
-    // stay inside the box. The number's font is the largest that leaves the
-    // name and the firm their full lines.
-    fMeno_ = MakeFont(L"Tahoma", 12, true);
+    // stay inside the box. The name, what the window is for, is large enough
+    // for the acute of ĺ to stand clear of the l; the number's font is the
+    // largest that leaves the name and the firm their full lines.
+    fMeno_ = MakeFont(L"Tahoma", 13, true);
     fFirma_ = MakeFont(L"Tahoma", 12, false);
     const int vMeno = LineHeight(fMeno_), vFirma = LineHeight(fFirma_);
     const int riadokIndikatorov = h - 12;

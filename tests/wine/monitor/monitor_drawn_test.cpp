@@ -77,6 +77,12 @@ protected:
 
         HWND meno = Potomok(w, ids::kMeno), firma = Potomok(w, ids::kFirma), cislo = Potomok(w, ids::kCislo);
         TPismo fMeno(meno), fFirma(firma), fCislo(cislo);
+        // The name's font is large enough to draw the acute of ĺ apart from
+        // the l (smaller sizes of the font merge it into the stem).
+        EXPECT_GE(PrvyRiadokAtramentu(Predloha(fMeno.Handle(), "lll")) -
+                      PrvyRiadokAtramentu(Predloha(fMeno.Handle(), "ĺĺĺ")),
+                  2)
+            << "Dĺžka would read Dlžka";
         // Each picture is taken once the screen shows the new call.
         TSnimka predMeno = Odfot(meno, Klient(meno)), predFirma = Odfot(firma, Klient(firma));
         for (const Akcent& a : kAkcenty) {
