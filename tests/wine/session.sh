@@ -41,6 +41,14 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$VX_WINE" wineboot -i >/dev/null 2>&1 </dev/null
   wineserver -w
 fi
+# Wine's own fonts (Tahoma, MS Sans Serif: what "MS Shell Dlg" and the
+# windows ask for) lie in fonts-wine's folder, which this Wine does not
+# search; without them every face falls back to DejaVu Sans, whose small
+# sizes merge the accents of Slovak letters (ĺ reads l, Č reads Ċ).
+for f in /usr/share/wine/fonts/*.ttf; do
+  [ -e "$f" ] && [ ! -e "$WINEPREFIX/drive_c/windows/Fonts/${f##*/}" ] &&
+    cp "$f" "$WINEPREFIX/drive_c/windows/Fonts/"
+done
 # Without a window manager every hide waits for one; unmanaged windows don't.
 if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
   "$VX_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
