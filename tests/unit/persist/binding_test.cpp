@@ -4,28 +4,13 @@
 
 #include "capictrl/core/linkorbinding.h"
 #include "capictrl/core/persist.h"
+#include "no_host.h"
 
 namespace vx {
 namespace {
 
-class NoHost : public ICapiHost {
-public:
-    std::unique_ptr<ICapiLibrary> LoadCapiLibrary(const std::string&) override { return nullptr; }
-    void ShowMessageBox(const std::string& text, const std::string&) override { Boxes.push_back(text); }
-    std::unique_ptr<ICapiPoller> CreatePoller(ICapiLibrary&, uint32_t, TCapiCtrl&) override { return nullptr; }
-    void ProcessMessages(uint32_t) override {}
-    void PostToHost(std::function<void()> fn) override { fn(); }
-    uint32_t TickCount() override { return 0; }
-    std::vector<std::string> Boxes;
-};
-
-class NoClock : public ISystemTime {
-public:
-    int GetPlatformId() override { return 2; }
-    bool EnableTimePrivilege(bool) override { return true; }
-    DateTime LocalNow() override { return DateTime(); }
-    bool SetLocal(const DateTime&) override { return false; }
-};
+using fake::NoClock;
+using fake::NoHost;
 
 TEST(LinkorBinding, FreshEngineSavesTheSameStoredDescriptionAsTheDefaults) {
     NoHost host;
