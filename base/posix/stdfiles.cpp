@@ -74,6 +74,10 @@ bool StdFileSystem::ReadAll(const std::string& path, std::string& out) {
         return false;
     }
     out.clear();
+    // One allocation of the whole size: a text grown piece by piece holds
+    // up to twice its size while it moves to a larger block.
+    struct stat st;
+    if (::fstat(fileno(f), &st) == 0 && st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);

@@ -1,12 +1,13 @@
 #include "contacts/core/adresar_pamat.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "contacts/core/textsubor.h"
 
 namespace vx {
 
 namespace {
-
-bool JeKoniecRiadku(char c) { return c == '\r' || c == '\n'; }
 
 // Phone 1 stands between the 2nd and 3rd ";" of a line, phone 2 between the
 // 3rd and 4th; a field without its closing ";" is empty (the split rule of
@@ -26,19 +27,36 @@ void Telefony(std::string_view riadok, std::string_view& cislo, std::string_view
 
 }  // namespace
 
-TAdresarVPamati::TAdresarVPamati(IFileSystem& fs) : fs_(fs) {}
+TAdresarVPamati::TAdresarVPamati(IFileSystem& fs)
+    : fs_(fs),
+      semienko_(static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                reinterpret_cast<uintptr_t>(this)) {}
+
+uint32_t TAdresarVPamati::Hash(std::string_view cislo) const {
+    uint64_t h = 14695981039346656037ULL ^ semienko_;
+    for (unsigned char c : cislo) h = (h ^ c) * 1099511628211ULL;
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ULL;
+    return static_cast<uint32_t>(h ^ (h >> 32));
+}
+
+void TAdresarVPamati::Priechod(TKrokPriechodu krok) {
+    priechod_ = krok != TKrokPriechodu::Koniec;
+    skontroluj_ = true;
+}
 
 bool TAdresarVPamati::Obnov(TSnimka& s, const std::string& cesta, bool& zmenena) {
     zmenena = false;
-    if (!fs_.Exists(cesta)) {
-        if (s.platna) zmenena = true;
-        s = TSnimka{};
-        return false;
-    }
     // The stamp is taken before the reading: a change made while the file
     // is read gives a stamp other than this one, so it is read again.
     TFileStamp stamp;
     const bool maStamp = fs_.Stamp(cesta, stamp);
+    if (!maStamp && !fs_.Exists(cesta)) {
+        if (s.platna) zmenena = true;
+        s = TSnimka{};
+        s.cesta = cesta;
+        return false;
+    }
     if (maStamp && s.platna && s.overena && s.cesta == cesta && s.stamp.SameVersion(stamp)) return true;
     std::string text;
     ++citania_;
@@ -52,20 +70,71 @@ bool TAdresarVPamati::Obnov(TSnimka& s, const std::string& cesta, bool& zmenena)
     return true;
 }
 
-void TAdresarVPamati::IndexujAdresar() {
-    telefony_.clear();
+std::string_view TAdresarVPamati::Pole(const TMiesto& m) const {
     const std::string_view text(adr_.text);
-    size_t od = 0;
-    while (od < text.size()) {
-        size_t koniec = od;
-        while (koniec < text.size() && !JeKoniecRiadku(text[koniec])) ++koniec;
-        const std::string_view riadok = text.substr(od, koniec - od);
-        std::string_view c1, c2;
-        Telefony(riadok, c1, c2);
-        // The first line that has a number keeps it.
-        if (!c1.empty()) telefony_.emplace(c1, riadok);
-        if (!c2.empty()) telefony_.emplace(c2, riadok);
-        od = koniec + 1;
+    const size_t od = m.od - 1;
+    return text.substr(od, text.find(';', od) - od);
+}
+
+void TAdresarVPamati::IndexujAdresar() {
+    const std::string_view text(adr_.text);
+    telefony_.clear();
+    bezIndexu_ = text.size() >= UINT32_MAX;
+    if (bezIndexu_) return;
+    // One pass over the text: for each line the first four ";" (the split
+    // rule of Telefony), the phones in file order.
+    struct TPole {
+        uint32_t od, dlzka, hash;
+    };
+    std::vector<TPole> polia;
+    polia.reserve(text.size() / 32 + 16);
+    const char* p = text.data();
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n) {
+        size_t b[4];
+        int k = 0;
+        size_t j = i;
+        for (; j < n; ++j) {
+            const char c = p[j];
+            if (c == ';') {
+                if (k < 4) b[k++] = j;
+            } else if (c == '\r' || c == '\n') {
+                break;
+            }
+        }
+        if (k >= 3 && b[2] > b[1] + 1)
+            polia.push_back({static_cast<uint32_t>(b[1] + 1), static_cast<uint32_t>(b[2] - b[1] - 1), 0});
+        if (k == 4 && b[3] > b[2] + 1)
+            polia.push_back({static_cast<uint32_t>(b[2] + 1), static_cast<uint32_t>(b[3] - b[2] - 1), 0});
+        if (j + 1 < n && p[j] == '\r' && p[j + 1] == '\n') ++j;
+        i = j + 1;
+    }
+    size_t velkost = 16;
+    while (velkost < 2 * polia.size()) velkost *= 2;
+    telefony_.assign(velkost, TMiesto{});
+    const size_t maska = velkost - 1;
+    for (TPole& pole : polia) pole.hash = Hash(text.substr(pole.od, pole.dlzka));
+    // The places are far apart in the table: each is asked for a few phones
+    // ahead, so that the memory is there by the time it is needed.
+    const size_t vopred = 8;
+    for (size_t x = 0; x < polia.size() && x < vopred; ++x) __builtin_prefetch(&telefony_[polia[x].hash & maska]);
+    for (size_t y = 0; y < polia.size(); ++y) {
+        const TPole& pole = polia[y];
+        if (y + vopred < polia.size()) __builtin_prefetch(&telefony_[polia[y + vopred].hash & maska]);
+        const std::string_view cislo = text.substr(pole.od, pole.dlzka);
+        TMiesto m;
+        m.od = pole.od + 1;
+        m.hash = pole.hash;
+        for (size_t x = m.hash & maska;; x = (x + 1) & maska) {
+            TMiesto& miesto = telefony_[x];
+            if (miesto.od == 0) {
+                miesto = m;
+                break;
+            }
+            // The first line that has a number keeps it.
+            if (miesto.hash == m.hash && Pole(miesto) == cislo) break;
+        }
     }
 }
 
@@ -80,21 +149,62 @@ void TAdresarVPamati::IndexujPredvolby() {
     }
 }
 
+bool TAdresarVPamati::Pozriet(bool& overeny) {
+    if (skontroluj_) {
+        skontroluj_ = false;
+        adrOvereny_ = pfxOvereny_ = false;
+    }
+    if (priechod_ && overeny) return false;
+    overeny = true;
+    return true;
+}
+
 bool TAdresarVPamati::NajdiRiadok(const std::string& CestaProgramu, const std::string& cislo,
                                   std::string_view& riadok) {
-    bool zmenena = false;
-    if (!Obnov(adr_, CestaProgramu + kSuborAdresara, zmenena)) {
-        telefony_.clear();
-        return false;
+    const std::string cesta = CestaProgramu + kSuborAdresara;
+    if (Pozriet(adrOvereny_) || adr_.cesta != cesta) {
+        bool zmenena = false;
+        if (!Obnov(adr_, cesta, zmenena)) {
+            telefony_.clear();
+            return false;
+        }
+        if (zmenena) IndexujAdresar();
     }
-    if (zmenena) IndexujAdresar();
+    if (!adr_.platna) return false;
     // A line that has the number as a phone also holds it: the substring
     // test that picks the lines to examine is implied. An empty number is
     // never a phone, nor one holding a line end.
-    auto it = telefony_.find(std::string_view(cislo));
-    if (it == telefony_.end()) return false;
-    riadok = it->second;
-    return true;
+    if (cislo.empty()) return false;
+    const std::string_view text(adr_.text);
+    auto celyRiadok = [&](size_t od) {
+        size_t zaciatok = text.find_last_of("\r\n", od);
+        zaciatok = zaciatok == std::string_view::npos ? 0 : zaciatok + 1;
+        const size_t koniec = std::min(text.find_first_of("\r\n", od), text.size());
+        return text.substr(zaciatok, koniec - zaciatok);
+    };
+    if (bezIndexu_) {
+        bool najdeny = false;
+        ForEachLine(text, [&](std::string_view r) {
+            std::string_view c1, c2;
+            Telefony(r, c1, c2);
+            if (!najdeny && (c1 == cislo || c2 == cislo)) {
+                riadok = r;
+                najdeny = true;
+            }
+        });
+        return najdeny;
+    }
+    if (telefony_.empty()) return false;
+    const uint32_t h = Hash(cislo);
+    const size_t maska = telefony_.size() - 1;
+    for (size_t i = h & maska;; i = (i + 1) & maska) {
+        const TMiesto& m = telefony_[i];
+        if (m.od == 0) return false;
+        if (m.hash == h && Pole(m) == cislo) {
+            riadok = celyRiadok(m.od - 1);
+            return true;
+        }
+    }
 }
 
 TMenoFirma TAdresarVPamati::HladajVolajuceho(const std::string& CestaProgramu, const std::string& countryprefix,
@@ -107,12 +217,16 @@ TMenoFirma TAdresarVPamati::HladajVolajuceho(const std::string& CestaProgramu, c
         r.Firma = k.Firma;
         return r;
     }
-    bool zmenena = false;
-    if (!Obnov(pfx_, CestaProgramu + kSuborPredvolieb, zmenena)) {
-        predvolby_.clear();
-        return r;
+    const std::string cesta = CestaProgramu + kSuborPredvolieb;
+    if (Pozriet(pfxOvereny_) || pfx_.cesta != cesta) {
+        bool zmenena = false;
+        if (!Obnov(pfx_, cesta, zmenena)) {
+            predvolby_.clear();
+            return r;
+        }
+        if (zmenena) IndexujPredvolby();
     }
-    if (zmenena) IndexujPredvolby();
+    if (!pfx_.platna) return r;
     const std::string porovnaj = CisloPreTabulku(cislo, countryprefix);
     for (const TPredvolba& p : predvolby_) {
         if (porovnaj.compare(0, p.Predvolba.size(), p.Predvolba) == 0) {

@@ -8,15 +8,18 @@
 // next lookup; an unchanged book costs one stamp per lookup, not a reading.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "base/files.h"
 #include "contacts/core/adresar.h"
 
 namespace vx {
+
+// The steps of a pass over many numbers, see TAdresarVPamati::Priechod.
+enum class TKrokPriechodu { Zaciatok, PoSpravach, Koniec };
 
 class TAdresarVPamati {
 public:
@@ -30,6 +33,14 @@ public:
                                 const std::string& cislo);
     // The import's duplicate check (see JeVAdresari in adresar.h).
     bool JeVAdresari(const std::string& CestaProgramu, const std::string& cislo);
+
+    // A pass over many numbers (the history's name fill-in): from its start
+    // (Zaciatok) the files are looked at by the first lookup and after that
+    // only again after each time window messages were let through
+    // (PoSpravach), when anything else may have changed them; the lookups in
+    // between take the files as they were. After its end (Koniec) every
+    // lookup looks at the files again.
+    void Priechod(TKrokPriechodu krok);
 
     // How many times a file was read so far.
     int Citania() const { return citania_; }
@@ -50,15 +61,33 @@ private:
     // The first line of the address book that has cislo as phone 1 or
     // phone 2; false without one (and without a book).
     bool NajdiRiadok(const std::string& CestaProgramu, const std::string& cislo, std::string_view& riadok);
+    // Whether a lookup is to look at a file now (see ZacniPriechod); marks it
+    // looked at.
+    bool Pozriet(bool& overeny);
     void IndexujAdresar();
     void IndexujPredvolby();
 
     IFileSystem& fs_;
     int citania_ = 0;
+    bool priechod_ = false;
+    bool skontroluj_ = false;  // in a pass: the next lookup looks at the files
+    bool adrOvereny_ = false, pfxOvereny_ = false;  // looked at in this round of a pass
     TSnimka adr_, pfx_;
     // Each phone of the book (phone 1 or 2 of a line, not empty) with the
-    // first line that has it, in file order; views into adr_.text.
-    std::unordered_map<std::string_view, std::string_view> telefony_;
+    // first line that has it, in file order: a table of the places in
+    // adr_.text where the phones begin (a phone ends at its ";", its line
+    // lies around it), found by the phone's hash, the next free place on a
+    // collision. Eight bytes a place, at most half of the places taken,
+    // built in one pass: a changed book is indexed at little cost.
+    struct TMiesto {
+        uint32_t od = 0;  // where the phone begins, plus one; 0: free
+        uint32_t hash = 0;
+    };
+    uint32_t Hash(std::string_view cislo) const;
+    std::string_view Pole(const TMiesto& m) const;
+    std::vector<TMiesto> telefony_;
+    bool bezIndexu_ = false;  // a book beyond 4 GB is searched line by line
+    uint64_t semienko_;       // of the hash: a book cannot be made to collide on purpose
     std::vector<TPredvolba> predvolby_;  // the prefix lines in file order
 };
 

@@ -173,8 +173,12 @@ void THistoriaOkno::Nacitaj() {
         }
         if (stav_.PocetVolani % 100 == 0) pump_.ProcessMessages();
     };
-    // A file of zero bytes is one empty line.
+    // The rows get their room at once: counted first, they never move.
     size_t riadkov = 0;
+    ForEachLine(std::string_view(text).substr(0, dlzka), [&](std::string_view) { ++riadkov; });
+    grid_.Rezervuj(riadkov + 1);
+    // A file of zero bytes is one empty line.
+    riadkov = 0;
     ForEachLine(std::string_view(text).substr(0, dlzka), [&](std::string_view r) {
         ++riadkov;
         riadok(r);
@@ -228,26 +232,43 @@ void THistoriaOkno::btDoplClick() {
     view_.ShowGauge(true);
     view_.SetGauge(0);
     const int pocet = stav_.PocetVolani;
+    const int kazdych = 100;  // lines between two passes of the messages
+    auto priechod = [this](TKrokPriechodu p) {
+        if (OnPriechod) OnPriechod(p);
+    };
+    priechod(TKrokPriechodu::Zaciatok);
     try {
         historia_.PrepisHistoriu(
             [&](int k, const std::string& riadok, std::string& novy) {
+                if (k > 1 && (k - 1) % kazdych == 0) priechod(TKrokPriechodu::PoSpravach);
                 view_.SetGauge(pocet < 100 ? 1 : std::min(100, k / (pocet / 100)));
-                TZaznamHistorie z = RozdelZaznam(riadok);
-                if ((z.Meno.empty() || z.Firma.empty()) && !z.Cislo.empty()) {
-                    TMenoFirma mf = hladaj_ ? hladaj_(z.Cislo) : TMenoFirma{};
+                // The fields as places in the line: a million lines are
+                // rebuilt without making strings of the fields they keep.
+                const TRezyZaznamu rezy = RezyZaznamu(riadok);
+                std::string_view pole[5];
+                for (int i = 0; i < 5; ++i) pole[i] = PoleZaznamu(riadok, rezy, i);
+                TMenoFirma mf;
+                if ((pole[2].empty() || pole[3].empty()) && !pole[1].empty()) {
+                    if (hladaj_) mf = hladaj_(std::string(pole[1]));
                     // A name or firm the line has survives an empty answer.
-                    if (!mf.Meno.empty()) z.Meno = mf.Meno;
-                    if (!mf.Firma.empty()) z.Firma = mf.Firma;
+                    if (!mf.Meno.empty()) pole[2] = mf.Meno;
+                    if (!mf.Firma.empty()) pole[3] = mf.Firma;
                 }
-                novy = ZlozZaznam(z);
+                novy.assign(pole[0]);
+                for (int i = 1; i < 5; ++i) {
+                    novy += ';';
+                    novy += pole[i];
+                }
                 return true;
             },
-            100);
+            kazdych);
     } catch (...) {
+        priechod(TKrokPriechodu::Koniec);
         view_.ShowGauge(false);
         busy_ = false;
         throw;
     }
+    priechod(TKrokPriechodu::Koniec);
     view_.ShowGauge(false);
     busy_ = false;
     NacitajHistoriu();

@@ -9,6 +9,7 @@
 #include "base/files.h"
 #include "base/pump.h"
 #include "contacts/core/adresar.h"
+#include "contacts/core/adresar_pamat.h"
 #include "contacts/core/historia.h"
 #include "contacts/core/kontakty_stav.h"
 #include "contacts/core/mriezka_historie.h"
@@ -97,6 +98,12 @@ public:
     static void sgHistoriaMouseUp(bool naBunke, int col, int row, int& PopupStlpec, int& PopupRiadok);
 
     bool Zaneprazdnene() const { return busy_; }
+
+    // The fill-in's pass over the address book: told when it starts, each
+    // time it has let window messages through (when the book may have been
+    // changed meanwhile), and when it ends, so that the lookup need not look
+    // at the book's file for every line (TAdresarVPamati::Priechod).
+    std::function<void(TKrokPriechodu)> OnPriechod;
 
 private:
     void Nacitaj();

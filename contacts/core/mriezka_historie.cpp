@@ -23,11 +23,13 @@ void TMriezkaHistorie::SetHeader(int col, const std::string& text) {
 
 void TMriezkaHistorie::NechajPrvyRiadok() {
     riadky_.resize(1);
+    riadky_.shrink_to_fit();
     Zhustni();
 }
 
 void TMriezkaHistorie::VyprazdniPrvyRiadok() {
     riadky_.assign(1, TRiadok{});
+    riadky_.shrink_to_fit();
     Zhustni();
 }
 
@@ -67,7 +69,7 @@ void TMriezkaHistorie::Dokonci() {
     size_t potrebne = 0;
     for (const TRiadok& r : riadky_) potrebne += r.dlzka;
     if (potrebne < text_.size() / 2) Zhustni();
-    riadky_.shrink_to_fit();
+    if (riadky_.size() < riadky_.capacity() / 2) riadky_.shrink_to_fit();
 }
 
 void TMriezkaHistorie::Zhustni() {

@@ -33,6 +33,8 @@ public:
     // first row added.
     void NovyText(std::string text);
     const std::string& Text() const { return text_; }
+    // Room for this many rows, so that the rows are not moved while they grow.
+    void Rezervuj(size_t riadkov) { riadky_.reserve(riadkov); }
     // The line at [od, od + dlzka) of the text as the next row (row 1 first).
     void PridajRiadok(size_t od, size_t dlzka);
     // After a load: when the rows take far less than the text (a filter

@@ -29,6 +29,10 @@ TFormHistoria::TFormHistoria(TKontaktyOkna& okna) : okna_(okna) {
     logika_ = std::make_unique<THistoriaOkno>(*m.fs, *m.pump, *m.clock, okna_.Historia(), m.Texty,
                                               okna_.StavHistorie, *m.HistoriaOtvorena, std::move(hladaj),
                                               static_cast<IHistoriaView&>(*this));
+    // The fill-in takes the book as it is between two passes of the messages.
+    logika_->OnPriechod = [m](TKrokPriechodu krok) {
+        if (m.Adresar) m.Adresar->Priechod(krok);
+    };
     if (!VytvorOkno(kids::kHistoriaClass, "História hovorov", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
                     kSirka, kVyska))
         return;

@@ -213,6 +213,29 @@ TEST_F(Pamat, UnchangedBookIsReadOnce) {
     EXPECT_EQ(pamat.Citania(), 2);  // the book and the prefix table, once each
 }
 
+// In a pass the files are looked at once, and again only after messages went
+// through; a change made in between shows from there on, and every lookup
+// after the pass looks at the files again.
+TEST_F(Pamat, APassLooksAtTheFilesOnlyAfterMessagesWentThrough) {
+    Zapis(kSuborAdresara, "Jan;Novak;111;;Prva\r\n");
+    StampFs sfs(fs);
+    TAdresarVPamati pamat(sfs);
+    pamat.Priechod(TKrokPriechodu::Zaciatok);
+    EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "111").Firma, "Prva");
+    const int stampy = sfs.stampy;
+    Zapis(kSuborAdresara, "Jan;Novak;111;;Dva \r\n");
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "111").Firma, "Prva");
+    EXPECT_TRUE(pamat.JeVAdresari(dir.Dir(), "111"));
+    EXPECT_EQ(sfs.stampy, stampy);
+    pamat.Priechod(TKrokPriechodu::PoSpravach);
+    EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "111").Firma, "Dva ");
+    Zapis(kSuborAdresara, "Jan;Novak;111;;Tri \r\n");
+    pamat.Priechod(TKrokPriechodu::Koniec);
+    EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "111").Firma, "Tri ");
+    Zapis(kSuborAdresara, "Jan;Novak;111;;Styr\r\n");
+    EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "111").Firma, "Styr");
+}
+
 // A book that cannot be read raises; one that cannot be read any more after
 // it changed raises too and is read again once it can.
 TEST_F(Pamat, UnreadableBookRaises) {

@@ -116,7 +116,9 @@ public:
     bool Rename(const std::string& a, const std::string& b) override { return in_.Rename(a, b); }
     bool Replace(const std::string& a, const std::string& b) override { return in_.Replace(a, b); }
     bool Remove(const std::string& p) override { return in_.Remove(p); }
+    int stampy = 0;
     bool Stamp(const std::string& p, TFileStamp& out) override {
+        ++stampy;
         if (pevny) {
             out = stamp;
             return in_.Exists(p);
