@@ -11,6 +11,9 @@ public:
     virtual ~IMessagePump() = default;
     // Handle every pending window message (timers, clicks) once.
     virtual void ProcessMessages() = 0;
+    // The same, except that windows waiting to be painted are painted by the
+    // next pass: for a pass that what follows it must not wait for.
+    virtual void ProcessMessagesLeavingPaint() { ProcessMessages(); }
     virtual void Sleep(uint32_t ms) = 0;
 };
 

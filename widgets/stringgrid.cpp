@@ -44,6 +44,17 @@ void TStringGrid::SetCell(int col, int row, const std::string& text) {
     }
 }
 
+void TStringGrid::SetCells(const std::vector<std::string>& texts) {
+    bool zmena = false;
+    for (size_t i = 0; i < cells_.size() && i < texts.size(); ++i) {
+        if (cells_[i] != texts[i]) {
+            cells_[i] = texts[i];
+            zmena = true;
+        }
+    }
+    if (zmena) Invalidate();
+}
+
 const std::string& TStringGrid::Cell(int col, int row) const {
     static const std::string empty;
     if (col < 0 || col >= cols_ || row < 0 || row >= rows_) return empty;

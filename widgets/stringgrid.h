@@ -33,6 +33,9 @@ public:
     int ColWidth(int col) const;
     void SetDefaultRowHeight(int h);
     void SetCell(int col, int row, const std::string& cp1250);
+    // Every cell at once, row after row (ColCount x RowCount texts): the
+    // grid is marked for redrawing once, not once for every cell changed.
+    void SetCells(const std::vector<std::string>& cp1250);
     const std::string& Cell(int col, int row) const;
     // Moves the selection; row == RowCount() selects nothing.
     void SetSelection(int col, int row);

@@ -73,4 +73,6 @@ LRESULT CALLBACK TWinTimer::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 void TWinPump::ProcessMessages() { ProcessPendingMessages(); }
 
+void TWinPump::ProcessMessagesLeavingPaint() { ProcessPendingMessagesLeavingPaint(); }
+
 }  // namespace vx

@@ -33,6 +33,7 @@ public:
 class TWinPump : public IMessagePump {
 public:
     void ProcessMessages() override;
+    void ProcessMessagesLeavingPaint() override;
     void Sleep(uint32_t ms) override { ::Sleep(ms); }
 };
 

@@ -31,7 +31,7 @@ enum class TPass { Empty, Done, Quit };
 // to a window.
 TPass DispatchPending(const TMessageLoop& l, TQuitHeld& quit, int& dispatched) {
     MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | l.which)) {
         if (m.message == WM_QUIT) {
             quit.Hold(m.wParam);
             if (l.endOnQuit) return TPass::Quit;
@@ -84,6 +84,14 @@ void ProcessPendingMessages(DWORD waitMs) {
     DispatchPending(l, quit, dispatched);
     if (dispatched > 0 || waitMs == 0) return;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
+    DispatchPending(l, quit, dispatched);
+}
+
+void ProcessPendingMessagesLeavingPaint() {
+    TQuitHeld quit;
+    TMessageLoop l;
+    l.which = PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
+    int dispatched = 0;
     DispatchPending(l, quit, dispatched);
 }
 

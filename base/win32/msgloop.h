@@ -26,6 +26,8 @@ struct TMessageLoop {
     std::function<bool()> done;
     // True for a modal window: the loop ends at a WM_QUIT. A wait runs on.
     bool endOnQuit = false;
+    // The kinds of messages taken (PM_QS_... flags of PeekMessage), 0: all.
+    UINT which = 0;
 };
 
 enum class TLoopEnd { Done, Signalled, TimedOut, Quit, Failed };
@@ -35,5 +37,9 @@ TLoopEnd RunMessageLoop(const TMessageLoop& loop);
 // Dispatches every pending message once. When none is pending, waits up to
 // waitMs for one to come and dispatches what came.
 void ProcessPendingMessages(DWORD waitMs = 0);
+// Dispatches every pending message once, except that the windows waiting to
+// be painted are painted by a later pass: for a pass that what follows it
+// must not wait for.
+void ProcessPendingMessagesLeavingPaint();
 
 }  // namespace vx

@@ -83,7 +83,9 @@ void THistoria::ZapisHistoriu(const std::string& riadok, const std::string& Cisl
                               const std::string& Cas, bool history) {
     if (history) {
         timer3_->SetEnabled(true);
-        pump_.ProcessMessages();
+        // The windows that this call changed are painted after its line is
+        // written; a wait for a rewrite paints them meanwhile.
+        pump_.ProcessMessagesLeavingPaint();
         while (obsadena_) {
             pump_.Sleep(kKrokCakaniaMs);
             pump_.ProcessMessages();

@@ -535,8 +535,13 @@ void TVestrixForm::FormDestroy() {
 bool TVestrixForm::IsActive() { return hwnd_ && IsWindowVisible(hwnd_) && GetForegroundWindow() == hwnd_; }
 
 void TVestrixForm::GridChanged() {
+    // All cells in one go: a new call moves every row, and one redraw of
+    // the grid costs less than one for each cell.
+    std::vector<std::string> bunky;
+    bunky.reserve(TMriezka::kRiadky * TMriezka::kStlpce);
     for (int r = 0; r < TMriezka::kRiadky; ++r)
-        for (int c = 0; c < TMriezka::kStlpce; ++c) StringGrid1_->SetCell(c, r, Mriezka.Cell(c, r));
+        for (int c = 0; c < TMriezka::kStlpce; ++c) bunky.push_back(Mriezka.Cell(c, r));
+    StringGrid1_->SetCells(bunky);
 }
 
 std::unique_ptr<IPanelView> TVestrixForm::CreateCallerIdWindow() { return std::make_unique<TFormCID>(); }

@@ -278,6 +278,36 @@ int Sirka(HDC dc, const std::wstring& t) {
     return static_cast<int>(s.cx);
 }
 
+// The pass that a call's history step makes handles what is pending but
+// leaves the painting of a changed window to the next pass; the grid takes a
+// call's rows at once and is then painted once.
+TEST_F(Okno, APassLeavingPaintHandlesTheMessagesAndTheNextPassPaints) {
+    ShowWindow(hwnd, SW_SHOW);
+    TStringGrid grid(hwnd, 7, 0, 0, 300, 200, 2, 3, nullptr);
+    Pump(100);
+    ASSERT_FALSE(GetUpdateRect(grid.Handle(), nullptr, FALSE));
+    grid.SetCells({"a", "b", "c", "d", "e", "f"});
+    EXPECT_EQ(grid.Cell(1, 2), "f");
+    bool doslo = false;
+    TWinTimerFactory f;
+    auto t = f.CreateTimer();
+    t->SetInterval(1);
+    t->OnTimer = [&] { doslo = true; };
+    t->SetEnabled(true);
+    Sleep(20);
+    PostMessageW(hwnd, WM_NULL, 0, 0);
+    TWinPump pump;
+    pump.ProcessMessagesLeavingPaint();
+    EXPECT_TRUE(doslo);                                         // the timer ran
+    EXPECT_TRUE(GetUpdateRect(grid.Handle(), nullptr, FALSE));  // the grid is not painted yet
+    t->SetEnabled(false);
+    pump.ProcessMessages();
+    EXPECT_FALSE(GetUpdateRect(grid.Handle(), nullptr, FALSE));
+    // The same texts again change nothing and paint nothing.
+    grid.SetCells({"a", "b", "c", "d", "e", "f"});
+    EXPECT_FALSE(GetUpdateRect(grid.Handle(), nullptr, FALSE));
+}
+
 TEST_F(Okno, ATextThatDoesNotFitEndsWithAnEllipsisAndIsNeverSqueezed) {
     HFONT f = MakeDialogFont();
     HDC dc = GetDC(hwnd);

@@ -1,0 +1,349 @@
+// Where the time of one LAN call goes in the real monitor. A copy of this
+// program runs the monitor's main window itself (the same classes as
+// Vestrix.exe, network source, 10,000-contact book, history on) and sends it
+// datagrams from a thread of its own on loopback; the steps that the call
+// routine hands to the rest of the program are timed where they run, and the
+// pieces of the rest are timed alone in the same process:
+//   hand-over   datagram sent until the call routine asks for the caller
+//               (socket, listener thread, the window's message, the log line
+//               of the datagram, the panel and the caller-ID window)
+//   lookup      the address book and prefix table
+//   panel/grid  name into the panel, the call into the grid model
+//   history     a pass of window messages (the panel and grid are painted
+//               here), the history line, the log line of the call
+//   log trim    the log's size check
+// Prints numbers; asserts nothing about them. VX_BENCH_CALLS changes the
+// number of calls (500). Run by run.sh under Wine.
+#include <gtest/gtest.h>
+
+#include <winsock2.h>
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "base/stdfiles.h"
+#include "base/win32/text.h"
+#include "contacts/core/adresar.h"
+#include "contacts/core/adresar_pamat.h"
+#include "monitor/win32/vestrixform.h"
+#include "tests/wine/monitor/monitor_fixture.h"
+#include "widgets/control.h"
+
+namespace vx {
+namespace {
+
+LARGE_INTEGER g_freq;
+double Teraz() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(g_freq.QuadPart);
+}
+
+std::string CisloKontaktu(int i) {
+    char b[16];
+    std::snprintf(b, sizeof b, "09%08d", i * 7919 % 100000000);
+    return b;
+}
+
+std::string Kniha(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s += "Krstné" + std::to_string(i) + ";Priezvisko" + std::to_string(i) + ";" + CisloKontaktu(i) + ";" +
+             (i % 3 == 0 ? CisloKontaktu(i + n) : std::string()) + ";Firma s.r.o., Bratislava " +
+             std::to_string(i % 97) + "\r\n";
+    return s;
+}
+
+double Percentil(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
+    return v[std::min(i, v.size() - 1)];
+}
+
+// One call's moments, from the sender's and the hooks' clocks.
+struct Hovor {
+    double poslany = 0, hladajOd = 0, hladajDo = 0, historiaOd = 0, historiaDo = 0, trimOd = 0, trimDo = 0;
+};
+
+struct Beh {
+    std::vector<Hovor> hovory;
+    size_t aktualny = 0;
+    HANDLE hotovo = nullptr;  // the call routine's last step is over
+    unsigned short port = 0;
+    int pocet = 0;
+    // The burst after the single calls: datagrams sent back to back.
+    bool davka = false;
+    int vDavke = 0, hotoveVDavke = 0;
+    double davkaOd = 0, davkaDo = 0;
+    std::vector<double> dHladaj, dKoniec;  // each call of the burst: lookup asked, last step over
+    std::vector<double> dHistoria, dPoHladani, dTrim;
+    HANDLE davkaHotova = nullptr;
+};
+Beh g_beh;
+
+DWORD WINAPI Vysielac(void*) {
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(g_beh.port);
+    Sleep(300);
+    for (int i = 0; i < g_beh.pocet; ++i) {
+        char cas[16];
+        std::snprintf(cas, sizeof cas, "%02d:%02d:%02d", i / 3600 % 24, i / 60 % 60, i % 60);
+        const std::string d = CisloKontaktu((i * 7 + 3) % 10000) + ";021;09.03.2024;" + cas + ";;";
+        ResetEvent(g_beh.hotovo);
+        g_beh.aktualny = static_cast<size_t>(i);
+        g_beh.hovory[static_cast<size_t>(i)].poslany = Teraz();
+        sendto(s, d.data(), static_cast<int>(d.size()), 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        WaitForSingleObject(g_beh.hotovo, 5000);
+        Sleep(5);  // as the end-to-end benchmark leaves between calls
+    }
+    Sleep(200);
+    g_beh.davka = true;
+    g_beh.davkaOd = Teraz();
+    for (int i = 0; i < g_beh.vDavke; ++i) {
+        const std::string d = CisloKontaktu(i % 10000) + ";021;09.03.2024;10:00:00;;";
+        sendto(s, d.data(), static_cast<int>(d.size()), 0, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        if (i % 8 == 7) Sleep(1);
+    }
+    WaitForSingleObject(g_beh.davkaHotova, 30000);
+    closesocket(s);
+    return 0;
+}
+
+// A piece timed alone, n times: p50 and p99 in ms.
+template <class F>
+std::vector<double> Samo(int n, F f) {
+    std::vector<double> t;
+    for (int i = 0; i < n; ++i) {
+        double t0 = Teraz();
+        f(i);
+        t.push_back(Teraz() - t0);
+    }
+    return t;
+}
+
+void Riadok(const char* co, const std::vector<double>& t, double celok) {
+    const double p50 = Percentil(t, 0.5);
+    std::printf("  %-52s %8.3f %8.3f %7.0f%%\n", co, p50, Percentil(t, 0.99), celok > 0 ? 100.0 * p50 / celok : 0);
+}
+
+// The child: the monitor's main window in this process.
+int Dieta(bool skryty) {
+    QueryPerformanceFrequency(&g_freq);
+    SetResourceModule(LoadLibraryExW(CestaWine(VX_VESTRIX_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    TVestrixForm form;
+    if (!form.Vytvor()) return 3;
+    form.FormCreate();
+    if (skryty) {
+        ShowWindow(form.Handle(), SW_HIDE);
+    } else {
+        ShowWindow(form.Handle(), SW_SHOW);
+        SetForegroundWindow(form.Handle());
+    }
+    g_beh.port = static_cast<unsigned short>(std::atoi(form.P.Config.UDPserverport.c_str()));
+    g_beh.pocet = 500;
+    if (const char* e = std::getenv("VX_BENCH_CALLS")) g_beh.pocet = std::max(20, std::atoi(e));
+    g_beh.hovory.assign(static_cast<size_t>(g_beh.pocet), Hovor{});
+    g_beh.hotovo = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_beh.davkaHotova = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_beh.vDavke = 500;
+
+    // The hooks time what they run, then hand on to the program's own.
+    TCallHooks& k = form.Volania().Hooks;
+    auto hladaj = k.HladajVolajuceho;
+    k.HladajVolajuceho = [hladaj](const std::string& c, std::string& m, std::string& f) {
+        if (g_beh.davka) {
+            g_beh.dHladaj.push_back(Teraz());
+            hladaj(c, m, f);
+            g_beh.dPoHladani.push_back(Teraz());
+            return;
+        }
+        Hovor& h = g_beh.hovory[g_beh.aktualny];
+        h.hladajOd = Teraz();
+        hladaj(c, m, f);
+        h.hladajDo = Teraz();
+    };
+    auto historia = k.ZapisHistoriu;
+    k.ZapisHistoriu = [historia](const std::string& r) {
+        if (g_beh.davka) {
+            double t0 = Teraz();
+            historia(r);
+            g_beh.dHistoria.push_back(Teraz() - t0);
+            if (!g_beh.dPoHladani.empty()) g_beh.dTrim.push_back(t0 - g_beh.dPoHladani.back());
+            return;
+        }
+        Hovor& h = g_beh.hovory[g_beh.aktualny];
+        h.historiaOd = Teraz();
+        historia(r);
+        h.historiaDo = Teraz();
+    };
+    auto trim = k.TrimLog;
+    k.TrimLog = [trim] {
+        if (g_beh.davka) {
+            trim();
+            g_beh.davkaDo = Teraz();
+            g_beh.dKoniec.push_back(g_beh.davkaDo);
+            if (++g_beh.hotoveVDavke == g_beh.vDavke) SetEvent(g_beh.davkaHotova);
+            return;
+        }
+        Hovor& h = g_beh.hovory[g_beh.aktualny];
+        h.trimOd = Teraz();
+        trim();
+        h.trimDo = Teraz();
+        SetEvent(g_beh.hotovo);
+    };
+
+    HANDLE vlakno = CreateThread(nullptr, 0, Vysielac, nullptr, 0, nullptr);
+    for (;;) {
+        DWORD r = MsgWaitForMultipleObjects(1, &vlakno, FALSE, INFINITE, QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+        if (r == WAIT_OBJECT_0) break;
+    }
+    CloseHandle(vlakno);
+
+    std::vector<double> celok, odovzdanie, hladanie, panel, zapis, trimy;
+    const size_t zahriatie = 20;
+    for (size_t i = zahriatie; i < g_beh.hovory.size(); ++i) {
+        const Hovor& h = g_beh.hovory[i];
+        if (h.trimDo == 0) continue;
+        celok.push_back(h.historiaDo - h.poslany);
+        odovzdanie.push_back(h.hladajOd - h.poslany);
+        hladanie.push_back(h.hladajDo - h.hladajOd);
+        panel.push_back(h.historiaOd - h.hladajDo);
+        zapis.push_back(h.historiaDo - h.historiaOd);
+        trimy.push_back(h.trimDo - h.trimOd);
+    }
+    const double c50 = Percentil(celok, 0.5);
+    std::printf("\none LAN call in the monitor, main window %s, 10,000 contacts, %zu calls\n",
+                !skryty ? "shown and active" : form.P.Prepinace.cid ? "hidden, caller-ID window shown" : "hidden, no caller-ID window",
+                celok.size());
+    std::printf("  %-52s %8s %8s %8s\n", "step (ms)", "p50", "p99", "of p50");
+    Riadok("datagram to history line", celok, c50);
+    Riadok("  hand-over, log line of the datagram, panel, caller-ID", odovzdanie, c50);
+    Riadok("  lookup (book in memory, its stamp asked)", hladanie, c50);
+    Riadok("  panel and grid (model; painted in the next step)", panel, c50);
+    Riadok("  history: message pass with painting, line, log line", zapis, c50);
+    Riadok("after the history line: log trim (size check)", trimy, c50);
+
+    std::printf("  burst of %d datagrams sent within %.0f ms: %d handled, %.0f calls per second\n", g_beh.vDavke,
+                g_beh.vDavke / 8.0 * 1.1, g_beh.hotoveVDavke,
+                g_beh.davkaDo > g_beh.davkaOd ? g_beh.hotoveVDavke * 1000.0 / (g_beh.davkaDo - g_beh.davkaOd) : 0.0);
+
+    {
+        std::vector<double> medzi, vnutri;
+        for (size_t i = 1; i < g_beh.dHladaj.size() && i < g_beh.dKoniec.size(); ++i) {
+            medzi.push_back(g_beh.dHladaj[i] - g_beh.dKoniec[i - 1]);
+            vnutri.push_back(g_beh.dKoniec[i] - g_beh.dHladaj[i]);
+        }
+        Riadok("  burst: previous call's end to this lookup", medzi, c50);
+        Riadok("  burst: lookup to the call's end", vnutri, c50);
+        Riadok("  burst: history step", g_beh.dHistoria, c50);
+        Riadok("  burst: panel and grid", g_beh.dTrim, c50);
+    }
+
+    // The pieces alone, on this thread, 200 times each.
+    StdFileSystem fs;
+    const std::string dir = form.P.CestaProgramu;
+    std::printf("  pieces alone:\n");
+    HWND mriezka = Potomok(form.Handle(), ids::kGrid);
+    Riadok("  log line (TLog::Add)", Samo(200, [&](int) { form.Log->Add("Meraná položka"); }), c50);
+    Riadok("  history line alone (append)", Samo(200, [&](int i) {
+               fs.AppendLine(dir + "kusy.hst", "09.03.2024  10:00:00;0900000001;Meno;Firma;021 " + std::to_string(i));
+           }), c50);
+    Riadok("  lookup reading the whole book (no memory)", Samo(200, [&](int i) {
+               HladajVolajuceho(fs, dir, "00421", CisloKontaktu(i * 13 % 10000));
+           }), c50);
+    Riadok("  stamp of the book", Samo(200, [&](int) {
+               TFileStamp s;
+               fs.Stamp(dir + "vestrix.adr", s);
+           }), c50);
+    Riadok("  grid: new top row, without painting", Samo(200, [&](int i) {
+               form.Mriezka.PridajNaVrch("09.03.2024  10:00:00", CisloKontaktu(i), "Meno " + std::to_string(i), "Firma");
+               form.GridChanged();
+           }), c50);
+    UpdateWindow(mriezka);
+    Riadok("  grid: new top row and painting it", Samo(200, [&](int i) {
+               form.Mriezka.PridajNaVrch("09.03.2024  10:00:00", CisloKontaktu(i), "Meno " + std::to_string(i), "Firma");
+               form.GridChanged();
+               UpdateWindow(mriezka);
+           }), c50);
+    Riadok("  panel: three texts and painting them", Samo(200, [&](int i) {
+               form.Panel().SetCislo(CisloKontaktu(i));
+               form.Panel().SetMeno("Meno " + std::to_string(i));
+               form.Panel().SetFirma("Firma");
+               RedrawWindow(form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+           }), c50);
+    Riadok("  caller-ID window: open, show a call, close", Samo(50, [&](int i) {
+               std::unique_ptr<IPanelView> cid = form.CreateCallerIdWindow();
+               cid->SetCislo(CisloKontaktu(i));
+               cid->SetMeno("Meno");
+               cid->SetFirma("Firma");
+           }), c50);
+    Riadok("  a pass of window messages with nothing pending", Samo(200, [&](int) {
+               MSG m;
+               while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+           }), c50);
+    PROCESS_MEMORY_COUNTERS pm;
+    pm.cb = sizeof pm;
+    GetProcessMemoryInfo(GetCurrentProcess(), &pm, sizeof pm);
+    std::printf("  peak working set of the monitor: %.1f MB (book %.1f MB)\n", pm.PeakWorkingSetSize / 1048576.0,
+                fs.Size(dir + "vestrix.adr") / 1048576.0);
+    std::fflush(stdout);
+    return 0;
+}
+
+class CallSteps : public Monitor {};
+
+TEST_F(CallSteps, Measure) {
+    wchar_t ja[MAX_PATH];
+    GetModuleFileNameW(nullptr, ja, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(ja, (dir_ + L"callsteps.exe").c_str(), FALSE));
+    ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.adr", Kniha(10000)));
+    // A book is read again at every call while its last change is too
+    // recent for its stamp to vouch for it: let it be an old book.
+    Sleep(2500);
+    struct Faza {
+        bool skryty, cid;
+    } fazy[] = {{false, true}, {true, true}, {true, false}};
+    for (const Faza& faza : fazy) {
+        const bool skryty = faza.skryty;
+        Ini(std::string("isCAPI=0\r\nisnet=-1\r\nisCOM=0\r\nacceptname=0\r\ncid=") + (faza.cid ? "-1" : "0") +
+            "\r\nring=0\r\nhistory=-1\r\nUDPserverport=" + std::to_string(VolnyPort()) + "\r\n");
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        std::wstring cmd = L"\"" + dir_ + L"callsteps.exe\" --child" + (skryty ? L" hidden" : L"");
+        ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, dir_.c_str(), &si, &pi));
+        WaitForSingleObject(pi.hProcess, 600000);
+        DWORD kod = 1;
+        GetExitCodeProcess(pi.hProcess, &kod);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        EXPECT_EQ(kod, 0u);
+    }
+}
+
+}  // namespace
+}  // namespace vx
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "--child") {
+        WSADATA wsa;
+        WSAStartup(MAKEWORD(2, 2), &wsa);
+        return vx::Dieta(argc >= 3 && std::string(argv[2]) == "hidden");
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
