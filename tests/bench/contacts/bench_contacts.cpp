@@ -120,6 +120,7 @@ class AdresarView : public IAdresarView {
 public:
     void SetText(TPrvokAdresara, const std::string&) override {}
     void SetStatus(int, const std::string&) override {}
+    void SetStatusPath(int, const std::string&) override {}
     void SetProgress(int) override {}
     void SetHourglass(bool) override {}
     bool HDalsiEnabled() override { return false; }
@@ -140,6 +141,7 @@ class HistoriaView : public IHistoriaView {
 public:
     void SetText(TPrvokHistorie, const std::string&) override {}
     void SetStatus(int, const std::string&) override {}
+    void SetStatusPath(int, const std::string&) override {}
     void SetHourglass(bool) override {}
     bool FilterChecked() override { return false; }
     void SetFilterChecked(bool) override {}
