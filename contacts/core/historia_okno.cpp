@@ -157,21 +157,31 @@ void THistoriaOkno::Nacitaj() {
     view_.SetHourglass(true);
     const int rok = clock_.Now().Year;
     TNastavenieFiltra& f = stav_.FilterHistorie;
+    // The box is looked at for the first line and again after messages went
+    // through: it changes nowhere else, and asking the window for every one
+    // of a million lines costs more than the load.
+    bool boxPozrety = false;
     auto riadok = [&](std::string_view r) {
         bool vezmi = true;
         if (f.Zapnuty && MaKriterium(f)) {
             vezmi = PrejdeFiltrom(RozdelZaznam(std::string(r)), f, rok);
-        } else if (view_.FilterChecked()) {
-            // The box may not claim a filter that is not applied; this load
-            // already shows every row.
-            view_.SetFilterChecked(false);
-            f.Zapnuty = false;
+        } else if (!boxPozrety) {
+            boxPozrety = true;
+            if (view_.FilterChecked()) {
+                // The box may not claim a filter that is not applied; this
+                // load already shows every row.
+                view_.SetFilterChecked(false);
+                f.Zapnuty = false;
+            }
         }
         if (vezmi) {
             ++stav_.PocetVolani;
             grid_.PridajRiadok(static_cast<size_t>(r.data() - text.data()), r.size());
         }
-        if (stav_.PocetVolani % 100 == 0) pump_.ProcessMessages();
+        if (stav_.PocetVolani % 100 == 0) {
+            pump_.ProcessMessages();
+            boxPozrety = false;
+        }
     };
     // The rows get their room at once: counted first, they never move.
     size_t riadkov = 0;

@@ -124,7 +124,11 @@ public:
     void SetStatus(int panel, const std::string& t) override { status[panel] = t; }
     void SetStatusPath(int panel, const std::string& t) override { status[panel] = t; }
     void SetHourglass(bool on) override { hourglass = on; }
-    bool FilterChecked() override { return filterChecked; }
+    int filterAsked = 0;
+    bool FilterChecked() override {
+        ++filterAsked;
+        return filterChecked;
+    }
     void SetFilterChecked(bool on) override { filterChecked = on; }
     void SetTopRow(int r) override { topRow = r; }
     void GridChanged() override { ++gridChanged; }

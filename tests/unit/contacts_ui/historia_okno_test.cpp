@@ -478,6 +478,23 @@ TEST_F(Historia, EveryRowShowsTheFieldsOfItsLine) {
     EXPECT_EQ(Bunka(1, 1), "0900000301");
 }
 
+// A load without the filter asks the window for its box when it starts and
+// after each pass of the messages (where a click can change it), not for
+// each of its lines.
+TEST_F(Historia, ALoadAsksForTheFilterBoxOncePerPassOfTheMessages) {
+    Zapis(Riadky(1, 1000));
+    Otvor();
+    EXPECT_EQ(stav.PocetVolani, 1000);
+    EXPECT_EQ(pump.processed, 10);
+    EXPECT_LE(view.filterAsked, 11);
+    // Ticked without a filter applied: the first line unticks it.
+    view.filterChecked = true;
+    view.filterAsked = 0;
+    okno->NacitajHistoriu();
+    EXPECT_FALSE(view.filterChecked);
+    EXPECT_EQ(stav.PocetVolani, 1000);
+}
+
 // Without the file, a reload leaves row 1 showing what it showed.
 TEST_F(Historia, AReloadWithoutTheFileKeepsRowOne) {
     Zapis(Riadky(1, 3));

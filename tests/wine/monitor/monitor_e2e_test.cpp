@@ -14,6 +14,25 @@ namespace vx {
 namespace {
 
 
+// A set-up that fails before it has made its directory leaves the path
+// empty; the clean-up then removes nothing, and above all not the working
+// directory the tests run in.
+TEST(Fixture, CleaningUpWithoutADirectoryRemovesNothing) {
+    wchar_t tmp[MAX_PATH], predtym[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    GetCurrentDirectoryW(MAX_PATH, predtym);
+    const std::wstring dir = std::wstring(tmp) + L"vx-cleanup-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    ASSERT_TRUE(ZapisSubor(dir + L"\\subor.txt", "obsah"));
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
+    SmazStrom(L"");
+    SmazStrom(L"subor.txt");
+    SetCurrentDirectoryW(predtym);
+    EXPECT_EQ(CitajSubor(dir + L"\\subor.txt"), "obsah");
+    SmazStrom(dir + L"\\");
+    EXPECT_EQ(GetFileAttributesW(dir.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(Monitor, SecondStartEndsAtOnceAndLeavesOneCopy) {
     HWND w = StartVisible();
     ASSERT_TRUE(w);

@@ -14,8 +14,11 @@ namespace vx {
 
 using namespace inspector;
 
-// Removes a scratch directory with everything a test left in it.
+// Removes a scratch directory with everything a test left in it. The path
+// ends with "\\"; an empty one (a set-up that failed before it made its
+// directory) removes nothing: it would name the working directory.
 inline void SmazStrom(const std::wstring& dir) {
+    if (dir.empty() || dir.back() != L'\\') return;
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
