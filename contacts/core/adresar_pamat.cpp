@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
 #include "contacts/core/textsubor.h"
 
@@ -33,11 +34,14 @@ TAdresarVPamati::TAdresarVPamati(IFileSystem& fs)
                 reinterpret_cast<uintptr_t>(this)) {}
 
 uint32_t TAdresarVPamati::Hash(std::string_view cislo) const {
-    uint64_t h = 14695981039346656037ULL ^ semienko_;
-    for (unsigned char c : cislo) h = (h ^ c) * 1099511628211ULL;
-    h ^= h >> 29;
-    h *= 0xBF58476D1CE4E5B9ULL;
-    return static_cast<uint32_t>(h ^ (h >> 32));
+    // 32-bit steps: as quick on the 32-bit product as on the 64-bit build.
+    uint32_t h = 2166136261u ^ static_cast<uint32_t>(semienko_) ^ static_cast<uint32_t>(semienko_ >> 32);
+    for (unsigned char c : cislo) h = (h ^ c) * 16777619u;
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    return h ^ (h >> 16);
 }
 
 void TAdresarVPamati::Priechod(TKrokPriechodu krok) {
@@ -90,25 +94,31 @@ void TAdresarVPamati::IndexujAdresar() {
     polia.reserve(text.size() / 32 + 16);
     const char* p = text.data();
     const size_t n = text.size();
+    // The next CR and the next LF, each searched for once over the text.
+    auto dalsi = [&](char z, size_t od) {
+        const void* k = od < n ? std::memchr(p + od, z, n - od) : nullptr;
+        return k ? static_cast<size_t>(static_cast<const char*>(k) - p) : n;
+    };
+    size_t cr = dalsi('\r', 0), lf = dalsi('\n', 0);
     size_t i = 0;
     while (i < n) {
+        if (cr < i) cr = dalsi('\r', i);
+        if (lf < i) lf = dalsi('\n', i);
+        const size_t koniec = std::min(cr, lf);
         size_t b[4];
         int k = 0;
-        size_t j = i;
-        for (; j < n; ++j) {
-            const char c = p[j];
-            if (c == ';') {
-                if (k < 4) b[k++] = j;
-            } else if (c == '\r' || c == '\n') {
-                break;
-            }
+        for (size_t od = i; k < 4;) {
+            const void* z = std::memchr(p + od, ';', koniec - od);
+            if (!z) break;
+            b[k] = static_cast<size_t>(static_cast<const char*>(z) - p);
+            od = b[k++] + 1;
         }
         if (k >= 3 && b[2] > b[1] + 1)
             polia.push_back({static_cast<uint32_t>(b[1] + 1), static_cast<uint32_t>(b[2] - b[1] - 1), 0});
         if (k == 4 && b[3] > b[2] + 1)
             polia.push_back({static_cast<uint32_t>(b[2] + 1), static_cast<uint32_t>(b[3] - b[2] - 1), 0});
-        if (j + 1 < n && p[j] == '\r' && p[j + 1] == '\n') ++j;
-        i = j + 1;
+        i = koniec + 1;
+        if (koniec == cr && i < n && p[i] == '\n') ++i;
     }
     size_t velkost = 16;
     while (velkost < 2 * polia.size()) velkost *= 2;
