@@ -169,18 +169,20 @@ bool TAdresarVPamati::Pozriet(bool& overeny) {
     return true;
 }
 
+bool TAdresarVPamati::Aktualny(TSnimka& s, const std::string& cesta, bool& overeny, void (TAdresarVPamati::*indexuj)()) {
+    if (Pozriet(overeny) || s.cesta != cesta) {
+        bool zmenena = false;
+        Obnov(s, cesta, zmenena);
+        // A file gone takes what was built from it along.
+        if (zmenena) (this->*indexuj)();
+    }
+    return s.platna;
+}
+
 bool TAdresarVPamati::NajdiRiadok(const std::string& CestaProgramu, const std::string& cislo,
                                   std::string_view& riadok) {
-    const std::string cesta = CestaProgramu + kSuborAdresara;
-    if (Pozriet(adrOvereny_) || adr_.cesta != cesta) {
-        bool zmenena = false;
-        if (!Obnov(adr_, cesta, zmenena)) {
-            telefony_.clear();
-            return false;
-        }
-        if (zmenena) IndexujAdresar();
-    }
-    if (!adr_.platna) return false;
+    if (!Aktualny(adr_, CestaProgramu + kSuborAdresara, adrOvereny_, &TAdresarVPamati::IndexujAdresar))
+        return false;
     // A line that has the number as a phone also holds it: the substring
     // test that picks the lines to examine is implied. An empty number is
     // never a phone, nor one holding a line end.
@@ -227,16 +229,7 @@ TMenoFirma TAdresarVPamati::HladajVolajuceho(const std::string& CestaProgramu, c
         r.Firma = k.Firma;
         return r;
     }
-    const std::string cesta = CestaProgramu + kSuborPredvolieb;
-    if (Pozriet(pfxOvereny_) || pfx_.cesta != cesta) {
-        bool zmenena = false;
-        if (!Obnov(pfx_, cesta, zmenena)) {
-            predvolby_.clear();
-            return r;
-        }
-        if (zmenena) IndexujPredvolby();
-    }
-    if (!pfx_.platna) return r;
+    if (!Aktualny(pfx_, CestaProgramu + kSuborPredvolieb, pfxOvereny_, &TAdresarVPamati::IndexujPredvolby)) return r;
     const std::string porovnaj = CisloPreTabulku(cislo, countryprefix);
     for (const TPredvolba& p : predvolby_) {
         if (porovnaj.compare(0, p.Predvolba.size(), p.Predvolba) == 0) {

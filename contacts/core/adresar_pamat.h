@@ -61,6 +61,9 @@ private:
     // The first line of the address book that has cislo as phone 1 or
     // phone 2; false without one (and without a book).
     bool NajdiRiadok(const std::string& CestaProgramu, const std::string& cislo, std::string_view& riadok);
+    // Brings s, and with indexuj what is built from it, up to the file at
+    // cesta when the lookup is to look at the file now; false without the file.
+    bool Aktualny(TSnimka& s, const std::string& cesta, bool& overeny, void (TAdresarVPamati::*indexuj)());
     // Whether a lookup is to look at a file now (see ZacniPriechod); marks it
     // looked at.
     bool Pozriet(bool& overeny);

@@ -22,53 +22,14 @@
 #include <vector>
 
 #include "base/win32/text.h"
+#include "tests/bench/common/volania.h"
 #include "tests/wine/inspector/inspector.h"
 #include "tests/wine/monitor/monitor_fixture.h"
 
 namespace vx {
 namespace {
 
-LARGE_INTEGER g_freq;
-double Teraz() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(g_freq.QuadPart);
-}
-
-std::string CisloKontaktu(int i) {
-    char b[16];
-    std::snprintf(b, sizeof b, "09%08d", i * 7919 % 100000000);
-    return b;
-}
-
-std::string Kniha(int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i)
-        s += "Krstné" + std::to_string(i) + ";Priezvisko" + std::to_string(i) + ";" + CisloKontaktu(i) + ";" +
-             (i % 3 == 0 ? CisloKontaktu(i + n) : std::string()) + ";Firma s.r.o., Bratislava " +
-             std::to_string(i % 97) + "\r\n";
-    return s;
-}
-
-// The size of a file as the measuring loop asks for it: through a handle
-// kept open (the measured program still appends; the size is read from the
-// handle without a round trip to the Wine server, which a question by name
-// takes and which, asked in a loop, holds up every other Wine process).
-long long Velkost(const std::wstring& path) {
-    static std::wstring otvorena;
-    static HANDLE h = INVALID_HANDLE_VALUE;
-    if (otvorena != path || h == INVALID_HANDLE_VALUE) {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-        h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        otvorena = path;
-    }
-    LARGE_INTEGER v;
-    if (h != INVALID_HANDLE_VALUE && GetFileSizeEx(h, &v)) return v.QuadPart;
-    WIN32_FILE_ATTRIBUTE_DATA d;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d)) return 0;
-    return (static_cast<long long>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
-}
+using namespace bench;
 
 class Soket {
 public:
@@ -121,13 +82,6 @@ std::string Datagram(const std::string& cislo, int k) {
     return cislo + ";021;09.03.2024;" + cas + ";;";
 }
 
-double Percentil(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-    return v[std::min(i, v.size() - 1)];
-}
-
 // Latency of single calls, each sent when the one before is through, to
 // every target in turn: the floor and the monitor meet the same moments of
 // a machine whose load changes while the benchmark runs.
@@ -146,12 +100,7 @@ void Latencia(std::vector<Ciel*> ciele, Soket& vysielac, int pocet, int zahriati
             bool naDisku = false, prislo = c.preposlane == nullptr;
             double t1 = t0;
             while (Teraz() - t0 < 5000) {
-                // Between two looks the processor goes to whoever waits for
-                // it: a loop that spins without letting go holds up a woken
-                // thread of the program measured for a scheduler's time slice
-                // (about 9 ms here), the more often the more threads and
-                // hand-overs a call takes.
-                SwitchToThread();
+                Pusti();
                 if (!naDisku && Velkost(c.subor) > pred) naDisku = true;
                 if (!prislo && c.preposlane->Prijmi() > 0) prislo = true;
                 if (naDisku && prislo) {
@@ -260,8 +209,7 @@ Proces SpustiPodlahu(const std::wstring& exe, unsigned short port, unsigned shor
 class CallPath : public Monitor {};
 
 TEST_F(CallPath, Measure) {
-    QueryPerformanceFrequency(&g_freq);
-    WSADATA wsa;
+        WSADATA wsa;
     WSAStartup(MAKEWORD(2, 2), &wsa);
     int pocet = 500;
     if (const char* e = std::getenv("VX_BENCH_CALLS")) pocet = std::max(10, std::atoi(e));

@@ -8,10 +8,13 @@
 //               (socket, listener thread, the window's message, the log line
 //               of the datagram, the panel and the caller-ID window)
 //   lookup      the address book and prefix table
-//   panel/grid  name into the panel, the call into the grid model
-//   history     a pass of window messages (the panel and grid are painted
-//               here), the history line, the log line of the call
+//   panel/grid  name into the panel, the call into the grid (both painted
+//               after the call)
+//   history     a pass of window messages, the history line, the log line
+//               of the call
 //   log trim    the log's size check
+// then a burst of 500 datagrams, the pieces timed alone, and the history
+// window over a million lines.
 // Prints numbers; asserts nothing about them. VX_BENCH_CALLS changes the
 // number of calls (500). Run by run.sh under Wine.
 #include <gtest/gtest.h>
@@ -31,39 +34,27 @@
 #include "contacts/core/adresar.h"
 #include "contacts/core/adresar_pamat.h"
 #include "monitor/win32/vestrixform.h"
+#include "tests/bench/common/volania.h"
 #include "tests/wine/monitor/monitor_fixture.h"
 #include "widgets/control.h"
 
 namespace vx {
 namespace {
 
-LARGE_INTEGER g_freq;
-double Teraz() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(g_freq.QuadPart);
-}
+using namespace bench;
 
-std::string CisloKontaktu(int i) {
-    char b[16];
-    std::snprintf(b, sizeof b, "09%08d", i * 7919 % 100000000);
-    return b;
-}
-
-std::string Kniha(int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i)
-        s += "Krstné" + std::to_string(i) + ";Priezvisko" + std::to_string(i) + ";" + CisloKontaktu(i) + ";" +
-             (i % 3 == 0 ? CisloKontaktu(i + n) : std::string()) + ";Firma s.r.o., Bratislava " +
-             std::to_string(i % 97) + "\r\n";
-    return s;
-}
-
-double Percentil(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-    return v[std::min(i, v.size() - 1)];
+// The monitor's message loop until the thread that drives it ends.
+void SlucaSpravy(HANDLE vlakno) {
+    for (;;) {
+        DWORD r = MsgWaitForMultipleObjects(1, &vlakno, FALSE, INFINITE, QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+        if (r == WAIT_OBJECT_0) break;
+    }
+    CloseHandle(vlakno);
 }
 
 // One call's moments, from the sender's and the hooks' clocks.
@@ -136,9 +127,8 @@ void Riadok(const char* co, const std::vector<double>& t, double celok) {
 }
 
 // The child: the monitor's main window in this process.
-int Dieta(bool skryty) {
-    QueryPerformanceFrequency(&g_freq);
-    SetResourceModule(LoadLibraryExW(CestaWine(VX_VESTRIX_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+int HovoryDieta(bool skryty) {
+        SetResourceModule(LoadLibraryExW(CestaWine(VX_VESTRIX_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     TVestrixForm form;
     if (!form.Vytvor()) return 3;
     form.FormCreate();
@@ -202,16 +192,7 @@ int Dieta(bool skryty) {
     };
 
     HANDLE vlakno = CreateThread(nullptr, 0, Vysielac, nullptr, 0, nullptr);
-    for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &vlakno, FALSE, INFINITE, QS_ALLINPUT);
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
-        if (r == WAIT_OBJECT_0) break;
-    }
-    CloseHandle(vlakno);
+    SlucaSpravy(vlakno);
 
     std::vector<double> celok, odovzdanie, hladanie, panel, zapis, trimy;
     const size_t zahriatie = 20;
@@ -233,8 +214,8 @@ int Dieta(bool skryty) {
     Riadok("datagram to history line", celok, c50);
     Riadok("  hand-over, log line of the datagram, panel, caller-ID", odovzdanie, c50);
     Riadok("  lookup (book in memory, its stamp asked)", hladanie, c50);
-    Riadok("  panel and grid (model; painted in the next step)", panel, c50);
-    Riadok("  history: message pass with painting, line, log line", zapis, c50);
+    Riadok("  panel and grid (painted after the call)", panel, c50);
+    Riadok("  history: message pass, line, log line", zapis, c50);
     Riadok("after the history line: log trim (size check)", trimy, c50);
 
     std::printf("  burst of %d datagrams sent within %.0f ms: %d handled, %.0f calls per second\n", g_beh.vDavke,
@@ -355,8 +336,7 @@ DWORD WINAPI MeranieHistorie(void* arg) {
 }
 
 int HistoriaDieta() {
-    QueryPerformanceFrequency(&g_freq);
-    SetResourceModule(LoadLibraryExW(CestaWine(VX_VESTRIX_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        SetResourceModule(LoadLibraryExW(CestaWine(VX_VESTRIX_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     TVestrixForm form;
     if (!form.Vytvor()) return 3;
     form.FormCreate();
@@ -369,16 +349,7 @@ int HistoriaDieta() {
     GetProcessMemoryInfo(GetCurrentProcess(), &pm, sizeof pm);
     const double zaklad = static_cast<double>(pm.WorkingSetSize);
     HANDLE vlakno = CreateThread(nullptr, 0, MeranieHistorie, &o, 0, nullptr);
-    for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &vlakno, FALSE, INFINITE, QS_ALLINPUT);
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
-        if (r == WAIT_OBJECT_0) break;
-    }
-    CloseHandle(vlakno);
+    SlucaSpravy(vlakno);
     StdFileSystem fs;
     const double mb = 1048576.0, subor = static_cast<double>(fs.Size(form.P.CestaProgramu + "vestrix.hbk"));
     std::printf("\nhistory window of the monitor, 1,000,000 lines, file %.1f MB; monitor's working set before "
@@ -397,7 +368,24 @@ int HistoriaDieta() {
     return 0;
 }
 
-class CallSteps : public Monitor {};
+class CallSteps : public Monitor {
+protected:
+    // The copy of this program in the scratch directory, run with args;
+    // its exit code (ended after ten minutes at the most).
+    DWORD Spusti(const std::wstring& args) {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        std::wstring cmd = L"\"" + dir_ + L"callsteps.exe\" " + args;
+        if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, dir_.c_str(), &si, &pi)) return 99;
+        if (WaitForSingleObject(pi.hProcess, 600000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 5);
+        DWORD kod = 1;
+        GetExitCodeProcess(pi.hProcess, &kod);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return kod;
+    }
+};
 
 TEST_F(CallSteps, Measure) {
     wchar_t ja[MAX_PATH];
@@ -414,17 +402,7 @@ TEST_F(CallSteps, Measure) {
         const bool skryty = faza.skryty;
         Ini(std::string("isCAPI=0\r\nisnet=-1\r\nisCOM=0\r\nacceptname=0\r\ncid=") + (faza.cid ? "-1" : "0") +
             "\r\nring=0\r\nhistory=-1\r\nUDPserverport=" + std::to_string(VolnyPort()) + "\r\n");
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        std::wstring cmd = L"\"" + dir_ + L"callsteps.exe\" --child" + (skryty ? L" hidden" : L"");
-        ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, dir_.c_str(), &si, &pi));
-        if (WaitForSingleObject(pi.hProcess, 600000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 5);
-        DWORD kod = 1;
-        GetExitCodeProcess(pi.hProcess, &kod);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-        EXPECT_EQ(kod, 0u);
+        EXPECT_EQ(Spusti(skryty ? L"--child hidden" : L"--child"), 0u);
     }
 
     // The history window over a million lines, in a monitor of its own.
@@ -443,17 +421,7 @@ TEST_F(CallSteps, Measure) {
     }
     Ini("isCAPI=0\r\nisnet=-1\r\nisCOM=0\r\nhistory=-1\r\ncuthistory=-1\r\nUDPserverport=" +
         std::to_string(VolnyPort()) + "\r\n");
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + dir_ + L"callsteps.exe\" --history";
-    ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, dir_.c_str(), &si, &pi));
-    if (WaitForSingleObject(pi.hProcess, 900000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 5);
-    DWORD kod = 1;
-    GetExitCodeProcess(pi.hProcess, &kod);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    EXPECT_EQ(kod, 0u);
+    EXPECT_EQ(Spusti(L"--history"), 0u);
 }
 
 }  // namespace
@@ -464,7 +432,7 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::string(argv[1]) == "--child") {
         WSADATA wsa;
         WSAStartup(MAKEWORD(2, 2), &wsa);
-        return vx::Dieta(argc >= 3 && std::string(argv[2]) == "hidden");
+        return vx::HovoryDieta(argc >= 3 && std::string(argv[2]) == "hidden");
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -20,48 +20,16 @@
 #include <vector>
 
 #include "tests/doubles/capi2032/capisim_remote.h"
+#include "tests/bench/common/volania.h"
 #include "tests/wine/inspector/inspector.h"
 #include "tests/wine/monitor/monitor_fixture.h"
 
 namespace vx {
 namespace {
 
+using namespace bench;
+
 using sim::CapiSimRemote;
-
-LARGE_INTEGER g_freq;
-double Teraz() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(g_freq.QuadPart);
-}
-
-std::string CisloKontaktu(int i) {
-    char b[16];
-    std::snprintf(b, sizeof b, "09%08d", i * 7919 % 100000000);
-    return b;
-}
-
-std::string Kniha(int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i)
-        s += "Krstné" + std::to_string(i) + ";Priezvisko" + std::to_string(i) + ";" + CisloKontaktu(i) + ";" +
-             (i % 3 == 0 ? CisloKontaktu(i + n) : std::string()) + ";Firma s.r.o., Bratislava " +
-             std::to_string(i % 97) + "\r\n";
-    return s;
-}
-
-long long Velkost(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA d;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d)) return 0;
-    return (static_cast<long long>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
-}
-
-double Percentil(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    size_t i = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-    return v[std::min(i, v.size() - 1)];
-}
 
 struct Meranie {
     std::vector<double> celkom, poAlert, handler;
@@ -95,9 +63,7 @@ Meranie Meraj(CapiSimRemote& s, const std::wstring& subor, int pocet, int zahria
         const bool odpoved = alert && s.WaitPuts(pred + 2, 5000) >= pred + 2;
         double t1 = Teraz();
         bool riadok = false;
-        // Between two looks the processor goes to whoever waits for it: a
-        // loop that spins without letting go holds up the measured program.
-        while (odpoved && Teraz() - t0 < 5000 && (SwitchToThread(), true))
+        while (odpoved && Teraz() - t0 < 5000 && (Pusti(), true))
             if (Velkost(subor) > velkost) {
                 riadok = true;
                 t1 = std::max(t1, Teraz());
@@ -151,8 +117,7 @@ protected:
 };
 
 TEST_F(CapiPath, Measure) {
-    QueryPerformanceFrequency(&g_freq);
-    int pocet = 500;
+        int pocet = 500;
     if (const char* e = std::getenv("VX_BENCH_CALLS")) pocet = std::max(10, std::atoi(e));
     int kniha = 10000;
     if (const char* e = std::getenv("VX_BENCH_BOOK")) kniha = std::max(0, std::atoi(e));

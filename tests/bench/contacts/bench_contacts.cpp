@@ -187,11 +187,39 @@ struct Vysledok {
     double ms = 0, podlahaMs = 0;
     double spicka = 0, zaklad = 0;  // peak right after the measured work, before the floor
     std::string poznamka;
-    void Spicka() {
+    // The memory before the case.
+    Vysledok() {
+        double s;
+        Pamat(s, zaklad);
+    }
+    // The measured work: its time (over n when it is n pieces), then the peak.
+    template <class F>
+    void Meraj(F f, int n = 1) {
+        auto t0 = Clock::now();
+        f();
+        ms = Ms(t0) / n;
         double teraz;
         Pamat(spicka, teraz);
     }
+    // The floor, after the peak was taken.
+    template <class F>
+    void Podlaha(F f, int n = 1) {
+        auto t0 = Clock::now();
+        f();
+        podlahaMs = Ms(t0) / n;
+    }
 };
+
+// The file read, and written again when kopia is set: a floor.
+void CitajAZapis(const std::string& subor, const std::string& kopia = "") {
+    StdFileSystem fs;
+    std::string text;
+    fs.ReadAll(subor, text);
+    if (!kopia.empty()) {
+        fs.WriteAll(kopia, text);
+        fs.Remove(kopia);
+    }
+}
 
 Vysledok Usporiadanie(const std::string& dir) {
     StdFileSystem fs;
@@ -201,18 +229,13 @@ Vysledok Usporiadanie(const std::string& dir) {
     TAdresarOkno okno(fs, pumpa, dir, nullptr, stav, view);
     okno.FormCreate();
     Vysledok v;
-    double spicka;
-    Pamat(spicka, v.zaklad);
-    auto t0 = Clock::now();
-    okno.Usporiadaj(kStlpecPriezvisko);
-    v.ms = Ms(t0);
-    v.Spicka();
+    v.Meraj([&] { okno.Usporiadaj(kStlpecPriezvisko); });
     // Floor: each key once and a library sort of them.
-    t0 = Clock::now();
-    std::vector<std::string> kluce;
-    for (int r = 1; r <= stav.PocetKontaktov; ++r) kluce.push_back(KlucUsporiadania(okno.Mriezka().Cell(2, r)));
-    std::sort(kluce.begin(), kluce.end());
-    v.podlahaMs = Ms(t0);
+    v.Podlaha([&] {
+        std::vector<std::string> kluce;
+        for (int r = 1; r <= stav.PocetKontaktov; ++r) kluce.push_back(KlucUsporiadania(okno.Mriezka().Cell(2, r)));
+        std::sort(kluce.begin(), kluce.end());
+    });
     v.poznamka = std::to_string(stav.PocetKontaktov) + " rows, " + std::to_string(pumpa.pocet) + " message passes";
     return v;
 }
@@ -240,75 +263,39 @@ struct Okno {
 
 Vysledok Otvorenie(const std::string& dir) {
     Vysledok v;
-    double spicka;
-    Pamat(spicka, v.zaklad);
     Okno o(dir);
-    auto t0 = Clock::now();
-    o.okno.FormCreate();
-    v.ms = Ms(t0);
-    v.Spicka();
-    StdFileSystem fs;
-    std::string text;
-    t0 = Clock::now();
-    fs.ReadAll(dir + kSuborHistorie, text);  // floor: reading the file
-    v.podlahaMs = Ms(t0);
+    v.Meraj([&] { o.okno.FormCreate(); });
+    v.Podlaha([&] { CitajAZapis(dir + kSuborHistorie); });  // reading the file
     v.poznamka = std::to_string(o.stav.PocetVolani) + " rows";
     return v;
 }
 
 Vysledok Zatvorenie(const std::string& dir) {
     Vysledok v;
-    double spicka;
-    Pamat(spicka, v.zaklad);
     Okno o(dir);
     o.okno.FormCreate();
-    auto t0 = Clock::now();
-    o.okno.FormClose(true, 0, 0);  // the built-in limits: the oldest line goes
-    v.ms = Ms(t0);
-    v.Spicka();
-    // Floor: the file read and written once.
-    StdFileSystem fs;
-    t0 = Clock::now();
-    {
-        std::string text;
-        fs.ReadAll(dir + kSuborHistorie, text);
-        fs.WriteAll(dir + "kopia.hst", text);
-    }
-    v.podlahaMs = Ms(t0);
-    fs.Remove(dir + "kopia.hst");
+    v.Meraj([&] { o.okno.FormClose(true, 0, 0); });  // the built-in limits: the oldest line goes
+    v.Podlaha([&] { CitajAZapis(dir + kSuborHistorie, dir + "kopia.hst"); });  // read and written once
     v.poznamka = "trim of 1 line, window open";
     return v;
 }
 
 Vysledok Doplnenie(const std::string& dir) {
     Vysledok v;
-    double spicka;
-    Pamat(spicka, v.zaklad);
     Okno o(dir);
     o.okno.FormCreate();
-    auto t0 = Clock::now();
-    o.okno.btDoplClick();
-    v.ms = Ms(t0);
-    v.Spicka();
-    StdFileSystem fs;
-    t0 = Clock::now();
-    {
-        // Floor: the book and the history read, the history written once.
-        std::string kniha, text;
-        fs.ReadAll(dir + kSuborAdresara, kniha);
-        fs.ReadAll(dir + kSuborHistorie, text);
-        fs.WriteAll(dir + "kopia.hst", text);
-    }
-    v.podlahaMs = Ms(t0);
-    fs.Remove(dir + "kopia.hst");
+    v.Meraj([&] { o.okno.btDoplClick(); });
+    // Floor: the book and the history read, the history written once.
+    v.Podlaha([&] {
+        CitajAZapis(dir + kSuborAdresara);
+        CitajAZapis(dir + kSuborHistorie, dir + "kopia.hst");
+    });
     v.poznamka = "book read " + std::to_string(o.adresar.Citania()) + "x (with the prefix table), window open";
     return v;
 }
 
 Vysledok Hladanie(const std::string& dir) {
     Vysledok v;
-    double spicka;
-    Pamat(spicka, v.zaklad);
     StdFileSystem fs;
     TAdresarVPamati adresar(fs);
     auto t0 = Clock::now();
@@ -316,15 +303,16 @@ Vysledok Hladanie(const std::string& dir) {
     const double prve = Ms(t0);
     const int n = 20000;
     std::vector<double> casy;
-    t0 = Clock::now();
-    for (int i = 0; i < n; ++i) {
-        auto t = Clock::now();
-        // Every fifth number is nowhere in the book: the prefix table answers.
-        adresar.HladajVolajuceho(dir, "00421", i % 5 ? Cislo((i * 37) % kKontakty) : "0999" + std::to_string(i));
-        casy.push_back(Ms(t));
-    }
-    v.ms = Ms(t0) / n;
-    v.Spicka();
+    v.Meraj(
+        [&] {
+            for (int i = 0; i < n; ++i) {
+                auto t = Clock::now();
+                // Every fifth number is nowhere in the book: the prefix table answers.
+                adresar.HladajVolajuceho(dir, "00421", i % 5 ? Cislo((i * 37) % kKontakty) : "0999" + std::to_string(i));
+                casy.push_back(Ms(t));
+            }
+        },
+        n);
     std::sort(casy.begin(), casy.end());
     // Just after the book changed its stamp vouches for nothing yet: each
     // call reads it again (and finds the same text) until it has settled.
@@ -338,10 +326,12 @@ Vysledok Hladanie(const std::string& dir) {
     for (int i = 0; i < 50; ++i) adresar.HladajVolajuceho(dir, "00421", Cislo(i));
     const double neusadena = Ms(t0) / 50;
     // Floor: asking the file system for the book's stamp.
-    TFileStamp s;
-    t0 = Clock::now();
-    for (int i = 0; i < n; ++i) fs.Stamp(dir + kSuborAdresara, s);
-    v.podlahaMs = Ms(t0) / n;
+    v.Podlaha(
+        [&] {
+            TFileStamp s;
+            for (int i = 0; i < n; ++i) fs.Stamp(dir + kSuborAdresara, s);
+        },
+        n);
     char b[300];
     std::snprintf(b, sizeof b,
                   "per call; p99 %.3f, worst %.3f ms; first call %.1f ms; after a change %.1f ms, then %.1f ms "
@@ -354,8 +344,6 @@ Vysledok Hladanie(const std::string& dir) {
 // A number of 64 KB against a book of long lines that nearly hold it.
 Vysledok DlheCislo(const std::string& dir) {
     Vysledok v;
-    double spicka;
-    Pamat(spicka, v.zaklad);
     StdFileSystem fs;
     const std::string cislo = "1" + std::string(65535, '0');
     std::string kniha;
@@ -363,22 +351,15 @@ Vysledok DlheCislo(const std::string& dir) {
     const std::string d = dir + "dlhe" + static_cast<char>(std::filesystem::path::preferred_separator);
     std::filesystem::create_directories(d);
     fs.WriteAll(d + kSuborAdresara, kniha);
-    auto t0 = Clock::now();
-    TMenoFirma r = HladajVolajuceho(fs, d, "00421", cislo);
-    v.ms = Ms(t0);
-    v.Spicka();
-    t0 = Clock::now();
-    std::string text;
-    fs.ReadAll(d + kSuborAdresara, text);  // floor: reading the book
-    v.podlahaMs = Ms(t0);
+    TMenoFirma r;
+    v.Meraj([&] { r = HladajVolajuceho(fs, d, "00421", cislo); });
+    v.Podlaha([&] { CitajAZapis(d + kSuborAdresara); });  // reading the book
     v.poznamka = "one call, book " + std::to_string(kniha.size() >> 20) + " MB, " + (r.Meno.empty() ? "not found" : "found");
     return v;
 }
 
 Vysledok Import(const std::string& dir) {
     Vysledok v;
-    double spicka;
-    Pamat(spicka, v.zaklad);
     const std::string d = dir + "velka" + static_cast<char>(std::filesystem::path::preferred_separator);
     StdFileSystem fs;
     Pumpa pumpa;
@@ -388,14 +369,8 @@ Vysledok Import(const std::string& dir) {
     const int n = 2000;
     Outlook outlook(n);
     TImportOutlook import(fs, pumpa, d, nullptr, outlook, grid, pocet, view);
-    auto t0 = Clock::now();
-    import.btImportujClick();
-    v.ms = Ms(t0) / n;
-    v.Spicka();
-    t0 = Clock::now();
-    std::string text;
-    fs.ReadAll(d + kSuborAdresara, text);  // floor: reading the book once
-    v.podlahaMs = Ms(t0);
+    v.Meraj([&] { import.btImportujClick(); }, n);
+    v.Podlaha([&] { CitajAZapis(d + kSuborAdresara); });  // reading the book once
     v.poznamka = "per item, " + std::to_string(n) + " items, " + std::to_string(pocet) + " imported";
     return v;
 }
