@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstring>
 #include <deque>
+#include <mutex>
 #include <vector>
 
 #include "base/errors.h"
@@ -44,15 +45,6 @@ void WaitPumping(HANDLE h) {
     RunMessageLoop(loop);
 }
 
-class Lock {
-public:
-    explicit Lock(CRITICAL_SECTION& cs) : cs_(cs) { EnterCriticalSection(&cs_); }
-    ~Lock() { LeaveCriticalSection(&cs_); }
-
-private:
-    CRITICAL_SECTION& cs_;
-};
-
 }  // namespace
 
 struct TUDPServer::Listener {
@@ -65,7 +57,7 @@ struct TUDPServer::Listener {
     size_t maxCount = 0, maxBytes = 0;
 
     // Shared with the user-interface thread, under lock.
-    CRITICAL_SECTION lock;
+    std::mutex lock;
     std::deque<Packet> queue;
     size_t bytes = 0;
     size_t dropped = 0;
@@ -74,13 +66,11 @@ struct TUDPServer::Listener {
     // not post another.
     bool noticed = false;
 
-    Listener() { InitializeCriticalSection(&lock); }
     ~Listener() {
         if (sock != INVALID_SOCKET) closesocket(sock);
         if (readable != WSA_INVALID_EVENT) WSACloseEvent(readable);
         if (stopEvent) CloseHandle(stopEvent);
         if (thread) CloseHandle(thread);
-        DeleteCriticalSection(&lock);
     }
 
     // Under lock: makes sure a waiting datagram will be handed over.
@@ -90,7 +80,7 @@ struct TUDPServer::Listener {
     }
 
     void Queue(Packet&& p) {
-        Lock g(lock);
+        std::lock_guard<std::mutex> g(lock);
         // An empty queue takes any datagram, so a drop always leaves one
         // waiting whose hand-over reports it.
         if (!queue.empty() && (queue.size() >= maxCount || bytes + p.Bytes() > maxBytes)) {
@@ -156,7 +146,7 @@ void TUDPServer::Deliver() {
     Packet p;
     size_t dropped = 0;
     {
-        Lock g(l->lock);
+        std::lock_guard<std::mutex> g(l->lock);
         if (l->queue.empty()) {
             l->noticed = false;
             return;
@@ -182,7 +172,7 @@ void TUDPServer::Deliver() {
     // The handler may have stopped this listener and started another; the
     // one active now gets its notice when something waits in its queue.
     if (Listener* a = active_) {
-        Lock g(a->lock);
+        std::lock_guard<std::mutex> g(a->lock);
         a->noticed = false;
         a->Notice();
     }

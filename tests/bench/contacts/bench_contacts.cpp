@@ -195,18 +195,20 @@ struct Vysledok {
     // The measured work: its time (over n when it is n pieces), then the peak.
     template <class F>
     void Meraj(F f, int n = 1) {
-        auto t0 = Clock::now();
-        f();
-        ms = Ms(t0) / n;
+        ms = Cas(f, n);
         double teraz;
         Pamat(spicka, teraz);
     }
     // The floor, after the peak was taken.
     template <class F>
     void Podlaha(F f, int n = 1) {
+        podlahaMs = Cas(f, n);
+    }
+    template <class F>
+    static double Cas(F f, int n) {
         auto t0 = Clock::now();
         f();
-        podlahaMs = Ms(t0) / n;
+        return Ms(t0) / n;
     }
 };
 
