@@ -41,6 +41,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$VX_WINE" wineboot -i >/dev/null 2>&1 </dev/null
   wineserver -w
 fi
+# Wine links the prefix's Desktop, Documents and other user folders to the
+# home folder. Tests write and clean up under the prefix; a recursive delete
+# gone wrong there must not reach the user's files.
+for l in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$l" ]; then rm -f "$l" && mkdir -p "$l"; fi
+done
 # Wine's own fonts (Tahoma, MS Sans Serif: what "MS Shell Dlg" and the
 # windows ask for) lie in fonts-wine's folder, which this Wine does not
 # search; without them every face falls back to DejaVu Sans, whose small
