@@ -1,5 +1,11 @@
 #include "widgets/control.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
 #include "base/win32/text.h"
 
 namespace vx {
@@ -34,35 +40,223 @@ HINSTANCE ResourceModule() { return g_module ? g_module : GetModuleHandleW(nullp
 void SetShowHints(bool on) { g_hints = on; }
 bool ShowHints() { return g_hints; }
 
-std::wstring TextNaSirku(HDC dc, const std::wstring& text, int room) {
-    auto sirka = [dc](const wchar_t* t, size_t n) {
-        SIZE s{};
-        GetTextExtentPoint32W(dc, t, static_cast<int>(n), &s);
-        return static_cast<int>(s.cx);
+TOffscreen::TOffscreen(int w, int h) : w_(w), h_(h) {
+    HDC obrazovka = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(obrazovka);
+    ReleaseDC(nullptr, obrazovka);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down: row y at y * w
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bmp_ = dc_ && w > 0 && h > 0 ? CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0) : nullptr;
+    if (!bmp_) return;
+    old_ = SelectObject(dc_, bmp_);
+    RECT r{0, 0, w, h};
+    FillRect(dc_, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+}
+
+TOffscreen::~TOffscreen() {
+    if (bmp_) {
+        SelectObject(dc_, old_);
+        DeleteObject(bmp_);
+    }
+    if (dc_) DeleteDC(dc_);
+}
+
+uint32_t TOffscreen::Pixel(int x, int y) const {
+    GdiFlush();
+    return static_cast<const uint32_t*>(bits_)[static_cast<size_t>(y) * static_cast<size_t>(w_) + x] & 0xFFFFFF;
+}
+
+namespace {
+
+// One character as the system draws it: how far it moves the pen, and the
+// columns its ink covers, from its origin.
+struct TZnak {
+    int posun = 0;
+    int od = 0, po = 0;  // ink [od, po); po == od: none
+};
+
+// A small picture with a font selected, for drawing black on white.
+class TObrazok {
+public:
+    TObrazok(HFONT f, int w, int h) : p_(w, h) {
+        if (!p_.Ok()) return;
+        staryFont_ = SelectObject(p_.Dc(), f);
+        SetBkMode(p_.Dc(), TRANSPARENT);
+        SetTextColor(p_.Dc(), RGB(0, 0, 0));
+    }
+    ~TObrazok() {
+        if (p_.Ok()) SelectObject(p_.Dc(), staryFont_);
+    }
+    bool Ok() const { return p_.Ok(); }
+    void Pis(const std::wstring& t) { TextOutW(p_.Dc(), 2, 2, t.c_str(), static_cast<int>(t.size())); }
+    // How dark a pixel is: 0 white, 255 black.
+    int Tma(int x, int y) const {
+        const uint32_t p = p_.Pixel(x, y);
+        return 255 - static_cast<int>(std::min({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF}));
+    }
+    // Any pixel that is neither white nor black: the glyphs are smoothed.
+    bool Sede() const {
+        for (int y = 0; y < p_.Height(); ++y)
+            for (int x = 0; x < p_.Width(); ++x)
+                if (Tma(x, y) != 0 && Tma(x, y) != 255) return true;
+        return false;
+    }
+    // The first row with any ink, -1 without; and the ink of all rows.
+    int PrvyRiadok() const {
+        for (int y = 0; y < p_.Height(); ++y)
+            for (int x = 0; x < p_.Width(); ++x)
+                if (Tma(x, y) > 0) return y;
+        return -1;
+    }
+    long Atrament() const {
+        long s = 0;
+        for (int y = 0; y < p_.Height(); ++y)
+            for (int x = 0; x < p_.Width(); ++x) s += Tma(x, y);
+        return s;
+    }
+
+private:
+    TOffscreen p_;
+    HGDIOBJ staryFont_ = nullptr;
+};
+
+// Whether the system smooths the glyphs of the dc's font. A face may carry
+// bitmaps for small sizes, or forbid smoothing there, whatever the font asks
+// for: it is seen only in what is drawn. Fonts are few; each is tried once.
+bool Hladke(HDC dc) {
+    LOGFONTW lf{};
+    if (!GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof(lf), &lf)) return false;
+    static std::vector<std::pair<LOGFONTW, bool>> zname;
+    for (const auto& z : zname)
+        if (std::memcmp(&z.first, &lf, sizeof(lf)) == 0) return z.second;
+    HFONT f = CreateFontIndirectW(&lf);
+    TObrazok o(f, 64, 48);
+    bool hladke = false;
+    if (o.Ok()) {
+        o.Pis(L"OÁs");
+        hladke = o.Sede();
+    }
+    DeleteObject(f);
+    zname.emplace_back(lf, hladke);
+    return hladke;
+}
+
+// The characters of t as the font selected into dc draws them. The pen
+// moves by the glyphs' own advances as they are rasterised, crisp or
+// smoothed: a face with bitmaps for small sizes draws them at the bitmaps'
+// widths, while GetTextExtentPoint32 may give the outlines'.
+std::vector<TZnak> Znaky(HDC dc, const std::wstring& t) {
+    static const MAT2 kJednotkova{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    const UINT format = Hladke(dc) ? GGO_GRAY4_BITMAP : GGO_BITMAP;
+    std::vector<TZnak> z(t.size());
+    for (size_t i = 0; i < t.size(); ++i) {
+        GLYPHMETRICS gm{};
+        const DWORD n = GetGlyphOutlineW(dc, t[i], format, &gm, 0, nullptr, &kJednotkova);
+        if (n == GDI_ERROR) {
+            SIZE s{};
+            GetTextExtentPoint32W(dc, &t[i], 1, &s);
+            z[i].posun = z[i].po = static_cast<int>(s.cx);
+            continue;
+        }
+        z[i].posun = gm.gmCellIncX;
+        if (n > 0 && t[i] != L' ') {  // a blank's box holds no ink
+            z[i].od = static_cast<int>(gm.gmptGlyphOrigin.x);
+            z[i].po = z[i].od + static_cast<int>(gm.gmBlackBoxX);
+        }
+    }
+    return z;
+}
+
+// Where the characters stand: each one's advance, the offset of the first
+// origin (ink left of it moves the text right), and the width from the
+// leftmost to the rightmost ink or pen position.
+struct TRozlozenie {
+    std::vector<int> posuny;
+    int odsadenie = 0, sirka = 0;
+};
+
+// The first n characters of z, then `koniec` when given. A letter whose ink
+// reaches past its advance (the caron of ť, ď, ľ) would fill the blank after
+// it ("Pridaťmeno"): that letter moves the pen past its ink.
+TRozlozenie Rozloz(const std::vector<TZnak>& z, size_t n, const std::wstring& t, const TZnak* koniec) {
+    TRozlozenie r;
+    r.posuny.reserve(n + 1);
+    int x = 0, vlavo = 0, vpravo = 0;
+    auto pridaj = [&](const TZnak& c, bool predMedzerou) {
+        int posun = c.posun;
+        if (c.po > c.od) {
+            vlavo = std::min(vlavo, x + c.od);
+            vpravo = std::max(vpravo, x + c.po);
+            if (predMedzerou) posun = std::max(posun, c.po);
+        }
+        r.posuny.push_back(posun);
+        x += posun;
     };
-    if (text.empty() || sirka(text.c_str(), text.size()) <= room) return text;
-    const std::wstring tri = L"\u2026";
+    for (size_t i = 0; i < n; ++i) pridaj(z[i], i + 1 < n && t[i + 1] == L' ');
+    if (koniec) pridaj(*koniec, false);
+    r.odsadenie = -vlavo;
+    r.sirka = std::max(x, vpravo) - vlavo;
+    return r;
+}
+
+const wchar_t kTri[] = L"\u2026";
+
+// The text as drawn in `room` pixels: whole, or its longest beginning that
+// fits followed by "…", with where its characters stand.
+std::wstring Vyrez(HDC dc, const std::wstring& text, int room, TRozlozenie& r) {
+    const std::vector<TZnak> z = Znaky(dc, text);
+    r = Rozloz(z, z.size(), text, nullptr);
+    if (text.empty() || r.sirka <= room) return text;
+    const TZnak tri = Znaky(dc, kTri)[0];
     // The longest beginning that still leaves room for the ellipsis.
     size_t lo = 0, hi = text.size();
     while (lo < hi) {
         size_t mid = (lo + hi + 1) / 2;
-        std::wstring t = text.substr(0, mid) + tri;
-        if (sirka(t.c_str(), t.size()) <= room)
+        if (Rozloz(z, mid, text, &tri).sirka <= room)
             lo = mid;
         else
             hi = mid - 1;
     }
-    std::wstring zaciatok = text.substr(0, lo);
     // A cut does not end in blanks: "Firma …" reads as a whole word.
-    while (!zaciatok.empty() && zaciatok.back() == L' ') zaciatok.pop_back();
-    if (zaciatok.empty() && sirka(tri.c_str(), tri.size()) > room) return std::wstring();
-    return zaciatok + tri;
+    while (lo > 0 && text[lo - 1] == L' ') --lo;
+    r = Rozloz(z, lo, text, &tri);
+    if (lo == 0 && r.sirka > room) {
+        r = TRozlozenie{};
+        return std::wstring();
+    }
+    return text.substr(0, lo) + kTri;
+}
+
+}  // namespace
+
+std::wstring TextNaSirku(HDC dc, const std::wstring& text, int room) {
+    TRozlozenie r;
+    return Vyrez(dc, text, room, r);
 }
 
 void KresliRiadok(HDC dc, const std::wstring& text, const RECT& r, UINT align) {
-    std::wstring t = TextNaSirku(dc, text, r.right - r.left);
-    RECT rr = r;
-    DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &rr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | align);
+    const int sirka = r.right - r.left;
+    TRozlozenie rozlozenie;
+    const std::wstring t = Vyrez(dc, text, sirka, rozlozenie);
+    if (t.empty()) return;
+    int x = r.left;
+    if (align == DT_CENTER)
+        x += (sirka - rozlozenie.sirka) / 2;
+    else if (align == DT_RIGHT)
+        x += sirka - rozlozenie.sirka;
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    const int y = r.top + (r.bottom - r.top - static_cast<int>(tm.tmHeight)) / 2;
+    // Each character where it was measured, so the text ends where its
+    // width said.
+    const UINT zarovnanie = SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    ExtTextOutW(dc, x + rozlozenie.odsadenie, y, ETO_CLIPPED, &r, t.c_str(), static_cast<UINT>(t.size()),
+                rozlozenie.posuny.data());
+    SetTextAlign(dc, zarovnanie);
 }
 
 HFONT MakeFont(const wchar_t* face, int pixelHeight, bool bold, bool smooth) {
@@ -110,9 +304,8 @@ LRESULT CopyTextReply(const std::wstring& t, WPARAM wp, LPARAM lp) {
 
 int TextWidth(HFONT font, const std::wstring& text) {
     TMeranie m(font);
-    SIZE s{};
-    if (!m.dc() || !GetTextExtentPoint32W(m.dc(), text.c_str(), static_cast<int>(text.size()), &s)) return 0;
-    return static_cast<int>(s.cx);
+    if (!m.dc()) return 0;
+    return Rozloz(Znaky(m.dc(), text), text.size(), text, nullptr).sirka;
 }
 
 int LineHeight(HFONT font) {
@@ -131,6 +324,30 @@ int LargestFittingHeight(const wchar_t* face, bool bold, bool smooth, int from, 
         if (fits) return h;
     }
     return to;
+}
+
+bool DrawsReadably(const wchar_t* face, int pixelHeight, bool bold, bool smooth) {
+    const int w = 4 * pixelHeight + 8, h = 2 * pixelHeight + 8;
+    auto kresli = [w, h](HFONT f, const wchar_t* t, int* prvyRiadok) {
+        TObrazok o(f, w, h);
+        if (!o.Ok()) return -1L;
+        o.Pis(t);
+        if (prvyRiadok) *prvyRiadok = o.PrvyRiadok();
+        return o.Atrament();
+    };
+    HFONT f = MakeFont(face, pixelHeight, bold, smooth);
+    int l = -1, la = -1;
+    kresli(f, L"lll", &l);
+    kresli(f, L"\u013a\u013a\u013a", &la);
+    bool ok = l >= 0 && la >= 0 && l - la >= 2;
+    if (ok && bold) {
+        HFONT normal = MakeFont(face, pixelHeight, false, smooth);
+        const long tucne = kresli(f, L"lll", nullptr), tenke = kresli(normal, L"lll", nullptr);
+        ok = tucne * 4 >= tenke * 5;
+        DeleteObject(normal);
+    }
+    DeleteObject(f);
+    return ok;
 }
 
 TControl::~TControl() {

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -26,9 +27,14 @@ void HandleCurrentException();
 // A text as it is drawn in `room` pixels with the font selected into dc:
 // whole when it fits, else its longest beginning that fits followed by "…".
 // Letters are never made narrower: a cut text says so with its ellipsis.
+// Widths are those of the glyphs as the system draws them (a face with
+// bitmaps for small sizes draws wider or narrower than GetTextExtentPoint32
+// says), and a letter whose ink reaches past its advance (the caron of ť)
+// moves a following blank out of its way.
 std::wstring TextNaSirku(HDC dc, const std::wstring& text, int room);
 // One line of text in r, centred vertically, cut as TextNaSirku does; align
-// is DT_LEFT, DT_CENTER or DT_RIGHT.
+// is DT_LEFT, DT_CENTER or DT_RIGHT. Each character stands where it was
+// measured, so the text ends where its width said.
 void KresliRiadok(HDC dc, const std::wstring& text, const RECT& r, UINT align);
 
 // A font by face, pixel height and weight; owned by the caller. Sizes below
@@ -41,11 +47,40 @@ HFONT MakeDialogFont(bool bold = false);
 // `room` pixels in that face; `to` when none does.
 int LargestFittingHeight(const wchar_t* face, bool bold, bool smooth, int from, int to, const std::wstring* texts,
                          int count, int room);
+// Whether the face at that pixel height reads as meant where it is drawn:
+// bold with heavier strokes than its regular weight (a face may draw its
+// bold at some sizes with the regular's strokes), and the acute of ĺ two
+// rows clear above the l (small sizes of some faces merge them: Dĺžka reads
+// Dlžka). Seen in the glyphs as the system draws them.
+bool DrawsReadably(const wchar_t* face, int pixelHeight, bool bold, bool smooth = false);
 // The height of a line of the font (ascent with the accents of capitals,
 // and descent): a box lower than this cuts letters off.
 int LineHeight(HFONT font);
-// The width of a text in a font.
+// The width of a text in a font, as KresliRiadok draws it.
 int TextWidth(HFONT font, const std::wstring& text);
+
+// A 32-bit picture off screen, white at first, whose pixels can be read:
+// where text is drawn to see how the system draws a font.
+class TOffscreen {
+public:
+    TOffscreen(int w, int h);
+    ~TOffscreen();
+    TOffscreen(const TOffscreen&) = delete;
+    TOffscreen& operator=(const TOffscreen&) = delete;
+    bool Ok() const { return bmp_ != nullptr; }
+    HDC Dc() const { return dc_; }
+    int Width() const { return w_; }
+    int Height() const { return h_; }
+    // A pixel as 0x00RRGGBB; what was drawn is flushed first.
+    uint32_t Pixel(int x, int y) const;
+
+private:
+    int w_, h_;
+    HDC dc_ = nullptr;
+    HBITMAP bmp_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    void* bits_ = nullptr;
+};
 
 // Queries of the texts as drawn, for another process (tests): after
 // VXM_SHOWNTEXT with wParam TRUE, WM_GETTEXTLENGTH and WM_GETTEXT of a static

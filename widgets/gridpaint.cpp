@@ -5,9 +5,10 @@
 namespace vx {
 
 namespace {
-// The text stands a pixel off the cell's left line; on the right the
-// letters' own spacing keeps it off the next line.
-const int kLeft = 1, kRight = 0;
+// The text stands two pixels off the cell's left line and ends a pixel
+// before the next one (a letter whose ink fills its advance would touch it),
+// so a cut text and the next column's do not read as one.
+const int kLeft = 2, kRight = 1;
 }  // namespace
 
 int GridCellRoom(int width) { return width - kLeft - kRight; }

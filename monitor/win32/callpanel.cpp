@@ -25,17 +25,24 @@ const Miesto kMiesta[kPocetIndikatorov] = {
 TCallPanel::TCallPanel(HWND parent, int x, int y, int w, int h, bool withSources) {
     // Three lines stacked above the indicator row, each as high as its font's
     // line: the accents of capitals (Ž, Ô, Ď) above and the descenders below
-    // stay inside the box. The name, what the window is for, is large enough
-    // for the acute of ĺ to stand clear of the l; the number's font is the
-    // largest that leaves the name and the firm their full lines.
-    fMeno_ = MakeFont(L"Tahoma", 13, true);
-    fFirma_ = MakeFont(L"Tahoma", 12, false);
+    // stay inside the box. The name, what the window is for, is bold at the
+    // largest size up to 13 pixels that the face draws bold and with the
+    // acute of ĺ clear of the l (Wine's Tahoma draws its bold from 13 pixels
+    // up with the regular's strokes; DejaVu Sans merges ĺ into l below 13).
+    // The number's font is the largest the face draws bold that leaves the
+    // name and the firm their full lines.
+    const wchar_t kPismo[] = L"Tahoma";
+    int vMenu = 13;
+    while (vMenu > 10 && !DrawsReadably(kPismo, vMenu, true)) --vMenu;
+    fMeno_ = MakeFont(kPismo, vMenu, true);
+    fFirma_ = MakeFont(kPismo, 12, false);
     const int vMeno = LineHeight(fMeno_), vFirma = LineHeight(fFirma_);
     const int riadokIndikatorov = h - 12;
     int velkost = 16;
-    for (fCislo_ = MakeFont(L"Tahoma", velkost, true);
-         velkost > 10 && 1 + LineHeight(fCislo_) + vMeno + vFirma > riadokIndikatorov;
-         fCislo_ = MakeFont(L"Tahoma", --velkost, true))
+    for (fCislo_ = MakeFont(kPismo, velkost, true);
+         velkost > 10 &&
+         (1 + LineHeight(fCislo_) + vMeno + vFirma > riadokIndikatorov || !DrawsReadably(kPismo, velkost, true));
+         fCislo_ = MakeFont(kPismo, --velkost, true))
         DeleteObject(fCislo_);
     const int vCislo = LineHeight(fCislo_);
     display_ = std::make_unique<TPanel>(parent, ids::kDisplay, x, y, w, h, kLcd);

@@ -101,16 +101,19 @@ TPismo::~TPismo() {
     if (font_) DeleteObject(font_);
 }
 
+namespace {
+// The text drawn black on white in font f off screen, with room around it
+// for ink that reaches past the text's extent; x0 is the pen's start.
+TSnimka Kresba(HFONT f, const std::wstring& t, int* x0);
+}  // namespace
+
 int TPismo::Sirka(const std::string& cp1250) const {
     if (!font_) return -1;
-    HDC dc = GetDC(w_);
-    HGDIOBJ old = SelectObject(dc, font_);
-    const std::wstring t = Wide(cp1250);
-    SIZE s{};
-    GetTextExtentPoint32W(dc, t.c_str(), static_cast<int>(t.size()), &s);
-    SelectObject(dc, old);
-    ReleaseDC(w_, dc);
-    return static_cast<int>(s.cx);
+    int x0 = 0;
+    const TSnimka s = Kresba(font_, Wide(cp1250), &x0);
+    const int prvy = PrvyStlpecAtramentu(s), posledny = PoslednyStlpecAtramentu(s);
+    if (prvy < 0) return 0;
+    return posledny + 1 - std::min(prvy, x0);
 }
 
 int TPismo::Vyska() const {
@@ -163,48 +166,19 @@ RECT ObdlznikBunky(HWND grid, int col, int row) {
 
 namespace {
 
-// A 32-bit top-down bitmap of w x h selected into a memory DC; its pixels
-// read back as a picture.
-class TBitmapa {
-public:
-    TBitmapa(int w, int h) : w_(w), h_(h) {
-        HDC obrazovka = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(obrazovka);
-        ReleaseDC(nullptr, obrazovka);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bity_, nullptr, 0);
-        old_ = SelectObject(dc_, bmp_);
-    }
-    ~TBitmapa() {
-        SelectObject(dc_, old_);
-        DeleteObject(bmp_);
-        DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
-    TSnimka Snimka() const {
-        GdiFlush();
-        TSnimka s;
-        s.w = w_;
-        s.h = h_;
-        const auto* b = static_cast<const uint32_t*>(bity_);
-        s.px.resize(static_cast<size_t>(w_) * static_cast<size_t>(h_));
-        for (size_t i = 0; i < s.px.size(); ++i)  // 0x00RRGGBB
-            s.px[i] = RGB((b[i] >> 16) & 0xFF, (b[i] >> 8) & 0xFF, b[i] & 0xFF);
-        return s;
-    }
-
-private:
-    int w_, h_;
-    HDC dc_;
-    HBITMAP bmp_;
-    HGDIOBJ old_;
-    void* bity_ = nullptr;
-};
+// The pixels of a picture off screen.
+TSnimka Snimka(const TOffscreen& b) {
+    TSnimka s;
+    s.w = b.Width();
+    s.h = b.Height();
+    s.px.reserve(static_cast<size_t>(s.w) * static_cast<size_t>(s.h));
+    for (int y = 0; y < s.h; ++y)
+        for (int x = 0; x < s.w; ++x) {
+            const uint32_t p = b.Pixel(x, y);  // 0x00RRGGBB
+            s.px.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+        }
+    return s;
+}
 
 }  // namespace
 
@@ -213,11 +187,11 @@ TSnimka Odfot(HWND w, const RECT& r) {
     if (sirka <= 0 || vyska <= 0) return TSnimka{};
     POINT p{r.left, r.top};
     ClientToScreen(w, &p);
-    TBitmapa b(sirka, vyska);
+    TOffscreen b(sirka, vyska);
     HDC obrazovka = GetDC(nullptr);
-    BitBlt(b.dc(), 0, 0, sirka, vyska, obrazovka, p.x, p.y, SRCCOPY);
+    BitBlt(b.Dc(), 0, 0, sirka, vyska, obrazovka, p.x, p.y, SRCCOPY);
     ReleaseDC(nullptr, obrazovka);
-    return b.Snimka();
+    return Snimka(b);
 }
 
 TSnimka OdfotZmenu(HWND w, const RECT& r, const TSnimka& predtym) {
@@ -277,6 +251,113 @@ int PoslednyRiadokAtramentu(const TSnimka& s) {
     for (int y = s.h - 1; y >= 0; --y)
         if (SilaRiadku(s, y) > 0) return y;
     return -1;
+}
+
+namespace {
+bool StlpecMaAtrament(const TSnimka& s, int x, COLORREF bg) {
+    for (int y = 0; y < s.h; ++y)
+        if (Rozdiel(s.At(x, y), bg) > 0) return true;
+    return false;
+}
+}  // namespace
+
+int PrvyStlpecAtramentu(const TSnimka& s) {
+    const COLORREF bg = Pozadie(s);
+    for (int x = 0; x < s.w; ++x)
+        if (StlpecMaAtrament(s, x, bg)) return x;
+    return -1;
+}
+
+int PoslednyStlpecAtramentu(const TSnimka& s) {
+    const COLORREF bg = Pozadie(s);
+    for (int x = s.w - 1; x >= 0; --x)
+        if (StlpecMaAtrament(s, x, bg)) return x;
+    return -1;
+}
+
+TSnimka OdfotUstalene(HWND w, const RECT& r) {
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    TSnimka s = Odfot(w, r);
+    for (int i = 0, rovnake = 0; i < 40 && rovnake < 3; ++i) {
+        Sleep(50);
+        TSnimka dalsia = Odfot(w, r);
+        rovnake = dalsia.px == s.px ? rovnake + 1 : 0;
+        s = std::move(dalsia);
+    }
+    return s;
+}
+
+namespace {
+// Rectangle r of picture s.
+TSnimka Cast(const TSnimka& s, const RECT& r) {
+    TSnimka c;
+    c.w = std::max(0, std::min<int>(r.right, s.w) - static_cast<int>(r.left));
+    c.h = std::max(0, std::min<int>(r.bottom, s.h) - static_cast<int>(r.top));
+    for (int y = 0; y < c.h; ++y)
+        for (int x = 0; x < c.w; ++x) c.px.push_back(s.At(r.left + x, r.top + y));
+    return c;
+}
+
+// Pixels of clear ink: at least half as strong as the strongest.
+int Atrament(const TSnimka& s) {
+    const COLORREF bg = Pozadie(s);
+    int najsilnejsi = 0;
+    for (COLORREF c : s.px) najsilnejsi = std::max(najsilnejsi, Rozdiel(c, bg));
+    int n = 0;
+    for (COLORREF c : s.px)
+        if (najsilnejsi > 0 && Rozdiel(c, bg) * 2 >= najsilnejsi) ++n;
+    return n;
+}
+}  // namespace
+
+std::string AtramentCely(HFONT f, const TSnimka& s, const std::string& text, int okraj) {
+    if (text.empty()) return std::string();
+    const int prvy = PrvyStlpecAtramentu(s), posledny = PoslednyStlpecAtramentu(s);
+    if (prvy < 0) return "\"" + text + "\": nothing drawn; ";
+    std::string chyby;
+    if (prvy < okraj || posledny > s.w - 1 - okraj)
+        chyby += "\"" + text + "\": ink in columns " + std::to_string(prvy) + " to " + std::to_string(posledny) +
+                 " of " + std::to_string(s.w) + ", closer than " + std::to_string(okraj) + " to an edge; ";
+    const TSnimka p = Predloha(f, text);
+    const int sirka = posledny - prvy + 1, cela = PoslednyStlpecAtramentu(p) - PrvyStlpecAtramentu(p) + 1;
+    if (sirka < cela)
+        chyby += "\"" + text + "\": " + std::to_string(sirka) + " px of ink, drawn whole it has " +
+                 std::to_string(cela) + " (cut off); ";
+    return chyby;
+}
+
+std::string JeTucny(HFONT f, const TSnimka& s, const std::string& text) {
+    LOGFONTW lf{};
+    if (!GetObjectW(f, sizeof(lf), &lf)) return "the font cannot be read";
+    lf.lfWeight = FW_NORMAL;
+    HFONT normal = CreateFontIndirectW(&lf);
+    const int tucne = Atrament(s), tenke = Atrament(Predloha(normal, text));
+    DeleteObject(normal);
+    if (tucne * 4 < tenke * 5)
+        return "\"" + text + "\" has " + std::to_string(tucne) + " pixels of ink, in the regular weight " +
+               std::to_string(tenke) + ": not bold";
+    return std::string();
+}
+
+std::string MedzeryVidno(const TSnimka& s, const std::string& text) {
+    int medzier = 0;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == ' ' && (i == 0 || text[i - 1] != ' ')) ++medzier;
+    const COLORREF bg = Pozadie(s);
+    const int prvy = PrvyStlpecAtramentu(s), posledny = PoslednyStlpecAtramentu(s);
+    int medzery = 0, prazdnych = 0;
+    for (int x = prvy; prvy >= 0 && x <= posledny; ++x) {
+        if (StlpecMaAtrament(s, x, bg)) {
+            if (prazdnych >= 2) ++medzery;
+            prazdnych = 0;
+        } else {
+            ++prazdnych;
+        }
+    }
+    if (medzery < medzier)
+        return "\"" + text + "\": " + std::to_string(medzier) + " blanks, " + std::to_string(medzery) +
+               " gaps of two clear columns drawn";
+    return std::string();
 }
 
 std::string CelyTextSaZmesti(HWND w, TDruh druh, int okraj) {
@@ -342,7 +423,7 @@ std::string VsetkyTextySaZmestia(HWND okno) {
     return chyby;
 }
 
-std::string ZobrazenySaZmesti(HWND w) {
+std::string ZobrazenySaZmesti(HWND w, int okraj) {
     TPismo f(w);
     if (!f.Handle()) return "its font cannot be read";
     const std::string cely = TextOkna(w), zobrazeny = ZobrazenyText(w);
@@ -361,6 +442,7 @@ std::string ZobrazenySaZmesti(HWND w) {
         if (!koniec || cely.compare(0, zaciatok.size(), zaciatok) != 0)
             chyby += "\"" + cely + "\" cut without an ellipsis: \"" + zobrazeny + "\"; ";
     }
+    chyby += AtramentCely(f.Handle(), OdfotUstalene(w, c), zobrazeny, okraj);
     return chyby;
 }
 
@@ -371,6 +453,12 @@ std::string BunkySaZmestia(HWND grid, int stlpce, int odRiadku, int poRiadok, co
     const std::string tri = Narrow(L"\u2026");
     std::string chyby;
     const int vyska = VyskaRiadku(grid);
+    DWORD_PTR vyber = 0;
+    Posli(grid, VXGM_GETSELECTION, 0, 0, &vyber);
+    const int vyberStlpec = LOWORD(vyber), vyberRiadok = HIWORD(vyber);
+    RECT klient{};
+    GetClientRect(grid, &klient);
+    const TSnimka mriezka = OdfotUstalene(grid, klient);
     if (f.Vyska() > vyska)
         chyby += "a line of the font is " + std::to_string(f.Vyska()) + " px in rows of " + std::to_string(vyska) + "; ";
     for (int r = odRiadku; r < poRiadok; ++r) {
@@ -383,6 +471,10 @@ std::string BunkySaZmestia(HWND grid, int stlpce, int odRiadku, int poRiadok, co
             if (sirka > miesto)
                 chyby += kde + "drawn \"" + zobrazeny + "\" " + std::to_string(sirka) + " px in " +
                          std::to_string(miesto) + "; ";
+            if (!(c == vyberStlpec && r == vyberRiadok)) {
+                const std::string a = AtramentCely(f.Handle(), Cast(mriezka, ObdlznikBunky(grid, c, r)), zobrazeny, 1);
+                if (!a.empty()) chyby += kde + a;
+            }
             const bool celyMusi = r < hlavicky || std::find(cele.begin(), cele.end(), c) != cele.end();
             if (zobrazeny == cely) continue;
             if (celyMusi) {
@@ -399,8 +491,8 @@ std::string BunkySaZmestia(HWND grid, int stlpce, int odRiadku, int poRiadok, co
     return chyby;
 }
 
-TSnimka Predloha(HFONT f, const std::string& cp1250) {
-    const std::wstring t = Wide(cp1250);
+namespace {
+TSnimka Kresba(HFONT f, const std::wstring& t, int* x0) {
     HDC obrazovka = GetDC(nullptr);
     HGDIOBJ povodny = SelectObject(obrazovka, f);
     TEXTMETRICW tm{};
@@ -409,17 +501,21 @@ TSnimka Predloha(HFONT f, const std::string& cp1250) {
     GetTextExtentPoint32W(obrazovka, t.c_str(), static_cast<int>(t.size()), &ext);
     SelectObject(obrazovka, povodny);
     ReleaseDC(nullptr, obrazovka);
-    TBitmapa b(static_cast<int>(ext.cx) + 8, static_cast<int>(tm.tmHeight) + 8);
-    HGDIOBJ stary = SelectObject(b.dc(), f);
-    RECT r{0, 0, static_cast<int>(ext.cx) + 8, static_cast<int>(tm.tmHeight) + 8};
-    FillRect(b.dc(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetBkMode(b.dc(), TRANSPARENT);
-    SetTextColor(b.dc(), RGB(0, 0, 0));
-    TextOutW(b.dc(), 4, 4, t.c_str(), static_cast<int>(t.size()));
-    TSnimka s = b.Snimka();
-    SelectObject(b.dc(), stary);
+    const int okraj = 2 * static_cast<int>(tm.tmHeight) + 4;
+    const int w = 2 * static_cast<int>(ext.cx) + 2 * okraj, h = static_cast<int>(tm.tmHeight) + 8;
+    TOffscreen b(w, h);
+    HGDIOBJ stary = SelectObject(b.Dc(), f);
+    SetBkMode(b.Dc(), TRANSPARENT);
+    SetTextColor(b.Dc(), RGB(0, 0, 0));
+    TextOutW(b.Dc(), okraj, 4, t.c_str(), static_cast<int>(t.size()));
+    TSnimka s = Snimka(b);
+    SelectObject(b.Dc(), stary);
+    if (x0) *x0 = okraj;
     return s;
 }
+}  // namespace
+
+TSnimka Predloha(HFONT f, const std::string& cp1250) { return Kresba(f, Wide(cp1250), nullptr); }
 
 std::string AkcentJeCely(HFONT f, const TSnimka& bez, const TSnimka& s, const std::string& textBez,
                          const std::string& text) {

@@ -1,7 +1,7 @@
 // Measuring what another process's windows draw, as a user sees it: the
 // font a control draws with (made again here from its description), the
-// extent of its text in that font, its text as drawn (cut with "…"), and
-// the screen's pixels of a part of a window.
+// width of its text as the system draws it in that font, its text as drawn
+// (cut with "…"), and the screen's pixels of a part of a window.
 #pragma once
 #include <windows.h>
 
@@ -20,7 +20,9 @@ public:
     TPismo& operator=(const TPismo&) = delete;
     HFONT Handle() const { return font_; }
     const LOGFONTW& Popis() const { return lf_; }
-    // The text's extent in the font on w's own DC.
+    // The text's width as the system draws it in the font: from its leftmost
+    // to its rightmost ink. Not GetTextExtentPoint32: a face with bitmaps for
+    // small sizes (Wine's Tahoma) draws wider or narrower than that says.
     int Sirka(const std::string& cp1250) const;
     // The font's line: ascent (with the accents of capitals) and descent.
     int Vyska() const;
@@ -58,6 +60,11 @@ TSnimka OdfotZmenu(HWND w, const RECT& r, const TSnimka& predtym);
 // the strongest difference from the background in a row, 0 to 255.
 int PrvyRiadokAtramentu(const TSnimka& s);
 int PoslednyRiadokAtramentu(const TSnimka& s);
+// The first and last columns holding ink (-1 without any).
+int PrvyStlpecAtramentu(const TSnimka& s);
+int PoslednyStlpecAtramentu(const TSnimka& s);
+// The picture once the window has painted it again and the screen settled.
+TSnimka OdfotUstalene(HWND w, const RECT& r);
 int SilaRiadku(const TSnimka& s, int y);
 
 // What a control's text needs around it: a button's edges and focus
@@ -74,8 +81,23 @@ std::string CelyTextSaZmesti(HWND w, TDruh druh, int okraj = 0);
 // all fit.
 std::string VsetkyTextySaZmestia(HWND okno);
 // A static text as drawn: its line height fits the box, and the text is
-// whole or its beginning ended with "…", within the box's width.
-std::string ZobrazenySaZmesti(HWND w);
+// whole or its beginning ended with "…", within the box's width; on the
+// screen its ink whole (see AtramentCely) and `okraj` columns off the box's
+// sides.
+std::string ZobrazenySaZmesti(HWND w, int okraj = 0);
+
+// The ink of picture s, which shows `text` drawn in font f: `okraj` columns
+// clear of the picture's left and right edges, and as wide as the text drawn
+// unclipped in f (a text cut by its box shows narrower). "" when both hold.
+std::string AtramentCely(HFONT f, const TSnimka& s, const std::string& text, int okraj);
+// Picture s shows `text` drawn bold: with clearly more ink than the same
+// text in the regular weight of font f (a face may draw its bold at some
+// sizes with the regular's strokes). "" when it does.
+std::string JeTucny(HFONT f, const TSnimka& s, const std::string& text);
+// Every blank of `text` shows in picture s as a gap of at least two columns
+// without ink (a letter's accent reaching into a blank makes two words one:
+// "Pridaťmeno"). "" when they do.
+std::string MedzeryVidno(const TSnimka& s, const std::string& text);
 
 }  // namespace vx::inspector
 
@@ -84,7 +106,9 @@ namespace vx::inspector {
 // The cells of rows [odRiadku, poRiadok) of a grid, as drawn: each one's
 // text fits its column in the grid's font, and is the whole text or its
 // beginning ended with "…"; the columns in `cele` (and every cell of the
-// first `hlavicky` rows) must show whole. "" when all hold, else the faults.
+// first `hlavicky` rows) must show whole. On the screen each cell's ink is
+// whole and a column clear of the grid's lines (the current cell, framed by
+// its focus rectangle, only measured). "" when all hold, else the faults.
 std::string BunkySaZmestia(HWND grid, int stlpce, int odRiadku, int poRiadok, const std::vector<int>& cele,
                            int hlavicky);
 

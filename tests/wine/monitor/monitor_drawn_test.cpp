@@ -71,12 +71,18 @@ protected:
     void PanelCitatelny(HWND w, HWND okno) {
         Volaj(okno, "0905123456", "Ôndrej Žiak", kFirma);
         EXPECT_EQ(CelyTextSaZmesti(Potomok(w, ids::kCislo), TDruh::Text), "");
+        EXPECT_EQ(ZobrazenySaZmesti(Potomok(w, ids::kCislo)), "");
         EXPECT_EQ(ZobrazenySaZmesti(Potomok(w, ids::kMeno)), "");
         EXPECT_EQ(ZobrazenySaZmesti(Potomok(w, ids::kFirma)), "");
         EXPECT_NE(ZobrazenyText(Potomok(w, ids::kFirma)), kFirma) << "the long firm fits? then it tests nothing";
 
         HWND meno = Potomok(w, ids::kMeno), firma = Potomok(w, ids::kFirma), cislo = Potomok(w, ids::kCislo);
         TPismo fMeno(meno), fFirma(firma), fCislo(cislo);
+        // The name and the number are bold on the screen, not only by their
+        // fonts' weight: a face may draw its bold at some sizes with the
+        // regular's strokes.
+        EXPECT_EQ(JeTucny(fMeno.Handle(), OdfotUstalene(meno, Klient(meno)), "Ôndrej Žiak"), "");
+        EXPECT_EQ(JeTucny(fCislo.Handle(), OdfotUstalene(cislo, Klient(cislo)), "0905123456"), "");
         // The name's font is large enough to draw the acute of ĺ apart from
         // the l (smaller sizes of the font merge it into the stem).
         EXPECT_GE(PrvyRiadokAtramentu(Predloha(fMeno.Handle(), "lll")) -
@@ -110,21 +116,32 @@ TEST_F(Vykreslenie, MainWindowLabelsHeadersAndGridFitTheirFont) {
     ASSERT_TRUE(w);
     ASSERT_TRUE(CakajNa([&] { return Text(w, ids::kLSetup) == "Nastavenie"; }, kCas));
     // The button labels keep two pixels on each side clear, so none touches
-    // the window's edge or its neighbour.
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(CelyTextSaZmesti(Potomok(w, ids::kLSetup + i), TDruh::Text, 4), "") << "label " << i;
-    for (int i = 0; i < 4; ++i)
+    // the window's edge or its neighbour: measured, and on the screen; and
+    // the blank of "Pridať meno" shows.
+    for (int i = 0; i < 8; ++i) {
+        HWND l = Potomok(w, ids::kLSetup + i);
+        EXPECT_EQ(CelyTextSaZmesti(l, TDruh::Text, 4), "") << "label " << i;
+        EXPECT_EQ(ZobrazenySaZmesti(l, 2), "") << "label " << i;
+        EXPECT_EQ(MedzeryVidno(OdfotUstalene(l, Klient(l)), ZobrazenyText(l)), "") << "label " << i;
+    }
+    ASSERT_EQ(Text(w, ids::kLSetup + 6), "Pridať meno");
+    for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(CelyTextSaZmesti(Potomok(w, ids::kStCas + i), TDruh::Text), "") << "header " << i;
+        EXPECT_EQ(ZobrazenySaZmesti(Potomok(w, ids::kStCas + i)), "") << "header " << i;
+    }
     EXPECT_EQ(CelyTextSaZmesti(Potomok(w, ids::kTxVerzia), TDruh::Text), "");
+    EXPECT_EQ(ZobrazenySaZmesti(Potomok(w, ids::kTxVerzia)), "");
 
     // Every cell in the grid's one font; a call's date and time and its
-    // number whole, the names and firms whole or cut with "…".
+    // number whole, the names and firms whole or cut with "…"; on the
+    // screen every cell's ink whole and clear of the grid's lines.
     HWND g = Potomok(w, ids::kGrid);
     ASSERT_EQ(CelaBunka(g, 2, 0), "Žofia Ščepková");
     EXPECT_EQ(BunkySaZmestia(g, 4, 0, 10, {0, 1}, 0), "");
     EXPECT_EQ(ZobrazenaBunka(g, 0, 9), "28.11.2026  08:15:33");
-    EXPECT_EQ(ZobrazenaBunka(g, 3, 9), Narrow(L"\u010cisti\u010dky odpadov\u00fd\u2026"))
-        << "the long firm is cut with an ellipsis";
+    const std::string firma = ZobrazenaBunka(g, 3, 9), tri = Narrow(L"\u2026");
+    EXPECT_EQ(firma.substr(0, 16), "Čističky odpadov") << firma;
+    EXPECT_EQ(firma.substr(firma.size() - tri.size()), tri) << "the long firm is cut with an ellipsis";
 }
 
 TEST_F(Vykreslenie, MainWindowPanelAndGridDrawTheAccentsOfCapitals) {

@@ -2,9 +2,11 @@
 // process reads them, column resizing, the tray record and the timers.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "base/win32/msgloop.h"
 #include "base/win32/text.h"
@@ -272,10 +274,92 @@ TEST_F(Okno, AQuitIsKeptForTheLoopOutsideWhileWaitsGoOn) {
 
 // ------------------------------------------------------------ texts as drawn
 
-int Sirka(HDC dc, const std::wstring& t) {
-    SIZE s{};
-    GetTextExtentPoint32W(dc, t.c_str(), static_cast<int>(t.size()), &s);
-    return static_cast<int>(s.cx);
+// What KresliRiadok draws of a text in room [vlavo, vlavo + sirka) of a
+// white picture: the columns holding ink, first and last (-1, -1: none).
+struct TAtrament {
+    int prvy = -1, posledny = -1;
+    std::vector<bool> stlpce;
+};
+TAtrament Nakresli(HFONT f, const std::wstring& text, int vlavo, int sirka, UINT align = DT_LEFT) {
+    TOffscreen b(600, 40);  // one size for every picture, so pictures compare
+    HGDIOBJ stary = SelectObject(b.Dc(), f);
+    SetBkMode(b.Dc(), TRANSPARENT);
+    SetTextColor(b.Dc(), RGB(0, 0, 0));
+    KresliRiadok(b.Dc(), text, RECT{vlavo, 0, vlavo + sirka, b.Height()}, align);
+    TAtrament a;
+    a.stlpce.assign(static_cast<size_t>(b.Width()), false);
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            if (b.Pixel(x, y) != 0xFFFFFF) a.stlpce[static_cast<size_t>(x)] = true;
+    for (int x = 0; x < b.Width(); ++x)
+        if (a.stlpce[static_cast<size_t>(x)]) {
+            if (a.prvy < 0) a.prvy = x;
+            a.posledny = x;
+        }
+    SelectObject(b.Dc(), stary);
+    return a;
+}
+
+// The fonts of the windows, crisp and smoothed, and texts of theirs with the
+// letters whose ink reaches past their advance (ť, ď, ľ, ĺ) and digits.
+struct TPismoVelkost {
+    const wchar_t* face;
+    int vyska;
+    bool bold, smooth;
+};
+std::vector<TPismoVelkost> PismaOkien() {
+    std::vector<TPismoVelkost> v;
+    for (int h = 8; h <= 16; ++h)
+        for (bool bold : {false, true})
+            for (bool smooth : {false, true}) v.push_back({L"Tahoma", h, bold, smooth});
+    v.push_back({L"MS Shell Dlg", 11, false, false});
+    v.push_back({L"MS Sans Serif", 11, false, false});
+    return v;
+}
+const wchar_t* const kTextyOkien[] = {
+    L"10.12.2026  14:31:00", L"Prida\u0165 meno", L"Notifik\u00e1cia", L"\u013dubica \u010eurica",
+    L"D\u013a\u017eka a \u0160\u00edrka, s.r.o.", L"\u010cisti\u010dky odpadov\u00fdch v\u00f4d, \u0164ahanovsk\u00e1 15",
+    L"Telef\u00f3nne \u010d\u00edslo 1", L"0905123456"};
+
+TEST_F(Okno, ATextIsDrawnWithinTheWidthItWasMeasuredAt) {
+    // Every pixel a text leaves lies within the width TextWidth gave it: a
+    // face with bitmaps for small sizes (Wine's own Tahoma) draws its glyphs
+    // at the bitmaps' advances, wider or narrower than GetTextExtentPoint32
+    // says, and a date fitted by that spilled over its column.
+    for (const TPismoVelkost& p : PismaOkien()) {
+        HFONT f = MakeFont(p.face, p.vyska, p.bold, p.smooth);
+        for (const wchar_t* t : kTextyOkien) {
+            const int sirka = TextWidth(f, t);
+            const TAtrament a = Nakresli(f, t, 20, sirka + 100);
+            ASSERT_GE(a.prvy, 0);
+            EXPECT_GE(a.prvy, 20) << Narrow(t) << " " << Narrow(p.face) << " " << p.vyska << (p.bold ? " bold" : "");
+            EXPECT_LT(a.posledny, 20 + sirka)
+                << Narrow(t) << " " << Narrow(p.face) << " " << p.vyska << (p.bold ? " bold" : "") << ": ink to "
+                << a.posledny - 20 + 1 << " px, measured " << sirka;
+            // In a room of exactly that width it is drawn whole, not cut.
+            const TAtrament v = Nakresli(f, t, 20, sirka);
+            EXPECT_EQ(v.stlpce, a.stlpce) << Narrow(t) << " " << p.vyska << " in " << sirka << " px";
+        }
+        DeleteObject(f);
+    }
+}
+
+TEST_F(Okno, ABlankAfterALetterWhoseAccentReachesPastItStaysABlank) {
+    // Tahoma's ť carries its caron beside the stem, past its advance: drawn
+    // at its advance, "Pridať meno" reads "Pridaťmeno".
+    for (const TPismoVelkost& p : PismaOkien()) {
+        HFONT f = MakeFont(p.face, p.vyska, p.bold, p.smooth);
+        for (const wchar_t* slovo : {L"Prida\u0165", L"Ve\u013e", L"Ma\u010f"}) {
+            const std::wstring dve = std::wstring(slovo) + L" meno";
+            const TAtrament prve = Nakresli(f, slovo, 20, 300), obe = Nakresli(f, dve, 20, 300);
+            ASSERT_GE(prve.posledny, 0);
+            int medzera = 0;
+            for (int x = prve.posledny + 1; !obe.stlpce[static_cast<size_t>(x)]; ++x) ++medzera;
+            EXPECT_GE(medzera, 2) << Narrow(dve) << " " << Narrow(p.face) << " " << p.vyska
+                                  << (p.bold ? " bold" : "") << (p.smooth ? " smooth" : "");
+        }
+        DeleteObject(f);
+    }
 }
 
 // The pass that a call's history step makes handles what is pending but
@@ -313,14 +397,18 @@ TEST_F(Okno, ATextThatDoesNotFitEndsWithAnEllipsisAndIsNeverSqueezed) {
     HDC dc = GetDC(hwnd);
     HGDIOBJ old = SelectObject(dc, f);
     const std::wstring firma = L"\u010cisti\u010dky odpadov\u00fdch v\u00f4d, \u0164ahanovsk\u00e1 15";
-    const int cela = Sirka(dc, firma);
+    const int cela = TextWidth(f, firma);
     struct Pripad {
         int miesto;
         bool cely;
     } pripady[] = {{cela, true}, {cela + 40, true}, {cela - 1, false}, {cela / 2, false}, {20, false}};
     for (const Pripad& p : pripady) {
         const std::wstring t = TextNaSirku(dc, firma, p.miesto);
-        EXPECT_LE(Sirka(dc, t), p.miesto) << p.miesto;
+        EXPECT_LE(TextWidth(f, t), p.miesto) << p.miesto;
+        // Drawn in its room it shows whole: every pixel of it, none cut off.
+        const TAtrament v = Nakresli(f, firma, 20, p.miesto), s = Nakresli(f, t, 20, p.miesto + 200);
+        EXPECT_EQ(v.stlpce, s.stlpce) << p.miesto;
+        EXPECT_LT(v.posledny, 20 + p.miesto) << p.miesto;
         if (p.cely) {
             EXPECT_EQ(t, firma) << p.miesto;
             continue;
@@ -332,7 +420,7 @@ TEST_F(Okno, ATextThatDoesNotFitEndsWithAnEllipsisAndIsNeverSqueezed) {
         // The longest beginning: one more letter would not fit.
         const std::wstring dlhsi = firma.substr(0, t.size()) + L"\u2026";
         if (firma[t.size() - 1] != L' ') {
-            EXPECT_GT(Sirka(dc, dlhsi), p.miesto);
+            EXPECT_GT(TextWidth(f, dlhsi), p.miesto);
         }
     }
     // No room even for the ellipsis: nothing.
@@ -359,7 +447,7 @@ TEST_F(Okno, StaticTextAndGridsTellTheirFontAndTheTextAsDrawn) {
 
     TStringGrid g(hwnd, 7, 0, 30, 480, 100, 2, 2, f);
     g.SetColWidth(0, 60);
-    g.SetColWidth(1, TextWidth(f, Wide(dlhy)) + 1);
+    g.SetColWidth(1, TextWidth(f, Wide(dlhy)) + 60 - GridCellRoom(60));  // just wide enough
     g.SetCell(0, 0, dlhy);
     g.SetCell(1, 0, dlhy);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(g.Handle(), WM_GETFONT, 0, 0)), f);
