@@ -28,7 +28,9 @@ const int kRingId = 101;
 const wchar_t kPismo[] = L"Tahoma";
 const int kTlacidloW = 54;  // an image button's column in the top band
 const int kPopisMax = 9;    // the labels' font, unless a caption needs a smaller one
-const int kSirkyStlpcov[4] = {109, 87, 94, 96};  // the date and time whole at 11 pixels, clear of the line
+// The date and time whole at 11 pixels, clear of the line; the last column
+// ends at the grid's client edge, its line beyond it.
+const int kSirkyStlpcov[4] = {109, 87, 94, 95};
 
 class TUdpServerControl : public IUdpServerControl {
 public:
