@@ -174,18 +174,7 @@ void TCapiCtrl::SendDisconnectReq(uint32_t plci) {
     Trace(m, [&] { return " PLCI: " + Dec(plci); });
 }
 
-void TCapiCtrl::EndCall() {
-    Call.Connecting = false;
-    Call.IsConnected = false;
-    Call.DisconnectRequested = false;
-    Call.Answering = false;
-    Call.AwaitingConnectConf = false;
-    Call.ClearDownPending = false;
-    Call.PlayOffset = 0;
-    Call.RecordTotal = 0;
-    Call.PlayDone = true;
-    Call.RecordStopped = true;
-}
+void TCapiCtrl::EndCall() { ClearCallState(true); }
 
 void TCapiCtrl::StopConversation() {
     if (Settings.PhoneConversation && Voice) {

@@ -244,17 +244,21 @@ void TCapiCtrl::StartCapi() {
 }
 
 void TCapiCtrl::ResetCallState() {
+    ignoredPlcis_.clear();
+    ClearCallState(false);
+}
+
+void TCapiCtrl::ClearCallState(bool voiceDone) {
     Call.Connecting = false;
     Call.IsConnected = false;
     Call.DisconnectRequested = false;
     Call.Answering = false;
     Call.AwaitingConnectConf = false;
     Call.ClearDownPending = false;
-    ignoredPlcis_.clear();
-    Call.PlayDone = false;
-    Call.RecordStopped = false;
     Call.PlayOffset = 0;
     Call.RecordTotal = 0;
+    Call.PlayDone = voiceDone;
+    Call.RecordStopped = voiceDone;
 }
 
 void TCapiCtrl::StopCapi() {

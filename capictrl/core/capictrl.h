@@ -181,6 +181,10 @@ private:
     bool TraceConf(const TCapiMessage& m, const char* idLabel, const char* infoLabel, bool setPlci);
     void StopNow();
     void ResetCallState();
+    // No call under way and the voice path's counts at zero; `voiceDone`:
+    // its play and record ends count as reached (after a call), else as yet
+    // to come (on registering).
+    void ClearCallState(bool voiceDone);
     void RunDeferredLater();
 
     // Handlers run by the dispatcher with the current message.

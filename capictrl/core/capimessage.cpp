@@ -102,6 +102,17 @@ TCapiOutMessage& TCapiOutMessage::Struct(const uint8_t* octets, size_t n) {
     return *this;
 }
 
+namespace {
+
+// A message whose only parameter is the PLCI or NCCI it concerns.
+TCapiOutMessage WithId(uint16_t applId, uint8_t command, uint8_t subcommand, uint16_t number, uint32_t id) {
+    TCapiOutMessage m(applId, command, subcommand, number);
+    m.Dword(id);
+    return m;
+}
+
+}  // namespace
+
 TCapiOutMessage BuildListenReq(uint16_t applId, uint16_t number, uint32_t controller, uint32_t infoMask,
                                uint32_t cipMask) {
     TCapiOutMessage m(applId, CAPI_LISTEN, CAPI_REQ, number);
@@ -135,51 +146,41 @@ TCapiOutMessage BuildConnectB3Resp(uint16_t applId, uint16_t number, uint32_t nc
 }
 
 TCapiOutMessage BuildInfoResp(uint16_t applId, uint16_t number, uint32_t plci) {
-    TCapiOutMessage m(applId, CAPI_INFO, CAPI_RESP, number);
-    m.Dword(plci);
-    return m;
+    return WithId(applId, CAPI_INFO, CAPI_RESP, number, plci);
 }
 
 TCapiOutMessage BuildConnectActiveResp(uint16_t applId, uint16_t number, uint32_t plci) {
-    TCapiOutMessage m(applId, CAPI_CONNECT_ACTIVE, CAPI_RESP, number);
-    m.Dword(plci);
-    return m;
+    return WithId(applId, CAPI_CONNECT_ACTIVE, CAPI_RESP, number, plci);
 }
 
 TCapiOutMessage BuildConnectB3Req(uint16_t applId, uint16_t number, uint32_t plci) {
-    TCapiOutMessage m(applId, CAPI_CONNECT_B3, CAPI_REQ, number);
-    m.Dword(plci).EmptyStruct();  // NCPI
+    TCapiOutMessage m = WithId(applId, CAPI_CONNECT_B3, CAPI_REQ, number, plci);
+    m.EmptyStruct();  // NCPI
     return m;
 }
 
 TCapiOutMessage BuildConnectB3ActiveResp(uint16_t applId, uint16_t number, uint32_t ncci) {
-    TCapiOutMessage m(applId, CAPI_CONNECT_B3_ACTIVE, CAPI_RESP, number);
-    m.Dword(ncci);
-    return m;
+    return WithId(applId, CAPI_CONNECT_B3_ACTIVE, CAPI_RESP, number, ncci);
 }
 
 TCapiOutMessage BuildDisconnectB3Req(uint16_t applId, uint16_t number, uint32_t ncci) {
-    TCapiOutMessage m(applId, CAPI_DISCONNECT_B3, CAPI_REQ, number);
-    m.Dword(ncci).EmptyStruct();  // NCPI
+    TCapiOutMessage m = WithId(applId, CAPI_DISCONNECT_B3, CAPI_REQ, number, ncci);
+    m.EmptyStruct();  // NCPI
     return m;
 }
 
 TCapiOutMessage BuildDisconnectB3Resp(uint16_t applId, uint16_t number, uint32_t ncci) {
-    TCapiOutMessage m(applId, CAPI_DISCONNECT_B3, CAPI_RESP, number);
-    m.Dword(ncci);
-    return m;
+    return WithId(applId, CAPI_DISCONNECT_B3, CAPI_RESP, number, ncci);
 }
 
 TCapiOutMessage BuildDisconnectReq(uint16_t applId, uint16_t number, uint32_t plci) {
-    TCapiOutMessage m(applId, CAPI_DISCONNECT, CAPI_REQ, number);
-    m.Dword(plci).EmptyStruct();  // Additional Info
+    TCapiOutMessage m = WithId(applId, CAPI_DISCONNECT, CAPI_REQ, number, plci);
+    m.EmptyStruct();  // Additional Info
     return m;
 }
 
 TCapiOutMessage BuildDisconnectResp(uint16_t applId, uint16_t number, uint32_t plci) {
-    TCapiOutMessage m(applId, CAPI_DISCONNECT, CAPI_RESP, number);
-    m.Dword(plci);
-    return m;
+    return WithId(applId, CAPI_DISCONNECT, CAPI_RESP, number, plci);
 }
 
 TCapiOutMessage BuildConnectReq(uint16_t applId, uint16_t number, uint16_t cip, const std::string& called,
