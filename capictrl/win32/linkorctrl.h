@@ -20,7 +20,8 @@
 
 namespace vx {
 
-// Live objects and factory locks of the file (DllCanUnloadNow).
+// Live objects of the file; with the factories' locks they keep it loaded
+// (DllCanUnloadNow).
 void ServerObjectCreated();
 void ServerObjectDestroyed();
 HMODULE ServerModule();

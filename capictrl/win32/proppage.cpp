@@ -8,6 +8,7 @@
 
 #include "base/errors.h"
 #include "base/win32/text.h"
+#include "capictrl/win32/classfactory.h"
 #include "capictrl/win32/comerror.h"
 #include "capictrl/win32/formsupport.h"
 #include "capictrl/win32/help.h"
@@ -495,40 +496,18 @@ private:
     bool modified_ = false;
 };
 
-// One static factory per page class for the file's whole life.
-class TPageFactory : public IClassFactory {
+class TPageFactory : public TStaticClassFactory {
 public:
     explicit TPageFactory(const TLinkorPage& page) : page_(page) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
+
+protected:
+    HRESULT CreateObject(REFIID riid, void** ppv) override {
         auto* p = new (std::nothrow) TPropertyPageObject(page_);
         if (!p) return E_OUTOFMEMORY;
         HRESULT hr = p->Init();
         if (SUCCEEDED(hr)) hr = p->QueryInterface(riid, ppv);
         p->Release();
         return hr;
-    }
-    // A lock keeps the file loaded just as a live object does.
-    STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock)
-            ServerObjectCreated();
-        else
-            ServerObjectDestroyed();
-        return S_OK;
     }
 
 private:

@@ -1,5 +1,5 @@
-// The in-process server of the Linkor control: its class factory, the four
-// exported entry points and self-registration.
+// The in-process server of the Linkor control: its class factories, the
+// four exported entry points and self-registration.
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/win32/text.h"
+#include "capictrl/win32/classfactory.h"
 #include "capictrl/win32/engine.h"
 #include "capictrl/win32/linkorctrl.h"
 #include "capictrl/win32/proppage.h"
@@ -51,25 +52,9 @@ std::wstring RegisteredPath() {
     return std::wstring(buf, n);
 }
 
-class TLinkorFactory : public IClassFactory {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    // One static factory for the file's whole life.
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
+class TLinkorFactory : public TStaticClassFactory {
+protected:
+    HRESULT CreateObject(REFIID riid, void** ppv) override {
         TLinkorCtrl* ctrl = nullptr;
         try {
             ctrl = new TLinkorCtrl(CreateLinkorEngine());
@@ -81,13 +66,6 @@ public:
         HRESULT hr = ctrl->QueryInterface(riid, ppv);
         ctrl->Release();
         return hr;
-    }
-    STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock)
-            InterlockedIncrement(&g_locks);
-        else
-            InterlockedDecrement(&g_locks);
-        return S_OK;
     }
 };
 
@@ -168,6 +146,32 @@ void RegisterControl() {
 }
 
 }  // namespace
+
+STDMETHODIMP TStaticClassFactory::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+        *ppv = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP TStaticClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return CreateObject(riid, ppv);
+}
+
+STDMETHODIMP TStaticClassFactory::LockServer(BOOL lock) {
+    if (lock)
+        InterlockedIncrement(&g_locks);
+    else
+        InterlockedDecrement(&g_locks);
+    return S_OK;
+}
 
 HMODULE ServerModule() { return g_module; }
 
