@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "base/win32/systemtext.h"
 #include "base/win32/text.h"
 
 namespace vx {
@@ -23,16 +24,9 @@ void SetComError(REFIID iid, const std::string& description) {
 }
 
 std::string SystemMessage(HRESULT hr) {
-    wchar_t* buf = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
-    std::wstring text = n && buf ? std::wstring(buf, n) : std::wstring();
-    if (buf) LocalFree(buf);
+    std::wstring text = SystemText(static_cast<DWORD>(hr));
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
-    if (!text.empty()) return Narrow(text);
-    char hex[32];
-    wsprintfA(hex, "OLE error %08X", static_cast<unsigned>(hr));
-    return hex;
+    return text.empty() ? OleErrorText(hr) : Narrow(text);
 }
 
 HRESULT ReportCurrentException(REFIID iid, HRESULT fallback) {

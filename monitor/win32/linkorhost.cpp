@@ -2,10 +2,10 @@
 
 #include <olectl.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "base/errors.h"
+#include "base/win32/systemtext.h"
 #include "base/win32/text.h"
 #include "linkor_idl.h"
 #include "monitor/core/linkor1_data.h"
@@ -56,11 +56,7 @@ void Over(HRESULT hr) {
 }  // namespace
 
 std::string OleChyba(HRESULT hr) {
-    wchar_t* buf = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
-    std::wstring w = n && buf ? std::wstring(buf, n) : std::wstring();
-    if (buf) LocalFree(buf);
+    std::wstring w = SystemText(static_cast<DWORD>(hr));
     // The box shows the sentence without its line end and final full stop.
     while (!w.empty() && (w.back() <= L' ' || w.back() == L'.')) w.pop_back();
     if (!w.empty()) return Narrow(w);
@@ -75,9 +71,7 @@ std::string OleChyba(HRESULT hr) {
     case CO_E_NOTINITIALIZED: return "CoInitialize has not been called";
     default: break;
     }
-    char t[32];
-    std::snprintf(t, sizeof t, "OLE error %.8lX", static_cast<unsigned long>(hr));
-    return t;
+    return OleErrorText(hr);
 }
 
 // ------------------------------------------------------------ event sink
