@@ -1,6 +1,7 @@
 // LINKOR.OCX as the Wine tests take it: the file the build made (the test's
-// VX_OCX_PATH), its own class objects without registration, and a sink
-// connected to one of a control's connection points.
+// VX_OCX_PATH), its own class objects without registration, a sink
+// connected to one of a control's connection points, and what an event
+// brings it.
 #pragma once
 #include <windows.h>
 #include <ole2.h>
@@ -59,6 +60,20 @@ inline HRESULT Connect(IUnknown* control, REFIID iid, IUnknown* sink, DWORD* coo
     else
         cp->Release();
     return hr;
+}
+
+// An event's arguments as texts, first to last, joined by `separator`.
+inline std::wstring ArgumentsText(const DISPPARAMS* p, const wchar_t* separator) {
+    std::wstring s;
+    for (UINT i = p->cArgs; i-- > 0;) {
+        VARIANT v;
+        VariantInit(&v);
+        VariantChangeType(&v, &p->rgvarg[i], 0, VT_BSTR);
+        s += std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
+        if (i) s += separator;
+        VariantClear(&v);
+    }
+    return s;
 }
 
 }  // namespace test

@@ -5,8 +5,19 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace vx {
 namespace sim {
+
+// The folder of this test program, where the build puts the simulator.
+inline std::string ProgramFolder() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string p(path, n);
+  return p.substr(0, p.find_last_of("\\/") + 1);
+}
 
 struct CapiSim {
   HMODULE module = nullptr;
@@ -36,6 +47,32 @@ struct CapiSim {
   void (*SetAuto)(int on) = nullptr;
   void (*SetDisconnectReason)(WORD reason) = nullptr;
   void (*SetProfile)(const BYTE* profile64) = nullptr;
+
+  // A message the code under test put: its bytes, the thread that put it,
+  // and for a DATA_B3_REQ the data block it pointed to (else empty).
+  struct PutRecord {
+    std::vector<BYTE> bytes;
+    DWORD thread = 0;
+    std::vector<BYTE> data;
+  };
+  // Every message put so far, in order.
+  std::vector<PutRecord> Puts() const {
+    std::vector<PutRecord> out;
+    for (int i = 0; i < PutCount(); ++i) {
+      PutRecord p;
+      int len = 0;
+      if (!GetPut(i, nullptr, &len, &p.thread)) break;
+      p.bytes.resize(len);
+      GetPut(i, p.bytes.data(), &len, nullptr);
+      len = 0;
+      if (GetPutData(i, nullptr, &len)) {
+        p.data.resize(len);
+        GetPutData(i, p.data.data(), &len);
+      }
+      out.push_back(std::move(p));
+    }
+    return out;
+  }
 
   // path: the library to load when none named capi2032.dll is loaded yet
   // (a full path, or the bare name). False when the module found is not the

@@ -1,15 +1,16 @@
 // Shared pieces of the engine's tests under Wine: a clock that is never the
 // machine's, a host whose message box is recorded, a library that records
-// its registration parameters, and a message pump with a time limit.
+// its registration parameters, and the Wine tests' message pump.
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "capictrl/win32/capihost_win32.h"
 #include "capictrl/win32/capilibrary_win32.h"
+#include "tests/doubles/capi2032/capisim.h"
+#include "tests/wine/pump.h"
 
 namespace vx::wine {
 
@@ -75,26 +76,9 @@ public:
 };
 
 // Runs the host thread's messages until done() or the time limit.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limitMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
+using test::PumpUntil;
 
 // The folder of this test program, where the simulator lies.
-inline std::string ProgramFolder() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p(path, n);
-    return p.substr(0, p.find_last_of("\\/") + 1);
-}
+using sim::ProgramFolder;
 
 }  // namespace vx::wine

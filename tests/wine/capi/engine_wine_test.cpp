@@ -17,26 +17,8 @@ namespace {
 
 sim::CapiSim g_sim;
 
-struct Put {
-    std::vector<BYTE> bytes;
-    DWORD thread = 0;
-};
-
-std::vector<Put> Puts() {
-    std::vector<Put> out;
-    for (int i = 0; i < g_sim.PutCount(); ++i) {
-        Put p;
-        p.bytes.resize(300);
-        int len = int(p.bytes.size());
-        g_sim.GetPut(i, p.bytes.data(), &len, &p.thread);
-        p.bytes.resize(len < 300 ? len : 300);
-        out.push_back(p);
-    }
-    return out;
-}
-
 int FindPut(uint8_t command, uint8_t subcommand, int from = 0) {
-    auto puts = Puts();
+    auto puts = g_sim.Puts();
     for (int i = from; i < int(puts.size()); ++i)
         if (puts[i].bytes.size() >= 8 && puts[i].bytes[4] == command && puts[i].bytes[5] == subcommand) return i;
     return -1;
@@ -88,7 +70,7 @@ TEST_F(CapiOverSimulator, StartRegistersAndListens) {
     EXPECT_EQ(ctrl->CapiVersion, "2.0");
     EXPECT_EQ(ctrl->numControllers, 1);
     ASSERT_EQ(FindPut(0x05, 0x80), 0);
-    auto listen = Puts()[0].bytes;
+    auto listen = g_sim.Puts()[0].bytes;
     ASSERT_EQ(listen.size(), 26u);
     EXPECT_EQ(Dword(listen, 8), 1u);
     EXPECT_EQ(Dword(listen, 12), 0x1FFu);
@@ -105,7 +87,7 @@ TEST_F(CapiOverSimulator, ListenMasksWithoutAllCalls) {
     ctrl->Settings.AnalogCallsListen = false;
     ctrl->StartCapi();
     ASSERT_EQ(FindPut(0x05, 0x80), 0);
-    EXPECT_EQ(Dword(Puts()[0].bytes, 16), 0x04010022u);
+    EXPECT_EQ(Dword(g_sim.Puts()[0].bytes, 16), 0x04010022u);
 }
 
 TEST_F(CapiOverSimulator, IncomingCallIsAlertedReportedAndIgnoredOnTheHostThread) {
@@ -137,7 +119,7 @@ TEST_F(CapiOverSimulator, IncomingCallIsAlertedReportedAndIgnoredOnTheHostThread
     ASSERT_GE(alert, 0);
     EXPECT_LT(alert, putsAtEvent);  // alerted before the host heard of it
     EXPECT_GE(resp, putsAtEvent);   // answered after the host's handler
-    auto puts = Puts();
+    auto puts = g_sim.Puts();
     EXPECT_EQ(Dword(puts[alert].bytes, 8), plci);
     ASSERT_EQ(puts[resp].bytes.size(), 28u);
     EXPECT_EQ(Dword(puts[resp].bytes, 8), plci);
@@ -162,7 +144,7 @@ TEST_F(CapiOverSimulator, StopReleasesAndEndsThePollThread) {
     EXPECT_EQ(g_sim.WaitingCount(), 0);
     int off = FindPut(0x05, 0x80, 1);
     ASSERT_GE(off, 1);
-    auto l = Puts()[off].bytes;
+    auto l = g_sim.Puts()[off].bytes;
     EXPECT_EQ(Word(l, 6), 0);
     EXPECT_EQ(Dword(l, 12), 0u);
     EXPECT_EQ(Dword(l, 16), 0u);
@@ -268,7 +250,7 @@ TEST_F(CapiOverSimulator, CutShortCallIndicationsAreAnsweredSoTheControllerFrees
         const int before = g_sim.PutCount();
         ASSERT_EQ(g_sim.Inject(c.ind.data(), int(c.ind.size())), 0u) << c.why;
         ASSERT_TRUE(PumpUntil([&] { return g_sim.PutCount() > before; })) << c.why << ": no response";
-        auto puts = Puts();
+        auto puts = g_sim.Puts();
         EXPECT_EQ(puts[before].bytes, c.resp) << c.why;
         EXPECT_EQ(puts[before].thread, hostThread) << c.why;
     }

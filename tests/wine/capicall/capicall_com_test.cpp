@@ -16,114 +16,11 @@
 #include <vector>
 
 #include "linkor_idl.h"
-#include "tests/doubles/capi2032/capisim.h"
-#include "tests/wine/linkor_ocx.h"
+#include "tests/wine/linkor_sim.h"
 
 namespace {
 
-vx::sim::CapiSim g_sim;
-HMODULE g_ocx = nullptr;
-
-struct Event {
-    DISPID id;
-    std::wstring args;
-    DWORD thread;
-};
-
-// Records every event as its DISPID and its arguments as texts.
-class Sink : public IDispatch {
-public:
-    std::vector<Event> Events;
-    // The host's handler, run after the event is recorded.
-    std::function<void(DISPID)> Handler;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, DIID_ILinkorEvents)) {
-            *ppv = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
-        std::wstring s;
-        for (UINT i = p->cArgs; i-- > 0;) {
-            VARIANT v;
-            VariantInit(&v);
-            VariantChangeType(&v, &p->rgvarg[i], 0, VT_BSTR);
-            s += std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
-            if (i) s += L"|";
-            VariantClear(&v);
-        }
-        Events.push_back({id, s, GetCurrentThreadId()});
-        if (Handler) Handler(id);
-        return S_OK;
-    }
-    // The events other than the message trace, as "dispid:args".
-    std::vector<std::wstring> Calls() const {
-        std::vector<std::wstring> out;
-        for (auto& e : Events)
-            if (e.id != 2) out.push_back(std::to_wstring(e.id) + L":" + e.args);
-        return out;
-    }
-    bool Has(DISPID id) const {
-        for (auto& e : Events)
-            if (e.id == id) return true;
-        return false;
-    }
-    // The number after `label` in the trace of command_subcommand.
-    DWORD TracedValue(const std::wstring& command, const std::wstring& sub, const std::wstring& label) const {
-        for (auto& e : Events) {
-            if (e.id != 2) continue;
-            std::wstring key = L"|" + command + L"|" + sub + L"|";
-            size_t at = e.args.find(key);
-            if (at == std::wstring::npos) continue;
-            size_t l = e.args.find(label, at);
-            if (l != std::wstring::npos) return std::wcstoul(e.args.c_str() + l + label.size(), nullptr, 10);
-        }
-        return 0;
-    }
-};
-
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limitMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
-
-struct Put {
-    std::vector<BYTE> bytes;
-    DWORD thread = 0;
-};
-
-std::vector<Put> Puts() {
-    std::vector<Put> out;
-    for (int i = 0; i < g_sim.PutCount(); ++i) {
-        Put p;
-        p.bytes.resize(300);
-        int len = int(p.bytes.size());
-        g_sim.GetPut(i, p.bytes.data(), &len, &p.thread);
-        p.bytes.resize(len < 300 ? len : 300);
-        out.push_back(p);
-    }
-    return out;
-}
+using vx::test::PumpUntil;
 
 std::vector<BYTE> Bytes(std::initializer_list<int> v) {
     std::vector<BYTE> b;
@@ -144,46 +41,17 @@ struct Bstr {
 
 }  // namespace
 
-class CallsThroughCom : public ::testing::Test {
+class CallsThroughCom : public vx::test::LinkorOverSim {
 protected:
-    static void SetUpTestSuite() {
-        CoInitialize(nullptr);
-        // Loaded first, the simulator is the library the control then
-        // finds under its plain name.
-        char path[MAX_PATH];
-        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string folder(path, n);
-        folder = folder.substr(0, folder.find_last_of("\\/") + 1);
-        simLoaded_ = g_sim.Load((folder + "capi2032.dll").c_str());
-        g_ocx = LoadLibraryW(vx::test::OcxPath().c_str());
-    }
-    static void TearDownTestSuite() { CoUninitialize(); }
-
     void SetUp() override {
-        ASSERT_TRUE(simLoaded_);
-        ASSERT_NE(g_ocx, nullptr);
-        g_sim.Reset();
-        ASSERT_EQ(vx::test::NewLinkor(g_ocx, &ctrl), S_OK);
-        ASSERT_EQ(vx::test::Connect(ctrl, DIID_ILinkorEvents, &sink, &cookie, &cp), S_OK);
+        LinkorOverSim::SetUp();
         hostThread = GetCurrentThreadId();
     }
-    void TearDown() override {
-        if (cp) {
-            cp->Unadvise(cookie);
-            cp->Release();
-        }
-        if (ctrl) ctrl->Release();
-    }
     // Registers with the simulator, which the control loads by name from
-    // this program's folder.
+    // this program's folder; calls then end with a normal clearing.
     void Start() {
-        ASSERT_EQ(ctrl->StartCapi(), S_OK);
-        VARIANT_BOOL reg = VARIANT_FALSE;
-        ctrl->get_AppIsRegistered(&reg);
-        ASSERT_EQ(reg, VARIANT_TRUE);
-        ASSERT_TRUE(PumpUntil([&] { return sink.TracedValue(L"LISTEN", L"CONF", L" Controller: ") == 1; }));
-        g_sim.SetDisconnectReason(0x3490);
-        sink.Events.clear();
+        LinkorOverSim::Start();
+        Sim.SetDisconnectReason(0x3490);
     }
     VARIANT_BOOL Connected() {
         VARIANT_BOOL v = VARIANT_FALSE;
@@ -198,17 +66,11 @@ protected:
     }
     void ExpectAllOnTheHostThread() {
         for (auto& e : sink.Events) EXPECT_EQ(e.thread, hostThread) << e.id;
-        for (auto& p : Puts()) EXPECT_EQ(p.thread, hostThread) << int(p.bytes[4]);
+        for (auto& p : Sim.Puts()) EXPECT_EQ(p.thread, hostThread) << int(p.bytes[4]);
     }
 
-    ILinkor* ctrl = nullptr;
-    IConnectionPoint* cp = nullptr;
-    DWORD cookie = 0;
-    Sink sink;
     DWORD hostThread = 0;
-    static bool simLoaded_;
 };
-bool CallsThroughCom::simLoaded_ = false;
 
 TEST_F(CallsThroughCom, PlacedCallIsConnectedAndHungUp) {
     Start();
@@ -218,18 +80,18 @@ TEST_F(CallsThroughCom, PlacedCallIsConnectedAndHungUp) {
     ASSERT_EQ(ctrl->put_CalledPartyNumberByte0(0x91), S_OK);
     ASSERT_EQ(ctrl->put_CallingPartyNumberByte0(0x21), S_OK);
     ASSERT_EQ(ctrl->put_CallingPartyNumberByte1(0x83), S_OK);
-    int before = g_sim.PutCount();
+    int before = Sim.PutCount();
     DWORD plci = Dial();
     ASSERT_NE(plci, 0u);
 
-    auto puts = Puts();
+    auto puts = Sim.Puts();
     ASSERT_GT(int(puts.size()), before);
     const std::vector<BYTE>& req = puts[before].bytes;
     std::vector<BYTE> params = Bytes({1, 0, 0, 0, 16, 0, 15, 0x91}) + Text("00421905123456") + Bytes({8, 0x21, 0x83}) +
                                Text("021234") + Bytes({0, 0, 9, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     ASSERT_EQ(req.size(), 8 + params.size());
     EXPECT_EQ(req[0] | (req[1] << 8), int(35 + 14 + 6));
-    EXPECT_EQ(req[2] | (req[3] << 8), int(g_sim.ApplId()));
+    EXPECT_EQ(req[2] | (req[3] << 8), int(Sim.ApplId()));
     EXPECT_EQ(req[4], 0x02);
     EXPECT_EQ(req[5], 0x80);
     EXPECT_EQ(std::vector<BYTE>(req.begin() + 8, req.end()), params);
@@ -238,7 +100,7 @@ TEST_F(CallsThroughCom, PlacedCallIsConnectedAndHungUp) {
 
     // The far end answers; the controller brings the B channel up.
     const BYTE connected[] = {0x21, 0x83, '9', '0', '5'};
-    ASSERT_EQ(g_sim.InjectConnectActiveInd(plci, connected, sizeof connected), 0u);
+    ASSERT_EQ(Sim.InjectConnectActiveInd(plci, connected, sizeof connected), 0u);
     ASSERT_TRUE(PumpUntil([&] { return sink.Has(7); }));
     EXPECT_EQ(Connected(), VARIANT_TRUE);
 
@@ -259,7 +121,7 @@ TEST_F(CallsThroughCom, PlacedCallIsConnectedAndHungUp) {
     EXPECT_EQ(sink.Calls(), want);
 
     // What went to the controller, in order, after the CONNECT_REQ.
-    puts = Puts();
+    puts = Sim.Puts();
     std::vector<std::pair<int, int>> kinds;
     for (size_t i = before; i < puts.size(); ++i) kinds.push_back({puts[i].bytes[4], puts[i].bytes[5]});
     std::vector<std::pair<int, int>> wantKinds = {{0x02, 0x80}, {0x03, 0x83}, {0x82, 0x80}, {0x83, 0x83},
@@ -277,10 +139,10 @@ TEST_F(CallsThroughCom, PlacedCallIsConnectedAndHungUp) {
 TEST_F(CallsThroughCom, FarEndHangsUp) {
     Start();
     DWORD plci = Dial();
-    ASSERT_EQ(g_sim.InjectConnectActiveInd(plci, nullptr, 0), 0u);
+    ASSERT_EQ(Sim.InjectConnectActiveInd(plci, nullptr, 0), 0u);
     ASSERT_TRUE(PumpUntil([&] { return sink.Has(7); }));
     sink.Events.clear();
-    ASSERT_EQ(g_sim.InjectDisconnectB3Ind(plci + 0x10000, 0x3302), 0u);
+    ASSERT_EQ(Sim.InjectDisconnectB3Ind(plci + 0x10000, 0x3302), 0u);
     ASSERT_TRUE(PumpUntil([&] { return sink.Has(11); }));
     EXPECT_EQ(sink.Calls(), (std::vector<std::wstring>{L"9:B channel disconnected: Protocol error layer 2",
                                                         L"9:Disconnected: Normal call termination",
@@ -292,13 +154,13 @@ TEST_F(CallsThroughCom, FarEndHangsUp) {
 TEST_F(CallsThroughCom, BusyLineEndsTheSetUpAndTheNextCallCanBePlaced) {
     Start();
     DWORD plci = Dial();
-    ASSERT_EQ(g_sim.InjectDisconnectInd(plci, 0x3491), 0u);
+    ASSERT_EQ(Sim.InjectDisconnectInd(plci, 0x3491), 0u);
     ASSERT_TRUE(PumpUntil([&] { return sink.Has(11); }));
     EXPECT_EQ(sink.Calls().back(), L"11:Busy");
     sink.Events.clear();
-    int before = g_sim.PutCount();
+    int before = Sim.PutCount();
     EXPECT_NE(Dial(), 0u);
-    EXPECT_EQ(Puts()[before].bytes[4], 0x02);
+    EXPECT_EQ(Sim.Puts()[before].bytes[4], 0x02);
     EXPECT_EQ(sink.Calls(), std::vector<std::wstring>{L"9:Connecting to 012345678"});
 }
 
@@ -320,9 +182,9 @@ TEST_F(CallsThroughCom, HangUpRightAfterDiallingClearsTheNewCall) {
 
 TEST_F(CallsThroughCom, RefusedCallIsReportedAndLeavesNoCall) {
     Start();
-    g_sim.SetPutFail(0x02, 0x80, 0x1108);
+    Sim.SetPutFail(0x02, 0x80, 0x1108);
     EXPECT_EQ(ctrl->MakeCall(), S_OK);  // CAPI failures are events, not failures of the member
-    g_sim.SetPutFail(0x02, 0x80, 0);
+    Sim.SetPutFail(0x02, 0x80, 0);
     EXPECT_EQ(sink.Calls(), (std::vector<std::wstring>{L"9:Connecting to 012345678",
                                                         L"4:18|CONNECT_REQ OS Resource error (e.g. no memory)"}));
     sink.Events.clear();
@@ -347,19 +209,19 @@ TEST_F(CallsThroughCom, HangUpWithoutACallThroughTheVtableAndThroughInvoke) {
     EXPECT_EQ(V_BOOL(&result), VARIANT_FALSE);
     EXPECT_EQ(sink.Calls(), std::vector<std::wstring>{L"4:3|Error in disconnecting. No physical/logical connection."});
     // MakeCall by its DISPID places the call.
-    int before = g_sim.PutCount();
+    int before = Sim.PutCount();
     ASSERT_EQ(ctrl->Invoke(29, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
               S_OK);
-    ASSERT_GT(g_sim.PutCount(), before);
-    EXPECT_EQ(Puts()[before].bytes[4], 0x02);
+    ASSERT_GT(Sim.PutCount(), before);
+    EXPECT_EQ(Sim.Puts()[before].bytes[4], 0x02);
 }
 
 TEST_F(CallsThroughCom, ReleasingTheControlDuringACallClearsIt) {
     Start();
     DWORD plci = Dial();
-    ASSERT_EQ(g_sim.InjectConnectActiveInd(plci, nullptr, 0), 0u);
+    ASSERT_EQ(Sim.InjectConnectActiveInd(plci, nullptr, 0), 0u);
     ASSERT_TRUE(PumpUntil([&] { return sink.Has(7); }));
-    int before = g_sim.PutCount();
+    int before = Sim.PutCount();
     cp->Unadvise(cookie);
     cp->Release();
     cp = nullptr;
@@ -368,12 +230,12 @@ TEST_F(CallsThroughCom, ReleasingTheControlDuringACallClearsIt) {
     ctrl = nullptr;
     EXPECT_LT(GetTickCount() - start, 4000u);  // the clear-down came, no wait ran out
     std::vector<int> kinds;
-    auto puts = Puts();
+    auto puts = Sim.Puts();
     for (size_t i = before; i < puts.size(); ++i) kinds.push_back(puts[i].bytes[4] << 8 | puts[i].bytes[5]);
     // DISCONNECT_B3_REQ, its IND's RESP, DISCONNECT_REQ, DISCONNECT_RESP, then LISTEN off.
     std::vector<int> want = {0x8480, 0x8483, 0x0480, 0x0483, 0x0580};
     EXPECT_EQ(kinds, want);
-    EXPECT_EQ(g_sim.CallCount("CAPI_RELEASE"), 1);
+    EXPECT_EQ(Sim.CallCount("CAPI_RELEASE"), 1);
 }
 
 TEST_F(CallsThroughCom, HostLettingGoOfTheControlInsideAnEventGetsItDestroyedAfterTheEvent) {
@@ -388,14 +250,14 @@ TEST_F(CallsThroughCom, HostLettingGoOfTheControlInsideAnEventGetsItDestroyedAft
         cp = nullptr;
         left = ctrl->Release();
         ctrl = nullptr;
-        putsInHandler = g_sim.PutCount();
-        releasesInHandler = g_sim.CallCount("CAPI_RELEASE");
+        putsInHandler = Sim.PutCount();
+        releasesInHandler = Sim.CallCount("CAPI_RELEASE");
     };
-    int before = g_sim.PutCount();
+    int before = Sim.PutCount();
     const BYTE calling[] = {0x21, 0x83, '9', '0', '5', '1', '2', '3'};
     const BYTE called[] = {0x80, '4', '4', '4'};
     const BYTE bc[] = {0x80, 0x90, 0xA3};
-    DWORD plci = g_sim.InjectConnectInd(16, calling, sizeof calling, called, sizeof called, bc, sizeof bc);
+    DWORD plci = Sim.InjectConnectInd(16, calling, sizeof calling, called, sizeof called, bc, sizeof bc);
     ASSERT_NE(plci, 0u);
     ASSERT_TRUE(PumpUntil([&] { return sink.Has(5); }));
     sink.Handler = nullptr;
@@ -414,7 +276,7 @@ TEST_F(CallsThroughCom, HostLettingGoOfTheControlInsideAnEventGetsItDestroyedAft
     EXPECT_EQ(ids.back(), L"5");
     EXPECT_NE(std::find(ids.begin(), ids.end(), L"14"), ids.end());
     std::vector<int> kinds;
-    auto puts = Puts();
+    auto puts = Sim.Puts();
     for (size_t i = before; i < puts.size(); ++i) kinds.push_back(puts[i].bytes[4] << 8 | puts[i].bytes[5]);
     // ALERT_REQ, the CONNECT_RESP that answers the call, and only then
     // LISTEN_REQ off (the simulator's clear-down may come in between).
@@ -424,6 +286,6 @@ TEST_F(CallsThroughCom, HostLettingGoOfTheControlInsideAnEventGetsItDestroyedAft
     EXPECT_EQ(kinds[1], 0x0283);
     EXPECT_EQ(std::count(kinds.begin(), kinds.end(), 0x0580), 1);
     EXPECT_GT(at(0x0580), at(0x0283));
-    EXPECT_EQ(g_sim.CallCount("CAPI_RELEASE"), 1);
+    EXPECT_EQ(Sim.CallCount("CAPI_RELEASE"), 1);
     ExpectAllOnTheHostThread();
 }

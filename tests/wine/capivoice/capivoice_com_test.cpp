@@ -17,15 +17,14 @@
 
 #include "capictrl/core/alaw.h"
 #include "linkor_idl.h"
-#include "tests/doubles/capi2032/capisim.h"
-#include "tests/wine/linkor_ocx.h"
+#include "tests/wine/linkor_sim.h"
 
 namespace {
 
 using Bytes = std::vector<BYTE>;
 
-vx::sim::CapiSim g_sim;
-HMODULE g_ocx = nullptr;
+using vx::test::PumpFor;
+using vx::test::PumpUntil;
 
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -60,107 +59,10 @@ Bytes ReadFileBytes(const std::wstring& name) {
     return b;
 }
 
-// Every event as its DISPID and its arguments as texts.
-class Sink : public IDispatch {
-public:
-    struct Event {
-        DISPID id;
-        std::wstring args;
-    };
-    std::vector<Event> Events;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, DIID_ILinkorEvents)) {
-            *ppv = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
-        std::wstring s;
-        for (UINT i = p->cArgs; i-- > 0;) {
-            VARIANT v;
-            VariantInit(&v);
-            VariantChangeType(&v, &p->rgvarg[i], 0, VT_BSTR);
-            s += std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
-            if (i) s += L"|";
-            VariantClear(&v);
-        }
-        Events.push_back({id, s});
-        return S_OK;
-    }
-    bool Has(DISPID id, const std::wstring& args) const {
-        for (auto& e : Events)
-            if (e.id == id && e.args == args) return true;
-        return false;
-    }
-    bool Has(DISPID id) const {
-        for (auto& e : Events)
-            if (e.id == id) return true;
-        return false;
-    }
-    // Traces (DISPID 2) of command_subcommand whose detail holds `part`.
-    int Traced(const std::wstring& command, const std::wstring& sub, const std::wstring& part) const {
-        int n = 0;
-        for (auto& e : Events)
-            if (e.id == 2 && e.args.find(L"|" + command + L"|" + sub + L"|") != std::wstring::npos &&
-                e.args.find(part) != std::wstring::npos)
-                ++n;
-        return n;
-    }
-};
-
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 10000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limitMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
-void PumpFor(DWORD ms) {
-    DWORD start = GetTickCount();
-    PumpUntil([&] { return GetTickCount() - start >= ms; }, ms + 1000);
-}
-
-struct Put {
-    Bytes bytes, data;
-};
-std::vector<Put> Puts() {
-    std::vector<Put> out;
-    for (int i = 0; i < g_sim.PutCount(); ++i) {
-        Put p;
-        p.bytes.resize(64);
-        int len = int(p.bytes.size());
-        g_sim.GetPut(i, p.bytes.data(), &len, nullptr);
-        p.bytes.resize(len < 64 ? len : 64);
-        p.data.resize(4096);
-        int dl = int(p.data.size());
-        if (g_sim.GetPutData(i, p.data.data(), &dl))
-            p.data.resize(dl);
-        else
-            p.data.clear();
-        out.push_back(p);
-    }
-    return out;
-}
-std::vector<Put> PutsOf(BYTE command, BYTE sub) {
-    std::vector<Put> out;
-    for (auto& p : Puts())
+// The messages of one kind the control put to the simulator.
+std::vector<vx::sim::CapiSim::PutRecord> PutsOf(BYTE command, BYTE sub) {
+    std::vector<vx::sim::CapiSim::PutRecord> out;
+    for (auto& p : vx::test::LinkorOverSim::Sim.Puts())
         if (p.bytes.size() >= 6 && p.bytes[4] == command && p.bytes[5] == sub) out.push_back(p);
     return out;
 }
@@ -179,46 +81,19 @@ const BYTE kAlawBc[] = {0x80, 0x90, 0xA3};
 
 }  // namespace
 
-class VoiceThroughCom : public ::testing::Test {
+class VoiceThroughCom : public vx::test::LinkorOverSim {
 protected:
-    static void SetUpTestSuite() {
-        CoInitialize(nullptr);
-        char path[MAX_PATH];
-        DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string folder(path, n);
-        folder = folder.substr(0, folder.find_last_of("\\/") + 1);
-        simLoaded_ = g_sim.Load((folder + "capi2032.dll").c_str());
-        g_ocx = LoadLibraryW(vx::test::OcxPath().c_str());
-    }
-    static void TearDownTestSuite() { CoUninitialize(); }
-
     void SetUp() override {
-        ASSERT_TRUE(simLoaded_);
-        ASSERT_NE(g_ocx, nullptr);
-        g_sim.Reset();
         wchar_t tmp[MAX_PATH];
         GetTempPathW(MAX_PATH, tmp);
         dir = std::wstring(tmp) + L"vxcapivoice" + std::to_wstring(GetCurrentProcessId()) + L"\\";
         CreateDirectoryW(dir.c_str(), nullptr);
-        ASSERT_EQ(vx::test::NewLinkor(g_ocx, &ctrl), S_OK);
-        ASSERT_EQ(vx::test::Connect(ctrl, DIID_ILinkorEvents, &sink, &cookie, &cp), S_OK);
+        LinkorOverSim::SetUp();
     }
     void TearDown() override {
-        if (cp) {
-            cp->Unadvise(cookie);
-            cp->Release();
-        }
-        if (ctrl) ctrl->Release();
+        LinkorOverSim::TearDown();
         for (const wchar_t* f : {L"play.wav", L"rec.wav"}) DeleteFileW((dir + f).c_str());
         RemoveDirectoryW(dir.c_str());
-    }
-    void Start() {
-        ASSERT_EQ(ctrl->StartCapi(), S_OK);
-        VARIANT_BOOL reg = VARIANT_FALSE;
-        ctrl->get_AppIsRegistered(&reg);
-        ASSERT_EQ(reg, VARIANT_TRUE);
-        ASSERT_TRUE(PumpUntil([&] { return sink.Traced(L"LISTEN", L"CONF", L" Controller: 1") > 0; }));
-        sink.Events.clear();
     }
     bool Conversation() {
         VARIANT_BOOL v = VARIANT_FALSE;
@@ -228,17 +103,11 @@ protected:
     // A DATA_B3_CONF of the line for one request.
     void InjectDataConf(DWORD ncci, int handle, int number) {
         Bytes m = Le(16, 2) + Le(0, 2) + Bytes{0x86, 0x81} + Le(number, 2) + Le(ncci, 4) + Le(handle, 2) + Le(0, 2);
-        ASSERT_EQ(g_sim.Inject(m.data(), int(m.size())), 0u);
+        ASSERT_EQ(Sim.Inject(m.data(), int(m.size())), 0u);
     }
 
     std::wstring dir;
-    ILinkor* ctrl = nullptr;
-    IConnectionPoint* cp = nullptr;
-    DWORD cookie = 0;
-    Sink sink;
-    static bool simLoaded_;
 };
-bool VoiceThroughCom::simLoaded_ = false;
 
 TEST_F(VoiceThroughCom, AcceptedCallPlaysTheFileAndRecordsTheLine) {
     // 3000 samples and the header: two blocks of 4096 bytes.
@@ -253,7 +122,7 @@ TEST_F(VoiceThroughCom, AcceptedCallPlaysTheFileAndRecordsTheLine) {
     ASSERT_EQ(ctrl->put_AcceptPhoneCall(VARIANT_TRUE), S_OK);
     Start();
 
-    DWORD plci = g_sim.InjectConnectInd(16, kCalling, sizeof kCalling, kCalled, sizeof kCalled, kAlawBc,
+    DWORD plci = Sim.InjectConnectInd(16, kCalling, sizeof kCalling, kCalled, sizeof kCalled, kAlawBc,
                                         sizeof kAlawBc);
     ASSERT_NE(plci, 0u);
     const DWORD ncci = plci + 0x10000;
@@ -281,8 +150,8 @@ TEST_F(VoiceThroughCom, AcceptedCallPlaysTheFileAndRecordsTheLine) {
     Bytes in1(2048), in2(1000);
     for (int i = 0; i < 2048; ++i) in1[i] = BYTE(i * 5);
     for (int i = 0; i < 1000; ++i) in2[i] = BYTE(255 - i);
-    ASSERT_EQ(g_sim.InjectDataB3Ind(ncci, in1.data(), int(in1.size()), 3), 0u);
-    ASSERT_EQ(g_sim.InjectDataB3Ind(ncci, in2.data(), int(in2.size()), 4), 0u);
+    ASSERT_EQ(Sim.InjectDataB3Ind(ncci, in1.data(), int(in1.size()), 3), 0u);
+    ASSERT_EQ(Sim.InjectDataB3Ind(ncci, in2.data(), int(in2.size()), 4), 0u);
     ASSERT_TRUE(PumpUntil([&] { return PutsOf(0x86, 0x83).size() == 2; }));
     Bytes pcm;
     for (const Bytes* b : {&in1, &in2}) {
@@ -310,8 +179,8 @@ TEST_F(VoiceThroughCom, RefusedBlockIsReportedAsAnError) {
     ASSERT_EQ(ctrl->put_RecFileName(Bstr(dir + L"rec.wav").b), S_OK);
     ASSERT_EQ(ctrl->put_AcceptPhoneCall(VARIANT_TRUE), S_OK);
     Start();
-    g_sim.SetPutFail(0x86, 0x80, 0x1108);
-    ASSERT_NE(g_sim.InjectConnectInd(16, kCalling, sizeof kCalling, kCalled, sizeof kCalled, kAlawBc,
+    Sim.SetPutFail(0x86, 0x80, 0x1108);
+    ASSERT_NE(Sim.InjectConnectInd(16, kCalling, sizeof kCalling, kCalled, sizeof kCalled, kAlawBc,
                                      sizeof kAlawBc),
               0u);
     ASSERT_TRUE(PumpUntil([&] { return sink.Has(7); }));
@@ -323,7 +192,7 @@ TEST_F(VoiceThroughCom, RefusedBlockIsReportedAsAnError) {
             ++errors;
         }
     EXPECT_EQ(errors, 2) << "both opening blocks, then nothing more";
-    g_sim.SetPutFail(0x86, 0x80, 0);
+    Sim.SetPutFail(0x86, 0x80, 0);
 }
 
 // ALSA's null device: one working sound device.
@@ -341,16 +210,16 @@ TEST_F(VoiceThroughCom, NullDeviceConversationStartsAndStopsCleanly) {
     ASSERT_EQ(ctrl->put_AcceptPhoneCall(VARIANT_TRUE), S_OK);
     Start();
     // The line is driven by hand, so the blocks go out at the test's pace.
-    g_sim.SetAuto(0);
-    DWORD plci = g_sim.InjectConnectInd(16, kCalling, sizeof kCalling, kCalled, sizeof kCalled, kAlawBc,
+    Sim.SetAuto(0);
+    DWORD plci = Sim.InjectConnectInd(16, kCalling, sizeof kCalling, kCalled, sizeof kCalled, kAlawBc,
                                         sizeof kAlawBc);
     ASSERT_NE(plci, 0u);
     ASSERT_TRUE(PumpUntil([&] { return PutsOf(0x02, 0x83).size() == 1; }));
     EXPECT_EQ(Word(PutsOf(0x02, 0x83)[0].bytes, 12), 0) << "accepted: the microphone started";
     const DWORD ncci = plci + 0x10000;
-    ASSERT_EQ(g_sim.InjectConnectActiveInd(plci, nullptr, 0), 0u);
-    ASSERT_EQ(g_sim.InjectConnectB3Ind(ncci), 0u);
-    ASSERT_EQ(g_sim.InjectConnectB3ActiveInd(ncci, nullptr, 0), 0u);
+    ASSERT_EQ(Sim.InjectConnectActiveInd(plci, nullptr, 0), 0u);
+    ASSERT_EQ(Sim.InjectConnectB3Ind(ncci), 0u);
+    ASSERT_EQ(Sim.InjectConnectB3ActiveInd(ncci, nullptr, 0), 0u);
     ASSERT_TRUE(PumpUntil([&] { return PutsOf(0x86, 0x80).size() == 2; }));
     InjectDataConf(ncci, 0, Word(PutsOf(0x86, 0x80)[0].bytes, 6));
     ASSERT_TRUE(PumpUntil([&] { return PutsOf(0x86, 0x80).size() == 3; }));
@@ -362,16 +231,16 @@ TEST_F(VoiceThroughCom, NullDeviceConversationStartsAndStopsCleanly) {
     }
     // The line's blocks go to the speaker, which opens with its first array.
     Bytes in(2048, 0x2A);
-    for (int i = 0; i < 4; ++i) ASSERT_EQ(g_sim.InjectDataB3Ind(ncci, in.data(), int(in.size()), WORD(i)), 0u);
+    for (int i = 0; i < 4; ++i) ASSERT_EQ(Sim.InjectDataB3Ind(ncci, in.data(), int(in.size()), WORD(i)), 0u);
     ASSERT_TRUE(PumpUntil([&] { return PutsOf(0x86, 0x83).size() == 4; }));
     PumpFor(300);
 
-    ASSERT_EQ(g_sim.InjectDisconnectInd(plci, 0x3490), 0u);
+    ASSERT_EQ(Sim.InjectDisconnectInd(plci, 0x3490), 0u);
     ASSERT_TRUE(PumpUntil([&] { return sink.Has(11); }));
     EXPECT_FALSE(sink.Has(4)) << "no error event";
     ASSERT_EQ(ctrl->put_PhoneConversation(VARIANT_FALSE), S_OK);
     EXPECT_FALSE(Conversation());
-    g_sim.SetAuto(1);  // the LISTEN_CONF lets the poll thread end at once
+    Sim.SetAuto(1);  // the LISTEN_CONF lets the poll thread end at once
     ASSERT_EQ(ctrl->StopCapi(), S_OK);
     // Releasing the control ends the sound thread; nothing hangs.
     cp->Unadvise(cookie);
@@ -388,7 +257,7 @@ TEST_F(VoiceThroughCom, NullDeviceConversationIsIgnoredDuringACall) {
     ASSERT_EQ(ctrl->put_PlayFileName(Bstr(L"").b), S_OK);
     ASSERT_EQ(ctrl->put_RecFileName(Bstr(L"").b), S_OK);
     Start();
-    ASSERT_NE(g_sim.InjectConnectInd(16, kCalling, sizeof kCalling, kCalled, sizeof kCalled, kAlawBc,
+    ASSERT_NE(Sim.InjectConnectInd(16, kCalling, sizeof kCalling, kCalled, sizeof kCalled, kAlawBc,
                                      sizeof kAlawBc),
               0u);
     ASSERT_TRUE(PumpUntil([&] { return sink.Has(7); }));

@@ -104,16 +104,7 @@ public:
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
-        std::wstring s = std::to_wstring(id) + L":";
-        for (UINT i = p->cArgs; i-- > 0;) {
-            VARIANT v;
-            VariantInit(&v);
-            VariantChangeType(&v, &p->rgvarg[i], 0, VT_BSTR);
-            s += std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
-            if (i) s += L",";
-            VariantClear(&v);
-        }
-        Calls.push_back(s);
+        Calls.push_back(std::to_wstring(id) + L":" + vx::test::ArgumentsText(p, L","));
         // A failing handler must not disturb the control.
         return E_FAIL;
     }

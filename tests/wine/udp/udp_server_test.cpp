@@ -18,29 +18,14 @@
 #include "base/stdfiles.h"
 #include "base/testing/fakes.h"
 #include "base/testing/tempdir.h"
+#include "tests/wine/pump.h"
 
 using namespace vx;
 
 namespace {
 
-// Runs the message loop until done() or about five seconds have passed.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > ms) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
-
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
+using test::PumpFor;
+using test::PumpUntil;
 
 struct Got {
     std::string data, ip;

@@ -9,19 +9,12 @@
 #include <functional>
 #include <vector>
 
+#include "tests/wine/pump.h"
+
 namespace vx {
 namespace {
 
-bool Pump(const std::function<bool()>& done, DWORD limitMs = 10000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limitMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-    }
-    return true;
-}
+using test::PumpUntil;
 
 TEST(NoDeviceConversation, NeitherDeviceIsReady) {
     TCapiSound s(32768);
@@ -79,7 +72,7 @@ TEST(NullDeviceConversation, SoundThreadHasTheNextArraysWrittenOnThisThread) {
     const uint32_t started = s.Player->ProcessedBytes;  // both wave buffers filled
     EXPECT_EQ(started, 2u * 8192u);
     // A block every quarter of a second, as the line delivers them.
-    ASSERT_TRUE(Pump([&] {
+    ASSERT_TRUE(PumpUntil([&] {
         static DWORD last = 0;
         if (GetTickCount() - last >= 250) {
             last = GetTickCount();
@@ -99,9 +92,9 @@ TEST(NullDeviceConversation, MicrophoneBlocksArriveOnThisThread) {
     std::vector<DWORD> threads;
     s.Recorder->OnBlockRecorded = [&](TWaveRecord&, const uint8_t*) { threads.push_back(GetCurrentThreadId()); };
     ASSERT_TRUE(s.Recorder->StartRecording());
-    ASSERT_TRUE(Pump([&] { return threads.size() >= 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return threads.size() >= 2; }));
     s.StopRecorder();
-    ASSERT_TRUE(Pump([&] { return !s.Recorder->DeviceOpen; }));
+    ASSERT_TRUE(PumpUntil([&] { return !s.Recorder->DeviceOpen; }));
     for (DWORD t : threads) EXPECT_EQ(t, GetCurrentThreadId());
 }
 
@@ -118,7 +111,7 @@ TEST(NullDeviceConversation, EndingTheSoundObjectDuringACallFreesTheDevices) {
     TCapiSound again(4096);
     ASSERT_TRUE(again.Recorder->StartRecording());
     again.StopRecorder();
-    ASSERT_TRUE(Pump([&] { return !again.Recorder->DeviceOpen; }));
+    ASSERT_TRUE(PumpUntil([&] { return !again.Recorder->DeviceOpen; }));
 }
 
 }  // namespace

@@ -15,28 +15,13 @@
 #include "base/errors.h"
 #include "base/testing/tempdir.h"
 #include "capictrl/win32/voicefile_win32.h"
+#include "tests/wine/pump.h"
 
 namespace vx {
 namespace {
 
-// Handles this thread's messages until done() holds or 10 s have passed.
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 10000) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limitMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
-    }
-    return true;
-}
-void PumpFor(DWORD ms) {
-    DWORD start = GetTickCount();
-    PumpUntil([&] { return GetTickCount() - start >= ms; }, ms + 1000);
-}
+using test::PumpFor;
+using test::PumpUntil;
 
 // A device of the format the conversation uses: 8000 Hz, 16 bit, mono.
 struct Probe : TWaveRecord {
