@@ -14,13 +14,17 @@
 namespace vx {
 namespace test {
 
-inline std::wstring OcxPath() {
-    std::string s = VX_OCX_PATH;
+// A file the build made, named as the build gives it ("Z:/..."), as
+// Windows spells it.
+inline std::wstring WinPath(const char* built) {
+    std::string s = built;
     std::wstring w(s.begin(), s.end());
     for (auto& c : w)
         if (c == L'/') c = L'\\';
     return w;
 }
+
+inline std::wstring OcxPath() { return WinPath(VX_OCX_PATH); }
 
 // The file's class object for `clsid`, asked of the file itself.
 inline HRESULT ClassObject(HMODULE ocx, REFCLSID clsid, IClassFactory** factory) {

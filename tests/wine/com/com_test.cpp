@@ -17,7 +17,7 @@
 
 #include "capictrl/win32/help.h"
 #include "linkor_idl.h"
-#include "tests/wine/linkor_ocx.h"
+#include "tests/wine/linkor_registered.h"
 
 namespace {
 
@@ -113,39 +113,7 @@ private:
     bool answers_;
 };
 
-class LinkorCom : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        CoInitialize(nullptr);
-        module_ = LoadLibraryW(vx::test::OcxPath().c_str());
-        ASSERT_NE(module_, nullptr);
-    }
-    static void TearDownTestSuite() {
-        CoUninitialize();
-    }
-    void SetUp() override {
-        ASSERT_NE(module_, nullptr);
-        ASSERT_EQ(Call("DllRegisterServer"), S_OK);
-    }
-    static HRESULT Call(const char* fn) {
-        auto f = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void*>(GetProcAddress(module_, fn)));
-        return f ? f() : E_NOTIMPL;
-    }
-    static std::wstring ModulePath() {
-        wchar_t buf[MAX_PATH];
-        GetModuleFileNameW(module_, buf, MAX_PATH);
-        return buf;
-    }
-    ILinkor* Create() {
-        ILinkor* c = nullptr;
-        EXPECT_EQ(CoCreateInstance(CLSID_Linkor, nullptr, CLSCTX_INPROC_SERVER, IID_ILinkor,
-                                   reinterpret_cast<void**>(&c)),
-                  S_OK);
-        return c;
-    }
-    static HMODULE module_;
-};
-HMODULE LinkorCom::module_ = nullptr;
+class LinkorCom : public vx::test::RegisteredLinkor {};
 
 // ---------------------------------------------------------------- registration
 
@@ -278,9 +246,7 @@ TEST_F(LinkorCom, PathWithABlankIsRegisteredInItsShortFormAndTheHelpFileLiesTher
     ASSERT_TRUE(CopyFileW(ModulePath().c_str(), copy.c_str(), FALSE));
     HMODULE m = LoadLibraryW(copy.c_str());
     ASSERT_NE(m, nullptr);
-    auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
-        reinterpret_cast<void*>(GetProcAddress(m, "DllRegisterServer")));
-    ASSERT_EQ(reg(), S_OK);
+    ASSERT_EQ(vx::test::CallExport(m, "DllRegisterServer"), S_OK);
     wchar_t shortPath[MAX_PATH];
     ASSERT_GT(GetShortPathNameW(copy.c_str(), shortPath, MAX_PATH), 0u);
     ASSERT_EQ(std::wstring(shortPath).find(L' '), std::wstring::npos);
@@ -352,15 +318,7 @@ TEST_F(LinkorCom, CanUnloadOnlyWithoutLiveControlsOrLocks) {
     c->Release();
     EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
 
-    IClassFactory* f = nullptr;
-    ASSERT_EQ(CoGetClassObject(CLSID_Linkor, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                               reinterpret_cast<void**>(&f)),
-              S_OK);
-    f->LockServer(TRUE);
-    EXPECT_EQ(Call("DllCanUnloadNow"), S_FALSE);
-    f->LockServer(FALSE);
-    EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
-    f->Release();
+    ExpectLockKeepsTheFileLoaded(CLSID_Linkor);
 }
 
 // Whatever object of the file a client holds keeps the file loaded, also

@@ -17,11 +17,10 @@
 #include "contacts/core/outlook_import.h"
 #include "contacts/win32/outlook_win32.h"
 #include "tests/unit/contacts_ui/fake_views.h"
+#include "tests/wine/inproc_server.h"
 
 namespace vx {
 namespace {
-
-using RegFn = HRESULT(WINAPI*)();
 
 HMODULE g_double = nullptr;
 
@@ -33,10 +32,7 @@ std::wstring DoublePath() {
     return p.substr(0, p.find_last_of(L"\\/") + 1) + L"outlook_double.dll";
 }
 
-HRESULT CallExport(const char* name) {
-    auto f = reinterpret_cast<RegFn>(reinterpret_cast<void*>(GetProcAddress(g_double, name)));
-    return f ? f() : E_NOTIMPL;
-}
+HRESULT CallExport(const char* name) { return test::CallExport(g_double, name); }
 
 class DoubleRegistration : public ::testing::Environment {
 public:
@@ -73,6 +69,13 @@ protected:
         SetEnvironmentVariableW(L"VX_OUTLOOK_LOG", nullptr);
     }
     void Kontakty(const std::string& cp1250) { ASSERT_TRUE(fs.WriteAll(dir / "contacts.txt", cp1250)); }
+    // The import window over a grid of its own.
+    TImportOutlook Import(TOutlookConnect& outlook) {
+        return TImportOutlook(fs, pump, dir.Dir(), test::Text, outlook, grid, pocet, iv);
+    }
+    TMriezkaTextov grid{6, 2};
+    int pocet = 0;
+    test::FakeImportView iv;
     std::vector<std::string> Volania() {
         std::string s;
         fs.ReadAll(dir / "calls.log", s);
@@ -144,10 +147,7 @@ TEST_F(OutlookImport, ImportedContactsReachTheAddressBookFile) {
 TEST_F(OutlookImport, WithoutTheServerTheConnectionFails) {
     TOutlookConnect outlook;
     outlook.OLEObject = "Vestrix.NoSuchServer";
-    TMriezkaTextov grid(6, 2);
-    int pocet = 0;
-    test::FakeImportView iv;
-    TImportOutlook import(fs, pump, dir.Dir(), test::Text, outlook, grid, pocet, iv);
+    TImportOutlook import = Import(outlook);
     try {
         import.FormCreate("00421");
         ADD_FAILURE();
@@ -200,10 +200,7 @@ TEST_F(OutlookImport, AFailedReconnectKeepsTheConnectionThatWorks) {
 TEST_F(OutlookImport, AnItemThatCannotBeFetchedEndsTheImport) {
     Kontakty("A\tB\t\t0905 1\t\t\t\r\n<item-fail>C\tD\t\t0905 2\t\t\t\r\nE\tF\t\t0905 3\t\t\t\r\n");
     TOutlookConnect outlook;
-    TMriezkaTextov grid(6, 2);
-    int pocet = 0;
-    test::FakeImportView iv;
-    TImportOutlook import(fs, pump, dir.Dir(), test::Text, outlook, grid, pocet, iv);
+    TImportOutlook import = Import(outlook);
     import.FormCreate("00421");
     try {
         import.btImportujClick();
@@ -219,10 +216,7 @@ TEST_F(OutlookImport, AnItemThatCannotBeFetchedEndsTheImport) {
 TEST_F(OutlookImport, AFolderThatCannotBeCountedImportsNothing) {
     Kontakty("<count-fail>\r\nA\tB\t\t0905 1\t\t\t\r\n");
     TOutlookConnect outlook;
-    TMriezkaTextov grid(6, 2);
-    int pocet = 0;
-    test::FakeImportView iv;
-    TImportOutlook import(fs, pump, dir.Dir(), test::Text, outlook, grid, pocet, iv);
+    TImportOutlook import = Import(outlook);
     import.FormCreate("00421");
     import.btImportujClick();
     EXPECT_EQ(pocet, 0);

@@ -23,18 +23,11 @@
 #include "capictrl/core/proppages.h"
 #include "capictrl/win32/abox.h"
 #include "linkor_idl.h"
+#include "tests/wine/linkor_registered.h"
 
 namespace {
 
 using namespace vx;
-
-std::wstring WinPath(const char* s) {
-    std::string p = s;
-    std::wstring w(p.begin(), p.end());
-    for (auto& c : w)
-        if (c == L'/') c = L'\\';
-    return w;
-}
 
 std::wstring Upper(std::wstring s) {
     for (auto& c : s) c = towupper(c);
@@ -267,12 +260,10 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-class LinkorPages : public ::testing::Test {
+class LinkorPages : public test::RegisteredLinkor {
 protected:
     static void SetUpTestSuite() {
-        CoInitialize(nullptr);
-        module_ = LoadLibraryW(WinPath(VX_OCX_PATH).c_str());
-        ASSERT_NE(module_, nullptr);
+        RegisteredLinkor::SetUpTestSuite();
         WNDCLASSW wc{};
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
@@ -281,11 +272,11 @@ protected:
     }
     static void TearDownTestSuite() {
         Call("DllUnregisterServer");
-        CoUninitialize();
+        RegisteredLinkor::TearDownTestSuite();
     }
     void SetUp() override {
-        ASSERT_NE(module_, nullptr);
-        ASSERT_EQ(Call("DllRegisterServer"), S_OK);
+        RegisteredLinkor::SetUp();
+        if (HasFatalFailure()) return;
         frame_ = CreateWindowExW(0, L"VxTestFrame", L"Frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
                                  Scaled(520), Scaled(520), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(frame_, nullptr);
@@ -293,27 +284,12 @@ protected:
     void TearDown() override {
         if (frame_) DestroyWindow(frame_);
     }
-    static HRESULT Call(const char* fn) {
-        auto f = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void*>(GetProcAddress(module_, fn)));
-        return f ? f() : E_NOTIMPL;
-    }
     static std::wstring OcxDir() {
-        wchar_t buf[MAX_PATH];
-        GetModuleFileNameW(module_, buf, MAX_PATH);
-        std::wstring p = buf;
+        std::wstring p = ModulePath();
         return p.substr(0, p.rfind(L'\\') + 1);
     }
-    ILinkor* NewControl() {
-        ILinkor* c = nullptr;
-        EXPECT_EQ(CoCreateInstance(CLSID_Linkor, nullptr, CLSCTX_INPROC_SERVER, IID_ILinkor,
-                                   reinterpret_cast<void**>(&c)),
-                  S_OK);
-        return c;
-    }
-    static HMODULE module_;
     HWND frame_ = nullptr;
 };
-HMODULE LinkorPages::module_ = nullptr;
 
 // ---------------------------------------------------------------- page objects
 
@@ -360,19 +336,11 @@ TEST_F(LinkorPages, LivePagesAndLockedPageFactoriesKeepTheFileLoaded) {
     EXPECT_EQ(Call("DllCanUnloadNow"), S_FALSE);
     page->Release();
     EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
-    IClassFactory* f = nullptr;
-    ASSERT_EQ(CoGetClassObject(kSystem, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                               reinterpret_cast<void**>(&f)),
-              S_OK);
-    f->LockServer(TRUE);
-    EXPECT_EQ(Call("DllCanUnloadNow"), S_FALSE);
-    f->LockServer(FALSE);
-    EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
-    f->Release();
+    ExpectLockKeepsTheFileLoaded(kSystem);
 }
 
 TEST_F(LinkorPages, ObjectsAreLetGoWhenTheFrameClearsThem) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     IPropertyPage* page = nullptr;
     ASSERT_EQ(CoCreateInstance(kOperation, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
@@ -389,7 +357,7 @@ TEST_F(LinkorPages, ObjectsAreLetGoWhenTheFrameClearsThem) {
 // ---------------------------------------------------------------- Operation
 
 TEST_F(LinkorPages, OperationPageShowsTheControlsSettingsWithItsCaptions) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     c->put_ListenAllCalls(VARIANT_FALSE);
     c->put_AnalogCallsListen(VARIANT_FALSE);
@@ -439,7 +407,7 @@ TEST_F(LinkorPages, OperationPageShowsTheControlsSettingsWithItsCaptions) {
 }
 
 TEST_F(LinkorPages, ListenAllCallsTicksAndLocksAnalogCalls) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     Site site;
     {
@@ -466,7 +434,7 @@ TEST_F(LinkorPages, ListenAllCallsTicksAndLocksAnalogCalls) {
 }
 
 TEST_F(LinkorPages, ApplyWritesTheOperationPageToTheControlAndTellsItsListeners) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     NotifySink sink;
     IConnectionPointContainer* cpc = nullptr;
@@ -516,7 +484,7 @@ TEST_F(LinkorPages, ApplyWritesTheOperationPageToTheControlAndTellsItsListeners)
 }
 
 TEST_F(LinkorPages, EditsMarkThePageDirtyOnlyWhileItIsActive) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     Site site;
     {
@@ -545,7 +513,7 @@ TEST_F(LinkorPages, EditsMarkThePageDirtyOnlyWhileItIsActive) {
 // ---------------------------------------------------------------- System
 
 TEST_F(LinkorPages, SystemPageShowsTheNumbersInDecimalAndTheSpeakerBuffer) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     c->put_SpeakerBuffer(tpFASTTALK);
     c->put_CalledPartyNumberByte0(161);
@@ -586,7 +554,7 @@ TEST_F(LinkorPages, SystemPageShowsTheNumbersInDecimalAndTheSpeakerBuffer) {
 }
 
 TEST_F(LinkorPages, SystemPageStoresLowBytesAndStopsAtATextThatIsNoNumber) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     Site site;
     unsigned char byte = 0;
@@ -628,7 +596,7 @@ TEST_F(LinkorPages, SystemPageStoresLowBytesAndStopsAtATextThatIsNoNumber) {
 }
 
 TEST_F(LinkorPages, ValuesTheControlRejectsFailTheApplyAfterTheMembersBefore) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     Site site;
     {
@@ -662,7 +630,7 @@ TEST_F(LinkorPages, ValuesTheControlRejectsFailTheApplyAfterTheMembersBefore) {
 }
 
 TEST_F(LinkorPages, PagesTellThatTheirFailuresCarryADescription) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     Site site;
     for (const CLSID& clsid : {kOperation, kSystem, kFormats}) {
@@ -696,7 +664,7 @@ TEST_F(LinkorPages, PagesTellThatTheirFailuresCarryADescription) {
 // ---------------------------------------------------------------- Formats
 
 TEST_F(LinkorPages, ListsHoldEachEntryOnceAcrossActivationsWithTheCurrentValueSelected) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     c->put_AudioFormat(afULaw);
     c->put_VoiceMailPlayFormat(ffULAW);
@@ -738,7 +706,7 @@ TEST_F(LinkorPages, ListsHoldEachEntryOnceAcrossActivationsWithTheCurrentValueSe
 }
 
 TEST_F(LinkorPages, FormatsApplyWritesTheSelectedEntriesAndTheFileNames) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     c->put_AudioFormat(afULaw);
     Site site;
@@ -781,7 +749,7 @@ TEST_F(LinkorPages, PageWithoutObjectKeepsItsControlsAndHasNothingToApplyTo) {
 TEST_F(LinkorPages, HelpButtonsOpenTheirContextsInTheControlsHelpFile) {
     HelpRecorder help;
     ASSERT_TRUE(help.Ready());
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     struct Row {
         CLSID clsid;
@@ -806,7 +774,7 @@ TEST_F(LinkorPages, HelpButtonsOpenTheirContextsInTheControlsHelpFile) {
 TEST_F(LinkorPages, HelpMemberOpensContext1000InTheControlsHelpFile) {
     HelpRecorder help;
     ASSERT_TRUE(help.Ready());
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->Help(), S_OK);
     // The same through IDispatch, as a script calls it.
@@ -895,7 +863,7 @@ void ClickLabel(HWND box, int id) {
 }
 
 TEST_F(LinkorPages, AboutBoxShowsProductVersionAndLinksAndClosesWithOK) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     bool closed = false;
     HRESULT hr = RunAboutBox(c, {[&](HWND box) {
@@ -941,7 +909,7 @@ TEST_F(LinkorPages, AboutBoxShowsProductVersionAndLinksAndClosesWithOK) {
 TEST_F(LinkorPages, AboutBoxHelpAndEscapeLeaveItOpenAndTheCloseBoxEndsIt) {
     HelpRecorder help;
     ASSERT_TRUE(help.Ready());
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     bool closed = false;
     HRESULT hr = RunAboutBox(c, {
@@ -1091,7 +1059,7 @@ public:
         GetTempPathW(MAX_PATH, temp);
         File = std::wstring(temp) + L"vx_opened_links.txt";
         DeleteFileW(File.c_str());
-        std::wstring cmd = L"\"" + WinPath(VX_RECORDER_PATH) + L"\" \"" + File + L"\" \"%1\"";
+        std::wstring cmd = L"\"" + test::WinPath(VX_RECORDER_PATH) + L"\" \"" + File + L"\" \"%1\"";
         http_.Set(cmd);
         mailto_.Set(cmd);
     }
@@ -1106,7 +1074,7 @@ private:
 bool IsArrow(HCURSOR c) { return c == LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)); }
 
 TEST_F(LinkorPages, WebLinkIsALinkOnlyWhereHtmlPagesHaveAnOpenCommand) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     HCURSOR hand = LoadCursorW(module_, MAKEINTRESOURCEW(8888));
     ASSERT_NE(hand, nullptr);
@@ -1160,7 +1128,7 @@ TEST_F(LinkorPages, MailLinkIsPlainTextWithoutMapi) {
         FreeLibrary(mapi);
         GTEST_SKIP() << "the simple-MAPI library is there";
     }
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     ClassesValue html(L".html"), htm(L".htm"), page(L"VxTestPage\\shell\\open\\command");
     LinkHandlers handlers;
@@ -1255,7 +1223,7 @@ void CALLBACK FrameTick(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST_F(LinkorPages, VerbZeroOpensThePropertyFrameWithTheThreePagesInOrder) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     IOleObject* ole = nullptr;
     ASSERT_EQ(c->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
@@ -1273,7 +1241,7 @@ TEST_F(LinkorPages, VerbZeroOpensThePropertyFrameWithTheThreePagesInOrder) {
 }
 
 TEST_F(LinkorPages, PropertyFrameShowsTheControlsValuesOnItsFirstPage) {
-    ILinkor* c = NewControl();
+    ILinkor* c = Create();
     ASSERT_NE(c, nullptr);
     BSTR caller = SysAllocString(L"0905778899");
     c->put_OriginatorNumber(caller);
