@@ -90,18 +90,12 @@ void TCapiCtrl::MakeCall() {
         return;
     }
     if (Settings.PhoneConversation && !(Voice && Voice->StartConversationDevices())) return;
-    Call.PlayFile = Settings.PlayFileName;
-    Call.PlayDone = false;
-    Call.PlayOffset = 0;
-    Call.RecordFile = Settings.RecFileName;
-    Call.RecordStopped = false;
-    Call.RecordTotal = 0;
+    StartCallVoiceState();
     Call.DisconnectRequested = false;
     Call.IsConnected = false;
     Call.Connecting = true;
     Call.AwaitingConnectConf = false;
     Call.ClearDownPending = false;
-    Call.DataHandle = 0;
     if (!Settings.PhoneConversation && Voice) {
         try {
             Voice->PrepareVoiceMailFiles();
@@ -175,6 +169,16 @@ void TCapiCtrl::SendDisconnectReq(uint32_t plci) {
 }
 
 void TCapiCtrl::EndCall() { ClearCallState(true); }
+
+void TCapiCtrl::StartCallVoiceState() {
+    Call.PlayFile = Settings.PlayFileName;
+    Call.PlayDone = false;
+    Call.PlayOffset = 0;
+    Call.RecordFile = Settings.RecFileName;
+    Call.RecordStopped = false;
+    Call.RecordTotal = 0;
+    Call.DataHandle = 0;
+}
 
 void TCapiCtrl::StopConversation() {
     if (Settings.PhoneConversation && Voice) {

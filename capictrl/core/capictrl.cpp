@@ -510,13 +510,7 @@ bool TCapiCtrl::ConnectInd(const TCapiMessage& m) {
             Call.Connecting = false;
             Call.IsConnected = false;
             Call.Answering = true;
-            Call.PlayFile = Settings.PlayFileName;
-            Call.PlayDone = false;
-            Call.PlayOffset = 0;
-            Call.RecordFile = Settings.RecFileName;
-            Call.RecordStopped = false;
-            Call.RecordTotal = 0;
-            Call.DataHandle = 0;
+            StartCallVoiceState();
             Call.DisconnectRequested = false;
             DoCallProgress("Accepting incoming call");
             if (!Settings.PhoneConversation && Voice) {

@@ -206,6 +206,9 @@ private:
     void SendDisconnectReq(uint32_t plci);
     // Back to idle after the end of the call (or of its set-up).
     void EndCall();
+    // The voice path of a call being placed or accepted: the files as set
+    // now, played and recorded from their starts.
+    void StartCallVoiceState();
     void StopConversation();
     bool CallUnderWay() const { return Call.Connecting || Call.IsConnected || Call.Answering; }
     // PLCIs of incoming calls that were ignored and have not ended yet.

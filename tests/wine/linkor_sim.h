@@ -144,6 +144,19 @@ protected:
         sink.Events.clear();
     }
 
+    // The host lets go of the control: the sink disconnected, then the
+    // host's reference released; what the release left in `left` and the
+    // milliseconds it took.
+    DWORD LetGoOfControl(ULONG& left) {
+        cp->Unadvise(cookie);
+        cp->Release();
+        cp = nullptr;
+        const DWORD start = GetTickCount();
+        left = ctrl->Release();
+        ctrl = nullptr;
+        return GetTickCount() - start;
+    }
+
     ILinkor* ctrl = nullptr;
     IConnectionPoint* cp = nullptr;
     DWORD cookie = 0;
