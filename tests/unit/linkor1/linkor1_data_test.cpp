@@ -3,21 +3,15 @@
 // bring the control into listening-only mode on "capi2032.dll".
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "capictrl/core/persist.h"
 #include "monitor/core/linkor1_data.h"
 #include "tests/unit/persist/fake_engine.h"
+#include "tests/unit/persist/golden.h"
 
 namespace vx {
 namespace {
 
-std::string Golden(const std::string& name) {
-    std::ifstream f(std::string(VX_GOLDEN_DIR) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(f.good()) << name;
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
+using test::Golden;
 
 TEST(Linkor1Data, IsTheStoredDescriptionByteForByte) {
     std::string data = Linkor1Data();

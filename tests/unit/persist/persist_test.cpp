@@ -3,20 +3,14 @@
 // streams fail without passing garbage on.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "capictrl/core/persist.h"
 #include "tests/unit/persist/fake_engine.h"
+#include "tests/unit/persist/golden.h"
 
 namespace vx {
 namespace {
 
-std::string Golden(const std::string& name) {
-    std::ifstream f(std::string(VX_GOLDEN_DIR) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(f.good()) << name;
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
+using test::Golden;
 
 struct Control {
     TLinkorForm Form;

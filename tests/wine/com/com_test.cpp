@@ -8,15 +8,14 @@
 #include <olectl.h>
 #include <ocidl.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "capictrl/win32/help.h"
 #include "linkor_idl.h"
+#include "tests/unit/persist/golden.h"
 #include "tests/wine/linkor_registered.h"
 
 namespace {
@@ -31,11 +30,7 @@ const SYSKIND kSysKind = SYS_WIN32;
 const wchar_t kPlatform[] = L"win32";
 #endif
 
-std::string Golden(const std::string& name) {
-    std::ifstream f(std::string(VX_GOLDEN_DIR) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(f.good()) << name;
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
+using vx::test::Golden;
 
 // A key's values and subkeys, recursively: "sub\\key|name" -> data.
 void Dump(HKEY root, const std::wstring& key, const std::wstring& prefix, std::map<std::wstring, std::wstring>& out) {
