@@ -70,4 +70,12 @@ private:
     FakeTimerFactory& timers_;
 };
 
+// A clock, its timers and a message pump on one virtual time line: what a
+// test of code that waits or keeps time starts from.
+struct VirtualTime {
+    FakeClock clock;
+    FakeTimerFactory timers{clock};
+    FakePump pump{timers};
+};
+
 }  // namespace vx::fake

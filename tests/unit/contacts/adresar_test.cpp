@@ -279,11 +279,8 @@ public:
     std::map<std::pair<int, int>, std::string> cells;
 };
 
-class Grid : public Subory {
+class Grid : public Subory, protected fake::VirtualTime {
 protected:
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
     Mriezka grid;
     int pocet = -1;
 };

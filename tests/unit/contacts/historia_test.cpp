@@ -78,7 +78,7 @@ std::string Riadky(int od, int po) {
     return s;
 }
 
-class Historia : public ::testing::Test {
+class Historia : public ::testing::Test, protected fake::VirtualTime {
 protected:
     Historia() { h = Nova(fs); }
     std::unique_ptr<THistoria> Nova(IFileSystem& f) {
@@ -106,9 +106,6 @@ protected:
     fake::TempDir dir;
     StdFileSystem disk;
     FaultFs fs{disk};
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
     bool obsadena = false;
     std::vector<std::string> log;
     std::vector<bool> kurzor;

@@ -22,13 +22,10 @@ namespace {
 using test::FakeAdresarView;
 using test::Text;
 
-class Adresar : public ::testing::Test {
+class Adresar : public ::testing::Test, protected fake::VirtualTime {
 protected:
     fake::TempDir dir;
     StdFileSystem fs;
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
     TStavAdresara stav;
     FakeAdresarView view;
     std::unique_ptr<TAdresarOkno> okno;

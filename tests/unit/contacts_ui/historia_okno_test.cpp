@@ -117,13 +117,10 @@ std::string Riadky(int od, int po) {
     return s;
 }
 
-class Historia : public ::testing::Test {
+class Historia : public ::testing::Test, protected fake::VirtualTime {
 protected:
     fake::TempDir dir;
     StdFileSystem fs;
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
     bool obsadena = false;
     bool otvorena = false;
     THistoria historia{fs, pump, timers, dir.Dir(), obsadena, [](const std::string&) {}};

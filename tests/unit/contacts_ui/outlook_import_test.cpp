@@ -99,13 +99,10 @@ Kontakt K(const char* krstne, const char* priezvisko, const char* firma, const c
     return Kontakt{{krstne, priezvisko, firma, mobil, praca, ulica, mesto}};
 }
 
-class Import : public ::testing::Test {
+class Import : public ::testing::Test, protected fake::VirtualTime {
 protected:
     fake::TempDir dir;
     StdFileSystem fs;
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
     FakeOutlook outlook;
     TMriezkaTextov grid{6, 2};
     int pocet = 0;

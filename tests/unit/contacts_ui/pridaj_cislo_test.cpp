@@ -16,14 +16,11 @@ namespace {
 
 using test::Text;
 
-class Pridaj : public ::testing::Test {
+class Pridaj : public ::testing::Test, protected fake::VirtualTime {
 protected:
     fake::TempDir dir;
     StdFileSystem fs;
     test::FaultFs vadny{fs};
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
     bool obsadena = false;
     THistoria historia{vadny, pump, timers, dir.Dir(), obsadena, [](const std::string&) {}};
     TStavAdresara stav;

@@ -9,10 +9,7 @@
 
 namespace vx::fuzz {
 
-struct TOknoAdresara {
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
+struct TOknoAdresara : fake::VirtualTime {
     TStavAdresara stav;
     test::FakeAdresarView view;
     TAdresarOkno okno;

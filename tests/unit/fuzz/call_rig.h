@@ -35,13 +35,10 @@ struct TZvonec : IRingPlayer {
     void Play() override {}
 };
 
-class TCallRig {
+class TCallRig : public fake::VirtualTime {
 public:
     static constexpr const char* kCesta = "C:\\Vestrix\\";
     TPamatoveSubory fs;
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
     TPremenne P;
     TMriezka grid;
     THlavneOkno okno;

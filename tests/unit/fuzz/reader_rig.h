@@ -12,14 +12,11 @@
 
 namespace vx::fuzz {
 
-struct TReaderRig {
+struct TReaderRig : fake::VirtualTime {
     struct TVolanie {
         std::string called, calling, datum, cas;
         bool posledny;
     };
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
     TPremenne P;
     TSerialDialog D;
     std::vector<TVolanie> volania;

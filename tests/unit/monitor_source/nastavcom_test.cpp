@@ -60,10 +60,7 @@ struct Comm : ISerialPortControl {
     void SetDeviceName(const std::string& n) override { name = n; }
 };
 
-struct Fixture : ::testing::Test {
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
+struct Fixture : ::testing::Test, fake::VirtualTime {
     std::unique_ptr<ITimer> timer100 = timers.CreateTimer();
     TPremenne p;
     View view;

@@ -14,11 +14,8 @@ namespace {
 
 using fake::FakeDialUp;
 
-class MailTest : public ::testing::Test {
+class MailTest : public ::testing::Test, protected fake::VirtualTime {
 protected:
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
     TPremenne P;
     fake::FakeSmtpPeer smtp;
     FakeDialUp dial;

@@ -153,10 +153,7 @@ inline std::ostream& operator<<(std::ostream& os, const Call& c) {
 }
 
 // Everything a link needs, on one virtual time line.
-struct LinkRig {
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
+struct LinkRig : fake::VirtualTime {
     TPremenne P;
     FakePort port{timers};
     FakeView view;

@@ -12,10 +12,7 @@ namespace vx::test {
 namespace {
 
 // A reader run outside the poll cycle: entries go straight into Zaznamy.
-struct ReaderRig {
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
+struct ReaderRig : fake::VirtualTime {
     TPremenne P;
     TSerialDialog D;
     std::vector<std::string> log;

@@ -52,13 +52,10 @@ public:
 };
 ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new DoubleRegistration);
 
-class OutlookImport : public ::testing::Test {
+class OutlookImport : public ::testing::Test, protected fake::VirtualTime {
 protected:
     fake::TempDir dir;
     StdFileSystem fs;
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
 
     void SetUp() override {
         SetEnvironmentVariableW(L"VX_OUTLOOK_CONTACTS", Wide(dir / "contacts.txt").c_str());

@@ -42,11 +42,9 @@ VX_FUZZ_TARGET(historia) {
     const std::string hst = kCesta + kSuborHistorie, hbk = kCesta + kZalohaHistorie;
     TPamatoveSubory fs;
     fs.subory[hst] = in[1];
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
+    fake::VirtualTime t;
     bool obsadena = false;
-    THistoria h(fs, pump, timers, kCesta, obsadena, [](const std::string&) {});
+    THistoria h(fs, t.pump, t.timers, kCesta, obsadena, [](const std::string&) {});
 
     // The last ten calls at start.
     std::vector<std::string> r = Riadky(in[1]);
@@ -65,14 +63,14 @@ VX_FUZZ_TARGET(historia) {
     const std::string volanie = RiadokVolania("10.12.2026", "11:00:00", "0911222333", "Ján Novák", "Firma; s.r.o.",
                                               "Port 1");
     bool prislo = false;
-    pump.onProcess = [&] {
-        if (!kedy || prislo || pump.processed != kedy) return;
+    t.pump.onProcess = [&] {
+        if (!kedy || prislo || t.pump.processed != kedy) return;
         prislo = true;
         h.ZapisHistoriu(volanie, "0911222333", "10.12.2026", "11:00:00", true);
     };
     const std::string pred = fs.Obsah(hst);
     h.SkratHistoriu(true, pocet, maxRows, cut);
-    pump.onProcess = nullptr;
+    t.pump.onProcess = nullptr;
     std::string ocakavany = pred;
     if (pocet > maxRows) {
         std::vector<std::string> zostava = Riadky(pred);

@@ -31,15 +31,13 @@ VX_FUZZ_TARGET(historia_okno) {
     TPamatoveSubory fs;
     fs.subory[hst] = in[1];
     if (in.Volba(1) & 1) fs.subory[kCesta + kSuborAdresara] = in[5];
-    fake::FakeClock clock;
-    clock.now = DateTime{2026, 12, 10, 11, 0, 0, 0};
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
+    fake::VirtualTime t;
+    t.clock.now = DateTime{2026, 12, 10, 11, 0, 0, 0};
     bool obsadena = false, otvorena = false;
-    THistoria historia(fs, pump, timers, kCesta, obsadena, [](const std::string&) {});
+    THistoria historia(fs, t.pump, t.timers, kCesta, obsadena, [](const std::string&) {});
     TStavHistorie stav;
     test::FakeHistoriaView view;
-    THistoriaOkno okno(fs, pump, clock, historia, test::Text, stav, otvorena,
+    THistoriaOkno okno(fs, t.pump, t.clock, historia, test::Text, stav, otvorena,
                        [&](const std::string& c) { return HladajVolajuceho(fs, kCesta, "00421", c); }, view);
 
     auto over = [&](const std::string& text) {

@@ -23,11 +23,9 @@ VX_FUZZ_TARGET(pridaj) {
     if (!(in.Volba(0) & 1)) fs.subory[adr] = in[1];
     if (!(in.Volba(0) & 2)) fs.subory[hst] = in[7];
     const std::string adrPred = fs.Obsah(adr), hstPred = fs.Obsah(hst);
-    fake::FakeClock clock;
-    fake::FakeTimerFactory timers{clock};
-    fake::FakePump pump{timers};
+    fake::VirtualTime t;
     bool obsadena = false;
-    THistoria historia(fs, pump, timers, kCesta, obsadena, [](const std::string&) {});
+    THistoria historia(fs, t.pump, t.timers, kCesta, obsadena, [](const std::string&) {});
     TStavAdresara stav;
     test::FakeHlavne hlavne;
     test::FakePridajView view;
