@@ -1,5 +1,6 @@
 #include "monitor/core/smtp_client.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -114,11 +115,33 @@ struct TMailbox {
     std::string Adresa;  // the address as RCPT gets it
 };
 
+// The comma that ends the address list's entry starting at `from`: one
+// outside a quoted name ("Novak, Jan" <jan@b.sk>) and outside "<...>".
+size_t EntryEnd(const std::string& list, size_t from) {
+    bool quoted = false, angle = false;
+    for (size_t i = from; i < list.size(); ++i) {
+        char c = list[i];
+        if (quoted) {
+            if (c == '\\' && i + 1 < list.size()) ++i;
+            else if (c == '"') quoted = false;
+        } else if (c == '"' && !angle) {
+            quoted = true;
+        } else if (c == '<') {
+            angle = true;
+        } else if (c == '>') {
+            angle = false;
+        } else if (c == ',' && !angle) {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
 std::vector<TMailbox> Mailboxes(const std::string& list) {
     std::vector<TMailbox> out;
     size_t start = 0;
     while (start <= list.size()) {
-        size_t comma = list.find(',', start);
+        size_t comma = EntryEnd(list, start);
         std::string part = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         TMailbox m;
         size_t lt = part.find('<'), gt = part.rfind('>');
@@ -138,6 +161,36 @@ std::vector<TMailbox> Mailboxes(const std::string& list) {
         start = comma + 1;
     }
     return out;
+}
+
+// A mailbox a command may carry: RFC 5321 knows only 7-bit addresses.
+bool SevenBit(const std::string& a) {
+    for (unsigned char c : a)
+        if (c > 0x7E) return false;
+    return true;
+}
+
+// The name in EHLO and HELO: this computer's name when it is a domain name
+// (letters, digits and hyphens in dot-separated labels), else the address
+// literal of this end of the connection. A name in national letters or
+// with an underscore would have strict servers refuse the greeting and so
+// every mail.
+std::string HelloName(const std::string& name, const std::string& address) {
+    bool domain = !name.empty() && name.size() <= 253;
+    size_t label = 0;
+    for (size_t i = 0; domain && i <= name.size(); ++i) {
+        char c = i < name.size() ? name[i] : '.';
+        if (c == '.') {
+            domain = label > 0 && label <= 63 && name[i - 1] != '-' && name[i - label] != '-';
+            label = 0;
+        } else {
+            domain = std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+            ++label;
+        }
+    }
+    if (domain) return name;
+    if (!address.empty()) return "[" + address + "]";
+    return "localhost";
 }
 
 bool PlainAddress(const std::string& a) {
@@ -244,7 +297,10 @@ int TSmtpKlient::ReadReply(uint32_t limitMs) {
             !std::isdigit(static_cast<unsigned char>(line[1])) || !std::isdigit(static_cast<unsigned char>(line[2])))
             Lost("Invalid reply", TSmtpPorucha::Neplatna);
         if (line.size() > 3 && line[3] == '-') continue;  // more lines of the same reply
-        return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+        const int code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+        // 421: the server is closing the line; it answers nothing more.
+        if (code == 421) Lost("Service not available, closing transmission channel", TSmtpPorucha::Zatvorene);
+        return code;
     }
 }
 
@@ -264,26 +320,45 @@ bool TSmtpKlient::Connect(const std::string& host, uint16_t port) {
     }
     connected_ = true;
     try {
-        if (ReadReply(ReadTimeout) / 100 != 2) throw ESmtpOdmietnutie("greeting");
-        std::string name = socket_.LocalName();
-        if (name.empty()) name = "localhost";
-        if (Command("HELO " + name) / 100 != 2) throw ESmtpOdmietnutie("HELO");
-    } catch (const Exception&) {
-        socket_.Close();
-        connected_ = false;
-        return false;
+        bool willing = ReadReply(ReadTimeout) / 100 == 2;
+        if (willing) {
+            const std::string name = HelloName(socket_.LocalName(), socket_.LocalAddress());
+            int r = Command("EHLO " + name);
+            // A server without the service extensions refuses EHLO; HELO is
+            // what every server knows.
+            if (r / 100 != 2) r = Command("HELO " + name);
+            willing = r / 100 == 2;
+        }
+        if (!willing) {
+            // A server that will not take mail waits for QUIT before it
+            // closes (RFC 5321, 3.1); the refusal, not the farewell, is what
+            // failed.
+            try {
+                Command("QUIT");
+            } catch (const ESmtpSpojenie&) {
+            }
+            socket_.Close();
+            connected_ = false;
+            porucha_ = TSmtpPorucha::Ziadna;
+            return false;
+        }
+    } catch (const ESmtpSpojenie&) {
+        return false;  // the line is closed already
     }
     return true;
 }
 
 std::vector<std::string> TSmtpKlient::Send(const TSmtpSprava& m) {
-    std::vector<std::string> to = SmtpAddresses(m.Recipients);
+    const std::vector<std::string> to = SmtpAddresses(m.Recipients);
     if (to.empty()) throw ESmtpOdmietnutie("No recipients");
+    // An address in national letters is refused here, as a server would
+    // refuse it, without putting 8-bit octets into a command.
+    if (std::none_of(to.begin(), to.end(), SevenBit)) throw ESmtpOdmietnutie("RCPT");
     std::vector<std::string> refused;
     try {
         if (Command("MAIL FROM:<>") / 100 != 2) throw ESmtpOdmietnutie("MAIL");
         for (const std::string& a : to)
-            if (Command("RCPT TO:<" + a + ">") / 100 != 2) refused.push_back(a);
+            if (!SevenBit(a) || Command("RCPT TO:<" + a + ">") / 100 != 2) refused.push_back(a);
         if (refused.size() == to.size()) throw ESmtpOdmietnutie("RCPT");
         if (Command("DATA") != 354) throw ESmtpOdmietnutie("DATA");
         std::string data = SmtpMessageData(m);

@@ -51,8 +51,9 @@ std::string SmtpSubjectHeader(const std::string& subject);
 // RCPT, display names as plain words or encoded words, folded like the
 // subject; nothing outside printable ASCII.
 std::string SmtpToHeader(const std::string& list);
-// Mailbox addresses of an address list: split at commas, "<...>" taken
-// when present, blanks and control characters dropped, empty parts skipped.
+// Mailbox addresses of an address list: split at the commas outside quoted
+// names, "<...>" taken when present, blanks and control characters dropped,
+// empty parts skipped.
 std::vector<std::string> SmtpAddresses(const std::string& list);
 // The whole message as it goes after DATA, dot-stuffed and ended by ".".
 std::string SmtpMessageData(const TSmtpSprava& m);
@@ -68,14 +69,17 @@ public:
     uint32_t DataTimeout = 600000;
     size_t MaxReply = 16384;  // bytes of one reply, all its lines together
 
-    // Connects, reads the greeting and says HELO. False (connection closed)
-    // when any of that fails; Porucha() then tells a broken connection.
+    // Connects, reads the greeting and says EHLO (HELO when the server
+    // refuses EHLO). False (connection closed, after QUIT when the server
+    // refused) when any of that fails; Porucha() then tells a broken
+    // connection.
     bool Connect(const std::string& host, uint16_t port);
     // One transaction for the addresses of m.Recipients. Returns the
-    // addresses the server refused while it took the mail for the others.
-    // Throws ESmtpOdmietnutie when the mail was refused as a whole (the
-    // session is reset for the next one) and ESmtpSpojenie when the
-    // connection is lost before the server confirmed the mail.
+    // addresses refused (by the server, or here when not 7-bit) while the
+    // server took the mail for the others. Throws ESmtpOdmietnutie when the
+    // mail was refused as a whole (the session is reset for the next one)
+    // and ESmtpSpojenie when the connection is lost, or the server closes
+    // it with 421, before the server confirmed the mail.
     std::vector<std::string> Send(const TSmtpSprava& m);
     // QUIT and close. Throws ESmtpSpojenie when the server is gone.
     void Disconnect();

@@ -20,8 +20,11 @@ public:
     // Waits at most timeoutMs for bytes and appends what arrived to out.
     virtual Vysledok Receive(std::string& out, uint32_t timeoutMs) = 0;
     virtual void Close() = 0;
-    // Name this computer gives itself in the greeting (HELO).
+    // Name this computer gives itself in the greeting (EHLO or HELO).
     virtual std::string LocalName() = 0;
+    // This end's IPv4 address in dotted form, for the greeting when the
+    // name is no domain name; "" when unknown.
+    virtual std::string LocalAddress() = 0;
 };
 
 }  // namespace vx

@@ -122,6 +122,17 @@ std::string TWinsockSocket::LocalName() {
     return name;
 }
 
+std::string TWinsockSocket::LocalAddress() {
+    sockaddr_in a{};
+    int len = sizeof a;
+    if (s_ == INVALID_SOCKET || getsockname(s_, reinterpret_cast<sockaddr*>(&a), &len) != 0 || a.sin_family != AF_INET)
+        return "";
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(&a.sin_addr);
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+    return text;
+}
+
 std::string SmtpDatumTeraz() {
     static const char* dni[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* mesiace[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",

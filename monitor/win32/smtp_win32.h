@@ -17,6 +17,7 @@ public:
     Vysledok Receive(std::string& out, uint32_t timeoutMs) override;
     void Close() override;
     std::string LocalName() override;
+    std::string LocalAddress() override;
 
     uint32_t SendTimeoutMs = 30000;
 

@@ -35,6 +35,7 @@ protected:
     }
     // A fresh start for the next case of a table: monitor, server and log.
     void Znova() {
+        smtp.ExpectNoViolations();
         smtp = fake::FakeSmtpPeer{};
         P = TPremenne{};
         log.clear();
@@ -155,7 +156,7 @@ TEST_F(MailTest, ThreeAddressesThreeTransactionsInOneConnection) {
         EXPECT_EQ(log[1 + i], "Odosielanie mailu na adresu " + std::string(adresy[i]) +
                                   " s textom Volanie 0905123456 (o 10:00:00)");
     }
-    EXPECT_EQ(smtp.commands.front(), "HELO pc1");
+    EXPECT_EQ(smtp.commands.front(), "EHLO pc1");
     EXPECT_EQ(smtp.commands.back(), "QUIT");
 }
 
@@ -354,6 +355,22 @@ TEST_F(MailTest, LineDroppedAfterTheFirstAddressLeavesTheMailQueuedForTheOthersO
         EXPECT_EQ(Obsadene(), 0);
         EXPECT_FALSE(m->Timer6().Enabled());
     }
+}
+
+// A server that answers 421 (closing) has taken the mail for nobody: it
+// waits for a retry for every address, as after a dropped line.
+TEST_F(MailTest, ServiceClosingMidMailKeepsItQueuedForEveryAddress) {
+    P.Config.email2 = "b@example.com";
+    smtp.answer["MAIL"] = "421 4.3.2 shutting down\r\n";
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    EXPECT_TRUE(smtp.mails.empty());
+    EXPECT_EQ(P.Fronta[0].Text, "S");
+    EXPECT_TRUE(m->Timer6().Enabled());
+    smtp.answer.clear();
+    timers.Advance(60000);
+    EXPECT_EQ(ProAdresu(smtp), (std::map<std::string, int>{{"a@example.com", 1}, {"b@example.com", 1}}));
+    EXPECT_EQ(vysledky, std::vector<bool>{true});
+    EXPECT_EQ(Obsadene(), 0);
 }
 
 TEST_F(MailTest, TheReplyToTheMailDataIsAwaitedTenMinutes) {

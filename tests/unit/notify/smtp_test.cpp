@@ -48,6 +48,9 @@ TEST(SmtpAddresses, ParsingTable) {
     EXPECT_EQ(SmtpAddresses("a@b.sk"), std::vector<std::string>{"a@b.sk"});
     EXPECT_EQ(SmtpAddresses("Jan Novak <jan@b.sk>, c@d.sk"), (std::vector<std::string>{"jan@b.sk", "c@d.sk"}));
     EXPECT_EQ(SmtpAddresses(" , "), std::vector<std::string>{});
+    // A comma inside a quoted name does not end the entry.
+    EXPECT_EQ(SmtpAddresses("\"Dr. \xCFuro, PhD.\" <d@b.sk>, \"Novak, \\\"Jan\\\"\" <jan@b.sk>"),
+              (std::vector<std::string>{"d@b.sk", "jan@b.sk"}));
     // No line break of the configured text reaches a command.
     EXPECT_EQ(SmtpAddresses("a@b.sk\r\nQUIT"), std::vector<std::string>{"a@b.skQUIT"});
 }
@@ -103,6 +106,7 @@ TEST(SmtpMessage, ToHeaderIsSevenBitAndFolded) {
         {"J\xE1n Nov\xE1k <jan@b.sk>", "=?windows-1250?Q?J=E1n_Nov=E1k?= <jan@b.sk>"},
         {"\"Novak Jan\" <jan@b.sk>", "Novak Jan <jan@b.sk>"},
         {"J. Novak <jan@b.sk>", "=?windows-1250?Q?J=2E_Novak?= <jan@b.sk>"},
+        {"\"Novak, Jan\" <jan@b.sk>, c@d.sk", "=?windows-1250?Q?Novak=2C_Jan?= <jan@b.sk>, c@d.sk"},
         // A line break in the name never starts a header of its own.
         {"X\r\nBcc: z@y <jan@b.sk>", "=?windows-1250?Q?X__Bcc=3A_z=40y?= <jan@b.sk>"},
         // An address the header cannot carry stands as the name of an empty group.
@@ -148,7 +152,7 @@ TEST(SmtpClient, DialogueOfOneMail) {
     m.Recipients = "a@b.sk";
     k.Send(m);
     k.Disconnect();
-    EXPECT_EQ(peer.commands, (std::vector<std::string>{"HELO pc1", "MAIL FROM:<>", "RCPT TO:<a@b.sk>", "DATA", "QUIT"}));
+    EXPECT_EQ(peer.commands, (std::vector<std::string>{"EHLO pc1", "MAIL FROM:<>", "RCPT TO:<a@b.sk>", "DATA", "QUIT"}));
     ASSERT_EQ(peer.mails.size(), 1u);
     EXPECT_FALSE(peer.open);
 }
@@ -168,6 +172,145 @@ TEST(SmtpClient, RefusedMailResetsTheSessionForTheNext) {
     EXPECT_EQ(peer.commands[3], "RSET");
     ASSERT_EQ(peer.mails.size(), 1u);
     EXPECT_EQ(peer.mails[0].rcpt, std::vector<std::string>{"a@b.sk"});
+}
+
+// The opening of a session: greeting, EHLO and the fall-back to HELO, and
+// the way out of a server that will not take mail.
+TEST(SmtpClient, OpeningTable) {
+    struct Pripad {
+        const char* nazov;
+        int greeting, ehlo;
+        std::string helo;  // the reply to HELO, "" the usual one
+        bool spojene;
+        std::vector<std::string> prikazy;
+    } pripady[] = {
+        {"extensions offered", 220, 250, "", true, {"EHLO pc1"}},
+        {"EHLO unknown", 220, 500, "", true, {"EHLO pc1", "HELO pc1"}},
+        {"EHLO not implemented", 220, 502, "", true, {"EHLO pc1", "HELO pc1"}},
+        {"EHLO refused, HELO too", 220, 550, "550 go away\r\n", false, {"EHLO pc1", "HELO pc1", "QUIT"}},
+        {"EHLO refused, HELO closing", 220, 502, "421 closing\r\n", false, {"EHLO pc1", "HELO pc1"}},
+        {"closing at EHLO", 220, 421, "", false, {"EHLO pc1"}},
+        {"greeting 554", 554, 250, "", false, {"QUIT"}},
+        {"greeting 421", 421, 250, "", false, {}},
+        {"greeting 450", 450, 250, "", false, {"QUIT"}},
+    };
+    for (const Pripad& p : pripady) {
+        SCOPED_TRACE(p.nazov);
+        fake::FakeSmtpPeer peer;
+        peer.greetingCode = p.greeting;
+        peer.ehloCode = p.ehlo;
+        if (!p.helo.empty()) peer.answer["HELO"] = p.helo;
+        fake::FakeClock clock;
+        TSmtpKlient k(peer, clock);
+        EXPECT_EQ(k.Connect("127.0.0.1", 25), p.spojene);
+        EXPECT_EQ(k.Connected(), p.spojene);
+        // A refusal is no broken line; a server closing with 421 is.
+        const bool zavrel = p.greeting == 421 || p.ehlo == 421 || p.helo.rfind("421", 0) == 0;
+        EXPECT_EQ(k.Porucha(), zavrel ? TSmtpPorucha::Zatvorene : TSmtpPorucha::Ziadna);
+        EXPECT_EQ(peer.open, p.spojene);
+        if (p.spojene) k.Disconnect();
+        std::vector<std::string> prikazy = peer.commands;
+        if (p.spojene) prikazy.pop_back();  // QUIT
+        EXPECT_EQ(prikazy, p.prikazy);
+    }
+}
+
+// The name in EHLO: a domain name as it is, anything else as the address
+// literal of this end, so that a computer named in Slovak still gets its
+// mail through a strict server.
+TEST(SmtpClient, HelloNameIsADomainOrTheAddressLiteral) {
+    struct Pripad {
+        std::string meno, adresa, ehlo;
+    } pripady[] = {
+        {"pc1", "192.0.2.7", "EHLO pc1"},
+        {"pc-1.firma.example.sk", "192.0.2.7", "EHLO pc-1.firma.example.sk"},
+        {"Po\xE8\xEDta\xE8", "192.0.2.7", "EHLO [192.0.2.7]"},
+        {"PC_JANO", "10.1.2.3", "EHLO [10.1.2.3]"},
+        {"-pc", "192.0.2.7", "EHLO [192.0.2.7]"},
+        {"pc-", "192.0.2.7", "EHLO [192.0.2.7]"},
+        {"pc..sk", "192.0.2.7", "EHLO [192.0.2.7]"},
+        {"pc.", "192.0.2.7", "EHLO [192.0.2.7]"},
+        {std::string(64, 'a'), "192.0.2.7", "EHLO [192.0.2.7]"},
+        {std::string(63, 'a'), "192.0.2.7", "EHLO " + std::string(63, 'a')},
+        {"", "192.0.2.7", "EHLO [192.0.2.7]"},
+        {"moj pc", "", "EHLO localhost"},
+    };
+    for (const Pripad& p : pripady) {
+        SCOPED_TRACE(p.meno);
+        fake::FakeSmtpPeer peer;
+        peer.localName = p.meno;
+        peer.localAddress = p.adresa;
+        fake::FakeClock clock;
+        TSmtpKlient k(peer, clock);
+        ASSERT_TRUE(k.Connect("127.0.0.1", 25));
+        k.Disconnect();
+        EXPECT_EQ(peer.commands.front(), p.ehlo);
+    }
+}
+
+// 421 at any step: the server closes the line, the mail is not taken; the
+// client treats it like a broken line, so the mail can wait for a retry.
+TEST(SmtpClient, ServiceClosingAtAnyStepIsALostConnection) {
+    for (const char* krok : {"MAIL", "RCPT", "DATA", "."}) {
+        SCOPED_TRACE(krok);
+        fake::FakeSmtpPeer peer;
+        peer.answer[krok] = "421-shutting down\r\n421 try later\r\n";
+        fake::FakeClock clock;
+        TSmtpKlient k(peer, clock);
+        ASSERT_TRUE(k.Connect("127.0.0.1", 25));
+        TSmtpSprava m;
+        m.Subject = "S";
+        m.Recipients = "a@b.sk";
+        EXPECT_THROW(k.Send(m), ESmtpSpojenie);
+        EXPECT_FALSE(k.Connected());
+        // Nothing after the 421.
+        EXPECT_EQ(peer.commands.back().substr(0, 4), krok == std::string(".") ? "DATA" : krok);
+        EXPECT_TRUE(peer.mails.empty());
+    }
+}
+
+// Temporary and permanent refusals at each step of a transaction: the mail
+// is refused, the session reset and still good for the next mail.
+TEST(SmtpClient, RefusalAtEachStepResetsTheSession) {
+    for (const char* krok : {"MAIL", "RCPT", "DATA", "."}) {
+        for (const char* odpoved : {"451 4.3.0 later\r\n", "554-5.7.1 no\r\n554 5.7.1 really not\r\n"}) {
+            SCOPED_TRACE(std::string(krok) + " " + odpoved);
+            fake::FakeSmtpPeer peer;
+            peer.answer[krok] = odpoved;
+            fake::FakeClock clock;
+            TSmtpKlient k(peer, clock);
+            ASSERT_TRUE(k.Connect("127.0.0.1", 25));
+            TSmtpSprava m;
+            m.Subject = "S";
+            m.Recipients = "a@b.sk";
+            EXPECT_THROW(k.Send(m), ESmtpOdmietnutie);
+            EXPECT_EQ(peer.commands.back(), "RSET");
+            peer.answer.clear();
+            EXPECT_TRUE(k.Send(m).empty());
+            k.Disconnect();
+            ASSERT_EQ(peer.mails.size(), 1u);
+        }
+    }
+}
+
+// An address in national letters never reaches a command: it is refused
+// like a server would refuse it, and the others still get the mail.
+TEST(SmtpClient, AnAddressThatIsNotSevenBitIsRefusedWithoutAsking) {
+    fake::FakeSmtpPeer peer;
+    fake::FakeClock clock;
+    TSmtpKlient k(peer, clock);
+    ASSERT_TRUE(k.Connect("127.0.0.1", 25));
+    TSmtpSprava m;
+    m.Subject = "S";
+    m.Recipients = "jo\x9Eo@b.sk, a@b.sk";
+    EXPECT_EQ(k.Send(m), std::vector<std::string>{"jo\x9Eo@b.sk"});
+    ASSERT_EQ(peer.mails.size(), 1u);
+    EXPECT_EQ(peer.mails[0].rcpt, std::vector<std::string>{"a@b.sk"});
+    size_t prikazy = peer.commands.size();
+    m.Recipients = "\xBEudo@b.sk";
+    EXPECT_THROW(k.Send(m), ESmtpOdmietnutie);
+    EXPECT_EQ(peer.commands.size(), prikazy);  // not even a MAIL for it
+    k.Disconnect();
 }
 
 }  // namespace

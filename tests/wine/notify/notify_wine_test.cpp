@@ -434,18 +434,24 @@ TEST_F(ProcessTest, MissingProgramFileGivesFalse) {
 int g_ticks = 0;
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
 
-TEST(WinsockSocket, WaitsLetTimersRunAndEndAtTheLimit) {
-    // A peer that accepts and never says a word.
-    WSADATA d;
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
+// A peer on loopback that accepts and never says a word; a gets its address.
+SOCKET MlcanlivyPeer(sockaddr_in& a) {
     SOCKET l = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a{};
+    a = sockaddr_in{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(l, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    if (bind(l, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) ADD_FAILURE() << "bind";
     listen(l, 1);
     int len = sizeof a;
     getsockname(l, reinterpret_cast<sockaddr*>(&a), &len);
+    return l;
+}
+
+TEST(WinsockSocket, WaitsLetTimersRunAndEndAtTheLimit) {
+    WSADATA d;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
+    sockaddr_in a;
+    SOCKET l = MlcanlivyPeer(a);
 
     g_ticks = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
@@ -462,6 +468,24 @@ TEST(WinsockSocket, WaitsLetTimersRunAndEndAtTheLimit) {
 
     // Nothing listens any more: refused, not hung.
     EXPECT_FALSE(s.Connect("127.0.0.1", ntohs(a.sin_port), 10000));
+    WSACleanup();
+}
+
+// The address this end of the connection has: what EHLO names when the
+// computer's name is no domain name.
+TEST(WinsockSocket, LocalAddressIsThatOfThisEnd) {
+    WSADATA d;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
+    sockaddr_in a;
+    SOCKET l = MlcanlivyPeer(a);
+    Win32Pump pump;
+    TWinsockSocket s(pump);
+    EXPECT_EQ(s.LocalAddress(), "");
+    ASSERT_TRUE(s.Connect("127.0.0.1", ntohs(a.sin_port), 10000));
+    EXPECT_EQ(s.LocalAddress(), "127.0.0.1");
+    s.Close();
+    EXPECT_EQ(s.LocalAddress(), "");
+    closesocket(l);
     WSACleanup();
 }
 

@@ -39,6 +39,7 @@ public:
     }
     void Close() override {}
     std::string LocalName() override { return "pc"; }
+    std::string LocalAddress() override { return "192.0.2.1"; }
 };
 
 int Hex(char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1; }
