@@ -142,36 +142,43 @@ TEST(SmtpMessage, LongHeadersAreFoldedAtBlanks) {
     EXPECT_EQ(SmtpAddresses(kluc).size(), 40u);
 }
 
-TEST(SmtpClient, DialogueOfOneMail) {
+// A client and the strict server it talks to.
+struct Relacia {
     fake::FakeSmtpPeer peer;
     fake::FakeClock clock;
-    TSmtpKlient k(peer, clock);
-    ASSERT_TRUE(k.Connect("127.0.0.1", 25));
+    TSmtpKlient k{peer, clock};
+};
+
+// A mail with subject "S" to the given addresses.
+TSmtpSprava Sprava(const std::string& komu = "a@b.sk") {
     TSmtpSprava m;
     m.Subject = "S";
-    m.Recipients = "a@b.sk";
-    k.Send(m);
-    k.Disconnect();
-    EXPECT_EQ(peer.commands, (std::vector<std::string>{"EHLO pc1", "MAIL FROM:<>", "RCPT TO:<a@b.sk>", "DATA", "QUIT"}));
-    ASSERT_EQ(peer.mails.size(), 1u);
-    EXPECT_FALSE(peer.open);
+    m.Recipients = komu;
+    return m;
+}
+
+TEST(SmtpClient, DialogueOfOneMail) {
+    Relacia r;
+    ASSERT_TRUE(r.k.Connect("127.0.0.1", 25));
+    TSmtpSprava m = Sprava();
+    r.k.Send(m);
+    r.k.Disconnect();
+    EXPECT_EQ(r.peer.commands, (std::vector<std::string>{"EHLO pc1", "MAIL FROM:<>", "RCPT TO:<a@b.sk>", "DATA", "QUIT"}));
+    ASSERT_EQ(r.peer.mails.size(), 1u);
+    EXPECT_FALSE(r.peer.open);
 }
 
 TEST(SmtpClient, RefusedMailResetsTheSessionForTheNext) {
-    fake::FakeSmtpPeer peer;
-    peer.rejectRcpt = {"x@b.sk"};
-    fake::FakeClock clock;
-    TSmtpKlient k(peer, clock);
-    ASSERT_TRUE(k.Connect("127.0.0.1", 25));
-    TSmtpSprava m;
-    m.Subject = "S";
-    m.Recipients = "x@b.sk";
-    EXPECT_THROW(k.Send(m), ESmtpOdmietnutie);
+    Relacia r;
+    r.peer.rejectRcpt = {"x@b.sk"};
+    ASSERT_TRUE(r.k.Connect("127.0.0.1", 25));
+    TSmtpSprava m = Sprava("x@b.sk");
+    EXPECT_THROW(r.k.Send(m), ESmtpOdmietnutie);
     m.Recipients = "a@b.sk";
-    k.Send(m);
-    EXPECT_EQ(peer.commands[3], "RSET");
-    ASSERT_EQ(peer.mails.size(), 1u);
-    EXPECT_EQ(peer.mails[0].rcpt, std::vector<std::string>{"a@b.sk"});
+    r.k.Send(m);
+    EXPECT_EQ(r.peer.commands[3], "RSET");
+    ASSERT_EQ(r.peer.mails.size(), 1u);
+    EXPECT_EQ(r.peer.mails[0].rcpt, std::vector<std::string>{"a@b.sk"});
 }
 
 // The opening of a session: greeting, EHLO and the fall-back to HELO, and
@@ -196,20 +203,18 @@ TEST(SmtpClient, OpeningTable) {
     };
     for (const Pripad& p : pripady) {
         SCOPED_TRACE(p.nazov);
-        fake::FakeSmtpPeer peer;
-        peer.greetingCode = p.greeting;
-        peer.ehloCode = p.ehlo;
-        if (!p.helo.empty()) peer.answer["HELO"] = p.helo;
-        fake::FakeClock clock;
-        TSmtpKlient k(peer, clock);
-        EXPECT_EQ(k.Connect("127.0.0.1", 25), p.spojene);
-        EXPECT_EQ(k.Connected(), p.spojene);
+        Relacia r;
+        r.peer.greetingCode = p.greeting;
+        r.peer.ehloCode = p.ehlo;
+        if (!p.helo.empty()) r.peer.answer["HELO"] = p.helo;
+        EXPECT_EQ(r.k.Connect("127.0.0.1", 25), p.spojene);
+        EXPECT_EQ(r.k.Connected(), p.spojene);
         // A refusal is no broken line; a server closing with 421 is.
         const bool zavrel = p.greeting == 421 || p.ehlo == 421 || p.helo.rfind("421", 0) == 0;
-        EXPECT_EQ(k.Porucha(), zavrel ? TSmtpPorucha::Zatvorene : TSmtpPorucha::Ziadna);
-        EXPECT_EQ(peer.open, p.spojene);
-        if (p.spojene) k.Disconnect();
-        std::vector<std::string> prikazy = peer.commands;
+        EXPECT_EQ(r.k.Porucha(), zavrel ? TSmtpPorucha::Zatvorene : TSmtpPorucha::Ziadna);
+        EXPECT_EQ(r.peer.open, p.spojene);
+        if (p.spojene) r.k.Disconnect();
+        std::vector<std::string> prikazy = r.peer.commands;
         if (p.spojene) prikazy.pop_back();  // QUIT
         EXPECT_EQ(prikazy, p.prikazy);
     }
@@ -237,14 +242,12 @@ TEST(SmtpClient, HelloNameIsADomainOrTheAddressLiteral) {
     };
     for (const Pripad& p : pripady) {
         SCOPED_TRACE(p.meno);
-        fake::FakeSmtpPeer peer;
-        peer.localName = p.meno;
-        peer.localAddress = p.adresa;
-        fake::FakeClock clock;
-        TSmtpKlient k(peer, clock);
-        ASSERT_TRUE(k.Connect("127.0.0.1", 25));
-        k.Disconnect();
-        EXPECT_EQ(peer.commands.front(), p.ehlo);
+        Relacia r;
+        r.peer.localName = p.meno;
+        r.peer.localAddress = p.adresa;
+        ASSERT_TRUE(r.k.Connect("127.0.0.1", 25));
+        r.k.Disconnect();
+        EXPECT_EQ(r.peer.commands.front(), p.ehlo);
     }
 }
 
@@ -253,19 +256,15 @@ TEST(SmtpClient, HelloNameIsADomainOrTheAddressLiteral) {
 TEST(SmtpClient, ServiceClosingAtAnyStepIsALostConnection) {
     for (const char* krok : {"MAIL", "RCPT", "DATA", "."}) {
         SCOPED_TRACE(krok);
-        fake::FakeSmtpPeer peer;
-        peer.answer[krok] = "421-shutting down\r\n421 try later\r\n";
-        fake::FakeClock clock;
-        TSmtpKlient k(peer, clock);
-        ASSERT_TRUE(k.Connect("127.0.0.1", 25));
-        TSmtpSprava m;
-        m.Subject = "S";
-        m.Recipients = "a@b.sk";
-        EXPECT_THROW(k.Send(m), ESmtpSpojenie);
-        EXPECT_FALSE(k.Connected());
+        Relacia r;
+        r.peer.answer[krok] = "421-shutting down\r\n421 try later\r\n";
+        ASSERT_TRUE(r.k.Connect("127.0.0.1", 25));
+        TSmtpSprava m = Sprava();
+        EXPECT_THROW(r.k.Send(m), ESmtpSpojenie);
+        EXPECT_FALSE(r.k.Connected());
         // Nothing after the 421.
-        EXPECT_EQ(peer.commands.back().substr(0, 4), krok == std::string(".") ? "DATA" : krok);
-        EXPECT_TRUE(peer.mails.empty());
+        EXPECT_EQ(r.peer.commands.back().substr(0, 4), krok == std::string(".") ? "DATA" : krok);
+        EXPECT_TRUE(r.peer.mails.empty());
     }
 }
 
@@ -275,20 +274,16 @@ TEST(SmtpClient, RefusalAtEachStepResetsTheSession) {
     for (const char* krok : {"MAIL", "RCPT", "DATA", "."}) {
         for (const char* odpoved : {"451 4.3.0 later\r\n", "554-5.7.1 no\r\n554 5.7.1 really not\r\n"}) {
             SCOPED_TRACE(std::string(krok) + " " + odpoved);
-            fake::FakeSmtpPeer peer;
-            peer.answer[krok] = odpoved;
-            fake::FakeClock clock;
-            TSmtpKlient k(peer, clock);
-            ASSERT_TRUE(k.Connect("127.0.0.1", 25));
-            TSmtpSprava m;
-            m.Subject = "S";
-            m.Recipients = "a@b.sk";
-            EXPECT_THROW(k.Send(m), ESmtpOdmietnutie);
-            EXPECT_EQ(peer.commands.back(), "RSET");
-            peer.answer.clear();
-            EXPECT_TRUE(k.Send(m).empty());
-            k.Disconnect();
-            ASSERT_EQ(peer.mails.size(), 1u);
+            Relacia r;
+            r.peer.answer[krok] = odpoved;
+            ASSERT_TRUE(r.k.Connect("127.0.0.1", 25));
+            TSmtpSprava m = Sprava();
+            EXPECT_THROW(r.k.Send(m), ESmtpOdmietnutie);
+            EXPECT_EQ(r.peer.commands.back(), "RSET");
+            r.peer.answer.clear();
+            EXPECT_TRUE(r.k.Send(m).empty());
+            r.k.Disconnect();
+            ASSERT_EQ(r.peer.mails.size(), 1u);
         }
     }
 }
@@ -296,21 +291,17 @@ TEST(SmtpClient, RefusalAtEachStepResetsTheSession) {
 // An address in national letters never reaches a command: it is refused
 // like a server would refuse it, and the others still get the mail.
 TEST(SmtpClient, AnAddressThatIsNotSevenBitIsRefusedWithoutAsking) {
-    fake::FakeSmtpPeer peer;
-    fake::FakeClock clock;
-    TSmtpKlient k(peer, clock);
-    ASSERT_TRUE(k.Connect("127.0.0.1", 25));
-    TSmtpSprava m;
-    m.Subject = "S";
-    m.Recipients = "jo\x9Eo@b.sk, a@b.sk";
-    EXPECT_EQ(k.Send(m), std::vector<std::string>{"jo\x9Eo@b.sk"});
-    ASSERT_EQ(peer.mails.size(), 1u);
-    EXPECT_EQ(peer.mails[0].rcpt, std::vector<std::string>{"a@b.sk"});
-    size_t prikazy = peer.commands.size();
+    Relacia r;
+    ASSERT_TRUE(r.k.Connect("127.0.0.1", 25));
+    TSmtpSprava m = Sprava("jo\x9Eo@b.sk, a@b.sk");
+    EXPECT_EQ(r.k.Send(m), std::vector<std::string>{"jo\x9Eo@b.sk"});
+    ASSERT_EQ(r.peer.mails.size(), 1u);
+    EXPECT_EQ(r.peer.mails[0].rcpt, std::vector<std::string>{"a@b.sk"});
+    size_t prikazy = r.peer.commands.size();
     m.Recipients = "\xBEudo@b.sk";
-    EXPECT_THROW(k.Send(m), ESmtpOdmietnutie);
-    EXPECT_EQ(peer.commands.size(), prikazy);  // not even a MAIL for it
-    k.Disconnect();
+    EXPECT_THROW(r.k.Send(m), ESmtpOdmietnutie);
+    EXPECT_EQ(r.peer.commands.size(), prikazy);  // not even a MAIL for it
+    r.k.Disconnect();
 }
 
 }  // namespace
