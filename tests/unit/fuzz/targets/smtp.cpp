@@ -3,7 +3,7 @@
 // (section 3, cut into pieces, or repeated into a long stream). What must
 // hold: the message is lines of at most 998 bytes ended by CR LF, with no
 // other CR or LF, dot-stuffed and ended by "."; its subject decodes back to
-// the subject given; every command is one line; and one reply of the server
+// the subject given; every command is one 7-bit line; and one reply of the server
 // takes only a bounded number of bytes before the client gives up.
 #include <algorithm>
 
@@ -137,6 +137,8 @@ VX_FUZZ_TARGET(smtp) {
         VX_CHECK(p.size() >= 2 && p.compare(p.size() - 2, 2, "\r\n") == 0 &&
                      p.find_first_of("\r\n") == p.size() - 2,
                  "a command that is not one line: " + Ukaz(p));
+        VX_CHECK(std::all_of(p.begin(), p.end() - 2, [](unsigned char c) { return c >= 0x20 && c <= 0x7E; }),
+                 "a command that is not 7-bit: " + Ukaz(p));
     }
     VX_CHECK(server.najviac <= kJednaOdpoved + server.kus,
              "one reply took " + std::to_string(server.najviac) + " bytes");
