@@ -18,7 +18,9 @@ strict real server about the dialogue and the header (no breach may show):
   5. a key of several addresses, one refused, and a key of thirty: the To
      header goes 7-bit, folded, naming them all;
   6. a greeting that trickles, then one that floods: both given up, the
-     mail delivered by the next retry.
+     mail delivered by the next retry;
+  7. a caller from the network in letters the plain-letter table keeps, a
+     ";" in the firm, a long firm: the subject decodes letter for letter.
 Usage: mail_test.py TEST_EXE"""
 import email
 import email.header
@@ -282,12 +284,30 @@ def dragged_reply(exe, tmp, problems):
         problems.append("dragged reply: subject")
 
 
+def slovak_subject(exe, tmp, problems):
+    case = "ASlovakCallerFromTheNetworkIsMailedLetterForLetter"
+    peer = with_peer(exe, case, [{}], problems)
+    want = ("Volanie z cisla 0905123456 - Lubomir Durco, Łodz – „Tazba“ €; a; b" + " Uctovnictvo" * 20 +
+            " (cas 14:05:09)")
+    mails = peer.mails()
+    if len(mails) != 1:
+        problems.append(f"Slovak subject: {len(mails)} mails instead of 1")
+    for m in mails:
+        if subject(parsed(m)) != want:
+            problems.append(f"Slovak subject: {subject(parsed(m))!r}")
+        for line in m["data"].split(b"\r\n\r\n", 1)[0].split(b"\r\n"):
+            if b"=?" in line and len(line) > 76:
+                problems.append(f"Slovak subject: a line of {len(line)} octets with encoded words")
+        if m["rcpts"] != ["prvy@example.com"] or m["from"] != "<>":
+            problems.append(f"Slovak subject: envelope {m['from']!r} {m['rcpts']}")
+
+
 def main():
     exe = sys.argv[1]
     problems = []
     with tempfile.TemporaryDirectory() as tmp:
         for case in (three_addresses, refused_then_retry, line_dropped, queued_during_retry, to_header,
-                     dragged_reply):
+                     dragged_reply, slovak_subject):
             try:
                 case(exe, tmp, problems)
             except Exception:  # one case's surprise must not hide the others
@@ -296,7 +316,7 @@ def main():
         print("FAIL:", p)
     if not problems:
         print("mail: three addresses in one connection, retry after a refused connection, a dropped line,"
-              " a mail queued during a retry, the To header, replies dragged out")
+              " a mail queued during a retry, the To header, replies dragged out, a Slovak subject")
     return 1 if problems else 0
 
 

@@ -727,5 +727,34 @@ TEST_F(MonitorMail, AServerThatDragsOutItsReplyIsLeftAtTheReplysLimits) {
     Zastav();
 }
 
+// A name and firm from the network in letters the plain-letter table keeps
+// (Ł, dashes, quotes, €), with ";" in the firm and long enough to fold: the
+// subject reads back letter for letter (mail_test.py decodes it).
+TEST_F(MonitorMail, ASlovakCallerFromTheNetworkIsMailedLetterForLetter) {
+    // The program step follows the mail step: its log line tells that the
+    // dispatch is over.
+    KopirujProgram(VX_RECORDER_EXE, L"recorder.exe");
+    const std::string prog = Cesta(L"recorder.exe");
+    Ini(Zaklad() + Mail() + "acceptname=-1\r\nemail1=prvy@example.com\r\naction=-1\r\nactionprogram1=" + prog +
+        "\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    std::string firma = "Łódź – „Ťažba“ €; a; b", predmet = "Volanie z cisla 0905123456 - Lubomir Durco, Łodz – „Tazba“ €; a; b";
+    for (int i = 0; i < 20; ++i) {
+        firma += " Účtovníctvo";
+        predmet += " Uctovnictvo";
+    }
+    predmet += " (cas 14:05:09)";
+    Volanie(w, "0905123456;021;07.03.2024;14:05:09;Ľubomír Ďurčo;" + firma, "0905123456", 1);
+    ASSERT_TRUE(CakajNaLog("Vykonanie programu " + prog, 30000));
+    EXPECT_EQ(Od(Spravy(), "Connect na SMTP server 127.0.0.1"),
+              (std::vector<std::string>{"Connect na SMTP server 127.0.0.1",
+                                        "Odosielanie mailu na adresu prvy@example.com s textom " + predmet,
+                                        "Vykonanie programu " + prog}));
+    EXPECT_TRUE(Viditelny(w, Ind(TIndikator::swNotif)));
+    EXPECT_FALSE(Viditelny(w, Ind(TIndikator::swNotifErr)));
+    Zastav();
+}
+
 }  // namespace
 }  // namespace vx
