@@ -235,7 +235,14 @@ bool TCapiCtrl::ConnectActiveInd(const TCapiMessage& m) {
     TCapiReader r(m);
     uint32_t plci = 0;
     TCapiStruct connected;
-    if (!r.Dword(plci) || !OptStruct(r, connected)) return false;
+    if (!r.Dword(plci)) return false;
+    // Cut short after its PLCI it is still the call's connection, and the
+    // call goes on only once it is answered: the cut number counts as none.
+    const bool whole = OptStruct(r, connected);
+    if (!whole) {
+        TraceMalformed(m);
+        connected = TCapiStruct();
+    }
     std::string text = ConnectedNumberText(connected);
     TCapiOutMessage resp = BuildConnectActiveResp(applicationID, m.Number(), plci);
     uint32_t rr = PutMessage(resp);
@@ -244,7 +251,7 @@ bool TCapiCtrl::ConnectActiveInd(const TCapiMessage& m) {
     Call.PLCI = plci;
     DoCallProgress("Physical connection established.");
     Call.ConnectedNumber = text;
-    Trace(m, [&] { return " PLCI: " + Dec(plci) + " Connected Number information: " + text; });
+    if (whole) Trace(m, [&] { return " PLCI: " + Dec(plci) + " Connected Number information: " + text; });
     if (Call.Connecting) {
         TCapiOutMessage req = BuildConnectB3Req(applicationID, NextMessageNumber(), Call.PLCI);
         uint32_t r2 = PutMessage(req);
@@ -258,10 +265,17 @@ bool TCapiCtrl::ConnectB3ActiveInd(const TCapiMessage& m) {
     TCapiReader r(m);
     uint32_t ncci = 0;
     TCapiStruct ncpi;
-    if (!r.Dword(ncci) || !OptStruct(r, ncpi)) return false;
-    Trace(m, [&] {
-        return " NCCI: " + Dec(ncci) + " Channel: " + Dec(ncpi.Octet(2)) + " ChannelGroup: " + Dec(ncpi.Octet(1));
-    });
+    if (!r.Dword(ncci)) return false;
+    // Cut short after its NCCI it is still answered and the call goes on:
+    // the cut NCPI counts as none.
+    if (OptStruct(r, ncpi)) {
+        Trace(m, [&] {
+            return " NCCI: " + Dec(ncci) + " Channel: " + Dec(ncpi.Octet(2)) + " ChannelGroup: " + Dec(ncpi.Octet(1));
+        });
+    } else {
+        TraceMalformed(m);
+        ncpi = TCapiStruct();
+    }
     Call.NCCI = ncci;
     TCapiOutMessage resp = BuildConnectB3ActiveResp(applicationID, m.Number(), ncci);
     uint32_t rr = PutMessage(resp);
@@ -279,8 +293,14 @@ bool TCapiCtrl::DisconnectB3Ind(const TCapiMessage& m) {
     TCapiReader r(m);
     uint32_t ncci = 0;
     uint16_t reasonB3 = 0;
-    if (!r.Dword(ncci) || !r.Word(reasonB3)) return false;
-    Trace(m, [&] { return " NCCI: " + Dec(ncci) + " Reason_B3: " + CapiInfoText(reasonB3); });
+    if (!r.Dword(ncci)) return false;
+    // Cut short after its NCCI it still ends that logical connection, which
+    // the controller frees only once answered; the missing Reason_B3 counts
+    // as 0.
+    if (r.Word(reasonB3))
+        Trace(m, [&] { return " NCCI: " + Dec(ncci) + " Reason_B3: " + CapiInfoText(reasonB3); });
+    else
+        TraceMalformed(m);
     TCapiOutMessage resp = BuildDisconnectB3Resp(applicationID, m.Number(), ncci);
     uint32_t rr = PutMessage(resp);
     if (rr != 0) Error(15, [&] { return "DISCONNECT_B3_RESP " + Info(rr); });

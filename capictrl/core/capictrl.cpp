@@ -630,13 +630,20 @@ bool TCapiCtrl::InfoInd(const TCapiMessage& m) {
     uint32_t plci = 0;
     uint16_t infoNumber = 0;
     TCapiStruct element;
-    if (!r.Dword(plci) || !r.Word(infoNumber) || !OptStruct(r, element)) return false;
+    if (!r.Dword(plci)) return false;
+    // Cut short after its PLCI it is still answered, as CAPI 2.0 wants of
+    // every indication; what it would have said is not acted on.
+    const bool whole = r.Word(infoNumber) && OptStruct(r, element);
     uint8_t lo = uint8_t(infoNumber & 0xFF), hi = uint8_t(infoNumber >> 8);
-    Trace(m, [&] { return " PLCI: " + Dec(plci) + " InfoNumberLSB: " + Dec(lo) + " InfoNumberMSB: " + Dec(hi); });
+    if (whole)
+        Trace(m, [&] { return " PLCI: " + Dec(plci) + " InfoNumberLSB: " + Dec(lo) + " InfoNumberMSB: " + Dec(hi); });
+    else
+        TraceMalformed(m);
     TCapiOutMessage resp = BuildInfoResp(applicationID, m.Number(), plci);
     uint32_t rr = PutMessage(resp);
     if (rr != 0) Error(17, [&] { return "INFO_RESP " + Info(rr); });
     Trace(resp, [&] { return " PLCI: " + Dec(plci); });
+    if (!whole) return true;
 
     if (lo == 1 || hi == 1) DoCallProgress("ringing");
     if (infoNumber == 0x0029 && Settings.UpdateClock && SetClockFromNetwork(m, infoNumber, element))

@@ -262,6 +262,45 @@ TEST_F(Outgoing, FarEndHangsUp) {
     EXPECT_EQ(Sent(0x02, 0x80).size(), 1u);
 }
 
+// The indications of a call under way whose PLCI or NCCI can be read are
+// answered even when the rest is cut short, and the call goes on: CAPI 2.0
+// wants a response to every indication, and frees a logical connection only
+// once its end is answered.
+TEST_F(Outgoing, CutShortIndicationsOfACallAreAnsweredAndTheCallGoesOn) {
+    // Each cut indication is traced as such, once.
+    auto cut = [&] {
+        int k = 0;
+        for (const std::string& e : events) k += e.find(" Malformed message dropped, length: ") != std::string::npos;
+        return k;
+    };
+    Dial();
+    Clear();
+    uint16_t n = Next();
+    // The connected number's struct runs beyond the end.
+    Deliver(Msg(0x03, 0x82, 5, D(kPlci) + B({5, 0x21})));
+    EXPECT_EQ(lib.sent, (std::vector<Bytes>{W(12) + W(1) + B({0x03, 0x83}) + W(5) + D(kPlci),
+                                            W(13) + W(1) + B({0x82, 0x80}) + W(n) + D(kPlci) + B({0})}));
+    EXPECT_TRUE(Has("progress: Physical connection established."));
+    EXPECT_EQ(cut(), 1);
+    Deliver(ConnectB3Conf(n, kNcci));
+    Clear();
+    // The NCPI runs beyond the end.
+    Deliver(Msg(0x83, 0x82, 6, D(kNcci) + B({4, 1})));
+    EXPECT_EQ(lib.sent, std::vector<Bytes>{W(12) + W(1) + B({0x83, 0x83}) + W(6) + D(kNcci)});
+    EXPECT_TRUE(ctrl->Call.IsConnected);
+    EXPECT_EQ(cut(), 1);
+    Clear();
+    // The far end hangs up; Reason_B3 is cut.
+    n = Next();
+    Deliver(Msg(0x84, 0x82, 7, D(kNcci) + B({0x02})));
+    EXPECT_EQ(lib.sent, (std::vector<Bytes>{W(12) + W(1) + B({0x84, 0x83}) + W(7) + D(kNcci),
+                                            W(13) + W(1) + B({0x04, 0x80}) + W(n) + D(kPlci) + B({0})}));
+    EXPECT_TRUE(Has("progress: B channel disconnected: Ok"));
+    EXPECT_EQ(cut(), 1);
+    Deliver(DisconnectInd(8, kPlci));
+    EXPECT_TRUE(Idle());
+}
+
 TEST_F(Outgoing, NetworkReasonsOfAFailedSetUpReachTheHostAsTexts) {
     struct Case {
         uint16_t reason;

@@ -378,8 +378,7 @@ TEST_F(Incoming, MalformedMessagesAreTracedAndDropped) {
     } cases[] = {
         {"PLCI cut", Msg(0x02, 0x82, 1, B({1, 1})), 0},
         {"disconnect PLCI cut", Msg(0x04, 0x82, 1, B({1, 1, 0})), 0},
-        {"info number cut", Msg(0x08, 0x82, 1, D(0x101) + B({0x29})), 0},
-        {"info element beyond the end", Msg(0x08, 0x82, 1, D(0x101) + W(0x29) + B({6, 24, 3})), 0},
+        {"info PLCI cut", Msg(0x08, 0x82, 1, B({1, 1})), 0},
         {"B3 NCCI cut", Msg(0x82, 0x82, 1, B({1, 1, 1})), 0},
         {"conf info cut", Msg(0x05, 0x81, 1, D(1)), 0},
         {"data cut", Msg(0x86, 0x82, 1, D(0x101) + D(0) + W(10)), 0},
@@ -403,9 +402,10 @@ TEST_F(Incoming, MalformedMessagesAreTracedAndDropped) {
     EXPECT_EQ(events, std::vector<std::string>{"trace undefined_undefined #0 app0: Malformed message dropped, length: 6"});
 }
 
-// A CONNECT_IND or DISCONNECT_IND whose PLCI can be read is answered even
-// when the rest is cut short, so the controller frees the PLCI: the call is
-// ignored unreported, the end of a call is an end without a known cause.
+// A CONNECT_IND, DISCONNECT_IND or INFO_IND whose PLCI can be read is
+// answered even when the rest is cut short, so the controller frees the
+// PLCI: the call is ignored unreported, the end of a call is an end without
+// a known cause.
 TEST_F(Incoming, CutShortCallIndicationsAreStillAnswered) {
     const Bytes kIgnore = W(1) + B({9}) + W(1) + W(1) + W(0) + B({0, 0, 0, 0, 0, 0, 0});
     struct Case {
@@ -424,6 +424,10 @@ TEST_F(Incoming, CutShortCallIndicationsAreStillAnswered) {
         {"disconnect reason cut", Msg(0x04, 0x82, 0x25, D(0x105) + B({0x90})),
          B({12, 0, 1, 0, 0x04, 0x83, 0x25, 0}) + D(0x105)},
         {"disconnect without reason", Msg(0x04, 0x82, 0x26, D(0x106)), B({12, 0, 1, 0, 0x04, 0x83, 0x26, 0}) + D(0x106)},
+        // An INFO_IND too: answered, and what it would have said is not acted on.
+        {"info number cut", Msg(0x08, 0x82, 0x27, D(0x107) + B({0x01})), B({12, 0, 1, 0, 0x08, 0x83, 0x27, 0}) + D(0x107)},
+        {"info element beyond the end", Msg(0x08, 0x82, 0x28, D(0x108) + W(0x8001) + B({6, 24, 3})),
+         B({12, 0, 1, 0, 0x08, 0x83, 0x28, 0}) + D(0x108)},
     };
     for (const Case& c : cases) {
         events.clear();
@@ -437,6 +441,7 @@ TEST_F(Incoming, CutShortCallIndicationsAreStillAnswered) {
         // A call that cannot be read is neither alerted nor reported.
         EXPECT_TRUE(Matching("call: ").empty()) << c.why;
         EXPECT_TRUE(Matching("phone: ").empty()) << c.why;
+        EXPECT_FALSE(Has("progress: ringing")) << c.why;
     }
     // The end of an accepted call, cut short, still ends it.
     ctrl->Settings.AcceptPhoneCall = true;
