@@ -139,7 +139,14 @@ LRESULT CALLBACK TWin32CapiHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         if (host && !host->posted_.empty()) {
             std::function<void()> f = std::move(host->posted_.front());
             host->posted_.pop_front();
-            f();
+            // A registration asked for inside an event runs here, and a
+            // controller that gives no profile fails it: the error ends
+            // there, as a failing handler of a handed-over message does.
+            // Through the host's message dispatch it would end the host.
+            try {
+                f();
+            } catch (...) {
+            }
         }
         return 0;
     }

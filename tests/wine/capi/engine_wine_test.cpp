@@ -161,6 +161,36 @@ TEST_F(CapiOverSimulator, StopFromInsideAnEventHandlerDoesNotDeadlock) {
     EXPECT_EQ(g_sim.WaitingCount(), 0);
 }
 
+// A restart asked for inside an event runs once the hand-over is over, from
+// the thread's messages; when the controller then gives no profile, its
+// error ends the restart there and goes no further, through the host's
+// message dispatch, into the program.
+TEST_F(CapiOverSimulator, ARestartFromInsideAnEventThatFailsStaysInsideTheEngine) {
+    ctrl->OnIncomingCall = [&](const std::string&, const std::string&, const std::string&) {
+        g_sim.SetFail("CAPI_GET_PROFILE", 0x1009);
+        ctrl->StartCapi();
+    };
+    ctrl->StartCapi();
+    ASSERT_TRUE(ctrl->AppIsRegistered);
+    const BYTE calling[] = {0x21, 0x83, '1', '2', '3'};
+    g_sim.InjectConnectInd(16, calling, sizeof calling, nullptr, 0, nullptr, 0);
+    bool escaped = false;
+    try {
+        PumpUntil([&] { return g_sim.CallCount("CAPI_RELEASE") >= 2; });
+        PumpUntil([] { return false; }, 300);
+    } catch (...) {
+        escaped = true;
+    }
+    g_sim.SetFail("CAPI_GET_PROFILE", 0);
+    EXPECT_FALSE(escaped) << "the restart's error reached the host's message loop";
+    EXPECT_GE(FindPut(0x02, 0x83), 0);  // the call was still answered
+    // The old registration ended, the new one was given back at its failure.
+    EXPECT_EQ(g_sim.CallCount("CAPI_REGISTER"), 2);
+    EXPECT_EQ(g_sim.CallCount("CAPI_RELEASE"), 2);
+    EXPECT_FALSE(ctrl->AppIsRegistered);
+    EXPECT_EQ(g_sim.WaitingCount(), 0);
+}
+
 TEST_F(CapiOverSimulator, FailedFetchIsReported) {
     std::vector<std::string> errors;
     ctrl->OnErrorMessage = [&](int16_t n, const std::string& m) { errors.push_back(std::to_string(n) + " " + m); };
