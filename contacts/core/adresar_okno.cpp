@@ -87,19 +87,32 @@ void TAdresarOkno::btPridajClick() {
     stav_.NovyKontakt.clear();
     view_.ShowAddNumber();
     if (stav_.NovyKontakt.empty()) return;
+    const TKontakt k = PridajRiadok(stav_.NovyKontakt);
+    // Cutting the fields off the line leaves its firm behind.
+    stav_.NovyKontakt = k.Firma;
+    const int n = stav_.PocetKontaktov;
+    if (n >= 20) ZobrazRiadok(n - 18);
+    view_.GridChanged();
+}
+
+void TAdresarOkno::KontaktPridany(const std::string& riadok) {
+    if (busy_ || riadok.empty()) return;
+    // Already in the file: the grid only shows it, and nothing is changed.
+    PridajRiadok(riadok);
+    view_.GridChanged();
+}
+
+TKontakt TAdresarOkno::PridajRiadok(const std::string& riadok) {
     const int n = ++stav_.PocetKontaktov;
     grid_.SetRowCount(n + 1);
-    TKontakt k = RozdelKontakt(stav_.NovyKontakt);
+    TKontakt k = RozdelKontakt(riadok);
     grid_.SetCell(kStlpecCislaRiadku, n, IntToStr(n));
     grid_.SetCell(kStlpecKrstne, n, k.Krstne);
     grid_.SetCell(kStlpecPriezvisko, n, k.Priezvisko);
     grid_.SetCell(kStlpecCislo, n, k.Cislo);
     grid_.SetCell(kStlpecCislo2, n, k.Cislo2);
     grid_.SetCell(kStlpecFirma, n, k.Firma);
-    // Cutting the fields off the line leaves its firm behind.
-    stav_.NovyKontakt = k.Firma;
-    if (n >= 20) ZobrazRiadok(n - 18);
-    view_.GridChanged();
+    return k;
 }
 
 void TAdresarOkno::btVymazatClick() {

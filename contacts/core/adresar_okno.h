@@ -6,6 +6,7 @@
 
 #include "base/files.h"
 #include "base/pump.h"
+#include "contacts/core/adresar.h"
 #include "contacts/core/kontakty_stav.h"
 #include "contacts/core/mriezka_textov.h"
 
@@ -86,6 +87,11 @@ public:
     void FormCreate();
 
     void btPridajClick();
+    // A contact that another window appended to vestrix.adr while this one
+    // is open (the add-number window of the history's popup): the grid gets
+    // its row as for btPridaj, so that a save keeps it. Not during a load,
+    // save, sort or search.
+    void KontaktPridany(const std::string& riadok);
     void btVymazatClick();
     void btHladajClick();
     void btHDalsiClick();
@@ -124,6 +130,8 @@ private:
         int stlpec = 0;
     };
     std::string Subor() const;
+    // Appends the contact line as the grid's new last row; its split.
+    TKontakt PridajRiadok(const std::string& riadok);
     void Zapis();
     void ZobrazRiadok(int prvy);
 

@@ -76,7 +76,7 @@ void TKontaktyOkna::OtvorAdresar() {
         return;
     }
     TFormAdresar okno(*this);
-    Otvorene<TFormular> otvorene(adresar_, &okno);
+    Otvorene<TFormAdresar> otvorene(adresar_, &okno);
     okno.Zobraz();
     sgAdresar_ = nullptr;  // the dial popup read this window's grid
 }
@@ -92,8 +92,23 @@ void TKontaktyOkna::OtvorHistoriu() {
 }
 
 void TKontaktyOkna::OtvorPridanie(const std::string& cislo) {
+    // This window may open over an add-number window of the address book
+    // (the tray opened the history above it): that one keeps its number and
+    // its contact.
+    struct Vrat {
+        TStavAdresara& s;
+        const std::string cislo, kontakt;
+        ~Vrat() {
+            s.CisloNaPridanie = cislo;
+            s.NovyKontakt = kontakt;
+        }
+    } vrat{StavAdresara, StavAdresara.CisloNaPridanie, StavAdresara.NovyKontakt};
     StavAdresara.CisloNaPridanie = cislo;
+    StavAdresara.NovyKontakt.clear();
     ZobrazPridanie();
+    // An open address book would otherwise save its grid over the line just
+    // appended.
+    if (adresar_ && !StavAdresara.NovyKontakt.empty()) adresar_->Logika().KontaktPridany(StavAdresara.NovyKontakt);
 }
 
 void TKontaktyOkna::ZobrazPridanie() {

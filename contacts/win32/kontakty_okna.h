@@ -76,7 +76,8 @@ public:
     void OtvorAdresar();
     // imHistoria, pumHistoria; one history window at a time, the same way.
     void OtvorHistoriu();
-    // imPridaj: the add-number window with a number.
+    // imPridaj: the add-number window with a number. A contact it adds
+    // while an address-book window is open gets its row in that window too.
     void OtvorPridanie(const std::string& cislo);
     // pridat of PUMcisla: the calling number of the row under the mouse, of
     // the history grid while the history window is open, else of the main
@@ -114,7 +115,7 @@ private:
     // The open address-book and history windows. A second one would share
     // the contact count and the row count of the program-wide state with the
     // first, which then saves or trims by the other's numbers.
-    TFormular* adresar_ = nullptr;
+    TFormAdresar* adresar_ = nullptr;
     TFormHistoria* historia_ = nullptr;
     TPopupMenu PUMADRzavolaj;
     std::function<std::string(int, int)> sgAdresar_;

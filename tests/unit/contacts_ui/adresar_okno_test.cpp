@@ -427,6 +427,28 @@ TEST_F(Adresar, AddShowsTheLineTheAddNumberWindowWrote) {
     EXPECT_EQ(stav.NovyKontakt, "Firma;s bodkočiarkou");
 }
 
+// A contact that another window appended to the book while this one is
+// open gets its row, so the book's save keeps it; the book is not marked
+// changed by it.
+TEST_F(Adresar, AContactAddedElsewhereGetsItsRowAndTheSaveKeepsIt) {
+    for (const std::string kniha : {std::string(), Kontakty({"A", "B"})}) {
+        SCOPED_TRACE(kniha.empty() ? "empty book" : "two contacts");
+        Otvor(kniha);
+        const int n = stav.PocetKontaktov, prekreslene = view.gridChanged;
+        ASSERT_TRUE(fs.WriteAll(dir / "vestrix.adr", kniha + "Ján;Novák;111;;Firma;a.s.\r\n"));
+        okno->KontaktPridany("Ján;Novák;111;;Firma;a.s.");
+        EXPECT_EQ(stav.PocetKontaktov, n + 1);
+        EXPECT_EQ(okno->Mriezka().RowCount(), n + 2);
+        EXPECT_EQ(Bunka(0, n + 1), IntToStr(n + 1));
+        EXPECT_EQ(Bunka(2, n + 1), "Novák");
+        EXPECT_EQ(Bunka(3, n + 1), "Firma;a.s.");
+        EXPECT_FALSE(stav.AdresarZmeneny);
+        EXPECT_EQ(view.gridChanged, prekreslene + 1);
+        EXPECT_TRUE(okno->bbtZapisClick());
+        EXPECT_EQ(Subor(), kniha + "Ján;Novák;111;;Firma;a.s.\r\n");
+    }
+}
+
 TEST_F(Adresar, CancelledAddStillMarksTheBookChanged) {
     Otvor(Kontakty({"A"}));
     okno->btPridajClick();  // the window leaves NovyKontakt empty

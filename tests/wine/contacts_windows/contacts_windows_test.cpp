@@ -525,6 +525,46 @@ TEST_F(KontaktneOkna, ASecondWindowOfTheSameKindBringsTheOpenOneToTheFront) {
     EXPECT_EQ(Subor(L"vestrix.hst"), Historia(3));
 }
 
+// A contact added from the history's number popup while the address book
+// is open beneath it (the tray opened the history over the book) is in the
+// book's grid as well: the book's save afterwards keeps it in the file.
+TEST_F(KontaktneOkna, AContactAddedFromTheHistoryOverAnOpenBookSurvivesTheBooksSave) {
+    Zapis(L"vestrix.adr", kKniha);
+    Zapis(L"vestrix.hst", "08.03.2024  09:30:00;0907333444;;;021\r\n");
+    HWND w = Spusti("cuthistory=0\r\n");
+    ASSERT_TRUE(w);
+    HWND a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    HWND g = Potomok(a, kids::sgAdresar);
+    ASSERT_EQ(PocetRiadkov(g), 4);
+    Prikaz(w, ids::pumHistoria);
+    HWND h = CakajNaOkno(kids::kHistoriaClass);
+    ASSERT_TRUE(h);
+    HWND hg = Potomok(h, kids::sgHistoria);
+    ASSERT_TRUE(CakajNa([&] { return Bunka(hg, 1, 1) == "0907333444"; }, kCas));
+    PostMessageW(hg, WM_RBUTTONUP, 0, static_cast<LPARAM>(Posli(hg, VXTG_CELLPOINT, 2, 1)));
+    HWND menu = nullptr;
+    ASSERT_TRUE(CakajNa([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, kCas));
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    HWND c = CakajNaOkno(kids::kCisloClass);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(Text(c, kids::elCislo), "0907333444");
+    Napis(c, kids::elCislo + 2, "Šťastný");
+    Napis(c, kids::elCislo + 3, "Marek");
+    Napis(c, kids::elCislo + 4, "Žilina");
+    Klik(c, IDOK);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kCisloClass));
+    const std::string sPridanym = std::string(kKniha) + "Marek;Šťastný;0907333444;;Žilina\r\n";
+    EXPECT_EQ(Subor(L"vestrix.adr"), sPridanym);
+    Klik(h, kids::bbtZavriet);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kHistoriaClass));
+    EXPECT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 5; }, kCas)) << "the book's grid lacks the new contact";
+    Klik(a, kids::bbtZapis);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+    EXPECT_EQ(Subor(L"vestrix.adr"), sPridanym);
+}
+
 // Without the history keys in vestrix.ini the window's lowest limits hold:
 // 100 rows stay as they are, and a trim above them drops 10 lines.
 TEST_F(KontaktneOkna, WithTheBuiltInLimitsClosingTheHistoryKeepsUpToAHundredRows) {
