@@ -179,25 +179,33 @@ struct TRozlozenie {
     int odsadenie = 0, sirka = 0;
 };
 
-// The first n characters of z, then `koniec` when given. A letter whose ink
-// reaches past its advance (the caron of ť, ď, ľ) would fill the blank after
-// it ("Pridaťmeno"): that letter moves the pen past its ink.
+// The first n characters of z, then `koniec` when given. The caron of ť,
+// ď, ľ and Ľ stands beside the stem and may reach past the letter's advance:
+// it would fill the blank after it ("Pridaťmeno") or touch the stem of a
+// tall letter after it ("Predvoľba" reads "Predvolba"). Before a blank any
+// letter moves the pen past its ink; such a letter also keeps one clear
+// column before the ink of the next.
+bool MaKlcikVedlaDrieku(wchar_t c) { return c == L'\u0165' || c == L'\u010f' || c == L'\u013e' || c == L'\u013d'; }
+
 TRozlozenie Rozloz(const std::vector<TZnak>& z, size_t n, const std::wstring& t, const TZnak* koniec) {
     TRozlozenie r;
     r.posuny.reserve(n + 1);
     int x = 0, vlavo = 0, vpravo = 0;
-    auto pridaj = [&](const TZnak& c, bool predMedzerou) {
+    for (size_t i = 0; i < n || (i == n && koniec); ++i) {
+        const TZnak& c = i < n ? z[i] : *koniec;
+        const TZnak* dalsi = i + 1 < n ? &z[i + 1] : (i + 1 == n ? koniec : nullptr);
         int posun = c.posun;
         if (c.po > c.od) {
             vlavo = std::min(vlavo, x + c.od);
             vpravo = std::max(vpravo, x + c.po);
-            if (predMedzerou) posun = std::max(posun, c.po);
+            if (dalsi && i + 1 < n && t[i + 1] == L' ')
+                posun = std::max(posun, c.po);
+            else if (dalsi && i < n && MaKlcikVedlaDrieku(t[i]) && dalsi->po > dalsi->od)
+                posun = std::max(posun, c.po + 1 - dalsi->od);
         }
         r.posuny.push_back(posun);
         x += posun;
-    };
-    for (size_t i = 0; i < n; ++i) pridaj(z[i], i + 1 < n && t[i + 1] == L' ');
-    if (koniec) pridaj(*koniec, false);
+    }
     r.odsadenie = -vlavo;
     r.sirka = std::max(x, vpravo) - vlavo;
     return r;
@@ -272,7 +280,7 @@ HFONT MakeDialogFont(bool bold) {
     HDC dc = GetDC(nullptr);
     const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
     if (dc) ReleaseDC(nullptr, dc);
-    return MakeFont(L"MS Shell Dlg", MulDiv(8, dpi, 72), bold);
+    return MakeFont(L"MS Sans Serif", MulDiv(8, dpi, 72), bold);
 }
 
 namespace {

@@ -40,8 +40,9 @@ void KresliRiadok(HDC dc, const std::wstring& text, const RECT& r, UINT align);
 // A font by face, pixel height and weight; owned by the caller. Sizes below
 // 12 pixels are drawn crisp, not smoothed, unless `smooth`.
 HFONT MakeFont(const wchar_t* face, int pixelHeight, bool bold, bool smooth = false);
-// The system's dialog font at 8 points ("MS Shell Dlg"): the font in whose
-// metrics the dialogs' sizes are given. Owned by the caller.
+// The dialogs' font, MS Sans Serif at 8 points: the font in whose metrics
+// the dialogs' sizes are given, drawn from its bitmaps for code page 1250
+// where the system has them. Owned by the caller.
 HFONT MakeDialogFont(bool bold = false);
 // The largest pixel height from `from` down to `to` at which every text fits
 // `room` pixels in that face; `to` when none does.

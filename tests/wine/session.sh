@@ -47,11 +47,12 @@ fi
 for l in "$WINEPREFIX"/drive_c/users/*/*; do
   if [ -L "$l" ]; then rm -f "$l" && mkdir -p "$l"; fi
 done
-# Wine's own fonts (Tahoma, MS Sans Serif: what "MS Shell Dlg" and the
-# windows ask for) lie in fonts-wine's folder, which this Wine does not
-# search; without them every face falls back to DejaVu Sans, whose small
-# sizes merge the accents of Slovak letters (ĺ reads l, Č reads Ċ).
-for f in /usr/share/wine/fonts/*.ttf; do
+# Wine's own fonts (Tahoma, and MS Sans Serif, the dialogs' font, whose
+# code page 1250 sizes are bitmap fonts) lie in fonts-wine's folder, which
+# this Wine does not search; without them every face falls back to DejaVu
+# Sans, whose small sizes merge the accents of Slovak letters (ĺ reads l,
+# Č reads Ċ).
+for f in /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon; do
   [ -e "$f" ] && [ ! -e "$WINEPREFIX/drive_c/windows/Fonts/${f##*/}" ] &&
     cp "$f" "$WINEPREFIX/drive_c/windows/Fonts/"
 done
