@@ -435,6 +435,15 @@ void TConfigForm::btActionClick(int k) {
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
     if (!GetOpenFileNameW(&ofn)) return;
     subor.resize(wcslen(subor.c_str()));
+    // vestrix.ini keeps the program as a code page 1250 text, and WinExec
+    // takes one: a path with a character outside it (C:\Users\Søren\...)
+    // would be saved with "?" and never found. Its short form has none.
+    if (Wide(Narrow(subor)) != subor) {
+        std::wstring kratka(32768, L'\0');
+        const DWORD n = GetShortPathNameW(subor.c_str(), &kratka[0], static_cast<DWORD>(kratka.size()));
+        kratka.resize(n < kratka.size() ? n : 0);
+        if (!kratka.empty() && Wide(Narrow(kratka)) == kratka) subor = kratka;
+    }
     SetWindowTextW(ovladace_[static_cast<size_t>(polia[k - 1])], subor.c_str());
 }
 

@@ -498,6 +498,54 @@ TEST_F(Konfiguracia, TheRunValueHoldsTheRealPathOfAProgramInAFolderOutsideCodePa
     EXPECT_NE(std::wstring(buf).find(L"S\x00F8ren\\Vestrix \x6E2C\x8A66\\"), std::wstring::npos);
 }
 
+// The edit of the file box's name field: an edit of its own or the edit
+// inside its combo box.
+HWND PoleMenaSuboru(HWND box) {
+    for (int id : {0x47c, 0x480}) {
+        HWND c = GetDlgItem(box, id);
+        if (!c) continue;
+        HWND e = FindWindowExW(c, nullptr, L"Edit", nullptr);
+        return e ? e : c;
+    }
+    return nullptr;
+}
+
+TEST_F(Konfiguracia, AProgramChosenInAFolderOutsideCodePage1250IsSavedAsAPathThatFindsIt) {
+    // vestrix.ini holds the program as a code page 1250 text: the long name
+    // would be saved as "S?ren" and the program never found.
+    PresunProgram(L"S\x00F8ren\\Vestrix");
+    const std::wstring program = dir_ + L"Zvonenie.exe";
+    ASSERT_TRUE(ZapisSubor(program, "MZ"));
+    Ini(Siet());
+    HWND main = StartVisible();
+    ASSERT_TRUE(main);
+    HWND w = Otvor(main);
+    ASSERT_TRUE(w);
+    PostMessageW(Potomok(w, cfg::IdPrvku("btAction1")), BM_CLICK, 0, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(CakajNa([&] {
+        box = DialogProcesu(a_.pi.dwProcessId);
+        return box && IsWindowVisible(box) && PoleMenaSuboru(box);
+    }, 15000)) << "the file box did not open";
+    SendMessageW(PoleMenaSuboru(box), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(program.c_str()));
+    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(CakajNa([&] { return !IsWindow(box); }, 15000)) << "the file box did not close";
+
+    HWND edit = C(w, O::edActionProgram1);
+    std::wstring cesta(1024, L'\0');
+    cesta.resize(static_cast<size_t>(SendMessageW(edit, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(&cesta[0]))));
+    ASSERT_FALSE(cesta.empty());
+    EXPECT_EQ(Wide(Narrow(cesta)), cesta) << "the path holds a letter outside code page 1250";
+    std::wstring dlha(1024, L'\0');
+    dlha.resize(GetLongPathNameW(cesta.c_str(), &dlha[0], 1024));
+    EXPECT_EQ(CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, dlha.c_str(), -1, program.c_str(), -1), CSTR_EQUAL)
+        << "the path does not name the chosen program";
+
+    PostMessageW(Potomok(w, cfg::bbtZapis), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Zatvorene(w));
+    EXPECT_NE(Subor().find("\r\nactionprogram1=" + Narrow(cesta) + "\r\n"), std::string::npos) << Subor();
+}
+
 TEST_F(Konfiguracia, CallsGoOnWhileTheWindowIsOpen) {
     Ini(Siet());
     HWND main = StartVisible();
