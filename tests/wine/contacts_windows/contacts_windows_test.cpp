@@ -25,6 +25,16 @@ const char kKniha[] =
     "Eva;Čapek;0244556677;0911000111;Bratislava\r\n"
     "Peter;Bielik;0322111000;;Zeta s.r.o.\r\n";
 
+// The contact the tests add over the add-number window whose number is
+// 0907333444, and the line it appends to the book.
+const char kMarek[] = "Marek;Šťastný;0907333444;;Žilina\r\n";
+void PridajMarka(HWND c) {
+    Napis(c, kids::elCislo + 2, "Šťastný");
+    Napis(c, kids::elCislo + 3, "Marek");
+    Napis(c, kids::elCislo + 4, "Žilina");
+    Klik(c, IDOK);
+}
+
 TEST_F(KontaktneOkna, AddressBookShowsTheBookSortsBySurnameAndSavesItByteForByte) {
     Zapis(L"vestrix.adr", kKniha);
     HWND w = Spusti();
@@ -139,12 +149,9 @@ TEST_F(KontaktneOkna, AddEditDeleteAndTheCloseQuestionReachTheFileAsTheUserChose
     EXPECT_EQ(TextSpravy(sprava), "Zadajte telefónne číslo 1 a priezvisko.");
     Odpovedz(sprava, IDOK);
     EXPECT_TRUE(Okno(kids::kCisloClass));
-    Napis(c, kids::elCislo + 2, "Šťastný");
-    Napis(c, kids::elCislo + 3, "Marek");
-    Napis(c, kids::elCislo + 4, "Žilina");
-    Klik(c, IDOK);
+    PridajMarka(c);
     ASSERT_TRUE(CakajNaZatvorenie(kids::kCisloClass));
-    const std::string sPridanym = std::string(kKniha) + "Marek;Šťastný;0907333444;;Žilina\r\n";
+    const std::string sPridanym = std::string(kKniha) + kMarek;
     EXPECT_EQ(Subor(L"vestrix.adr"), sPridanym);
     ASSERT_TRUE(CakajNa([&] { return PocetRiadkov(g) == 5; }, kCas));
     EXPECT_EQ(Riadok(g, 4, 6), "4|Marek|Šťastný|Žilina|0907333444|");
@@ -550,12 +557,9 @@ TEST_F(KontaktneOkna, AContactAddedFromTheHistoryOverAnOpenBookSurvivesTheBooksS
     HWND c = CakajNaOkno(kids::kCisloClass);
     ASSERT_TRUE(c);
     EXPECT_EQ(Text(c, kids::elCislo), "0907333444");
-    Napis(c, kids::elCislo + 2, "Šťastný");
-    Napis(c, kids::elCislo + 3, "Marek");
-    Napis(c, kids::elCislo + 4, "Žilina");
-    Klik(c, IDOK);
+    PridajMarka(c);
     ASSERT_TRUE(CakajNaZatvorenie(kids::kCisloClass));
-    const std::string sPridanym = std::string(kKniha) + "Marek;Šťastný;0907333444;;Žilina\r\n";
+    const std::string sPridanym = std::string(kKniha) + kMarek;
     EXPECT_EQ(Subor(L"vestrix.adr"), sPridanym);
     Klik(h, kids::bbtZavriet);
     ASSERT_TRUE(CakajNaZatvorenie(kids::kHistoriaClass));

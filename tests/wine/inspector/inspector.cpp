@@ -40,21 +40,26 @@ BOOL CALLBACK PocitajTriedu(HWND w, LPARAM lp) {
     return TRUE;
 }
 
-struct DialogHladanie {
+struct OknoHladanie {
     DWORD pid;
+    const wchar_t *trieda, *titul;
     HWND found;
 };
 
-BOOL CALLBACK NajdiDialog(HWND w, LPARAM lp) {
-    auto* d = reinterpret_cast<DialogHladanie*>(lp);
+BOOL CALLBACK NajdiOkno(HWND w, LPARAM lp) {
+    auto* d = reinterpret_cast<OknoHladanie*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
+    if (pid != d->pid || !IsWindowVisible(w)) return TRUE;
     wchar_t name[64];
-    if (pid == d->pid && IsWindowVisible(w) && GetClassNameW(w, name, 64) && lstrcmpW(name, L"#32770") == 0) {
-        d->found = w;
-        return FALSE;
+    if (d->trieda && !(GetClassNameW(w, name, 64) && lstrcmpW(name, d->trieda) == 0)) return TRUE;
+    if (d->titul) {
+        wchar_t t[256] = {};
+        GetWindowTextW(w, t, 256);
+        if (!wcsstr(t, d->titul)) return TRUE;
     }
-    return TRUE;
+    d->found = w;
+    return FALSE;
 }
 
 BOOL CALLBACK NajdlhsiText(HWND w, LPARAM lp) {
@@ -150,11 +155,13 @@ void KlikNaIkonu(HWND main, UINT mouseMessage) { PostMessageW(main, kTrayMessage
 
 void Prikaz(HWND main, UINT id) { PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-HWND DialogProcesu(DWORD pid) {
-    DialogHladanie d{pid, nullptr};
-    EnumWindows(NajdiDialog, reinterpret_cast<LPARAM>(&d));
+HWND OknoProcesu(DWORD pid, const wchar_t* trieda, const wchar_t* castTitulu) {
+    OknoHladanie d{pid, trieda, castTitulu, nullptr};
+    EnumWindows(NajdiOkno, reinterpret_cast<LPARAM>(&d));
     return d.found;
 }
+
+HWND DialogProcesu(DWORD pid) { return OknoProcesu(pid, L"#32770", nullptr); }
 
 std::string TextSpravy(HWND box) {
     std::string best;

@@ -41,6 +41,9 @@ void KlikNaIkonu(HWND main, UINT mouseMessage);
 // Posts WM_COMMAND for a menu id (posted: a command may open a modal box).
 void Prikaz(HWND main, UINT id);
 
+// A visible top-level window of process pid of a class (null: any) whose
+// caption holds a text (null: any), or null.
+HWND OknoProcesu(DWORD pid, const wchar_t* trieda, const wchar_t* castTitulu);
 // A top-level dialog (message box) of process pid, or null.
 HWND DialogProcesu(DWORD pid);
 // The message text of a message box: the longest text among its statics.

@@ -123,31 +123,11 @@ void ZavriMenu(HWND m) {
 }
 
 // A visible top-level window of this process whose caption holds `titul`.
-struct Hladanie {
-    std::wstring titul;
-    DWORD pid;
-    HWND found;
-};
-BOOL CALLBACK NajdiPodlaTitulu(HWND w, LPARAM lp) {
-    auto* h = reinterpret_cast<Hladanie*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    wchar_t t[256] = {};
-    GetWindowTextW(w, t, 256);
-    if (pid == h->pid && IsWindowVisible(w) && std::wstring(t).find(h->titul) != std::wstring::npos) {
-        h->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
 HWND CakajNaTitul(const std::wstring& titul) {
-    Hladanie h{titul, GetCurrentProcessId(), nullptr};
-    inspector::CakajNa([&] {
-        h.found = nullptr;
-        EnumWindows(NajdiPodlaTitulu, reinterpret_cast<LPARAM>(&h));
-        return h.found != nullptr;
-    }, kCas);
-    return h.found;
+    HWND w = nullptr;
+    inspector::CakajNa([&] { return (w = inspector::OknoProcesu(GetCurrentProcessId(), nullptr, titul.c_str())); },
+                       kCas);
+    return w;
 }
 
 class Snimky : public KontaktneOkna {
