@@ -216,7 +216,12 @@ bool TWin32SystemTime::SetLocal(const DateTime& t) {
     st.wMinute = WORD(t.Minute);
     st.wSecond = WORD(t.Second);
     st.wMilliseconds = WORD(t.Millisecond);
-    return SetLocalTimeCall && SetLocalTimeCall(st);
+    if (!SetLocalTimeCall || !SetLocalTimeCall(st)) return false;
+    // The system converts with the daylight-saving state of the clock as it
+    // was: across a change of that state the first setting is an hour off,
+    // and the second one, made with the state of the new time, is right.
+    SetLocalTimeCall(st);
+    return true;
 }
 
 }  // namespace vx

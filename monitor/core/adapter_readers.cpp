@@ -171,6 +171,23 @@ static bool RovnakeVolanie(const T3COMZaznam& a, const T3COMZaznam& b) {
     return a.Cislo == b.Cislo && a.Datum == b.Datum && a.Cas == b.Cas;
 }
 
+// A listed line's fields as the call routine stores them in the history and
+// the grid.
+static T3COMZaznam AkoOdovzdane(const T3COMZaznam& z) {
+    T3COMZaznam o;
+    o.Cislo = BlankSemicolons(CisloAleboAnonym(z.Cislo));
+    o.Datum = BlankSemicolons(z.Datum);
+    NastavZnak(o.Datum, 3, '-');
+    NastavZnak(o.Datum, 6, '-');
+    o.Cas = BlankSemicolons(z.Cas);
+    return o;
+}
+
+// Whether a listed line is the call remembered as passed.
+static bool JePosledny(const T3COMZaznam& riadok, const T3COMZaznam& posledny) {
+    return RovnakeVolanie(posledny.AkoOdovzdane ? AkoOdovzdane(riadok) : riadok, posledny);
+}
+
 void Spracuj3COM(const TReaderContext& c) {
     const int pocet = Pocet(c.D);
     // Each line with how many alike lines stand at or below it (itself
@@ -192,10 +209,11 @@ void Spracuj3COM(const TReaderContext& c) {
     const T3COMZaznam& posledny = c.P.Posledny3COM;
     int m = pocet + 1;
     if (!posledny.Cislo.empty()) {
+        int zhodne = 0;
         for (int i = pocet; i >= 1; --i) {
-            if (!RovnakeVolanie(polia[i], posledny)) continue;
+            if (!JePosledny(polia[i], posledny)) continue;
             m = i;
-            if (polia[i].Vyskyty >= posledny.Vyskyty) break;
+            if (++zhodne >= posledny.Vyskyty) break;
         }
     }
     if (m <= 1) return;
@@ -235,6 +253,7 @@ T3COMZaznam Posledny3COMZMriezky(const TMriezka& m) {
     };
     T3COMZaznam posledny = polia(0);
     if (posledny.Cislo.empty()) return T3COMZaznam{};
+    posledny.AkoOdovzdane = true;
     // Calls of the newest minute stand together on top of the grid; every
     // one alike to the newest was passed as well.
     posledny.Vyskyty = 0;

@@ -91,6 +91,10 @@ struct T3COMZaznam {
     // Listed lines with these three fields that are passed: two calls from
     // one number within one minute are listed alike.
     int Vyskyty = 1;
+    // The fields as the call routine stored them (the last-calls grid at
+    // start): a number that is not a number as "anonymous", a ";" as a
+    // blank. A listed line is then compared in that form.
+    bool AkoOdovzdane = false;
 };
 
 // One slot of the mail retry queue; an empty Text is a free slot.

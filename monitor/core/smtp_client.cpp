@@ -217,6 +217,10 @@ std::string SmtpToHeader(const std::string& list) {
         if (PlainAddress(m.Adresa)) {
             if (!m.Meno.empty()) {
                 std::vector<std::string> meno = Plain(m.Meno, Atext) ? Words(m.Meno) : EncodedWords(m.Meno);
+                // Every piece is led by a blank: a line folded before the
+                // name's first word must go on as a folded line, not start
+                // a header of its own.
+                if (meno.front()[0] != ' ') meno.front().insert(0, " ");
                 pieces.insert(pieces.end(), meno.begin(), meno.end());
                 pieces.push_back(" <" + m.Adresa + ">");
             } else {

@@ -111,6 +111,10 @@ TEST(SmtpMessage, ToHeaderIsSevenBitAndFolded) {
         {"X\r\nBcc: z@y <jan@b.sk>", "=?windows-1250?Q?X__Bcc=3A_z=40y?= <jan@b.sk>"},
         // An address the header cannot carry stands as the name of an empty group.
         {"j\xE1n@b.sk", "=?windows-1250?Q?j=E1n=40b=2Esk?= :;"},
+        // The line is folded just before a plain name: the name goes on a
+        // folded line, not on a line of its own that would read as a header.
+        {"uctovnictvo.strediska.bratislava.juh.a.zapad.pobocka.ruzinov@example.sk, Jan Novak <jan@b.sk>",
+         "uctovnictvo.strediska.bratislava.juh.a.zapad.pobocka.ruzinov@example.sk, Jan Novak <jan@b.sk>"},
     };
     for (const Pripad& p : pripady) {
         TSmtpSprava m;

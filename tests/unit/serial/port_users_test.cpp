@@ -90,6 +90,7 @@ TEST(PortUsers, ABatchInterruptedWhileClearingPassesEveryCallOnce) {
     } cases[] = {
         {"mail retry", [](PortUsersRig& r) { r.RetryIn(50); }},
         {"dialling window", [](PortUsersRig& r) { r.At(50, [&r] { btVytocitClick(r.dial); }); }},
+        {"call source set up again", [](PortUsersRig& r) { r.At(50, [&r] { NastavCOM(r.source); }); }},
     };
     for (const auto& c : cases) {
         PortUsersRig r;

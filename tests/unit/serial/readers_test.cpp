@@ -341,6 +341,18 @@ TEST(ThreeComReader, AtStartTheNewestCallsOfTheGridCountAsPassed) {
          {"123", "123"},
          {"123"}},
         {"empty grid", {}, {"123"}, {"123"}},
+        // The grid holds a call as the call routine got it: a number field
+        // that begins with a letter was passed as "anonymous", a ";" as a
+        // blank. Such a call is still the boundary after a restart.
+        {"a call passed as anonymous",
+         {{"12.06.2024  14:30:00", "anonymous"}, {"12.06.2024  14:30:00", "0412345"}},
+         {"Private", "0412345"},
+         {}},
+        {"two calls passed as anonymous, then a new one",
+         {{"12.06.2024  14:30:00", "anonymous"}, {"12.06.2024  14:30:00", "anonymous"}},
+         {"Unknown", "Private", "Private"},
+         {"anonymous"}},
+        {"a number with a semicolon", {{"12.06.2024  14:30:00", "0905 1"}}, {"0905;1", "123"}, {}},
     };
     for (const auto& c : cases) {
         TMriezka grid;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "capi_wine_common.h"
@@ -322,10 +323,16 @@ TEST_F(CapiOverSimulator, NetworkTimeIsSetThroughTheLocalTimeCall) {
     const BYTE dateOnly[] = {24, 3, 16};
     ASSERT_EQ(g_sim.InjectInfoInd(0x101, 0x0029, dateTime, sizeof dateTime), 0u);
     ASSERT_EQ(g_sim.InjectInfoInd(0x101, 0x0029, dateOnly, sizeof dateOnly), 0u);
-    ASSERT_TRUE(PumpUntil([&] { return set.size() == 2; }));
+    // Each time goes to the system twice, the second time with the
+    // daylight-saving state of the time just set.
+    ASSERT_TRUE(PumpUntil([&] { return set.size() == 4; }));
     SYSTEMTIME after;
     GetLocalTime(&after);
     ctrl.reset();  // before the clock it uses
+    auto same = [](const SYSTEMTIME& a, const SYSTEMTIME& b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    EXPECT_TRUE(same(set[0], set[1]));
+    EXPECT_TRUE(same(set[2], set[3]));
+    set = {set[0], set[2]};
 
     char b[64];
     std::snprintf(b, sizeof b, "%04u-%02u-%02u %02u:%02u:%02u", set[0].wYear, set[0].wMonth, set[0].wDay,
@@ -341,4 +348,37 @@ TEST_F(CapiOverSimulator, NetworkTimeIsSetThroughTheLocalTimeCall) {
         EXPECT_LE(seconds(set[1]), seconds(after));
     }
     EXPECT_EQ(std::count(progress.begin(), progress.end(), "System time updated to network time"), 2);
+}
+
+// The system turns a local time into its UTC clock with the daylight-saving
+// state of the clock as it is, not of the time being set. A network time
+// just past the spring change, set while the clock still stands before it,
+// must still end as the time the network gave, not an hour later.
+TEST(MachineClock, ANetworkTimeAcrossTheDaylightSavingChangeIsTheTimeShown) {
+    // Central Europe: UTC+1, UTC+2 from 31.03.2024 01:00 UTC.
+    auto ticks = [](const SYSTEMTIME& st) {
+        FILETIME f;
+        SystemTimeToFileTime(&st, &f);
+        return (ULONGLONG(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+    };
+    const ULONGLONG minute = 60ull * 10000000ull;
+    SYSTEMTIME zmena = {2024, 3, 0, 31, 1, 0, 0, 0};
+    const ULONGLONG leto = ticks(zmena);
+    auto posun = [&](ULONGLONG utc) { return (utc >= leto ? 120 : 60) * minute; };
+    SYSTEMTIME pred = {2024, 3, 0, 31, 0, 58, 0, 0};  // 01:58 on the machine, winter time
+    ULONGLONG utc = ticks(pred);
+
+    TWin32SystemTime machine;
+    machine.SetLocalTimeCall = [&](const SYSTEMTIME& local) {
+        utc = ticks(local) - posun(utc);
+        return true;
+    };
+    ASSERT_TRUE(machine.SetLocal(DateTime{2024, 3, 31, 3, 1, 0, 0}));
+    const ULONGLONG shown = utc + posun(utc);
+    FILETIME f{DWORD(shown), DWORD(shown >> 32)};
+    SYSTEMTIME st;
+    FileTimeToSystemTime(&f, &st);
+    char b[32];
+    std::snprintf(b, sizeof b, "%02u:%02u", st.wHour, st.wMinute);
+    EXPECT_EQ(std::string(b), "03:01");
 }
