@@ -133,21 +133,25 @@ bool TMailNotifikacia::Odosli(const std::string& Text) {
         return false;
     }
 
-    // A mail cut off by a broken connection waits for the addresses that
-    // did not get it; those that did are not mailed again.
+    // A mail cut off by a broken connection, or refused for the time being
+    // for an address, waits for the addresses that did not get it; those
+    // that did are not mailed again. It waits for the next dispatch, not
+    // for this one's pass over the queue.
     bool vysledok = false;
+    int odlozeny = -1;
     if (!Text.empty()) {
         unsigned vybavene = 0;
         vysledok = Posli(Text, vybavene);
-        if (spojenieStratene_) VlozDoFronty(Text, vybavene);
+        if (spojenieStratene_ || odlozene_) odlozeny = VlozDoFronty(Text, vybavene);
     }
-    for (TPolozkaFronty& f : P.Fronta) {
+    for (int i = 0; i < 20; ++i) {
         if (spojenieStratene_) break;
-        if (f.Text.empty()) continue;
+        TPolozkaFronty& f = P.Fronta[i];
+        if (f.Text.empty() || i == odlozeny) continue;
         std::string text = f.Text;
         unsigned vybavene = f.Vybavene;
         vysledok = Posli(text, vybavene);
-        if (spojenieStratene_) {
+        if (spojenieStratene_ || odlozene_) {
             f.Vybavene = vybavene;
             ZapocitajPokus(f);
         } else {
@@ -189,6 +193,7 @@ bool TMailNotifikacia::PosliMail(const std::string& Text) {
 // the rest left out.
 bool TMailNotifikacia::Posli(const std::string& Text, unsigned& vybavene) {
     bool vysledok = true;
+    odlozene_ = false;
     const std::string* kluce[] = {&P.Config.email1, &P.Config.email2, &P.Config.email3};
     for (unsigned k = 0; k < 3; ++k) {
         const unsigned bit = 1u << k;
@@ -212,6 +217,15 @@ bool TMailNotifikacia::Posli(const std::string& Text, unsigned& vybavene) {
                 Zapis("Chyba pri odoslani mailu na adresu " + a + " s textom " + Text);
                 spojenieStratene_ = true;
                 return false;  // nothing more goes over a lost connection
+            } catch (const ESmtpOdmietnutie& e) {
+                vysledok = false;
+                Zapis("Chyba pri odoslani mailu na adresu " + a + " s textom " + Text);
+                // Refused for now (a busy or greylisting server): this key
+                // gets the mail with the next try.
+                if (e.Docasne) {
+                    odlozene_ = true;
+                    continue;
+                }
             } catch (const Exception&) {
                 vysledok = false;
                 Zapis("Chyba pri odoslani mailu na adresu " + a + " s textom " + Text);
@@ -227,7 +241,7 @@ void TMailNotifikacia::ZapisPoruchu(TSmtpPorucha p) {
     if (p == TSmtpPorucha::PrilisDlha) Zapis("Odpoveď SMTP servera je príliš dlhá");
 }
 
-void TMailNotifikacia::VlozDoFronty(const std::string& Text, unsigned vybavene) {
+int TMailNotifikacia::VlozDoFronty(const std::string& Text, unsigned vybavene) {
     Zapis("Zaradenie mailu " + Text + " po neúspešnom odoslaní do fronty");
     int slot = 19;
     for (int i = 0; i < 19; ++i)
@@ -237,6 +251,7 @@ void TMailNotifikacia::VlozDoFronty(const std::string& Text, unsigned vybavene) 
         }
     P.Fronta[slot] = TPolozkaFronty{Text, 1, vybavene};
     vPokuse_[slot] = false;
+    return slot;
 }
 
 void TMailNotifikacia::ZapocitajPokus(TPolozkaFronty& f) {

@@ -49,7 +49,8 @@ public:
 private:
     bool Odosli(const std::string& Text);
     bool Posli(const std::string& Text, unsigned& vybavene);
-    void VlozDoFronty(const std::string& Text, unsigned vybavene = 0);
+    // The slot the mail went into.
+    int VlozDoFronty(const std::string& Text, unsigned vybavene = 0);
     void ZapocitajPokus(TPolozkaFronty& f);
     void ZapisPoruchu(TSmtpPorucha p);
     bool FrontaPrazdna() const;
@@ -64,6 +65,7 @@ private:
     std::unique_ptr<ITimer> timer4_, timer6_;
     bool dispatchBezi_ = false;     // a dispatch is under way (its waits let calls in)
     bool spojenieStratene_ = false; // the mail server went away during this dispatch
+    bool odlozene_ = false;         // the last mail sent was refused for now for an address
     bool vPokuse_[20] = {};         // slots whose mail the running dispatch tries
 };
 

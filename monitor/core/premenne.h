@@ -102,9 +102,9 @@ struct TPolozkaFronty {
     std::string Text;
     int Pokusy = 0;
     // Which of email1, email2, email3 (bits 0, 1, 2) are done with this
-    // mail (it got there, or was refused) before a broken connection cut
-    // the dispatch off; they are not mailed again. The addresses themselves
-    // are read when the mail goes out.
+    // mail (it got there, or was refused for good) when a broken connection
+    // or a refusal for the time being held it back; they are not mailed
+    // again. The addresses themselves are read when the mail goes out.
     unsigned Vybavene = 0;
 };
 

@@ -359,15 +359,25 @@ std::vector<std::string> TSmtpKlient::Send(const TSmtpSprava& m) {
     // refuse it, without putting 8-bit octets into a command.
     if (std::none_of(to.begin(), to.end(), SevenBit)) throw ESmtpOdmietnutie("RCPT");
     std::vector<std::string> refused;
+    bool docasne = false;
+    // A negative reply refuses the mail, for the time being when it is 4xx.
+    auto odmietnutie = [](const char* what, int code) { return ESmtpOdmietnutie(what, code / 100 == 4); };
     try {
-        if (Command("MAIL FROM:<>") / 100 != 2) throw ESmtpOdmietnutie("MAIL");
-        for (const std::string& a : to)
-            if (!SevenBit(a) || Command("RCPT TO:<" + a + ">") / 100 != 2) refused.push_back(a);
-        if (refused.size() == to.size()) throw ESmtpOdmietnutie("RCPT");
-        if (Command("DATA") != 354) throw ESmtpOdmietnutie("DATA");
+        int r = Command("MAIL FROM:<>");
+        if (r / 100 != 2) throw odmietnutie("MAIL", r);
+        for (const std::string& a : to) {
+            r = SevenBit(a) ? Command("RCPT TO:<" + a + ">") : 550;
+            if (r / 100 == 2) continue;
+            refused.push_back(a);
+            docasne = docasne || r / 100 == 4;
+        }
+        if (refused.size() == to.size()) throw ESmtpOdmietnutie("RCPT", docasne);
+        r = Command("DATA");
+        if (r != 354) throw odmietnutie("DATA", r);
         std::string data = SmtpMessageData(m);
         if (!socket_.Send(data)) Lost("Connection closed gracefully", TSmtpPorucha::Zatvorene);
-        if (ReadReply(DataTimeout) / 100 != 2) throw ESmtpOdmietnutie("message");
+        r = ReadReply(DataTimeout);
+        if (r / 100 != 2) throw odmietnutie("message", r);
     } catch (const ESmtpOdmietnutie&) {
         // Leave the session clean for the next mail of this connection. The
         // refusal stands even when the reset breaks the connection: the next

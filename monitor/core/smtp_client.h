@@ -12,10 +12,12 @@
 namespace vx {
 
 // The server answered a command with a negative reply; the connection is
-// still usable.
+// still usable. A transient one (4xx: the server is busy, or greylists the
+// sender) asks for the mail to be tried again later (RFC 5321, 4.2.1).
 class ESmtpOdmietnutie : public Exception {
 public:
-    using Exception::Exception;
+    explicit ESmtpOdmietnutie(const std::string& msg, bool docasne = false) : Exception(msg), Docasne(docasne) {}
+    bool Docasne;
 };
 
 // Why a connection was given up.
@@ -77,7 +79,9 @@ public:
     // One transaction for the addresses of m.Recipients. Returns the
     // addresses refused (by the server, or here when not 7-bit) while the
     // server took the mail for the others. Throws ESmtpOdmietnutie when the
-    // mail was refused as a whole (the session is reset for the next one)
+    // mail was refused as a whole (the session is reset for the next one;
+    // transient when the refusing reply was, or when no address was taken
+    // and one of them was refused transiently)
     // and ESmtpSpojenie when the connection is lost, or the server closes
     // it with 421, before the server confirmed the mail.
     std::vector<std::string> Send(const TSmtpSprava& m);

@@ -431,7 +431,7 @@ TEST_F(Adresar, AddShowsTheLineTheAddNumberWindowWrote) {
 // open gets its row, so the book's save keeps it; the book is not marked
 // changed by it.
 TEST_F(Adresar, AContactAddedElsewhereGetsItsRowAndTheSaveKeepsIt) {
-    for (const std::string kniha : {std::string(), Kontakty({"A", "B"})}) {
+    for (const std::string& kniha : {std::string(), Kontakty({"A", "B"})}) {
         SCOPED_TRACE(kniha.empty() ? "empty book" : "two contacts");
         Otvor(kniha);
         const int n = stav.PocetKontaktov, prekreslene = view.gridChanged;

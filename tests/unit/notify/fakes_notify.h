@@ -41,6 +41,7 @@ public:
     int greetingCode = 220;              // 421 closes the line after it; 554 takes only QUIT then
     int ehloCode = 250;                  // 250: a multi-line reply naming extensions; else EHLO is refused
     std::set<std::string> rejectRcpt;    // answered 550
+    std::map<std::string, int> greylistRcpt;  // answered 450 this many times, then taken
     // Replies instead of the usual ones, by command ("EHLO", "HELO", "MAIL",
     // "RCPT", "DATA", "." the end of the data, "RSET", "QUIT"): the reply's
     // lines, each ending in CR LF, or "close" to drop the line unanswered.
@@ -317,6 +318,10 @@ private:
             }
             std::string a = m[1];
             std::string usual = rejectRcpt.count(a) ? "550 no such user\r\n" : "250 ok\r\n";
+            if (greylistRcpt[a] > 0) {
+                --greylistRcpt[a];
+                usual = "450 4.7.1 greylisted, try again later\r\n";
+            }
             if (Positive(Planned(verb, usual))) cur_.rcpt.push_back(a);
             Reply(verb, usual);
         } else if (line == "DATA") {

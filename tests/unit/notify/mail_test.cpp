@@ -357,6 +357,65 @@ TEST_F(MailTest, LineDroppedAfterTheFirstAddressLeavesTheMailQueuedForTheOthersO
     }
 }
 
+// A refusal for the time being (4xx: a greylisting or busy server) is no
+// verdict on the address: the mail waits in the queue for the keys that did
+// not get it and goes to them with the next try, once; the others are not
+// mailed again.
+TEST_F(MailTest, AMailRefusedForNowGoesWithTheNextTryToTheAddressesThatDidNotGetIt) {
+    struct Pripad {
+        const char* meno;
+        std::function<void(fake::FakeSmtpPeer&)> odmietni;
+        std::map<std::string, int> prvyRaz;  // who has the mail after the call's dispatch
+    } pripady[] = {
+        {"RCPT greylisted", [](fake::FakeSmtpPeer& s) { s.greylistRcpt["b@example.com"] = 1; },
+         {{"a@example.com", 1}, {"c@example.com", 1}}},
+        {"MAIL busy", [](fake::FakeSmtpPeer& s) { s.answer["MAIL"] = "451 4.3.0 busy\r\n"; }, {}},
+        {"end of data", [](fake::FakeSmtpPeer& s) { s.answer["."] = "452 4.3.1 no room\r\n"; }, {}},
+    };
+    for (const Pripad& c : pripady) {
+        SCOPED_TRACE(c.meno);
+        Znova();
+        P.Config.email2 = "b@example.com";
+        P.Config.email3 = "c@example.com";
+        c.odmietni(smtp);
+        EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+        EXPECT_EQ(ProAdresu(smtp), c.prvyRaz);
+        EXPECT_TRUE(Logged("Chyba pri odoslani mailu na adresu b@example.com s textom S"));
+        EXPECT_TRUE(Logged("Zaradenie mailu S po neúspešnom odoslaní do fronty"));
+        EXPECT_EQ(P.Fronta[0].Text, "S");
+        EXPECT_EQ(P.Fronta[0].Pokusy, 1);
+        EXPECT_EQ(Obsadene(), 1) << "the dispatch's pass over the queue left it for the next try";
+        EXPECT_TRUE(m->Timer6().Enabled());
+
+        smtp.answer.clear();
+        timers.Advance(60000);
+        EXPECT_EQ(ProAdresu(smtp),
+                  (std::map<std::string, int>{{"a@example.com", 1}, {"b@example.com", 1}, {"c@example.com", 1}}));
+        EXPECT_EQ(vysledky, std::vector<bool>{true});
+        EXPECT_EQ(Obsadene(), 0);
+        EXPECT_FALSE(m->Timer6().Enabled());
+    }
+}
+
+// A refusal for now that lasts counts as a failed try each time, and the
+// mail leaves the queue at maxtries.
+TEST_F(MailTest, AMailRefusedForNowAtEveryTryIsDroppedAtMaxtries) {
+    P.Config.email2 = "b@example.com";
+    P.Config.maxtries = 3;
+    smtp.greylistRcpt["b@example.com"] = 100;
+    EXPECT_FALSE(m->OdosliNotifikaciu("S"));
+    timers.Advance(60000);
+    EXPECT_TRUE(Logged("Notifikácia: 2. neúspešný pokus pre správu - S"));
+    EXPECT_EQ(Obsadene(), 1);
+    timers.Advance(60000);
+    EXPECT_TRUE(Logged("Notifikácia: 3. neúspešný pokus pre správu - S"));
+    EXPECT_TRUE(Logged("Vymazanie správy z fronty: S"));
+    EXPECT_EQ(Obsadene(), 0);
+    EXPECT_FALSE(m->Timer6().Enabled());
+    EXPECT_EQ(ProAdresu(smtp), (std::map<std::string, int>{{"a@example.com", 1}}));
+    EXPECT_EQ(vysledky, (std::vector<bool>{false, false}));
+}
+
 // A server that answers 421 (closing) has taken the mail for nobody: it
 // waits for a retry for every address, as after a dropped line.
 TEST_F(MailTest, ServiceClosingMidMailKeepsItQueuedForEveryAddress) {
