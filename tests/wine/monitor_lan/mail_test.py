@@ -213,6 +213,17 @@ def line_dropped(exe, tmp, problems):
         problems.append(f"line dropped: no HELO after the refused EHLO: {hello}")
 
 
+def greylisted(exe, tmp, problems):
+    case = "AnAddressTheServerGreylistsGetsTheMailWithTheRetry"
+    peer = with_peer(exe, case, [{"greylist": ["druhy@example.com"]}, {}], problems)
+    want = {"prvy@example.com": 1, "druhy@example.com": 1, "treti@example.com": 1}
+    if per_address(peer) != want:
+        problems.append(f"greylisted: mails per address {per_address(peer)}")
+    got = [[m["rcpts"] for m in c.mails] for c in peer.connections]
+    if got[:2] != [[["prvy@example.com"], ["treti@example.com"]], [["druhy@example.com"]]]:
+        problems.append(f"greylisted: connections {got}")
+
+
 def queued_during_retry(exe, tmp, problems):
     signals = os.path.join(tmp, "signals-retry")
     os.mkdir(signals)
@@ -306,7 +317,7 @@ def main():
     exe = sys.argv[1]
     problems = []
     with tempfile.TemporaryDirectory() as tmp:
-        for case in (three_addresses, refused_then_retry, line_dropped, queued_during_retry, to_header,
+        for case in (three_addresses, refused_then_retry, line_dropped, greylisted, queued_during_retry, to_header,
                      dragged_reply, slovak_subject):
             try:
                 case(exe, tmp, problems)
@@ -316,7 +327,7 @@ def main():
         print("FAIL:", p)
     if not problems:
         print("mail: three addresses in one connection, retry after a refused connection, a dropped line,"
-              " a mail queued during a retry, the To header, replies dragged out, a Slovak subject")
+              " a greylisted address, a mail queued during a retry, the To header, replies dragged out, a Slovak subject")
     return 1 if problems else 0
 
 

@@ -652,6 +652,31 @@ TEST_F(MonitorMail, ALineDroppedAfterTheFirstAddressIsMailedAgainOnlyToTheOthers
     Zastav();
 }
 
+TEST_F(MonitorMail, AnAddressTheServerGreylistsGetsTheMailWithTheRetry) {
+    HWND w = Zacni("email1=prvy@example.com\r\nemail2=druhy@example.com\r\nemail3=treti@example.com\r\n"
+                   "repeatafter=10000\r\n");
+    ASSERT_TRUE(w);
+    const std::string s = std::string(" s textom ") + kPredmet;
+    const std::string zaradenie = Zaradenie(kPredmet);
+    ASSERT_TRUE(CakajNaLog(zaradenie, 30000));
+    // The server took the mail for the first and third addresses and asked
+    // to be tried again later for the second.
+    EXPECT_EQ(Od(Spravy(), "Connect na SMTP server 127.0.0.1"),
+              (std::vector<std::string>{"Connect na SMTP server 127.0.0.1",
+                                        "Odosielanie mailu na adresu prvy@example.com" + s,
+                                        "Odosielanie mailu na adresu druhy@example.com" + s,
+                                        "Chyba pri odoslani mailu na adresu druhy@example.com" + s,
+                                        "Odosielanie mailu na adresu treti@example.com" + s, zaradenie}));
+    ASSERT_TRUE(CakajNa([&] { return Viditelny(w, Ind(TIndikator::swNotifErr)); }, 5000));
+
+    ASSERT_TRUE(CakajNaLog("Opakovanie pokusu o odoslanie notifikácie", 45000)) << "no retry";
+    ASSERT_TRUE(CakajNa([&] { return Viditelny(w, Ind(TIndikator::swNotif)); }, 10000));
+    EXPECT_EQ(Od(Spravy(), "Opakovanie pokusu o odoslanie notifikácie"),
+              (std::vector<std::string>{"Opakovanie pokusu o odoslanie notifikácie", "Connect na SMTP server 127.0.0.1",
+                                        "Odosielanie mailu na adresu druhy@example.com" + s}));
+    Zastav();
+}
+
 TEST_F(MonitorMail, AMailQueuedWhileARetryFailsIsNotCountedAndGoesOut) {
     ASSERT_FALSE(Signal("data-held").empty()) << "needs VX_SIGNAL_DIR";
     // The server turns the first call's mail away at its greeting.

@@ -24,6 +24,7 @@ later connections:
   drop_after_mails  after this many mails of the connection the line drops
                     at the next command, without a word
   refuse            addresses answered 550 at RCPT
+  greylist          addresses answered 450 at RCPT (try again later)
   trickle           (line, seconds): instead of the greeting, continuation
                     lines, one every so many seconds, never the last
   flood             line: the same, as fast as the line takes them
@@ -176,6 +177,8 @@ class _Handler(socketserver.BaseRequestHandler):
                         send("503 MAIL first")
                     elif m.group(1) in b.get("refuse", ()):
                         send("550 5.1.1 No such user here")
+                    elif m.group(1) in b.get("greylist", ()):
+                        send("450 4.7.1 Greylisted, please try again later")
                     else:
                         mail["rcpts"].append(m.group(1))
                         send("250 OK")
