@@ -198,7 +198,7 @@ TRozlozenie Rozloz(const std::vector<TZnak>& z, size_t n, const std::wstring& t,
         if (c.po > c.od) {
             vlavo = std::min(vlavo, x + c.od);
             vpravo = std::max(vpravo, x + c.po);
-            if (dalsi && i + 1 < n && t[i + 1] == L' ')
+            if (i + 1 < n && t[i + 1] == L' ')
                 posun = std::max(posun, c.po);
             else if (dalsi && i < n && MaKlcikVedlaDrieku(t[i]) && dalsi->po > dalsi->od)
                 posun = std::max(posun, c.po + 1 - dalsi->od);
