@@ -493,6 +493,49 @@ TEST_F(Historia, ALoadAsksForTheFilterBoxOncePerPassOfTheMessages) {
 }
 
 // Without the file, a reload leaves row 1 showing what it showed.
+// A firm may hold ";" (a datagram's firm is the rest of the datagram, the
+// book's the rest of its line): the window shows it whole, with the called
+// number beside it, the filter finds it by any part of it, and the fill-in
+// keeps it and the called number as they were written.
+TEST_F(Historia, AFirmWithSemicolonsIsShownFilteredAndFilledInWhole) {
+    Zapis("01.02.2024  10:00:00;0902;;Firma; s.r.o.;Port 1\r\n"
+          "01.02.2024  10:01:00;0903;;;Port 2\r\n"
+          "01.02.2024  10:02:00;0904;Eva;Iná, a.s.;021234\r\n");
+    Otvor();
+    ASSERT_EQ(stav.PocetVolani, 3);
+    EXPECT_EQ(Bunka(3, 1), "Firma; s.r.o.");
+    EXPECT_EQ(Bunka(4, 1), "Port 1");
+
+    view.onFilterDialog = [&] {
+        stav.FilterHistorie.Zapnuty = true;
+        stav.FilterHistorie.PodlaFirmy = true;
+        stav.FilterHistorie.Firma = "S.R.O.";
+    };
+    view.filterChecked = true;
+    okno->cbFilterClick();
+    ASSERT_EQ(stav.PocetVolani, 1);
+    EXPECT_EQ(Bunka(1, 1), "0902");
+    EXPECT_EQ(Bunka(4, 1), "Port 1");
+
+    view.filterChecked = false;
+    okno->cbFilterClick();
+    kniha["0902"] = {"Ján Novák", ""};  // the firm as it stands is kept
+    kniha["0903"] = {"Eva Malá", "Obchod; v.o.s."};
+    okno->btDoplClick();
+    EXPECT_EQ(Hst(),
+              "01.02.2024  10:00:00;0902;Ján Novák;Firma; s.r.o.;Port 1\r\n"
+              "01.02.2024  10:01:00;0903;Eva Malá;Obchod; v.o.s.;Port 2\r\n"
+              "01.02.2024  10:02:00;0904;Eva;Iná, a.s.;021234\r\n");
+    ASSERT_EQ(stav.PocetVolani, 3);
+    const char* const ocakavane[3][5] = {
+        {"01.02.2024  10:00:00", "0902", "Ján Novák", "Firma; s.r.o.", "Port 1"},
+        {"01.02.2024  10:01:00", "0903", "Eva Malá", "Obchod; v.o.s.", "Port 2"},
+        {"01.02.2024  10:02:00", "0904", "Eva", "Iná, a.s.", "021234"},
+    };
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 5; ++c) EXPECT_EQ(Bunka(c, r + 1), ocakavane[r][c]) << r << "/" << c;
+}
+
 TEST_F(Historia, AReloadWithoutTheFileKeepsRowOne) {
     Zapis(Riadky(1, 3));
     Otvor();

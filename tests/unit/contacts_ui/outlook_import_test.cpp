@@ -9,6 +9,7 @@
 #include "base/stdfiles.h"
 #include "base/testing/fakes.h"
 #include "base/testing/tempdir.h"
+#include "contacts/core/adresar.h"
 #include "contacts/core/mriezka_textov.h"
 #include "fake_views.h"
 #include "tests/unit/contacts/pomocky.h"
@@ -165,6 +166,29 @@ TEST_F(Import, WhichContactsBecomeRowsAndHow) {
                  "BusinessAddressStreet", "BusinessAddressCity"}));
     // No file is written by the import.
     EXPECT_EQ(test::Citaj(fs, dir / "vestrix.adr"), "a;b;0212345678;;x\r\n;;;0903111222;y\r\n");
+}
+
+// Outlook's names may hold ";": the book saved after the import holds them
+// as blanks and shows them so, and the imported numbers are found under
+// their contact.
+TEST_F(Import, ASemicolonInAnImportedNameIsSavedAsABlankAndTheNumberFound) {
+    Adresar("a;b;0212345678;;x\r\n");
+    NacitajAdresar(fs, pump, dir.Dir(), grid, pocet);  // as the book window opens
+    outlook.kontakty = {K("Ján;Peter", "Novák;ml.", "Firma; s.r.o.", "0905 000 111", "02 55556666")};
+    view.predvolba = "00421";
+    outlook.connected = true;
+    okno.btImportujClick();
+    ASSERT_EQ(pocet, 2);
+    ZapisAdresar(fs, pump, dir.Dir(), grid, pocet);
+    EXPECT_EQ(test::Citaj(fs, dir / "vestrix.adr"),
+              "a;b;0212345678;;x\r\nJán Peter;Novák ml.;0255556666;0905000111;Firma; s.r.o.\r\n");
+    EXPECT_EQ(Riadok(2), (std::vector<std::string>{"2", "Ján Peter", "Novák ml.", "Firma; s.r.o.", "0255556666",
+                                                    "0905000111"}));
+    for (const char* cislo : {"0255556666", "0905000111"}) {
+        const TMenoFirma m = HladajVolajuceho(fs, dir.Dir(), "00421", cislo);
+        EXPECT_EQ(m.Meno, "Ján Peter Novák ml.") << cislo;
+        EXPECT_EQ(m.Firma, "Firma; s.r.o.") << cislo;
+    }
 }
 
 TEST_F(Import, ARepeatedImportAddsTheSameContactsAgainUntilSaved) {

@@ -4,6 +4,14 @@
 
 #include "fuzz_support.h"
 
+// Before any input: a target built with other bytes than the product's
+// texts would test another program.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const std::string rozdiel = vx::fuzz::RozdielKodovejStranky();
+    if (!rozdiel.empty()) vx::fuzz::Broken("the texts are code page 1250", __FILE__, __LINE__, rozdiel);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static vx::fuzz::TTargetFn fn = [] {
         if (vx::fuzz::Targets().size() != 1) {

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+#include "base/diacritics.h"
 
 namespace vx::fuzz {
 
@@ -14,6 +17,20 @@ void Broken(const char* what, const char* file, int line, const std::string& det
     std::fprintf(stderr, "\nINVARIANT BROKEN at %s:%d: %s\n%s\n", file, line, what, detail.c_str());
     std::fflush(stderr);
     std::abort();
+}
+
+std::string RozdielKodovejStranky() {
+    static const char kTabulka[] =
+        "\xFC\xE9\xE2\xE4\xF9\xE6\xEB\xD5\xF5\xEE\x8F\xC4\xC6\xC9\xC5\xE5\xF4\xF6\xBC\xBE\x8C"
+        "\x9C\xD6\xDC\x8D\x9D\xE8\xE1\xED\xF3\xFA\x8E\x9E\x9F\xC8\xC1\xC2\xCC\xCF\xCB\xEF\xD2"
+        "\xCD\xCE\xEC\xD9\xD3\xD4\xD1\xF1\xF2\x8A\x9A\xC0\xDA\xE0\xDB\xFD\xDD\xFB\xD8\xF8";
+    std::string r;
+    if (std::strcmp(kDiakritikaAccented, kTabulka) != 0)
+        r += "diacritics table " + Ukaz(kDiakritikaAccented) + ", the product has " + Ukaz(kTabulka) + "\n";
+    static const char kPismena[] = "Ľubica Šťastná";
+    if (std::strcmp(kPismena, "\xBCubica \x8A\x9D" "astn\xE1") != 0)
+        r += "a literal of the targets reads " + Ukaz(kPismena) + "\n";
+    return r;
 }
 
 TVstup::TVstup(const uint8_t* data, size_t size) {

@@ -51,6 +51,12 @@ private:
     std::vector<std::string> casti_;
 };
 
+// Empty when the texts the targets were built with are the product's code
+// page 1250 bytes: the diacritics table of the product code and a literal
+// of the target sources, each against its bytes written as escapes. Else
+// what differs. (clang takes no -fexec-charset; its sources are converted.)
+std::string RozdielKodovejStranky();
+
 // Printable form of bytes for the messages of a broken invariant.
 std::string Ukaz(const std::string& s);
 std::string Ukaz(const std::vector<std::string>& v);

@@ -25,6 +25,10 @@ std::vector<fs::path> Subory(const fs::path& dir) {
     return r;
 }
 
+// The bytes every target compares against are the product's; the fuzz
+// programs check the same when they start.
+TEST(FuzzReplay, TheTextsAreTheProductsCodePage1250Bytes) { EXPECT_EQ(vx::fuzz::RozdielKodovejStranky(), ""); }
+
 TEST(FuzzReplay, EveryTargetOverItsSeedsAndRegressionInputs) {
     const fs::path koren = VX_FUZZ_DIR;
     ASSERT_GE(vx::fuzz::Targets().size(), 18u);

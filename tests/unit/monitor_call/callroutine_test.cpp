@@ -125,6 +125,13 @@ TEST_F(CallRoutine, LineBreaksInTheControlsNumbersAreBlanked) {
     EXPECT_EQ(history[0], "07.03.2024  14:05:09;0905 123 ;;;02  1234");
 }
 
+TEST_F(CallRoutine, NulInTheControlsNumbersIsBlanked) {
+    routine.Linkor1InComingCall(std::string("02\0" "1", 4), std::string("0905\0" "12", 7), "");
+    EXPECT_EQ(lookups, std::vector<std::string>{"0905 12"});
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0], "07.03.2024  14:05:09;0905 12;;;02 1");
+}
+
 TEST_F(CallRoutine, EmptyCallingNumberIsNotLookedUp) {
     p.Volanie.Meno = "stale";
     p.Volanie.Firma = "stale";

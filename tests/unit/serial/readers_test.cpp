@@ -387,6 +387,12 @@ TEST(Readers, LineBreaksInsideFieldsAreBlanked) {
              SpracujTODOS(r.Ctx());
          },
          {"Port 1", "0905123456  RING  ", "12.06.2024", "10:00:00", true}},
+        {"TODOS NUL",
+         [](ReaderRig& r) {
+             r.Store({std::string("\r\nP01: 06121000 0905\0" "123\r\nOK\r\n", 30)});
+             SpracujTODOS(r.Ctx());
+         },
+         {"Port 1", "0905 123", "12.06.2024", "10:00:00", true}},
         {"TODOS date and time",
          [](ReaderRig& r) {
              r.Store({"\r\nP01: 0\r12\n000 0905\r\nOK\r\n"});
