@@ -890,8 +890,16 @@ STDMETHODIMP TLinkorCtrl::GetClientSite(IOleClientSite** site) {
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
-STDMETHODIMP TLinkorCtrl::Close(DWORD) {
+STDMETHODIMP TLinkorCtrl::Close(DWORD saveOption) {
     InPlaceDeactivate();
+    // A container that closes a changed control with a save keeps the
+    // change only if the control asks it to save now. The control has no
+    // question of its own to ask the user: a prompted save is a save.
+    if (dirty_ && site_ && (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE)) {
+        HRESULT hr = site_->SaveObject();
+        if (FAILED(hr)) return hr;
+    }
+    if (adviseHolder_) adviseHolder_->SendOnClose();
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::SetMoniker(DWORD, IMoniker*) { return E_NOTIMPL; }

@@ -105,8 +105,31 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
     STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&refs_); }
 
+    // What the container keeps of the control when the control asks to be
+    // saved: its stream, as a container stores it with its document.
+    IUnknown* Object = nullptr;  // not held
+    std::string Saved;
+
     // IOleClientSite
-    STDMETHODIMP SaveObject() override { return S_OK; }
+    STDMETHODIMP SaveObject() override {
+        log_.push_back("SaveObject");
+        IPersistStreamInit* p = nullptr;
+        if (!Object || FAILED(Object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p))))
+            return E_FAIL;
+        IStream* stm = nullptr;
+        CreateStreamOnHGlobal(nullptr, TRUE, &stm);
+        HRESULT hr = p->Save(stm, TRUE);
+        p->Release();
+        STATSTG st{};
+        stm->Stat(&st, STATFLAG_NONAME);
+        Saved.assign(static_cast<size_t>(st.cbSize.QuadPart), '\0');
+        LARGE_INTEGER zero{};
+        stm->Seek(zero, STREAM_SEEK_SET, nullptr);
+        ULONG got = 0;
+        if (!Saved.empty()) stm->Read(&Saved[0], static_cast<ULONG>(Saved.size()), &got);
+        stm->Release();
+        return hr;
+    }
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override {
         *m = nullptr;
         return E_NOTIMPL;
@@ -199,6 +222,34 @@ private:
     Frame& frame_;
     Log& log_;
     bool inPlace_;
+};
+
+// The container's advise sink on the control's IOleObject.
+class ObjectSink : public IAdviseSink {
+public:
+    explicit ObjectSink(Log& log) : log_(log) {}
+    virtual ~ObjectSink() = default;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IAdviseSink)) {
+            *ppv = static_cast<IAdviseSink*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&refs_); }
+    STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override {}
+    STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override {}
+    STDMETHODIMP_(void) OnRename(IMoniker*) override {}
+    STDMETHODIMP_(void) OnSave() override { log_.push_back("OnSave"); }
+    STDMETHODIMP_(void) OnClose() override { log_.push_back("OnClose"); }
+    LONG Refs() const { return refs_; }
+
+private:
+    LONG refs_ = 1;
+    Log& log_;
 };
 
 void Pump() {
@@ -499,6 +550,88 @@ TEST_F(Container, FormEventsArriveInTheOrderTheContainerCausesThem) {
                         "event 5"}));
     EXPECT_EQ(site->Refs(), 1);
     EXPECT_EQ(frame->Refs(), 1);
+}
+
+// A container that closes the control and asks it to be saved keeps what
+// was changed in it: the control asks its site to save it, by the OLE rules
+// without asking the user, and tells the container's sinks it has closed.
+TEST_F(Container, ClosingSavesAChangedControlThroughItsSiteWhenAsked) {
+    const wchar_t kChanged[] = L"Linkor na formulári";
+    struct Case {
+        DWORD option;
+        bool changed;
+        bool saved;
+    } cases[] = {
+        {OLECLOSE_SAVEIFDIRTY, true, true},
+        {OLECLOSE_PROMPTSAVE, true, true},
+        {OLECLOSE_NOSAVE, true, false},
+        {OLECLOSE_SAVEIFDIRTY, false, false},
+        {OLECLOSE_PROMPTSAVE, false, false},
+    };
+    for (const Case& c : cases) {
+        ILinkor* control = nullptr;
+        ASSERT_EQ(vx::test::NewLinkor(module_, &control), S_OK);
+        IOleObject* obj = nullptr;
+        ASSERT_EQ(control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&obj)), S_OK);
+        Log heard;
+        Site s(hwnd, *frame, heard);
+        s.Object = control;
+        ObjectSink sink(heard);
+        ASSERT_EQ(obj->SetClientSite(&s), S_OK);
+        DWORD cookie = 0;
+        ASSERT_EQ(obj->Advise(&sink, &cookie), S_OK);
+        ASSERT_EQ(obj->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &s, 0, hwnd, &s.Pos), S_OK);
+        HWND form = nullptr;
+        IOleInPlaceObject* ip = nullptr;
+        ASSERT_EQ(control->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&ip)), S_OK);
+        ASSERT_EQ(ip->GetWindow(&form), S_OK);
+        if (c.changed) {
+            BSTR text = SysAllocString(kChanged);
+            EXPECT_EQ(control->put_Caption(text), S_OK);
+            SysFreeString(text);
+        }
+        heard.clear();
+        EXPECT_EQ(obj->Close(c.option), S_OK) << c.option;
+        EXPECT_FALSE(IsWindow(form)) << c.option;
+        Log expected{"OnInPlaceDeactivate"};
+        if (c.saved) expected.push_back("SaveObject");
+        expected.push_back("OnClose");
+        EXPECT_EQ(heard, expected) << c.option;
+        // No question box of the control's own came up.
+        EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr) << c.option;
+        if (c.saved) {
+            // What the container keeps holds the change, and the control is
+            // clean again.
+            IPersistStreamInit* p = nullptr;
+            ASSERT_EQ(control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p)), S_OK);
+            EXPECT_EQ(p->IsDirty(), S_FALSE);
+            p->Release();
+            ILinkor* again = nullptr;
+            ASSERT_EQ(vx::test::NewLinkor(module_, &again), S_OK);
+            ASSERT_EQ(again->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p)), S_OK);
+            IStream* stm = nullptr;
+            ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stm), S_OK);
+            ULONG put = 0;
+            stm->Write(s.Saved.data(), static_cast<ULONG>(s.Saved.size()), &put);
+            LARGE_INTEGER zero{};
+            stm->Seek(zero, STREAM_SEEK_SET, nullptr);
+            EXPECT_EQ(p->Load(stm), S_OK);
+            stm->Release();
+            p->Release();
+            BSTR caption = nullptr;
+            EXPECT_EQ(again->get_Caption(&caption), S_OK);
+            EXPECT_STREQ(caption, kChanged);
+            SysFreeString(caption);
+            again->Release();
+        }
+        EXPECT_EQ(obj->Unadvise(cookie), S_OK);
+        ip->Release();
+        obj->SetClientSite(nullptr);
+        obj->Release();
+        control->Release();
+        EXPECT_EQ(sink.Refs(), 1);
+        EXPECT_EQ(s.Refs(), 1);
+    }
 }
 
 TEST_F(Container, ReleasingAnActiveControlTakesItsFormAway) {
