@@ -1168,10 +1168,13 @@ STDMETHODIMP TLinkorCtrl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
                                LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!hdcDraw || !bounds) return E_INVALIDARG;
-    // What the form's window shows, for a container that draws the control
-    // without activating it.
+    // What the form's window shows, or would show at the form's size, for a
+    // container that draws the control without its window.
     RECT r{bounds->left, bounds->top, bounds->right, bounds->bottom};
-    PaintLinkorForm(hdcDraw, r);
+    SIZE size{form_.Width, form_.Height};
+    RECT client;
+    if (HWND h = window_.Handle(); h && GetClientRect(h, &client)) size = {client.right, client.bottom};
+    DrawLinkorForm(hdcDraw, r, size);
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colorSet) {

@@ -13,6 +13,7 @@
 #include <ocidl.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -482,6 +483,82 @@ TEST_F(Container, ActivatedControlShowsItsFormInTheSitesWindowWithPanelAndIcon) 
                         "event 1", "event 6", "frame active none", "OnUIDeactivate", "OnInPlaceDeactivate"}));
     // The site's frame is given back.
     EXPECT_EQ(frame->Refs(), 1);
+}
+
+// A container draws the control where it has no window: into a picture it
+// keeps, a print, a preview, in the units of its own drawing. The form
+// fills the bounds it is given, whatever units they are in.
+TEST_F(Container, DrawFillsTheBoundsWithTheFormInTheContainersUnits) {
+    Attach();
+    IViewObject* view = nullptr;
+    ASSERT_EQ(ctrl->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
+    SIZEL extent{};
+    ASSERT_EQ(ole->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+
+    // Each drawing lands on white, as a page does.
+    HDC screen = GetDC(nullptr);
+    auto drawn = [&](int width, int height, const std::function<void(HDC, RECTL&)>& setUp) {
+        HDC mem = CreateCompatibleDC(screen);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        RECT all{0, 0, width, height};
+        FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        int saved = SaveDC(mem);
+        RECTL bounds{};
+        setUp(mem, bounds);
+        EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, mem, &bounds, nullptr, nullptr, 0),
+                  S_OK);
+        RestoreDC(mem, saved);
+        Picture p = Capture(mem, 0, 0, width, height);
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        return p;
+    };
+    // In pixels, away from the corner.
+    Picture atOffset = drawn(60, 50, [](HDC, RECTL& b) { b = {10, 5, 10 + 39, 5 + 38}; });
+    // In the container's units of 0.01 mm, as a picture of the form is kept.
+    Picture inHimetric = drawn(39, 38, [&](HDC dc, RECTL& b) {
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, extent.cx, extent.cy, nullptr);
+        SetViewportExtEx(dc, 39, 38, nullptr);
+        b = {0, 0, extent.cx, extent.cy};
+    });
+    // Twice as large, as a zoomed view shows it.
+    Picture zoomed = drawn(78, 76, [](HDC, RECTL& b) { b = {0, 0, 78, 76}; });
+    ReleaseDC(nullptr, screen);
+    view->Release();
+
+    // What the window shows once activated.
+    ASSERT_EQ(Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+    HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    Picture shown = OnScreen(form);
+    ASSERT_EQ(shown.width, 39);
+    ASSERT_EQ(shown.height, 38);
+    ASSERT_EQ(shown.At(3 + 4 + 12, 3 + 4 + 17), kWhite);  // the telephone
+
+    int offsetWrong = 0, himetricWrong = 0, zoomWrong = 0;
+    for (int y = 0; y < 38; ++y)
+        for (int x = 0; x < 39; ++x) {
+            COLORREF c = shown.At(x, y);
+            offsetWrong += atOffset.At(10 + x, 5 + y) != c;
+            himetricWrong += inHimetric.At(x, y) != c;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx) zoomWrong += zoomed.At(2 * x + dx, 2 * y + dy) != c;
+        }
+    EXPECT_EQ(offsetWrong, 0);
+    EXPECT_EQ(himetricWrong, 0);
+    EXPECT_EQ(zoomWrong, 0);
+    // Outside the bounds the page is untouched.
+    for (int x = 0; x < 60; ++x) {
+        EXPECT_EQ(atOffset.At(x, 4), kWhite) << x;
+        EXPECT_EQ(atOffset.At(x, 5 + 38), kWhite) << x;
+    }
+    for (int y = 0; y < 50; ++y) {
+        EXPECT_EQ(atOffset.At(9, y), kWhite) << y;
+        EXPECT_EQ(atOffset.At(10 + 39, y), kWhite) << y;
+    }
 }
 
 TEST_F(Container, VisibleHidesAndShowsTheActiveForm) {
