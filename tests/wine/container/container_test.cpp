@@ -117,18 +117,8 @@ public:
         IPersistStreamInit* p = nullptr;
         if (!Object || FAILED(Object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p))))
             return E_FAIL;
-        IStream* stm = nullptr;
-        CreateStreamOnHGlobal(nullptr, TRUE, &stm);
-        HRESULT hr = p->Save(stm, TRUE);
+        HRESULT hr = vx::test::SaveStream(p, &Saved);
         p->Release();
-        STATSTG st{};
-        stm->Stat(&st, STATFLAG_NONAME);
-        Saved.assign(static_cast<size_t>(st.cbSize.QuadPart), '\0');
-        LARGE_INTEGER zero{};
-        stm->Seek(zero, STREAM_SEEK_SET, nullptr);
-        ULONG got = 0;
-        if (!Saved.empty()) stm->Read(&Saved[0], static_cast<ULONG>(Saved.size()), &got);
-        stm->Release();
         return hr;
     }
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override {
@@ -686,14 +676,7 @@ TEST_F(Container, ClosingSavesAChangedControlThroughItsSiteWhenAsked) {
             ILinkor* again = nullptr;
             ASSERT_EQ(vx::test::NewLinkor(module_, &again), S_OK);
             ASSERT_EQ(again->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p)), S_OK);
-            IStream* stm = nullptr;
-            ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stm), S_OK);
-            ULONG put = 0;
-            stm->Write(s.Saved.data(), static_cast<ULONG>(s.Saved.size()), &put);
-            LARGE_INTEGER zero{};
-            stm->Seek(zero, STREAM_SEEK_SET, nullptr);
-            EXPECT_EQ(p->Load(stm), S_OK);
-            stm->Release();
+            EXPECT_EQ(vx::test::LoadStream(p, s.Saved), S_OK);
             p->Release();
             BSTR caption = nullptr;
             EXPECT_EQ(again->get_Caption(&caption), S_OK);
