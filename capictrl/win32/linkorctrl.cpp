@@ -890,8 +890,16 @@ STDMETHODIMP TLinkorCtrl::GetClientSite(IOleClientSite** site) {
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
-STDMETHODIMP TLinkorCtrl::Close(DWORD) {
+STDMETHODIMP TLinkorCtrl::Close(DWORD saveOption) {
     InPlaceDeactivate();
+    // A container that closes a changed control with a save keeps the
+    // change only if the control asks it to save now. The control has no
+    // question of its own to ask the user: a prompted save is a save.
+    if (dirty_ && site_ && (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE)) {
+        HRESULT hr = site_->SaveObject();
+        if (FAILED(hr)) return hr;
+    }
+    if (adviseHolder_) adviseHolder_->SendOnClose();
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::SetMoniker(DWORD, IMoniker*) { return E_NOTIMPL; }
@@ -1160,10 +1168,13 @@ STDMETHODIMP TLinkorCtrl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
                                LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!hdcDraw || !bounds) return E_INVALIDARG;
-    // What the form's window shows, for a container that draws the control
-    // without activating it.
+    // What the form's window shows, or would show at the form's size, for a
+    // container that draws the control without its window.
     RECT r{bounds->left, bounds->top, bounds->right, bounds->bottom};
-    PaintLinkorForm(hdcDraw, r);
+    SIZE size{form_.Width, form_.Height};
+    RECT client;
+    if (HWND h = window_.Handle(); h && GetClientRect(h, &client)) size = {client.right, client.bottom};
+    DrawLinkorForm(hdcDraw, r, size);
     return S_OK;
 }
 STDMETHODIMP TLinkorCtrl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colorSet) {

@@ -18,6 +18,11 @@ constexpr int kPanelIconId = 2;
 // 24 x 24 icon at (4, 4) of the panel.
 void PaintLinkorForm(HDC dc, const RECT& r);
 
+// The form of `size` pixels painted as above and stretched onto `bounds`,
+// which are in the logical units of `dc`: a container's picture, print or
+// zoomed view of the form.
+void DrawLinkorForm(HDC dc, const RECT& bounds, SIZE size);
+
 class TLinkorFormWindow {
 public:
     // `onUserActivate` runs when the user clicks the form or moves the

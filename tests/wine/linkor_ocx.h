@@ -1,7 +1,7 @@
 // LINKOR.OCX as the Wine tests take it: the file the build made (the test's
 // VX_OCX_PATH), its own class objects without registration, a sink
-// connected to one of a control's connection points, and what an event
-// brings it.
+// connected to one of a control's connection points, what an event brings
+// it, and the control's stream as a host keeps it.
 #pragma once
 #include <windows.h>
 #include <ole2.h>
@@ -63,6 +63,42 @@ inline HRESULT Connect(IUnknown* control, REFIID iid, IUnknown* sink, DWORD* coo
         *point = cp;
     else
         cp->Release();
+    return hr;
+}
+
+// The stream the control saves of itself, into `bytes`.
+inline HRESULT SaveStream(IPersistStreamInit* p, std::string* bytes) {
+    bytes->clear();
+    IStream* s = nullptr;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &s);
+    if (FAILED(hr)) return hr;
+    hr = p->Save(s, TRUE);
+    STATSTG st{};
+    s->Stat(&st, STATFLAG_NONAME);
+    bytes->assign(static_cast<size_t>(st.cbSize.QuadPart), '\0');
+    LARGE_INTEGER zero{};
+    s->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ULONG n = 0;
+    if (!bytes->empty()) s->Read(&(*bytes)[0], static_cast<ULONG>(bytes->size()), &n);
+    s->Release();
+    return hr;
+}
+
+// The control loads `bytes` from a stream; `posAfter` receives how far it
+// read.
+inline HRESULT LoadStream(IPersistStreamInit* p, const std::string& bytes, ULONGLONG* posAfter = nullptr) {
+    IStream* s = nullptr;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &s);
+    if (FAILED(hr)) return hr;
+    ULONG n = 0;
+    s->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &n);
+    LARGE_INTEGER zero{};
+    s->Seek(zero, STREAM_SEEK_SET, nullptr);
+    hr = p->Load(s);
+    ULARGE_INTEGER pos{};
+    s->Seek(zero, STREAM_SEEK_CUR, &pos);
+    if (posAfter) *posAfter = pos.QuadPart;
+    s->Release();
     return hr;
 }
 

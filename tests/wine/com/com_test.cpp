@@ -914,34 +914,12 @@ TEST_F(LinkorCom, EngineEventsReachTheSinkWithTheirTexts) {
 // ---------------------------------------------------------------- persistence
 
 std::string SaveStream(IPersistStreamInit* p) {
-    IStream* s = nullptr;
-    CreateStreamOnHGlobal(nullptr, TRUE, &s);
-    EXPECT_EQ(p->Save(s, TRUE), S_OK);
-    STATSTG st{};
-    s->Stat(&st, STATFLAG_NONAME);
-    std::string out(static_cast<size_t>(st.cbSize.QuadPart), '\0');
-    LARGE_INTEGER zero{};
-    s->Seek(zero, STREAM_SEEK_SET, nullptr);
-    ULONG n = 0;
-    if (!out.empty()) s->Read(&out[0], static_cast<ULONG>(out.size()), &n);
-    s->Release();
+    std::string out;
+    EXPECT_EQ(vx::test::SaveStream(p, &out), S_OK);
     return out;
 }
 
-HRESULT LoadStream(IPersistStreamInit* p, const std::string& bytes, ULONGLONG* posAfter = nullptr) {
-    IStream* s = nullptr;
-    CreateStreamOnHGlobal(nullptr, TRUE, &s);
-    ULONG n = 0;
-    s->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &n);
-    LARGE_INTEGER zero{};
-    s->Seek(zero, STREAM_SEEK_SET, nullptr);
-    HRESULT hr = p->Load(s);
-    ULARGE_INTEGER pos{};
-    s->Seek(zero, STREAM_SEEK_CUR, &pos);
-    if (posAfter) *posAfter = pos.QuadPart;
-    s->Release();
-    return hr;
-}
+using vx::test::LoadStream;
 
 TEST_F(LinkorCom, FreshControlSavesTheMonitorsStoredDescription) {
     ILinkor* c = Create();

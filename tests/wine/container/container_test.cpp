@@ -13,6 +13,7 @@
 #include <ocidl.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -105,8 +106,21 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
     STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&refs_); }
 
+    // What the container keeps of the control when the control asks to be
+    // saved: its stream, as a container stores it with its document.
+    IUnknown* Object = nullptr;  // not held
+    std::string Saved;
+
     // IOleClientSite
-    STDMETHODIMP SaveObject() override { return S_OK; }
+    STDMETHODIMP SaveObject() override {
+        log_.push_back("SaveObject");
+        IPersistStreamInit* p = nullptr;
+        if (!Object || FAILED(Object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p))))
+            return E_FAIL;
+        HRESULT hr = vx::test::SaveStream(p, &Saved);
+        p->Release();
+        return hr;
+    }
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override {
         *m = nullptr;
         return E_NOTIMPL;
@@ -199,6 +213,34 @@ private:
     Frame& frame_;
     Log& log_;
     bool inPlace_;
+};
+
+// The container's advise sink on the control's IOleObject.
+class ObjectSink : public IAdviseSink {
+public:
+    explicit ObjectSink(Log& log) : log_(log) {}
+    virtual ~ObjectSink() = default;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IAdviseSink)) {
+            *ppv = static_cast<IAdviseSink*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&refs_); }
+    STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override {}
+    STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override {}
+    STDMETHODIMP_(void) OnRename(IMoniker*) override {}
+    STDMETHODIMP_(void) OnSave() override { log_.push_back("OnSave"); }
+    STDMETHODIMP_(void) OnClose() override { log_.push_back("OnClose"); }
+    LONG Refs() const { return refs_; }
+
+private:
+    LONG refs_ = 1;
+    Log& log_;
 };
 
 void Pump() {
@@ -433,6 +475,82 @@ TEST_F(Container, ActivatedControlShowsItsFormInTheSitesWindowWithPanelAndIcon) 
     EXPECT_EQ(frame->Refs(), 1);
 }
 
+// A container draws the control where it has no window: into a picture it
+// keeps, a print, a preview, in the units of its own drawing. The form
+// fills the bounds it is given, whatever units they are in.
+TEST_F(Container, DrawFillsTheBoundsWithTheFormInTheContainersUnits) {
+    Attach();
+    IViewObject* view = nullptr;
+    ASSERT_EQ(ctrl->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
+    SIZEL extent{};
+    ASSERT_EQ(ole->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+
+    // Each drawing lands on white, as a page does.
+    HDC screen = GetDC(nullptr);
+    auto drawn = [&](int width, int height, const std::function<void(HDC, RECTL&)>& setUp) {
+        HDC mem = CreateCompatibleDC(screen);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        RECT all{0, 0, width, height};
+        FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        int saved = SaveDC(mem);
+        RECTL bounds{};
+        setUp(mem, bounds);
+        EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, mem, &bounds, nullptr, nullptr, 0),
+                  S_OK);
+        RestoreDC(mem, saved);
+        Picture p = Capture(mem, 0, 0, width, height);
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        return p;
+    };
+    // In pixels, away from the corner.
+    Picture atOffset = drawn(60, 50, [](HDC, RECTL& b) { b = {10, 5, 10 + 39, 5 + 38}; });
+    // In the container's units of 0.01 mm, as a picture of the form is kept.
+    Picture inHimetric = drawn(39, 38, [&](HDC dc, RECTL& b) {
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, extent.cx, extent.cy, nullptr);
+        SetViewportExtEx(dc, 39, 38, nullptr);
+        b = {0, 0, extent.cx, extent.cy};
+    });
+    // Twice as large, as a zoomed view shows it.
+    Picture zoomed = drawn(78, 76, [](HDC, RECTL& b) { b = {0, 0, 78, 76}; });
+    ReleaseDC(nullptr, screen);
+    view->Release();
+
+    // What the window shows once activated.
+    ASSERT_EQ(Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+    HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    Picture shown = OnScreen(form);
+    ASSERT_EQ(shown.width, 39);
+    ASSERT_EQ(shown.height, 38);
+    ASSERT_EQ(shown.At(3 + 4 + 12, 3 + 4 + 17), kWhite);  // the telephone
+
+    int offsetWrong = 0, himetricWrong = 0, zoomWrong = 0;
+    for (int y = 0; y < 38; ++y)
+        for (int x = 0; x < 39; ++x) {
+            COLORREF c = shown.At(x, y);
+            offsetWrong += atOffset.At(10 + x, 5 + y) != c;
+            himetricWrong += inHimetric.At(x, y) != c;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx) zoomWrong += zoomed.At(2 * x + dx, 2 * y + dy) != c;
+        }
+    EXPECT_EQ(offsetWrong, 0);
+    EXPECT_EQ(himetricWrong, 0);
+    EXPECT_EQ(zoomWrong, 0);
+    // Outside the bounds the page is untouched.
+    for (int x = 0; x < 60; ++x) {
+        EXPECT_EQ(atOffset.At(x, 4), kWhite) << x;
+        EXPECT_EQ(atOffset.At(x, 5 + 38), kWhite) << x;
+    }
+    for (int y = 0; y < 50; ++y) {
+        EXPECT_EQ(atOffset.At(9, y), kWhite) << y;
+        EXPECT_EQ(atOffset.At(10 + 39, y), kWhite) << y;
+    }
+}
+
 TEST_F(Container, VisibleHidesAndShowsTheActiveForm) {
     Attach();
     ASSERT_EQ(Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
@@ -499,6 +617,81 @@ TEST_F(Container, FormEventsArriveInTheOrderTheContainerCausesThem) {
                         "event 5"}));
     EXPECT_EQ(site->Refs(), 1);
     EXPECT_EQ(frame->Refs(), 1);
+}
+
+// A container that closes the control and asks it to be saved keeps what
+// was changed in it: the control asks its site to save it, by the OLE rules
+// without asking the user, and tells the container's sinks it has closed.
+TEST_F(Container, ClosingSavesAChangedControlThroughItsSiteWhenAsked) {
+    const wchar_t kChanged[] = L"Linkor na formulári";
+    struct Case {
+        DWORD option;
+        bool changed;
+        bool saved;
+    } cases[] = {
+        {OLECLOSE_SAVEIFDIRTY, true, true},
+        {OLECLOSE_PROMPTSAVE, true, true},
+        {OLECLOSE_NOSAVE, true, false},
+        {OLECLOSE_SAVEIFDIRTY, false, false},
+        {OLECLOSE_PROMPTSAVE, false, false},
+    };
+    for (const Case& c : cases) {
+        ILinkor* control = nullptr;
+        ASSERT_EQ(vx::test::NewLinkor(module_, &control), S_OK);
+        IOleObject* obj = nullptr;
+        ASSERT_EQ(control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&obj)), S_OK);
+        Log heard;
+        Site s(hwnd, *frame, heard);
+        s.Object = control;
+        ObjectSink sink(heard);
+        ASSERT_EQ(obj->SetClientSite(&s), S_OK);
+        DWORD cookie = 0;
+        ASSERT_EQ(obj->Advise(&sink, &cookie), S_OK);
+        ASSERT_EQ(obj->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &s, 0, hwnd, &s.Pos), S_OK);
+        HWND form = nullptr;
+        IOleInPlaceObject* ip = nullptr;
+        ASSERT_EQ(control->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&ip)), S_OK);
+        ASSERT_EQ(ip->GetWindow(&form), S_OK);
+        if (c.changed) {
+            BSTR text = SysAllocString(kChanged);
+            EXPECT_EQ(control->put_Caption(text), S_OK);
+            SysFreeString(text);
+        }
+        heard.clear();
+        EXPECT_EQ(obj->Close(c.option), S_OK) << c.option;
+        EXPECT_FALSE(IsWindow(form)) << c.option;
+        Log expected{"OnInPlaceDeactivate"};
+        if (c.saved) expected.push_back("SaveObject");
+        expected.push_back("OnClose");
+        EXPECT_EQ(heard, expected) << c.option;
+        // No question box of the control's own came up.
+        EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr) << c.option;
+        if (c.saved) {
+            // What the container keeps holds the change, and the control is
+            // clean again.
+            IPersistStreamInit* p = nullptr;
+            ASSERT_EQ(control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p)), S_OK);
+            EXPECT_EQ(p->IsDirty(), S_FALSE);
+            p->Release();
+            ILinkor* again = nullptr;
+            ASSERT_EQ(vx::test::NewLinkor(module_, &again), S_OK);
+            ASSERT_EQ(again->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p)), S_OK);
+            EXPECT_EQ(vx::test::LoadStream(p, s.Saved), S_OK);
+            p->Release();
+            BSTR caption = nullptr;
+            EXPECT_EQ(again->get_Caption(&caption), S_OK);
+            EXPECT_STREQ(caption, kChanged);
+            SysFreeString(caption);
+            again->Release();
+        }
+        EXPECT_EQ(obj->Unadvise(cookie), S_OK);
+        ip->Release();
+        obj->SetClientSite(nullptr);
+        obj->Release();
+        control->Release();
+        EXPECT_EQ(sink.Refs(), 1);
+        EXPECT_EQ(s.Refs(), 1);
+    }
 }
 
 TEST_F(Container, ReleasingAnActiveControlTakesItsFormAway) {
