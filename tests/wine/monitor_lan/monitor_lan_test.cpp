@@ -90,6 +90,25 @@ protected:
         ASSERT_TRUE(CopyFileW(CestaWine(unixPath).c_str(), (dir_ + name).c_str(), FALSE)) << unixPath;
     }
     std::string Cesta(const wchar_t* name) const { return Narrow(dir_ + name); }
+    // Starts the monitor (keys `ini` besides the network source) with its
+    // mail going to smtp, which takes the connection and says nothing, and
+    // hands it the call `datagram`: when this returns, that call is held up
+    // in its mail dispatch. The main window, or null.
+    HWND ZacniSDrzanymVolanim(TTichySmtp& smtp, const std::string& ini, const std::string& datagram) {
+        if (!smtp.Start()) {
+            ADD_FAILURE() << "no mail server";
+            return nullptr;
+        }
+        Ini(Zaklad() + ini + "notify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" + std::to_string(smtp.Port()) +
+            "\r\nemail1=prvy@example.com\r\n");
+        HWND w = StartVisible();
+        if (!w) return nullptr;
+        if (!PosliDatagram(port_, datagram) || !smtp.CakajNaSpojenie(20000)) {
+            ADD_FAILURE() << "the call never reached the mail server";
+            return nullptr;
+        }
+        return w;
+    }
 
     unsigned short port_ = 0;
 };
@@ -394,14 +413,8 @@ TEST_F(MonitorLan, BurstsArrivingWhileACallIsHeldUpAllReachTheHistory) {
     for (const auto& davka : davky) {
         SCOPED_TRACE(std::to_string(davka.pocet) + " calls");
         TTichySmtp smtp;
-        ASSERT_TRUE(smtp.Start());
         DeleteFileW((dir_ + L"vestrix.hst").c_str());
-        Ini(Zaklad() + "acceptname=-1\r\nnotify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" +
-            std::to_string(smtp.Port()) + "\r\nemail1=prvy@example.com\r\n");
-        HWND w = StartVisible();
-        ASSERT_TRUE(w);
-        ASSERT_TRUE(PosliDatagram(port_, "0900000000;021;09.03.2024;10:00:00;Držaný;Hovor"));
-        ASSERT_TRUE(smtp.CakajNaSpojenie(20000)) << "the call never reached the mail server";
+        ASSERT_TRUE(ZacniSDrzanymVolanim(smtp, "acceptname=-1\r\n", "0900000000;021;09.03.2024;10:00:00;Držaný;Hovor"));
         std::string ocakavane = "09.03.2024  10:00:00;0900000000;Držaný;Hovor;021\r\n";
         std::vector<std::string> datagramy;
         for (int i = 1; i <= davka.pocet; ++i) {
@@ -431,13 +444,7 @@ TEST_F(MonitorLan, BurstsArrivingWhileACallIsHeldUpAllReachTheHistory) {
 // recorded after the held one, in the order sent.
 TEST_F(MonitorLan, CallsBeyondTheQueueAreDroppedWithALogLine) {
     TTichySmtp smtp;
-    ASSERT_TRUE(smtp.Start());
-    Ini(Zaklad() + "acceptname=0\r\nnotify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" + std::to_string(smtp.Port()) +
-        "\r\nemail1=prvy@example.com\r\n");
-    HWND w = StartVisible();
-    ASSERT_TRUE(w);
-    ASSERT_TRUE(PosliDatagram(port_, "0900000000;021;09.03.2024;10:00:00;;"));
-    ASSERT_TRUE(smtp.CakajNaSpojenie(20000)) << "the call never reached the mail server";
+    ASSERT_TRUE(ZacniSDrzanymVolanim(smtp, "acceptname=0\r\n", "0900000000;021;09.03.2024;10:00:00;;"));
 
     const int poslane = 400, velkost = 60000;
     std::vector<std::string> datagramy;
@@ -714,13 +721,8 @@ TEST_F(MonitorLan, ANumberWithACommandInItStartsOnlyTheConfiguredPrograms) {
 // the call has ended, and only then writes its closing lines and ends.
 TEST_F(MonitorLan, ExitDuringAMailDispatchEndsTheProgramAfterTheCall) {
     TTichySmtp smtp;
-    ASSERT_TRUE(smtp.Start());
-    Ini(Zaklad() + "acceptname=0\r\nnotify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" + std::to_string(smtp.Port()) +
-        "\r\nemail1=prvy@example.com\r\n");
-    HWND w = StartVisible();
+    HWND w = ZacniSDrzanymVolanim(smtp, "acceptname=0\r\n", "0905123456;021;07.03.2024;14:05:09;;");
     ASSERT_TRUE(w);
-    ASSERT_TRUE(PosliDatagram(port_, "0905123456;021;07.03.2024;14:05:09;;"));
-    ASSERT_TRUE(smtp.CakajNaSpojenie(20000)) << "the call never reached the mail server";
     ASSERT_TRUE(CakajNaLog("Connect na SMTP server 127.0.0.1"));
 
     Prikaz(w, ids::pumUkoncit);
