@@ -57,6 +57,14 @@ protected:
     bool CakajNaHistoriu(size_t n, DWORD ms = 15000) {
         return CakajNa([&] { return Historia().size() >= n; }, ms);
     }
+    // Waits until the history holds `riadky` lines, and a little longer for
+    // any that should not come; the history must then be exactly `text`.
+    void HistoriaJe(size_t riadky, const std::string& text) {
+        CakajNaHistoriu(riadky, 60000);
+        Sleep(500);
+        ASSERT_EQ(Historia().size(), riadky) << "calls recorded of " << riadky;
+        EXPECT_EQ(Obsah(L"vestrix.hst"), text);
+    }
     // Messages of the log, without date and time.
     std::vector<std::string> Spravy() {
         std::vector<std::string> out;
@@ -325,18 +333,26 @@ TEST_F(MonitorLan, AfterARestartTheGridHoldsTheTenNewestCallsOfTheHistory) {
 
 // ------------------------------------------------------------ bursts
 
-// One socket that sends datagrams to the monitor's port, at a given spacing.
-class Vysielac {
-public:
-    Vysielac() {
+// A UDP socket of the test, with Winsock started for as long as it lives.
+class UdpSoket {
+protected:
+    UdpSoket() {
         WSADATA d;
         WSAStartup(MAKEWORD(2, 2), &d);
         s_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     }
-    ~Vysielac() {
+    ~UdpSoket() {
         closesocket(s_);
         WSACleanup();
     }
+    UdpSoket(const UdpSoket&) = delete;
+    UdpSoket& operator=(const UdpSoket&) = delete;
+    SOCKET s_ = INVALID_SOCKET;
+};
+
+// One socket that sends datagrams to the monitor's port, at a given spacing.
+class Vysielac : UdpSoket {
+public:
     // Sends each datagram `odstupMs` after the start of the one before
     // (0: back to back); false when one could not be sent.
     bool Posli(unsigned short port, const std::vector<std::string>& datagramy, double odstupMs) {
@@ -354,15 +370,19 @@ public:
         }
         return true;
     }
-
-private:
-    SOCKET s_ = INVALID_SOCKET;
 };
 
-// Calls that come faster than the monitor handles them, against a book of
-// 10,000 contacts: 40 datagrams back to back (an adapter's batch sent on by
-// another monitor), then 1,000 at 2 ms spacing. Every call reaches the
-// history, named from the book, in the order sent.
+// Calls that come faster than the monitor handles them: 40 datagrams back
+// to back (an adapter's batch sent on by another monitor), and 1,000 at 2 ms
+// spacing.
+struct TDavka {
+    int pocet;
+    double odstupMs;
+};
+const TDavka kDavky[] = {{40, 0}, {1000, 2.0}};
+
+// The bursts one after the other, against a book of 10,000 contacts: every
+// call reaches the history, named from the book, in the order sent.
 TEST_F(MonitorLan, BurstsOfCallsAllReachTheHistoryInTheOrderSent) {
     const int kontakty = 10000;
     Ini(Zaklad() + "acceptname=0\r\nhistory=-1\r\n");
@@ -372,11 +392,7 @@ TEST_F(MonitorLan, BurstsOfCallsAllReachTheHistoryInTheOrderSent) {
     Vysielac vysielac;
     std::string ocakavane;
     int k = 0;
-    const struct {
-        int pocet;
-        double odstupMs;
-    } davky[] = {{40, 0}, {1000, 2.0}};
-    for (const auto& davka : davky) {
+    for (const TDavka& davka : kDavky) {
         SCOPED_TRACE(std::to_string(davka.pocet) + " calls");
         std::vector<std::string> datagramy;
         for (int i = 0; i < davka.pocet; ++i, ++k) {
@@ -390,13 +406,7 @@ TEST_F(MonitorLan, BurstsOfCallsAllReachTheHistoryInTheOrderSent) {
                          std::to_string(c % 97) + ";021\r\n";
         }
         ASSERT_TRUE(vysielac.Posli(port_, datagramy, davka.odstupMs));
-        const size_t riadky = static_cast<size_t>(k);
-        CakajNa([&] { return Historia().size() >= riadky; }, 60000);
-        // What else might still come has come by now.
-        Sleep(500);
-        const std::vector<std::string> h = Historia();
-        ASSERT_EQ(h.size(), riadky) << "calls recorded of " << riadky;
-        ASSERT_EQ(Obsah(L"vestrix.hst"), ocakavane);
+        ASSERT_NO_FATAL_FAILURE(HistoriaJe(static_cast<size_t>(k), ocakavane));
     }
 }
 
@@ -406,11 +416,7 @@ TEST_F(MonitorLan, BurstsOfCallsAllReachTheHistoryInTheOrderSent) {
 // monitor, and once the held call has ended every call of the burst is
 // recorded after it, in the order sent.
 TEST_F(MonitorLan, BurstsArrivingWhileACallIsHeldUpAllReachTheHistory) {
-    const struct {
-        int pocet;
-        double odstupMs;
-    } davky[] = {{40, 0}, {1000, 2.0}};
-    for (const auto& davka : davky) {
+    for (const TDavka& davka : kDavky) {
         SCOPED_TRACE(std::to_string(davka.pocet) + " calls");
         TTichySmtp smtp;
         DeleteFileW((dir_ + L"vestrix.hst").c_str());
@@ -428,11 +434,7 @@ TEST_F(MonitorLan, BurstsArrivingWhileACallIsHeldUpAllReachTheHistory) {
         ASSERT_TRUE(vysielac.Posli(port_, datagramy, davka.odstupMs));
         Sleep(300);
         smtp.Skonci();  // the held dispatch fails, and every later one at once
-        const size_t riadky = static_cast<size_t>(davka.pocet) + 1;
-        CakajNa([&] { return Historia().size() >= riadky; }, 60000);
-        Sleep(500);
-        ASSERT_EQ(Historia().size(), riadky) << "calls recorded of " << riadky;
-        EXPECT_EQ(Obsah(L"vestrix.hst"), ocakavane);
+        ASSERT_NO_FATAL_FAILURE(HistoriaJe(static_cast<size_t>(davka.pocet) + 1, ocakavane));
         Zastav();
     }
 }
@@ -483,7 +485,7 @@ TEST_F(MonitorLan, CallsBeyondTheQueueAreDroppedWithALogLine) {
     // The calls kept come after the held one, in the order sent; at most
     // the datagrams not dropped, and only one line on overflow.
     const size_t ocakavane = static_cast<size_t>(1 + poslane - zahodene);
-    CakajNa([&] { return Historia().size() >= ocakavane; }, 60000);
+    CakajNaHistoriu(ocakavane, 60000);
     Sleep(500);
     const std::vector<std::string> h = Historia();
     ASSERT_GE(h.size(), 2u);
@@ -507,12 +509,9 @@ TEST_F(MonitorLan, CallsBeyondTheQueueAreDroppedWithALogLine) {
 // ------------------------------------------------------------ forwarding
 
 // A plain socket standing where another monitor would listen.
-class Prijimac {
+class Prijimac : UdpSoket {
 public:
     Prijimac() {
-        WSADATA d;
-        WSAStartup(MAKEWORD(2, 2), &d);
-        s_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -520,10 +519,6 @@ public:
         int len = sizeof a;
         getsockname(s_, reinterpret_cast<sockaddr*>(&a), &len);
         port_ = ntohs(a.sin_port);
-    }
-    ~Prijimac() {
-        closesocket(s_);
-        WSACleanup();
     }
     unsigned short Port() const { return port_; }
     // One datagram, or false after ms.
@@ -541,7 +536,6 @@ public:
     }
 
 private:
-    SOCKET s_ = INVALID_SOCKET;
     unsigned short port_ = 0;
 };
 
