@@ -155,6 +155,25 @@ TEST_F(Adresar, SortOfOneRowLeavesTheGrid) {
     EXPECT_EQ(Bunka(2, 1), "b");
 }
 
+// Every outer step of the sort shows its progress, i div (n div 100 + 1),
+// and then lets messages through once: a long sort keeps the window alive.
+TEST_F(Adresar, SortShowsItsProgressAndLetsMessagesThroughAtEveryStep) {
+    std::vector<std::string> mena;
+    for (int i = 0; i < 250; ++i) mena.push_back(std::string(1, static_cast<char>('A' + i * 7 % 26)));
+    Otvor(Kontakty(mena));
+    view.progress.clear();
+    std::vector<int> priSpravach;
+    pump.onProcess = [&] { priSpravach.push_back(view.progress.empty() ? -1 : view.progress.back()); };
+    okno->Usporiadaj(2);
+    std::vector<int> kroky;
+    for (int i = 1; i <= 249; ++i) kroky.push_back(i / 3);
+    EXPECT_EQ(priSpravach, kroky);
+    std::vector<int> vsetky = {0};
+    vsetky.insert(vsetky.end(), kroky.begin(), kroky.end());
+    vsetky.push_back(0);
+    EXPECT_EQ(view.progress, vsetky);
+}
+
 TEST_F(Adresar, CommandsWaitWhileASortLetsMessagesThrough) {
     Otvor(Kontakty({"C", "B", "A"}));
     int riadky = 0;

@@ -50,6 +50,11 @@ public:
 
     // The connection goes without a word from the server.
     void ZavriSpojenie() { Zavri(spojenie_); }
+    // No server any more: the connection goes, and a later one is refused at once.
+    void Skonci() {
+        Zavri(spojenie_);
+        Zavri(pocuva_);
+    }
 
 private:
     static void Zavri(SOCKET& s) {

@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/win32/text.h"
 #include "monitor/core/callroutine.h"
 #include "monitor/win32/ids.h"
+#include "tests/bench/common/volania.h"
 #include "tests/wine/inspector/inspector.h"
 #include "tests/wine/monitor/monitor_fixture.h"
 #include "tests/wine/monitor/silent_smtp.h"
@@ -55,6 +57,14 @@ protected:
     bool CakajNaHistoriu(size_t n, DWORD ms = 15000) {
         return CakajNa([&] { return Historia().size() >= n; }, ms);
     }
+    // Waits until the history holds `riadky` lines, and a little longer for
+    // any that should not come; the history must then be exactly `text`.
+    void HistoriaJe(size_t riadky, const std::string& text) {
+        CakajNaHistoriu(riadky, 60000);
+        Sleep(500);
+        ASSERT_EQ(Historia().size(), riadky) << "calls recorded of " << riadky;
+        EXPECT_EQ(Obsah(L"vestrix.hst"), text);
+    }
     // Messages of the log, without date and time.
     std::vector<std::string> Spravy() {
         std::vector<std::string> out;
@@ -88,6 +98,25 @@ protected:
         ASSERT_TRUE(CopyFileW(CestaWine(unixPath).c_str(), (dir_ + name).c_str(), FALSE)) << unixPath;
     }
     std::string Cesta(const wchar_t* name) const { return Narrow(dir_ + name); }
+    // Starts the monitor (keys `ini` besides the network source) with its
+    // mail going to smtp, which takes the connection and says nothing, and
+    // hands it the call `datagram`: when this returns, that call is held up
+    // in its mail dispatch. The main window, or null.
+    HWND ZacniSDrzanymVolanim(TTichySmtp& smtp, const std::string& ini, const std::string& datagram) {
+        if (!smtp.Start()) {
+            ADD_FAILURE() << "no mail server";
+            return nullptr;
+        }
+        Ini(Zaklad() + ini + "notify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" + std::to_string(smtp.Port()) +
+            "\r\nemail1=prvy@example.com\r\n");
+        HWND w = StartVisible();
+        if (!w) return nullptr;
+        if (!PosliDatagram(port_, datagram) || !smtp.CakajNaSpojenie(20000)) {
+            ADD_FAILURE() << "the call never reached the mail server";
+            return nullptr;
+        }
+        return w;
+    }
 
     unsigned short port_ = 0;
 };
@@ -155,6 +184,64 @@ TEST_F(MonitorLan, LookupNamesTheCallerInPanelGridAndHistory) {
     // Every call appended as one line, byte for byte.
     EXPECT_EQ(Obsah(L"vestrix.hst"), ocakavane);
     EXPECT_GE(KdeJe("Volanie z čísla 0905123456 07.03.2024 14:05:09"), 0);
+}
+
+// Writes text over a file in place, then gives it the write time it had
+// before: a rewrite within the step of a file system's times, as far as the
+// write time tells.
+void PrepisSRovnakymCasom(const std::wstring& path, const std::string& text) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    FILETIME zapis;
+    ASSERT_TRUE(GetFileTime(h, nullptr, nullptr, &zapis));
+    DWORD n = 0;
+    ASSERT_TRUE(WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &n, nullptr));
+    ASSERT_TRUE(SetEndOfFile(h));
+    ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &zapis));
+    CloseHandle(h);
+}
+
+// The book names every caller as it stands at the call, whoever changed it
+// and however: a rewrite of the same size that leaves the write time as it
+// was, and a file of the same size and write time put in its place, right
+// after a call that found the book unchanged for seconds.
+TEST_F(MonitorLan, EveryChangeOfTheBookNamesTheNextCaller) {
+    Ini(Zaklad() + "acceptname=0\r\n");
+    const std::wstring kniha = dir_ + L"vestrix.adr";
+    Subor(L"vestrix.adr", "Ján;Novák;0905123456;;Firma A\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    size_t n = 0;
+    auto volaj = [&](const std::string& cas) {
+        Volanie(w, "0905123456;021;07.03.2024;" + cas + ";;", "0905123456", ++n);
+        return Historia().back();
+    };
+    // Each time first a call seconds after the last change, which finds the
+    // book as it was, then the change and at once the next call.
+    Sleep(2500);
+    EXPECT_EQ(volaj("10:00:01"), "07.03.2024  10:00:01;0905123456;Ján Novák;Firma A;021");
+    PrepisSRovnakymCasom(kniha, "Eva;Hudák;0905123456;;Firma B\r\n");
+    EXPECT_EQ(volaj("10:00:02"), "07.03.2024  10:00:02;0905123456;Eva Hudák;Firma B;021");
+
+    Sleep(2500);
+    EXPECT_EQ(volaj("10:00:03"), "07.03.2024  10:00:03;0905123456;Eva Hudák;Firma B;021");
+    FILETIME zapis;
+    {
+        HANDLE h = CreateFileW(kniha.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(GetFileTime(h, nullptr, nullptr, &zapis));
+        CloseHandle(h);
+    }
+    const std::wstring nova = dir_ + L"vestrix.new";
+    ASSERT_TRUE(ZapisSubor(nova, "Ida;Mrázová;0905123456;;Firma\r\n"));
+    {
+        HANDLE h = CreateFileW(nova.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &zapis));
+        CloseHandle(h);
+    }
+    ASSERT_TRUE(MoveFileExW(nova.c_str(), kniha.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(volaj("10:00:04"), "07.03.2024  10:00:04;0905123456;Ida Mrázová;Firma;021");
 }
 
 TEST_F(MonitorLan, AcceptNameKeepsTheDatagramsNameAndFirmWithoutLookup) {
@@ -244,15 +331,187 @@ TEST_F(MonitorLan, AfterARestartTheGridHoldsTheTenNewestCallsOfTheHistory) {
     EXPECT_EQ(Obsah(L"vestrix.hst"), hst + "01.03.2024  07:00:00;0905123456;Nový;Volajúci;021\r\n");
 }
 
-// ------------------------------------------------------------ forwarding
+// ------------------------------------------------------------ bursts
 
-// A plain socket standing where another monitor would listen.
-class Prijimac {
-public:
-    Prijimac() {
+// A UDP socket of the test, with Winsock started for as long as it lives.
+class UdpSoket {
+protected:
+    UdpSoket() {
         WSADATA d;
         WSAStartup(MAKEWORD(2, 2), &d);
         s_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    }
+    ~UdpSoket() {
+        closesocket(s_);
+        WSACleanup();
+    }
+    UdpSoket(const UdpSoket&) = delete;
+    UdpSoket& operator=(const UdpSoket&) = delete;
+    SOCKET s_ = INVALID_SOCKET;
+};
+
+// One socket that sends datagrams to the monitor's port, at a given spacing.
+class Vysielac : UdpSoket {
+public:
+    // Sends each datagram `odstupMs` after the start of the one before
+    // (0: back to back); false when one could not be sent.
+    bool Posli(unsigned short port, const std::vector<std::string>& datagramy, double odstupMs) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const double t0 = bench::Teraz();
+        for (size_t i = 0; i < datagramy.size(); ++i) {
+            while (bench::Teraz() - t0 < static_cast<double>(i) * odstupMs) bench::Pusti();
+            const std::string& d = datagramy[i];
+            if (sendto(s_, d.data(), static_cast<int>(d.size()), 0, reinterpret_cast<sockaddr*>(&a), sizeof a) !=
+                static_cast<int>(d.size()))
+                return false;
+        }
+        return true;
+    }
+};
+
+// Calls that come faster than the monitor handles them: 40 datagrams back
+// to back (an adapter's batch sent on by another monitor), and 1,000 at 2 ms
+// spacing.
+struct TDavka {
+    int pocet;
+    double odstupMs;
+};
+const TDavka kDavky[] = {{40, 0}, {1000, 2.0}};
+
+// The bursts one after the other, against a book of 10,000 contacts: every
+// call reaches the history, named from the book, in the order sent.
+TEST_F(MonitorLan, BurstsOfCallsAllReachTheHistoryInTheOrderSent) {
+    const int kontakty = 10000;
+    Ini(Zaklad() + "acceptname=0\r\nhistory=-1\r\n");
+    Subor(L"vestrix.adr", bench::Kniha(kontakty));
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    Vysielac vysielac;
+    std::string ocakavane;
+    int k = 0;
+    for (const TDavka& davka : kDavky) {
+        SCOPED_TRACE(std::to_string(davka.pocet) + " calls");
+        std::vector<std::string> datagramy;
+        for (int i = 0; i < davka.pocet; ++i, ++k) {
+            const int c = k * 37 % kontakty;
+            char cas[16];
+            std::snprintf(cas, sizeof cas, "%02d:%02d:%02d", k / 3600 % 24, k / 60 % 60, k % 60);
+            const std::string cislo = bench::CisloKontaktu(c);
+            datagramy.push_back(cislo + ";021;09.03.2024;" + cas + ";Cudzí;Cudzia");
+            ocakavane += std::string("09.03.2024  ") + cas + ";" + cislo + ";Krstné" + std::to_string(c) +
+                         " Priezvisko" + std::to_string(c) + ";Firma s.r.o., Bratislava " +
+                         std::to_string(c % 97) + ";021\r\n";
+        }
+        ASSERT_TRUE(vysielac.Posli(port_, datagramy, davka.odstupMs));
+        ASSERT_NO_FATAL_FAILURE(HistoriaJe(static_cast<size_t>(k), ocakavane));
+    }
+}
+
+// The same bursts while the call before them is held up in its mail
+// dispatch (the server takes the connection and says nothing) until all of
+// them were sent: far more than a socket's buffer holds waits for the
+// monitor, and once the held call has ended every call of the burst is
+// recorded after it, in the order sent.
+TEST_F(MonitorLan, BurstsArrivingWhileACallIsHeldUpAllReachTheHistory) {
+    for (const TDavka& davka : kDavky) {
+        SCOPED_TRACE(std::to_string(davka.pocet) + " calls");
+        TTichySmtp smtp;
+        DeleteFileW((dir_ + L"vestrix.hst").c_str());
+        ASSERT_TRUE(ZacniSDrzanymVolanim(smtp, "acceptname=-1\r\n", "0900000000;021;09.03.2024;10:00:00;Držaný;Hovor"));
+        std::string ocakavane = "09.03.2024  10:00:00;0900000000;Držaný;Hovor;021\r\n";
+        std::vector<std::string> datagramy;
+        for (int i = 1; i <= davka.pocet; ++i) {
+            char d[96], r[96];
+            std::snprintf(d, sizeof d, "09%08d;021;09.03.2024;11:%02d:%02d;Meno %d;Firma %d", i, i / 60 % 60, i % 60, i, i);
+            std::snprintf(r, sizeof r, "09.03.2024  11:%02d:%02d;09%08d;Meno %d;Firma %d;021", i / 60 % 60, i % 60, i, i, i);
+            datagramy.push_back(d);
+            ocakavane += std::string(r) + "\r\n";
+        }
+        Vysielac vysielac;
+        ASSERT_TRUE(vysielac.Posli(port_, datagramy, davka.odstupMs));
+        Sleep(300);
+        smtp.Skonci();  // the held dispatch fails, and every later one at once
+        ASSERT_NO_FATAL_FAILURE(HistoriaJe(static_cast<size_t>(davka.pocet) + 1, ocakavane));
+        Zastav();
+    }
+}
+
+// A call held up in its mail dispatch (the server takes the connection and
+// says nothing) while calls of 60,000 bytes each keep coming, more than the
+// listener's queue holds in bytes: what does not fit is dropped, and the log
+// says how many, once, before the next call is taken; the calls kept are
+// recorded after the held one, in the order sent.
+TEST_F(MonitorLan, CallsBeyondTheQueueAreDroppedWithALogLine) {
+    TTichySmtp smtp;
+    ASSERT_TRUE(ZacniSDrzanymVolanim(smtp, "acceptname=0\r\n", "0900000000;021;09.03.2024;10:00:00;;"));
+
+    const int poslane = 400, velkost = 60000;
+    std::vector<std::string> datagramy;
+    for (int i = 1; i <= poslane; ++i) {
+        char d[64];
+        std::snprintf(d, sizeof d, "09%08d;021;09.03.2024;10:00:00;;", i);
+        datagramy.push_back(d + std::string(velkost - std::strlen(d), 'x'));
+    }
+    Vysielac vysielac;
+    ASSERT_TRUE(vysielac.Posli(port_, datagramy, 1.0));
+    Sleep(500);
+    smtp.Skonci();  // the held dispatch fails, and every later one at once
+
+    const std::string pretecenie = "Front volaní z LAN je plný, zahodené datagramy: ";
+    auto riadokPretecenia = [&] {
+        std::vector<std::string> s = Spravy();
+        for (size_t i = 0; i < s.size(); ++i)
+            if (s[i].rfind(pretecenie, 0) == 0) return static_cast<int>(i);
+        return -1;
+    };
+    ASSERT_TRUE(CakajNa([&] { return riadokPretecenia() >= 0; }, 30000)) << "no overflow line in the log";
+    const std::vector<std::string> spravy = Spravy();
+    const int kde = riadokPretecenia();
+    const int zahodene = std::atoi(spravy[static_cast<size_t>(kde)].c_str() + pretecenie.size());
+    EXPECT_EQ(spravy[static_cast<size_t>(kde)], pretecenie + std::to_string(zahodene));
+    // The queue holds no more than its bytes: 16 MB of 60,000-byte calls.
+    const int miesto = static_cast<int>((16u << 20) / velkost);
+    EXPECT_GE(zahodene, 1);
+    EXPECT_LE(zahodene, poslane - miesto + 1);
+    // Reported after the held call, before the next is taken.
+    int prijatia = 0;
+    for (int i = 0; i < kde; ++i)
+        if (spravy[static_cast<size_t>(i)].rfind("Prijatie informácie o volajúcom cez LAN", 0) == 0) ++prijatia;
+    EXPECT_EQ(prijatia, 1);
+
+    // The calls kept come after the held one, in the order sent; at most
+    // the datagrams not dropped, and only one line on overflow.
+    const size_t ocakavane = static_cast<size_t>(1 + poslane - zahodene);
+    CakajNaHistoriu(ocakavane, 60000);
+    Sleep(500);
+    const std::vector<std::string> h = Historia();
+    ASSERT_GE(h.size(), 2u);
+    EXPECT_LE(h.size(), ocakavane);
+    EXPECT_LE(h.size() - 1, static_cast<size_t>(miesto));
+    EXPECT_EQ(h[0], "09.03.2024  10:00:00;0900000000;;;021");
+    int predosle = 0;
+    for (size_t i = 1; i < h.size(); ++i) {
+        const int cislo = std::atoi(h[i].substr(std::strlen("09.03.2024  10:00:00;09")).c_str());
+        EXPECT_GT(cislo, predosle) << h[i];
+        char r[64];
+        std::snprintf(r, sizeof r, "09.03.2024  10:00:00;09%08d;;;021", cislo);
+        EXPECT_EQ(h[i], r);
+        predosle = cislo;
+    }
+    std::vector<std::string> s = Spravy();
+    EXPECT_EQ(std::count_if(s.begin(), s.end(), [&](const std::string& l) { return l.rfind(pretecenie, 0) == 0; }),
+              1);
+}
+
+// ------------------------------------------------------------ forwarding
+
+// A plain socket standing where another monitor would listen.
+class Prijimac : UdpSoket {
+public:
+    Prijimac() {
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -260,10 +519,6 @@ public:
         int len = sizeof a;
         getsockname(s_, reinterpret_cast<sockaddr*>(&a), &len);
         port_ = ntohs(a.sin_port);
-    }
-    ~Prijimac() {
-        closesocket(s_);
-        WSACleanup();
     }
     unsigned short Port() const { return port_; }
     // One datagram, or false after ms.
@@ -281,7 +536,6 @@ public:
     }
 
 private:
-    SOCKET s_ = INVALID_SOCKET;
     unsigned short port_ = 0;
 };
 
@@ -461,13 +715,8 @@ TEST_F(MonitorLan, ANumberWithACommandInItStartsOnlyTheConfiguredPrograms) {
 // the call has ended, and only then writes its closing lines and ends.
 TEST_F(MonitorLan, ExitDuringAMailDispatchEndsTheProgramAfterTheCall) {
     TTichySmtp smtp;
-    ASSERT_TRUE(smtp.Start());
-    Ini(Zaklad() + "acceptname=0\r\nnotify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" + std::to_string(smtp.Port()) +
-        "\r\nemail1=prvy@example.com\r\n");
-    HWND w = StartVisible();
+    HWND w = ZacniSDrzanymVolanim(smtp, "acceptname=0\r\n", "0905123456;021;07.03.2024;14:05:09;;");
     ASSERT_TRUE(w);
-    ASSERT_TRUE(PosliDatagram(port_, "0905123456;021;07.03.2024;14:05:09;;"));
-    ASSERT_TRUE(smtp.CakajNaSpojenie(20000)) << "the call never reached the mail server";
     ASSERT_TRUE(CakajNaLog("Connect na SMTP server 127.0.0.1"));
 
     Prikaz(w, ids::pumUkoncit);
