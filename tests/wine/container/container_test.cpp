@@ -88,6 +88,17 @@ public:
         : hwnd_(hwnd), frame_(frame), log_(log), inPlace_(inPlace) {}
     virtual ~Site() = default;
     RECT Pos{20, 20, 59, 58};  // the form's designed 39 x 38
+    // What a container that refuses or lacks things answers.
+    HRESULT CanActivate = S_OK;
+    HRESULT WindowResult = S_OK;
+    bool NoParent = false;  // GetWindow succeeds without a window
+    HRESULT ContextResult = S_OK;
+    void Mend() {
+        CanActivate = S_OK;
+        WindowResult = S_OK;
+        NoParent = false;
+        ContextResult = S_OK;
+    }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         *ppv = nullptr;
@@ -135,15 +146,23 @@ public:
 
     // IOleInPlaceSite
     STDMETHODIMP GetWindow(HWND* h) override {
-        *h = hwnd_;
-        return S_OK;
+        *h = FAILED(WindowResult) || NoParent ? nullptr : hwnd_;
+        return WindowResult;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP CanInPlaceActivate() override { return Note("CanInPlaceActivate"); }
+    STDMETHODIMP CanInPlaceActivate() override {
+        Note("CanInPlaceActivate");
+        return CanActivate;
+    }
     STDMETHODIMP OnInPlaceActivate() override { return Note("OnInPlaceActivate"); }
     STDMETHODIMP OnUIActivate() override { return Note("OnUIActivate"); }
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
                                   LPOLEINPLACEFRAMEINFO info) override {
+        if (FAILED(ContextResult)) {
+            *frame = nullptr;
+            *doc = nullptr;
+            return ContextResult;
+        }
         frame_.AddRef();
         *frame = &frame_;
         *doc = nullptr;  // the frame is the document window too
@@ -366,6 +385,30 @@ protected:
         if (ctrl) ctrl->Release();
         ctrl = nullptr;
     }
+    // The container lets go of the control without closing it first.
+    void LetGo() {
+        inPlace->Release();
+        ole->Release();
+        ctrl->Release();
+        inPlace = nullptr;
+        ole = nullptr;
+        ctrl = nullptr;
+    }
+    // A fresh control in place of the fixture's, for the next case of a
+    // table, with the site behaving again and the log empty.
+    void Renew() {
+        Release();
+        Pump();  // a destruction put off until the message loop
+        log.clear();
+        delete site;
+        site = new Site(hwnd, *frame, log);
+        ASSERT_EQ(vx::test::NewLinkor(module_, &ctrl), S_OK);
+        ASSERT_EQ(ctrl->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+        ASSERT_EQ(ctrl->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)), S_OK);
+    }
+    // Whether a form's window is left in the container's window.
+    bool FormLeft() { return FindWindowExW(hwnd, nullptr, L"LinkorForm", nullptr) != nullptr; }
+
     // The container's frame at a point of its client area, on the screen.
     COLORREF FramePixel(int x, int y) {
         POINT p{x, y};
@@ -699,12 +742,7 @@ TEST_F(Container, ReleasingAnActiveControlTakesItsFormAway) {
     ASSERT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
     HWND form = Form();
     ASSERT_NE(form, nullptr);
-    inPlace->Release();
-    inPlace = nullptr;
-    ole->Release();
-    ole = nullptr;
-    ctrl->Release();
-    ctrl = nullptr;
+    LetGo();
     EXPECT_FALSE(IsWindow(form));
     EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "frame active LinkorCtrl",
                         "event 1", "event 6", "frame active none", "OnUIDeactivate", "OnInPlaceDeactivate",
@@ -750,6 +788,154 @@ TEST_F(Container, VerbsTheControlDoesNotKnow) {
         EXPECT_EQ(Verb(c.verb), c.result) << c.verb;
         EXPECT_EQ(log, c.frameShown ? Log{"ShowPropertyFrame"} : Log{}) << c.verb;
         EXPECT_EQ(Form(), nullptr) << c.verb;
+    }
+}
+
+
+// A container that asks for the form before it has given the control a
+// site: nothing to place the form in, a failure, and nothing shown.
+TEST_F(Container, VerbsBeforeAnySiteFailWithoutAWindow) {
+    for (LONG verb : {OLEIVERB_INPLACEACTIVATE, OLEIVERB_SHOW, OLEIVERB_UIACTIVATE}) {
+        EXPECT_EQ(ole->DoVerb(verb, nullptr, nullptr, 0, hwnd, &site->Pos), E_UNEXPECTED) << verb;
+        EXPECT_EQ(Form(), nullptr) << verb;
+        EXPECT_FALSE(FormLeft()) << verb;
+        EXPECT_FALSE(Active()) << verb;
+    }
+    // Given its site afterwards, the control is placed as usual.
+    Attach();
+    EXPECT_TRUE(log.empty());
+    ASSERT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    EXPECT_NE(Form(), nullptr);
+    EXPECT_TRUE(Active());
+}
+
+// Sites that refuse the activation or cannot give what it needs: the verb
+// fails, no form is left in the container's window, a site that was told
+// of the activation is told of its end, and what the site gave is given
+// back. The same site, mended, then gets the form.
+TEST_F(Container, SitesThatRefuseOrLackThingsGetAFailureAndNoForm) {
+    struct Case {
+        const char* name;
+        std::function<void(Site&)> spoil;
+        Log heard;
+    } cases[] = {
+        {"refuses", [](Site& s) { s.CanActivate = S_FALSE; }, {"CanInPlaceActivate"}},
+        {"cannot answer", [](Site& s) { s.CanActivate = E_UNEXPECTED; }, {"CanInPlaceActivate"}},
+        {"no window", [](Site& s) { s.WindowResult = E_FAIL; },
+         {"CanInPlaceActivate", "OnInPlaceActivate", "OnInPlaceDeactivate"}},
+        {"null window", [](Site& s) { s.NoParent = true; },
+         {"CanInPlaceActivate", "OnInPlaceActivate", "OnInPlaceDeactivate"}},
+        {"no context", [](Site& s) { s.ContextResult = E_FAIL; },
+         {"CanInPlaceActivate", "OnInPlaceActivate", "OnInPlaceDeactivate"}},
+    };
+    for (const Case& c : cases) {
+        for (LONG verb : {OLEIVERB_INPLACEACTIVATE, OLEIVERB_SHOW, OLEIVERB_UIACTIVATE}) {
+            Renew();
+            c.spoil(*site);
+            Attach();
+            EXPECT_TRUE(FAILED(Verb(verb))) << c.name << " " << verb;
+            EXPECT_EQ(log, c.heard) << c.name << " " << verb;
+            EXPECT_EQ(Form(), nullptr) << c.name << " " << verb;
+            EXPECT_FALSE(FormLeft()) << c.name << " " << verb;
+            EXPECT_FALSE(Active()) << c.name << " " << verb;
+            EXPECT_EQ(frame->Refs(), 1) << c.name << " " << verb;
+
+            log.clear();
+            site->Mend();
+            ASSERT_EQ(Verb(verb), S_OK) << c.name << " " << verb;
+            EXPECT_NE(Form(), nullptr) << c.name << " " << verb;
+            Release();
+            EXPECT_FALSE(FormLeft()) << c.name << " " << verb;
+            EXPECT_EQ(site->Refs(), 1) << c.name << " " << verb;
+            EXPECT_EQ(frame->Refs(), 1) << c.name << " " << verb;
+        }
+    }
+}
+
+
+// Containers repeat verbs and move sites that are not active: one form,
+// each notification once.
+TEST_F(Container, RepeatedVerbsAndMovesWhileInactiveKeepOneForm) {
+    Attach();
+    // Moved before it has a form: nothing to move, nothing made, and the
+    // form later stands where the site puts it.
+    RECT early{150, 80, 189, 118}, clip{0, 0, 300, 150};
+    EXPECT_EQ(inPlace->SetObjectRects(&early, &clip), S_OK);
+    EXPECT_EQ(inPlace->SetObjectRects(nullptr, &clip), E_POINTER);
+    EXPECT_EQ(Form(), nullptr);
+    EXPECT_FALSE(FormLeft());
+    EXPECT_TRUE(log.empty());
+
+    // The verb's own rectangle is no matter: the site's window context
+    // places the form.
+    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, hwnd, nullptr), S_OK);
+    HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    RECT r;
+    GetWindowRect(form, &r);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    EXPECT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    EXPECT_EQ(Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+    EXPECT_EQ(Form(), form);
+    EXPECT_TRUE(Active());
+    // Moved without a clip rectangle.
+    RECT moved{100, 50, 139, 88};
+    EXPECT_EQ(inPlace->SetObjectRects(&moved, nullptr), S_OK);
+    GetWindowRect(form, &r);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(inPlace->SetObjectRects(nullptr, nullptr), E_POINTER);
+
+    // Hidden while active, then shown again: the same form, deactivated once.
+    EXPECT_EQ(Verb(OLEIVERB_HIDE), S_OK);
+    EXPECT_EQ(Verb(OLEIVERB_HIDE), S_OK);
+    EXPECT_FALSE(IsWindowVisible(form));
+    EXPECT_FALSE(Active());
+    EXPECT_EQ(Verb(OLEIVERB_SHOW), S_OK);
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_EQ(Form(), form);
+    EXPECT_EQ(FindWindowExW(hwnd, form, L"LinkorForm", nullptr), nullptr);
+    EXPECT_EQ(inPlace->UIDeactivate(), S_OK);
+    EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "frame active LinkorCtrl",
+                        "event 1", "event 6", "frame active none", "OnUIDeactivate"}));
+}
+
+// However a container ends an active form, it is gone and the site hears,
+// once each and in order, that the user interface and then the in-place
+// activation ended; the form's end is raised once when the control goes.
+TEST_F(Container, EveryWayOfEndingAnActiveFormTellsTheSiteOnceInOrder) {
+    struct Case {
+        const char* name;
+        std::function<void()> end;
+    } cases[] = {
+        {"InPlaceDeactivate", [this] { EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK); }},
+        {"Close", [this] { EXPECT_EQ(ole->Close(OLECLOSE_NOSAVE), S_OK); }},
+        {"SetClientSite(NULL)", [this] { EXPECT_EQ(ole->SetClientSite(nullptr), S_OK); }},
+        {"final Release", [this] { LetGo(); }},
+    };
+    for (const Case& c : cases) {
+        Renew();
+        Attach();
+        ASSERT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK) << c.name;
+        HWND form = Form();
+        ASSERT_NE(form, nullptr) << c.name;
+        log.clear();
+        c.end();
+        EXPECT_FALSE(IsWindow(form)) << c.name;
+        EXPECT_FALSE(FormLeft()) << c.name;
+        if (ctrl) {
+            EXPECT_FALSE(Active()) << c.name;
+        }
+        EXPECT_EQ(frame->Active, nullptr) << c.name;
+        Release();
+        EXPECT_EQ(log, (Log{"event 6", "frame active none", "OnUIDeactivate", "OnInPlaceDeactivate", "event 5"}))
+            << c.name;
+        EXPECT_EQ(site->Refs(), 1) << c.name;
+        EXPECT_EQ(frame->Refs(), 1) << c.name;
     }
 }
 
