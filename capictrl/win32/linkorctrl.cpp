@@ -945,6 +945,9 @@ STDMETHODIMP TLinkorCtrl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
 }
 
 HRESULT TLinkorCtrl::InPlaceActivate(bool ui) {
+    // A host's handler of the form's deactivation cannot bring the form
+    // back while it is being taken away.
+    if (leaving_ > 0) return E_UNEXPECTED;
     if (!inPlaceSite_) {
         if (!site_) return E_UNEXPECTED;
         IOleInPlaceSite* ips = nullptr;
@@ -982,7 +985,7 @@ HRESULT TLinkorCtrl::InPlaceActivate(bool ui) {
 
 void TLinkorCtrl::UIActivate() {
     HWND h = window_.Handle();
-    if (!inPlaceSite_ || !h) return;
+    if (!inPlaceSite_ || !h || leaving_ > 0) return;
     if (uiActive_) {
         if (GetFocus() != h) SetFocus(h);
         return;
@@ -1117,10 +1120,17 @@ STDMETHODIMP TLinkorCtrl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 STDMETHODIMP TLinkorCtrl::InPlaceDeactivate() {
     if (!inPlaceSite_) return S_OK;
+    ++leaving_;
     UIDeactivate();
+    // Called from a handler of the form's deactivation, the container is
+    // told of the user interface's end first, as without the handler.
+    TellUIDeactivated();
+    --leaving_;
+    // That handler may have ended the activation already.
+    IOleInPlaceSite* ips = inPlaceSite_;
+    if (!ips) return S_OK;
     window_.Destroy();
     visible_ = false;
-    IOleInPlaceSite* ips = inPlaceSite_;
     inPlaceSite_ = nullptr;
     LeaveSite(ips);
     return S_OK;
@@ -1138,11 +1148,25 @@ void TLinkorCtrl::LeaveSite(IOleInPlaceSite* ips) {
 STDMETHODIMP TLinkorCtrl::UIDeactivate() {
     if (!uiActive_) return S_OK;
     uiActive_ = false;
+    uiLeaving_ = true;
+    ++leaving_;
     FireFormEvent(kOnDeactivate);
+    --leaving_;
+    TellUIDeactivated();
+    return S_OK;
+}
+
+void TLinkorCtrl::TellUIDeactivated() {
+    if (!uiLeaving_) return;
+    uiLeaving_ = false;
     if (uiWindow_) uiWindow_->SetActiveObject(nullptr, nullptr);
     if (frame_) frame_->SetActiveObject(nullptr, nullptr);
-    if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
-    return S_OK;
+    // The site may end the activation from its notification.
+    if (IOleInPlaceSite* ips = inPlaceSite_) {
+        ips->AddRef();
+        ips->OnUIDeactivate(FALSE);
+        ips->Release();
+    }
 }
 
 STDMETHODIMP TLinkorCtrl::SetObjectRects(LPCRECT pos, LPCRECT) {

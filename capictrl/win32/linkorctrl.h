@@ -276,6 +276,9 @@ private:
     // the active form.
     HRESULT InPlaceActivate(bool ui);
     void UIActivate();
+    // Tells the container the form's user interface has ended, once, after
+    // the form's deactivation event.
+    void TellUIDeactivated();
     // Gives back the container's windows and tells the site the form is gone.
     void LeaveSite(IOleInPlaceSite* ips);
 
@@ -306,6 +309,10 @@ private:
     IOleInPlaceFrame* frame_ = nullptr;
     IOleInPlaceUIWindow* uiWindow_ = nullptr;
     bool uiActive_ = false;
+    // The user interface has ended and the container is yet to hear it.
+    bool uiLeaving_ = false;
+    // Deactivations under way, whose event handlers may call back.
+    int leaving_ = 0;
     TLinkorFormWindow window_;
     int fireDepth_ = 0;
     UINT_PTR deferredTimer_ = 0;

@@ -99,6 +99,8 @@ public:
         NoParent = false;
         ContextResult = S_OK;
     }
+    // The host's handler of an event, run once it is logged.
+    std::function<void(DISPID)> OnEvent;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         *ppv = nullptr;
@@ -204,6 +206,7 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* r, EXCEPINFO*, UINT*) override {
         if (flags & DISPATCH_METHOD) {
             log_.push_back("event " + std::to_string(id));
+            if (OnEvent) OnEvent(id);
             return S_OK;
         }
         if (!r) return E_POINTER;
@@ -938,5 +941,57 @@ TEST_F(Container, EveryWayOfEndingAnActiveFormTellsTheSiteOnceInOrder) {
         EXPECT_EQ(frame->Refs(), 1) << c.name;
     }
 }
+
+// A host whose handler of the form's activation or deactivation lets go
+// of the control or ends its activation itself, as script hosts do.
+TEST_F(Container, HandlersThatReleaseOrDeactivateTheControlAgain) {
+    enum Action { kRelease, kUIDeactivate, kInPlaceDeactivate, kClose, kDropSite, kReactivate };
+    const char* names[] = {"release", "UIDeactivate", "InPlaceDeactivate", "Close", "SetClientSite(NULL)",
+                           "UIACTIVATE"};
+    for (DISPID on : {1, 6}) {
+        for (Action what : {kRelease, kUIDeactivate, kInPlaceDeactivate, kClose, kDropSite, kReactivate}) {
+            std::string name = std::to_string(on) + " " + names[what];
+            Renew();
+            Attach();
+            bool handled = false;
+            HRESULT inHandler = S_OK;
+            site->OnEvent = [&](DISPID id) {
+                if (id != on || handled) return;
+                handled = true;
+                switch (what) {
+                    case kRelease: LetGo(); break;
+                    case kUIDeactivate: inHandler = inPlace->UIDeactivate(); break;
+                    case kInPlaceDeactivate: inHandler = inPlace->InPlaceDeactivate(); break;
+                    case kClose: inHandler = ole->Close(OLECLOSE_NOSAVE); break;
+                    case kDropSite: inHandler = ole->SetClientSite(nullptr); break;
+                    case kReactivate: inHandler = Verb(OLEIVERB_UIACTIVATE); break;
+                }
+            };
+            EXPECT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK) << name;
+            if (inPlace) {
+                EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK) << name;
+            }
+            EXPECT_TRUE(handled) << name;
+            // Reactivating a form while it is taken away is refused; anything
+            // else the handler asks for succeeds.
+            if (on == 6 && what == kReactivate) {
+                EXPECT_TRUE(FAILED(inHandler)) << name;
+            } else {
+                EXPECT_EQ(inHandler, S_OK) << name;
+            }
+            Release();
+            Pump();  // a control let go of in its handler goes from the message loop
+            EXPECT_FALSE(FormLeft()) << name;
+            EXPECT_EQ(frame->Active, nullptr) << name;
+            EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "frame active LinkorCtrl",
+                                "event 1", "event 6", "frame active none", "OnUIDeactivate", "OnInPlaceDeactivate",
+                                "event 5"}))
+                << name;
+            EXPECT_EQ(site->Refs(), 1) << name;
+            EXPECT_EQ(frame->Refs(), 1) << name;
+        }
+    }
+}
+
 
 }  // namespace
