@@ -1188,9 +1188,11 @@ STDMETHODIMP TLinkorCtrl::EnableModeless(BOOL) { return S_OK; }
 
 // ---------------------------------------------------------------- IViewObject2
 
-STDMETHODIMP TLinkorCtrl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdcDraw, LPCRECTL bounds,
+STDMETHODIMP TLinkorCtrl::Draw(DWORD aspect, LONG part, void*, DVTARGETDEVICE*, HDC, HDC hdcDraw, LPCRECTL bounds,
                                LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    // The content is drawn whole only.
+    if (part != -1) return DV_E_LINDEX;
     if (!hdcDraw || !bounds) return E_INVALIDARG;
     // What the form's window shows, or would show at the form's size, for a
     // container that draws the control without its window.

@@ -994,4 +994,68 @@ TEST_F(Container, HandlersThatReleaseOrDeactivateTheControlAgain) {
 }
 
 
+// Draw asked for what it cannot do answers so and leaves the page as it
+// was; into a metafile it records the form, which played back shows the
+// panel and its telephone.
+TEST_F(Container, DrawRefusesWhatItCannotDrawAndRecordsIntoAMetafile) {
+    Attach();
+    IViewObject* view = nullptr;
+    ASSERT_EQ(ctrl->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 60, 50);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    RECT all{0, 0, 60, 50};
+    const RECTL form{10, 5, 10 + 39, 5 + 38}, empty{10, 5, 10, 5}, flat{10, 5, 49, 5};
+    struct Case {
+        const char* name;
+        LONG lindex;
+        HDC dc;
+        const RECTL* bounds;
+        HRESULT result;
+    } cases[] = {
+        {"no bounds", -1, mem, nullptr, E_INVALIDARG},
+        {"no device context", -1, nullptr, &form, E_INVALIDARG},
+        {"part 0", 0, mem, &form, DV_E_LINDEX},
+        {"part 1", 1, mem, &form, DV_E_LINDEX},
+        {"empty bounds", -1, mem, &empty, S_OK},
+        {"flat bounds", -1, mem, &flat, S_OK},
+    };
+    for (const Case& c : cases) {
+        FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        EXPECT_EQ(view->Draw(DVASPECT_CONTENT, c.lindex, nullptr, nullptr, nullptr, c.dc, c.bounds, nullptr, nullptr,
+                             0),
+                  c.result)
+            << c.name;
+        Picture page = Capture(mem, 0, 0, 60, 50);
+        EXPECT_EQ(std::count(page.pixels.begin(), page.pixels.end(), kWhite), 60 * 50) << c.name;
+    }
+    // The same page drawn on as asked.
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    RECTL at{0, 0, 39, 38};
+    ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, mem, &at, nullptr, nullptr, 0), S_OK);
+    ASSERT_EQ(GetPixel(mem, 3 + 4 + 12, 3 + 4 + 17), kWhite);
+
+    HDC meta = CreateEnhMetaFileW(screen, nullptr, nullptr, nullptr);
+    ASSERT_NE(meta, nullptr);
+    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, meta, &at, nullptr, nullptr, 0), S_OK);
+    HENHMETAFILE recorded = CloseEnhMetaFile(meta);
+    ASSERT_NE(recorded, nullptr);
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    RECT played{0, 0, 39, 38};
+    EXPECT_TRUE(PlayEnhMetaFile(mem, recorded, &played));
+    DeleteEnhMetaFile(recorded);
+    Picture back = Capture(mem, 0, 0, 39, 38);
+    EXPECT_EQ(back.At(33, 31), kGreen);
+    EXPECT_EQ(back.At(3 + 4 + 12, 3 + 4 + 17), kWhite);
+    EXPECT_EQ(back.At(3 + 4 + 2, 3 + 4 + 19), kOutline);
+    EXPECT_EQ(back.At(3 + 4, 3 + 4), kGreen);
+
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    view->Release();
+}
+
 }  // namespace
