@@ -451,7 +451,7 @@ STDMETHODIMP_(ULONG) TLinkorCtrl::Release() {
     return r;
 }
 
-bool TLinkorCtrl::InUse() { return fireDepth_ > 0 || engine_->InHandOver(); }
+bool TLinkorCtrl::InUse() { return fireDepth_ > 0 || leaving_ > 0 || engine_->InHandOver(); }
 
 void TLinkorCtrl::DeferDestruction() {
     if (deferredTimer_) return;
@@ -1125,14 +1125,14 @@ STDMETHODIMP TLinkorCtrl::InPlaceDeactivate() {
     // Called from a handler of the form's deactivation, the container is
     // told of the user interface's end first, as without the handler.
     TellUIDeactivated();
+    // That handler, or the site, may have ended the activation already.
+    if (IOleInPlaceSite* ips = inPlaceSite_) {
+        window_.Destroy();
+        visible_ = false;
+        inPlaceSite_ = nullptr;
+        LeaveSite(ips);
+    }
     --leaving_;
-    // That handler may have ended the activation already.
-    IOleInPlaceSite* ips = inPlaceSite_;
-    if (!ips) return S_OK;
-    window_.Destroy();
-    visible_ = false;
-    inPlaceSite_ = nullptr;
-    LeaveSite(ips);
     return S_OK;
 }
 
@@ -1151,8 +1151,8 @@ STDMETHODIMP TLinkorCtrl::UIDeactivate() {
     uiLeaving_ = true;
     ++leaving_;
     FireFormEvent(kOnDeactivate);
-    --leaving_;
     TellUIDeactivated();
+    --leaving_;
     return S_OK;
 }
 

@@ -283,8 +283,8 @@ private:
     void LeaveSite(IOleInPlaceSite* ips);
 
     // The last reference may go while the control is still at work: from
-    // a host's event handler, or while the engine hands a CAPI message
-    // over. It is then destroyed from the thread's message loop once that
+    // a host's event handler, from the container's site while the form is
+    // taken away, or while the engine hands a CAPI message over. It is then destroyed from the thread's message loop once that
     // work has ended.
     bool InUse();
     void DeferDestruction();
@@ -311,7 +311,8 @@ private:
     bool uiActive_ = false;
     // The user interface has ended and the container is yet to hear it.
     bool uiLeaving_ = false;
-    // Deactivations under way, whose event handlers may call back.
+    // Deactivations under way, whose event handlers and site may call
+    // back, also to let go of the control.
     int leaving_ = 0;
     TLinkorFormWindow window_;
     int fireDepth_ = 0;

@@ -99,8 +99,8 @@ public:
         NoParent = false;
         ContextResult = S_OK;
     }
-    // The host's handler of an event, run once it is logged.
-    std::function<void(DISPID)> OnEvent;
+    // The container's own code run on what it hears, once it is logged.
+    std::function<void(const std::string&)> OnHeard;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         *ppv = nullptr;
@@ -205,8 +205,7 @@ public:
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* r, EXCEPINFO*, UINT*) override {
         if (flags & DISPATCH_METHOD) {
-            log_.push_back("event " + std::to_string(id));
-            if (OnEvent) OnEvent(id);
+            Note(("event " + std::to_string(id)).c_str());
             return S_OK;
         }
         if (!r) return E_POINTER;
@@ -228,6 +227,7 @@ public:
 private:
     HRESULT Note(const char* what) {
         log_.push_back(what);
+        if (OnHeard) OnHeard(what);
         return S_OK;
     }
     LONG refs_ = 1;
@@ -942,21 +942,28 @@ TEST_F(Container, EveryWayOfEndingAnActiveFormTellsTheSiteOnceInOrder) {
     }
 }
 
-// A host whose handler of the form's activation or deactivation lets go
-// of the control or ends its activation itself, as script hosts do.
+// A host whose handler of the form's activation or deactivation, or a site
+// whose notification of the form's deactivation, lets go of the control or
+// ends its activation itself, as script hosts and containers do.
 TEST_F(Container, HandlersThatReleaseOrDeactivateTheControlAgain) {
     enum Action { kRelease, kUIDeactivate, kInPlaceDeactivate, kClose, kDropSite, kReactivate };
     const char* names[] = {"release", "UIDeactivate", "InPlaceDeactivate", "Close", "SetClientSite(NULL)",
                            "UIACTIVATE"};
-    for (DISPID on : {1, 6}) {
+    for (std::string on : {"event 1", "event 6", "OnUIDeactivate", "OnInPlaceDeactivate"}) {
         for (Action what : {kRelease, kUIDeactivate, kInPlaceDeactivate, kClose, kDropSite, kReactivate}) {
-            std::string name = std::to_string(on) + " " + names[what];
+            std::string name = on + ": " + names[what];
             Renew();
             Attach();
             bool handled = false;
             HRESULT inHandler = S_OK;
-            site->OnEvent = [&](DISPID id) {
-                if (id != on || handled) return;
+            // The control goes only once the container's call into it has
+            // returned, not under its own feet.
+            bool inCall = false;
+            site->OnHeard = [&](const std::string& heard) {
+                if (heard == "event 5") {
+                    EXPECT_FALSE(inCall) << name;
+                }
+                if (heard != on || handled) return;
                 handled = true;
                 switch (what) {
                     case kRelease: LetGo(); break;
@@ -967,14 +974,16 @@ TEST_F(Container, HandlersThatReleaseOrDeactivateTheControlAgain) {
                     case kReactivate: inHandler = Verb(OLEIVERB_UIACTIVATE); break;
                 }
             };
+            inCall = true;
             EXPECT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK) << name;
             if (inPlace) {
                 EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK) << name;
             }
+            inCall = false;
             EXPECT_TRUE(handled) << name;
             // Reactivating a form while it is taken away is refused; anything
             // else the handler asks for succeeds.
-            if (on == 6 && what == kReactivate) {
+            if (on != "event 1" && what == kReactivate) {
                 EXPECT_TRUE(FAILED(inHandler)) << name;
             } else {
                 EXPECT_EQ(inHandler, S_OK) << name;
