@@ -283,20 +283,50 @@ struct Picture {
     COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+// A white page in memory, of the screen's kind, to draw on and read back.
+class Page {
+public:
+    Page(int width, int height) : width_(width), height_(height) {
+        HDC screen = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen);
+        bmp_ = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+        old_ = SelectObject(dc_, bmp_);
+        Clear();
+    }
+    ~Page() {
+        SelectObject(dc_, old_);
+        DeleteObject(bmp_);
+        DeleteDC(dc_);
+    }
+    Page(const Page&) = delete;
+    Page& operator=(const Page&) = delete;
+    HDC Dc() const { return dc_; }
+    void Clear() {
+        RECT all{0, 0, width_, height_};
+        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    // Read pixel by pixel: a drawing that changed the mapping restores it first.
+    Picture Read() const {
+        Picture p;
+        p.width = width_;
+        p.height = height_;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x) p.pixels.push_back(GetPixel(dc_, x, y));
+        return p;
+    }
+
+private:
+    int width_, height_;
+    HDC dc_;
+    HBITMAP bmp_;
+    HGDIOBJ old_;
+};
+
 Picture Capture(HDC from, int left, int top, int width, int height) {
-    Picture p;
-    p.width = width;
-    p.height = height;
-    HDC mem = CreateCompatibleDC(from);
-    HBITMAP bmp = CreateCompatibleBitmap(from, width, height);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, width, height, from, left, top, SRCCOPY);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) p.pixels.push_back(GetPixel(mem, x, y));
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    return p;
+    Page page(width, height);
+    BitBlt(page.Dc(), 0, 0, width, height, from, left, top, SRCCOPY);
+    return page.Read();
 }
 
 Picture OnScreen(HWND h) {
@@ -486,17 +516,11 @@ TEST_F(Container, ActivatedControlShowsItsFormInTheSitesWindowWithPanelAndIcon) 
     // Draw renders what the window shows, icon included.
     IViewObject* view = nullptr;
     ASSERT_EQ(ctrl->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 39, 38);
-    HGDIOBJ old = SelectObject(mem, bmp);
+    Page page(39, 38);
     RECTL bounds{0, 0, 39, 38};
-    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, mem, &bounds, nullptr, nullptr, 0), S_OK);
-    Picture drawn = Capture(mem, 0, 0, 39, 38);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, page.Dc(), &bounds, nullptr, nullptr, 0),
+              S_OK);
+    Picture drawn = page.Read();
     view->Release();
     EXPECT_TRUE(drawn.pixels == p.pixels);
     EXPECT_EQ(drawn.At(3 + 4 + 12, 3 + 4 + 17), kWhite);
@@ -532,24 +556,16 @@ TEST_F(Container, DrawFillsTheBoundsWithTheFormInTheContainersUnits) {
     ASSERT_EQ(ole->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
 
     // Each drawing lands on white, as a page does.
-    HDC screen = GetDC(nullptr);
     auto drawn = [&](int width, int height, const std::function<void(HDC, RECTL&)>& setUp) {
-        HDC mem = CreateCompatibleDC(screen);
-        HBITMAP bmp = CreateCompatibleBitmap(screen, width, height);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        RECT all{0, 0, width, height};
-        FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        int saved = SaveDC(mem);
+        Page page(width, height);
+        int saved = SaveDC(page.Dc());
         RECTL bounds{};
-        setUp(mem, bounds);
-        EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, mem, &bounds, nullptr, nullptr, 0),
-                  S_OK);
-        RestoreDC(mem, saved);
-        Picture p = Capture(mem, 0, 0, width, height);
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-        DeleteDC(mem);
-        return p;
+        setUp(page.Dc(), bounds);
+        EXPECT_EQ(
+            view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, page.Dc(), &bounds, nullptr, nullptr, 0),
+            S_OK);
+        RestoreDC(page.Dc(), saved);
+        return page.Read();
     };
     // In pixels, away from the corner.
     Picture atOffset = drawn(60, 50, [](HDC, RECTL& b) { b = {10, 5, 10 + 39, 5 + 38}; });
@@ -562,7 +578,6 @@ TEST_F(Container, DrawFillsTheBoundsWithTheFormInTheContainersUnits) {
     });
     // Twice as large, as a zoomed view shows it.
     Picture zoomed = drawn(78, 76, [](HDC, RECTL& b) { b = {0, 0, 78, 76}; });
-    ReleaseDC(nullptr, screen);
     view->Release();
 
     // What the window shows once activated.
@@ -1002,7 +1017,6 @@ TEST_F(Container, HandlersThatReleaseOrDeactivateTheControlAgain) {
     }
 }
 
-
 // Draw asked for what it cannot do answers so and leaves the page as it
 // was; into a metafile it records the form, which played back shows the
 // panel and its telephone.
@@ -1010,11 +1024,8 @@ TEST_F(Container, DrawRefusesWhatItCannotDrawAndRecordsIntoAMetafile) {
     Attach();
     IViewObject* view = nullptr;
     ASSERT_EQ(ctrl->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 60, 50);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    RECT all{0, 0, 60, 50};
+    Page page(60, 50);
+    HDC mem = page.Dc();
     const RECTL form{10, 5, 10 + 39, 5 + 38}, empty{10, 5, 10, 5}, flat{10, 5, 49, 5};
     struct Case {
         const char* name;
@@ -1031,39 +1042,34 @@ TEST_F(Container, DrawRefusesWhatItCannotDrawAndRecordsIntoAMetafile) {
         {"flat bounds", -1, mem, &flat, S_OK},
     };
     for (const Case& c : cases) {
-        FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        page.Clear();
         EXPECT_EQ(view->Draw(DVASPECT_CONTENT, c.lindex, nullptr, nullptr, nullptr, c.dc, c.bounds, nullptr, nullptr,
                              0),
                   c.result)
             << c.name;
-        Picture page = Capture(mem, 0, 0, 60, 50);
-        EXPECT_EQ(std::count(page.pixels.begin(), page.pixels.end(), kWhite), 60 * 50) << c.name;
+        Picture p = page.Read();
+        EXPECT_EQ(std::count(p.pixels.begin(), p.pixels.end(), kWhite), 60 * 50) << c.name;
     }
     // The same page drawn on as asked.
-    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    page.Clear();
     RECTL at{0, 0, 39, 38};
     ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, mem, &at, nullptr, nullptr, 0), S_OK);
     ASSERT_EQ(GetPixel(mem, 3 + 4 + 12, 3 + 4 + 17), kWhite);
 
-    HDC meta = CreateEnhMetaFileW(screen, nullptr, nullptr, nullptr);
+    HDC meta = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(meta, nullptr);
     EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, meta, &at, nullptr, nullptr, 0), S_OK);
     HENHMETAFILE recorded = CloseEnhMetaFile(meta);
     ASSERT_NE(recorded, nullptr);
-    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    page.Clear();
     RECT played{0, 0, 39, 38};
     EXPECT_TRUE(PlayEnhMetaFile(mem, recorded, &played));
     DeleteEnhMetaFile(recorded);
-    Picture back = Capture(mem, 0, 0, 39, 38);
+    Picture back = page.Read();
     EXPECT_EQ(back.At(33, 31), kGreen);
     EXPECT_EQ(back.At(3 + 4 + 12, 3 + 4 + 17), kWhite);
     EXPECT_EQ(back.At(3 + 4 + 2, 3 + 4 + 19), kOutline);
     EXPECT_EQ(back.At(3 + 4, 3 + 4), kGreen);
-
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
     view->Release();
 }
 
