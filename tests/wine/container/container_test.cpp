@@ -93,11 +93,13 @@ public:
     HRESULT WindowResult = S_OK;
     bool NoParent = false;  // GetWindow succeeds without a window
     HRESULT ContextResult = S_OK;
+    bool NoFrame = false;  // the window context gives no frame
     void Mend() {
         CanActivate = S_OK;
         WindowResult = S_OK;
         NoParent = false;
         ContextResult = S_OK;
+        NoFrame = false;
     }
     // The container's own code run on what it hears, once it is logged.
     std::function<void(const std::string&)> OnHeard;
@@ -165,8 +167,11 @@ public:
             *doc = nullptr;
             return ContextResult;
         }
-        frame_.AddRef();
-        *frame = &frame_;
+        *frame = nullptr;
+        if (!NoFrame) {
+            frame_.AddRef();
+            *frame = &frame_;
+        }
         *doc = nullptr;  // the frame is the document window too
         *pos = Pos;
         GetClientRect(hwnd_, clip);
@@ -1071,6 +1076,26 @@ TEST_F(Container, DrawRefusesWhatItCannotDrawAndRecordsIntoAMetafile) {
     EXPECT_EQ(back.At(3 + 4 + 2, 3 + 4 + 19), kOutline);
     EXPECT_EQ(back.At(3 + 4, 3 + 4), kGreen);
     view->Release();
+}
+
+
+// A host whose window context has no frame, as a bare script host's: the
+// form is placed and activated all the same, with nobody to tell of its
+// active object.
+TEST_F(Container, SiteWithoutAFrameGetsTheFormAllTheSame) {
+    site->NoFrame = true;
+    Attach();
+    ASSERT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_TRUE(Active());
+    EXPECT_EQ(OnScreen(form).At(33, 31), kGreen);
+    EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK);
+    EXPECT_FALSE(IsWindow(form));
+    EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "event 1", "event 6",
+                        "OnUIDeactivate", "OnInPlaceDeactivate"}));
+    EXPECT_EQ(frame->Refs(), 1);
 }
 
 }  // namespace
