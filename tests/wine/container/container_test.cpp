@@ -1041,8 +1041,8 @@ TEST_F(Container, DrawRefusesWhatItCannotDrawAndRecordsIntoAMetafile) {
     } cases[] = {
         {"no bounds", -1, mem, nullptr, E_INVALIDARG},
         {"no device context", -1, nullptr, &form, E_INVALIDARG},
-        {"part 0", 0, mem, &form, DV_E_LINDEX},
-        {"part 1", 1, mem, &form, DV_E_LINDEX},
+        {"lindex 0", 0, mem, &form, DV_E_LINDEX},
+        {"lindex 1", 1, mem, &form, DV_E_LINDEX},
         {"empty bounds", -1, mem, &empty, S_OK},
         {"flat bounds", -1, mem, &flat, S_OK},
     };
