@@ -451,7 +451,7 @@ STDMETHODIMP_(ULONG) TLinkorCtrl::Release() {
     return r;
 }
 
-bool TLinkorCtrl::InUse() { return fireDepth_ > 0 || engine_->InHandOver(); }
+bool TLinkorCtrl::InUse() { return fireDepth_ > 0 || leaving_ > 0 || engine_->InHandOver(); }
 
 void TLinkorCtrl::DeferDestruction() {
     if (deferredTimer_) return;
@@ -945,6 +945,9 @@ STDMETHODIMP TLinkorCtrl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
 }
 
 HRESULT TLinkorCtrl::InPlaceActivate(bool ui) {
+    // A host's handler of the form's deactivation cannot bring the form
+    // back while it is being taken away.
+    if (leaving_ > 0) return E_UNEXPECTED;
     if (!inPlaceSite_) {
         if (!site_) return E_UNEXPECTED;
         IOleInPlaceSite* ips = nullptr;
@@ -982,7 +985,7 @@ HRESULT TLinkorCtrl::InPlaceActivate(bool ui) {
 
 void TLinkorCtrl::UIActivate() {
     HWND h = window_.Handle();
-    if (!inPlaceSite_ || !h) return;
+    if (!inPlaceSite_ || !h || leaving_ > 0) return;
     if (uiActive_) {
         if (GetFocus() != h) SetFocus(h);
         return;
@@ -1117,12 +1120,19 @@ STDMETHODIMP TLinkorCtrl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 STDMETHODIMP TLinkorCtrl::InPlaceDeactivate() {
     if (!inPlaceSite_) return S_OK;
+    ++leaving_;
     UIDeactivate();
-    window_.Destroy();
-    visible_ = false;
-    IOleInPlaceSite* ips = inPlaceSite_;
-    inPlaceSite_ = nullptr;
-    LeaveSite(ips);
+    // Called from a handler of the form's deactivation, the container is
+    // told of the user interface's end first, as without the handler.
+    TellUIDeactivated();
+    // That handler, or the site, may have ended the activation already.
+    if (IOleInPlaceSite* ips = inPlaceSite_) {
+        window_.Destroy();
+        visible_ = false;
+        inPlaceSite_ = nullptr;
+        LeaveSite(ips);
+    }
+    --leaving_;
     return S_OK;
 }
 
@@ -1138,11 +1148,25 @@ void TLinkorCtrl::LeaveSite(IOleInPlaceSite* ips) {
 STDMETHODIMP TLinkorCtrl::UIDeactivate() {
     if (!uiActive_) return S_OK;
     uiActive_ = false;
+    uiLeaving_ = true;
+    ++leaving_;
     FireFormEvent(kOnDeactivate);
+    TellUIDeactivated();
+    --leaving_;
+    return S_OK;
+}
+
+void TLinkorCtrl::TellUIDeactivated() {
+    if (!uiLeaving_) return;
+    uiLeaving_ = false;
     if (uiWindow_) uiWindow_->SetActiveObject(nullptr, nullptr);
     if (frame_) frame_->SetActiveObject(nullptr, nullptr);
-    if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
-    return S_OK;
+    // The site may end the activation from its notification.
+    if (IOleInPlaceSite* ips = inPlaceSite_) {
+        ips->AddRef();
+        ips->OnUIDeactivate(FALSE);
+        ips->Release();
+    }
 }
 
 STDMETHODIMP TLinkorCtrl::SetObjectRects(LPCRECT pos, LPCRECT) {
@@ -1164,9 +1188,11 @@ STDMETHODIMP TLinkorCtrl::EnableModeless(BOOL) { return S_OK; }
 
 // ---------------------------------------------------------------- IViewObject2
 
-STDMETHODIMP TLinkorCtrl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdcDraw, LPCRECTL bounds,
+STDMETHODIMP TLinkorCtrl::Draw(DWORD aspect, LONG part, void*, DVTARGETDEVICE*, HDC, HDC hdcDraw, LPCRECTL bounds,
                                LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    // The content is drawn whole only.
+    if (part != -1) return DV_E_LINDEX;
     if (!hdcDraw || !bounds) return E_INVALIDARG;
     // What the form's window shows, or would show at the form's size, for a
     // container that draws the control without its window.

@@ -276,12 +276,15 @@ private:
     // the active form.
     HRESULT InPlaceActivate(bool ui);
     void UIActivate();
+    // Tells the container the form's user interface has ended, once, after
+    // the form's deactivation event.
+    void TellUIDeactivated();
     // Gives back the container's windows and tells the site the form is gone.
     void LeaveSite(IOleInPlaceSite* ips);
 
     // The last reference may go while the control is still at work: from
-    // a host's event handler, or while the engine hands a CAPI message
-    // over. It is then destroyed from the thread's message loop once that
+    // a host's event handler, from the container's site while the form is
+    // taken away, or while the engine hands a CAPI message over. It is then destroyed from the thread's message loop once that
     // work has ended.
     bool InUse();
     void DeferDestruction();
@@ -306,6 +309,11 @@ private:
     IOleInPlaceFrame* frame_ = nullptr;
     IOleInPlaceUIWindow* uiWindow_ = nullptr;
     bool uiActive_ = false;
+    // The user interface has ended and the container is yet to hear it.
+    bool uiLeaving_ = false;
+    // Deactivations under way, whose event handlers and site may call
+    // back, also to let go of the control.
+    int leaving_ = 0;
     TLinkorFormWindow window_;
     int fireDepth_ = 0;
     UINT_PTR deferredTimer_ = 0;

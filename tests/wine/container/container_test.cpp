@@ -88,6 +88,21 @@ public:
         : hwnd_(hwnd), frame_(frame), log_(log), inPlace_(inPlace) {}
     virtual ~Site() = default;
     RECT Pos{20, 20, 59, 58};  // the form's designed 39 x 38
+    // What a container that refuses or lacks things answers.
+    HRESULT CanActivate = S_OK;
+    HRESULT WindowResult = S_OK;
+    bool NoParent = false;  // GetWindow succeeds without a window
+    HRESULT ContextResult = S_OK;
+    bool NoFrame = false;  // the window context gives no frame
+    void Mend() {
+        CanActivate = S_OK;
+        WindowResult = S_OK;
+        NoParent = false;
+        ContextResult = S_OK;
+        NoFrame = false;
+    }
+    // The container's own code run on what it hears, once it is logged.
+    std::function<void(const std::string&)> OnHeard;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         *ppv = nullptr;
@@ -135,17 +150,28 @@ public:
 
     // IOleInPlaceSite
     STDMETHODIMP GetWindow(HWND* h) override {
-        *h = hwnd_;
-        return S_OK;
+        *h = FAILED(WindowResult) || NoParent ? nullptr : hwnd_;
+        return WindowResult;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP CanInPlaceActivate() override { return Note("CanInPlaceActivate"); }
+    STDMETHODIMP CanInPlaceActivate() override {
+        Note("CanInPlaceActivate");
+        return CanActivate;
+    }
     STDMETHODIMP OnInPlaceActivate() override { return Note("OnInPlaceActivate"); }
     STDMETHODIMP OnUIActivate() override { return Note("OnUIActivate"); }
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
                                   LPOLEINPLACEFRAMEINFO info) override {
-        frame_.AddRef();
-        *frame = &frame_;
+        if (FAILED(ContextResult)) {
+            *frame = nullptr;
+            *doc = nullptr;
+            return ContextResult;
+        }
+        *frame = nullptr;
+        if (!NoFrame) {
+            frame_.AddRef();
+            *frame = &frame_;
+        }
         *doc = nullptr;  // the frame is the document window too
         *pos = Pos;
         GetClientRect(hwnd_, clip);
@@ -184,7 +210,7 @@ public:
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* r, EXCEPINFO*, UINT*) override {
         if (flags & DISPATCH_METHOD) {
-            log_.push_back("event " + std::to_string(id));
+            Note(("event " + std::to_string(id)).c_str());
             return S_OK;
         }
         if (!r) return E_POINTER;
@@ -206,6 +232,7 @@ public:
 private:
     HRESULT Note(const char* what) {
         log_.push_back(what);
+        if (OnHeard) OnHeard(what);
         return S_OK;
     }
     LONG refs_ = 1;
@@ -261,20 +288,50 @@ struct Picture {
     COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+// A white page in memory, of the screen's kind, to draw on and read back.
+class Page {
+public:
+    Page(int width, int height) : width_(width), height_(height) {
+        HDC screen = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen);
+        bmp_ = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+        old_ = SelectObject(dc_, bmp_);
+        Clear();
+    }
+    ~Page() {
+        SelectObject(dc_, old_);
+        DeleteObject(bmp_);
+        DeleteDC(dc_);
+    }
+    Page(const Page&) = delete;
+    Page& operator=(const Page&) = delete;
+    HDC Dc() const { return dc_; }
+    void Clear() {
+        RECT all{0, 0, width_, height_};
+        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    // Read pixel by pixel: a drawing that changed the mapping restores it first.
+    Picture Read() const {
+        Picture p;
+        p.width = width_;
+        p.height = height_;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x) p.pixels.push_back(GetPixel(dc_, x, y));
+        return p;
+    }
+
+private:
+    int width_, height_;
+    HDC dc_;
+    HBITMAP bmp_;
+    HGDIOBJ old_;
+};
+
 Picture Capture(HDC from, int left, int top, int width, int height) {
-    Picture p;
-    p.width = width;
-    p.height = height;
-    HDC mem = CreateCompatibleDC(from);
-    HBITMAP bmp = CreateCompatibleBitmap(from, width, height);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, width, height, from, left, top, SRCCOPY);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) p.pixels.push_back(GetPixel(mem, x, y));
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    return p;
+    Page page(width, height);
+    BitBlt(page.Dc(), 0, 0, width, height, from, left, top, SRCCOPY);
+    return page.Read();
 }
 
 Picture OnScreen(HWND h) {
@@ -366,6 +423,30 @@ protected:
         if (ctrl) ctrl->Release();
         ctrl = nullptr;
     }
+    // The container lets go of the control without closing it first.
+    void LetGo() {
+        inPlace->Release();
+        ole->Release();
+        ctrl->Release();
+        inPlace = nullptr;
+        ole = nullptr;
+        ctrl = nullptr;
+    }
+    // A fresh control in place of the fixture's, for the next case of a
+    // table, with the site behaving again and the log empty.
+    void Renew() {
+        Release();
+        Pump();  // a destruction put off until the message loop
+        log.clear();
+        delete site;
+        site = new Site(hwnd, *frame, log);
+        ASSERT_EQ(vx::test::NewLinkor(module_, &ctrl), S_OK);
+        ASSERT_EQ(ctrl->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+        ASSERT_EQ(ctrl->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)), S_OK);
+    }
+    // Whether a form's window is left in the container's window.
+    bool FormLeft() { return FindWindowExW(hwnd, nullptr, L"LinkorForm", nullptr) != nullptr; }
+
     // The container's frame at a point of its client area, on the screen.
     COLORREF FramePixel(int x, int y) {
         POINT p{x, y};
@@ -440,17 +521,11 @@ TEST_F(Container, ActivatedControlShowsItsFormInTheSitesWindowWithPanelAndIcon) 
     // Draw renders what the window shows, icon included.
     IViewObject* view = nullptr;
     ASSERT_EQ(ctrl->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 39, 38);
-    HGDIOBJ old = SelectObject(mem, bmp);
+    Page page(39, 38);
     RECTL bounds{0, 0, 39, 38};
-    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, mem, &bounds, nullptr, nullptr, 0), S_OK);
-    Picture drawn = Capture(mem, 0, 0, 39, 38);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, page.Dc(), &bounds, nullptr, nullptr, 0),
+              S_OK);
+    Picture drawn = page.Read();
     view->Release();
     EXPECT_TRUE(drawn.pixels == p.pixels);
     EXPECT_EQ(drawn.At(3 + 4 + 12, 3 + 4 + 17), kWhite);
@@ -486,24 +561,16 @@ TEST_F(Container, DrawFillsTheBoundsWithTheFormInTheContainersUnits) {
     ASSERT_EQ(ole->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
 
     // Each drawing lands on white, as a page does.
-    HDC screen = GetDC(nullptr);
     auto drawn = [&](int width, int height, const std::function<void(HDC, RECTL&)>& setUp) {
-        HDC mem = CreateCompatibleDC(screen);
-        HBITMAP bmp = CreateCompatibleBitmap(screen, width, height);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        RECT all{0, 0, width, height};
-        FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        int saved = SaveDC(mem);
+        Page page(width, height);
+        int saved = SaveDC(page.Dc());
         RECTL bounds{};
-        setUp(mem, bounds);
-        EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, mem, &bounds, nullptr, nullptr, 0),
-                  S_OK);
-        RestoreDC(mem, saved);
-        Picture p = Capture(mem, 0, 0, width, height);
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-        DeleteDC(mem);
-        return p;
+        setUp(page.Dc(), bounds);
+        EXPECT_EQ(
+            view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, page.Dc(), &bounds, nullptr, nullptr, 0),
+            S_OK);
+        RestoreDC(page.Dc(), saved);
+        return page.Read();
     };
     // In pixels, away from the corner.
     Picture atOffset = drawn(60, 50, [](HDC, RECTL& b) { b = {10, 5, 10 + 39, 5 + 38}; });
@@ -516,7 +583,6 @@ TEST_F(Container, DrawFillsTheBoundsWithTheFormInTheContainersUnits) {
     });
     // Twice as large, as a zoomed view shows it.
     Picture zoomed = drawn(78, 76, [](HDC, RECTL& b) { b = {0, 0, 78, 76}; });
-    ReleaseDC(nullptr, screen);
     view->Release();
 
     // What the window shows once activated.
@@ -699,12 +765,7 @@ TEST_F(Container, ReleasingAnActiveControlTakesItsFormAway) {
     ASSERT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
     HWND form = Form();
     ASSERT_NE(form, nullptr);
-    inPlace->Release();
-    inPlace = nullptr;
-    ole->Release();
-    ole = nullptr;
-    ctrl->Release();
-    ctrl = nullptr;
+    LetGo();
     EXPECT_FALSE(IsWindow(form));
     EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "frame active LinkorCtrl",
                         "event 1", "event 6", "frame active none", "OnUIDeactivate", "OnInPlaceDeactivate",
@@ -751,6 +812,290 @@ TEST_F(Container, VerbsTheControlDoesNotKnow) {
         EXPECT_EQ(log, c.frameShown ? Log{"ShowPropertyFrame"} : Log{}) << c.verb;
         EXPECT_EQ(Form(), nullptr) << c.verb;
     }
+}
+
+
+// A container that asks for the form before it has given the control a
+// site: nothing to place the form in, a failure, and nothing shown.
+TEST_F(Container, VerbsBeforeAnySiteFailWithoutAWindow) {
+    for (LONG verb : {OLEIVERB_INPLACEACTIVATE, OLEIVERB_SHOW, OLEIVERB_UIACTIVATE}) {
+        EXPECT_EQ(ole->DoVerb(verb, nullptr, nullptr, 0, hwnd, &site->Pos), E_UNEXPECTED) << verb;
+        EXPECT_EQ(Form(), nullptr) << verb;
+        EXPECT_FALSE(FormLeft()) << verb;
+        EXPECT_FALSE(Active()) << verb;
+    }
+    // Given its site afterwards, the control is placed as usual.
+    Attach();
+    EXPECT_TRUE(log.empty());
+    ASSERT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    EXPECT_NE(Form(), nullptr);
+    EXPECT_TRUE(Active());
+}
+
+// Sites that refuse the activation or cannot give what it needs: the verb
+// fails, no form is left in the container's window, a site that was told
+// of the activation is told of its end, and what the site gave is given
+// back. The same site, mended, then gets the form.
+TEST_F(Container, SitesThatRefuseOrLackThingsGetAFailureAndNoForm) {
+    struct Case {
+        const char* name;
+        std::function<void(Site&)> spoil;
+        Log heard;
+    } cases[] = {
+        {"refuses", [](Site& s) { s.CanActivate = S_FALSE; }, {"CanInPlaceActivate"}},
+        {"cannot answer", [](Site& s) { s.CanActivate = E_UNEXPECTED; }, {"CanInPlaceActivate"}},
+        {"no window", [](Site& s) { s.WindowResult = E_FAIL; },
+         {"CanInPlaceActivate", "OnInPlaceActivate", "OnInPlaceDeactivate"}},
+        {"null window", [](Site& s) { s.NoParent = true; },
+         {"CanInPlaceActivate", "OnInPlaceActivate", "OnInPlaceDeactivate"}},
+        {"no context", [](Site& s) { s.ContextResult = E_FAIL; },
+         {"CanInPlaceActivate", "OnInPlaceActivate", "OnInPlaceDeactivate"}},
+    };
+    for (const Case& c : cases) {
+        for (LONG verb : {OLEIVERB_INPLACEACTIVATE, OLEIVERB_SHOW, OLEIVERB_UIACTIVATE}) {
+            Renew();
+            c.spoil(*site);
+            Attach();
+            EXPECT_TRUE(FAILED(Verb(verb))) << c.name << " " << verb;
+            EXPECT_EQ(log, c.heard) << c.name << " " << verb;
+            EXPECT_EQ(Form(), nullptr) << c.name << " " << verb;
+            EXPECT_FALSE(FormLeft()) << c.name << " " << verb;
+            EXPECT_FALSE(Active()) << c.name << " " << verb;
+            EXPECT_EQ(frame->Refs(), 1) << c.name << " " << verb;
+
+            log.clear();
+            site->Mend();
+            ASSERT_EQ(Verb(verb), S_OK) << c.name << " " << verb;
+            EXPECT_NE(Form(), nullptr) << c.name << " " << verb;
+            Release();
+            EXPECT_FALSE(FormLeft()) << c.name << " " << verb;
+            EXPECT_EQ(site->Refs(), 1) << c.name << " " << verb;
+            EXPECT_EQ(frame->Refs(), 1) << c.name << " " << verb;
+        }
+    }
+}
+
+
+// Containers repeat verbs and move sites that are not active: one form,
+// each notification once.
+TEST_F(Container, RepeatedVerbsAndMovesWhileInactiveKeepOneForm) {
+    Attach();
+    // Moved before it has a form: nothing to move, nothing made, and the
+    // form later stands where the site puts it.
+    RECT early{150, 80, 189, 118}, clip{0, 0, 300, 150};
+    EXPECT_EQ(inPlace->SetObjectRects(&early, &clip), S_OK);
+    EXPECT_EQ(inPlace->SetObjectRects(nullptr, &clip), E_POINTER);
+    EXPECT_EQ(Form(), nullptr);
+    EXPECT_FALSE(FormLeft());
+    EXPECT_TRUE(log.empty());
+
+    // The verb's own rectangle is no matter: the site's window context
+    // places the form.
+    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, hwnd, nullptr), S_OK);
+    HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    RECT r;
+    GetWindowRect(form, &r);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 20);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    EXPECT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    EXPECT_EQ(Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+    EXPECT_EQ(Form(), form);
+    EXPECT_TRUE(Active());
+    // Moved without a clip rectangle.
+    RECT moved{100, 50, 139, 88};
+    EXPECT_EQ(inPlace->SetObjectRects(&moved, nullptr), S_OK);
+    GetWindowRect(form, &r);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 50);
+    EXPECT_EQ(inPlace->SetObjectRects(nullptr, nullptr), E_POINTER);
+
+    // Hidden while active, then shown again: the same form, deactivated once.
+    EXPECT_EQ(Verb(OLEIVERB_HIDE), S_OK);
+    EXPECT_EQ(Verb(OLEIVERB_HIDE), S_OK);
+    EXPECT_FALSE(IsWindowVisible(form));
+    EXPECT_FALSE(Active());
+    EXPECT_EQ(Verb(OLEIVERB_SHOW), S_OK);
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_EQ(Form(), form);
+    EXPECT_EQ(FindWindowExW(hwnd, form, L"LinkorForm", nullptr), nullptr);
+    EXPECT_EQ(inPlace->UIDeactivate(), S_OK);
+    EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "frame active LinkorCtrl",
+                        "event 1", "event 6", "frame active none", "OnUIDeactivate"}));
+}
+
+// However a container ends an active form, it is gone and the site hears,
+// once each and in order, that the user interface and then the in-place
+// activation ended; the form's end is raised once when the control goes.
+TEST_F(Container, EveryWayOfEndingAnActiveFormTellsTheSiteOnceInOrder) {
+    struct Case {
+        const char* name;
+        std::function<void()> end;
+    } cases[] = {
+        {"InPlaceDeactivate", [this] { EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK); }},
+        {"Close", [this] { EXPECT_EQ(ole->Close(OLECLOSE_NOSAVE), S_OK); }},
+        {"SetClientSite(NULL)", [this] { EXPECT_EQ(ole->SetClientSite(nullptr), S_OK); }},
+        {"final Release", [this] { LetGo(); }},
+    };
+    for (const Case& c : cases) {
+        Renew();
+        Attach();
+        ASSERT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK) << c.name;
+        HWND form = Form();
+        ASSERT_NE(form, nullptr) << c.name;
+        log.clear();
+        c.end();
+        EXPECT_FALSE(IsWindow(form)) << c.name;
+        EXPECT_FALSE(FormLeft()) << c.name;
+        if (ctrl) {
+            EXPECT_FALSE(Active()) << c.name;
+        }
+        EXPECT_EQ(frame->Active, nullptr) << c.name;
+        Release();
+        EXPECT_EQ(log, (Log{"event 6", "frame active none", "OnUIDeactivate", "OnInPlaceDeactivate", "event 5"}))
+            << c.name;
+        EXPECT_EQ(site->Refs(), 1) << c.name;
+        EXPECT_EQ(frame->Refs(), 1) << c.name;
+    }
+}
+
+// A host whose handler of the form's activation or deactivation, or a site
+// whose notification of the form's deactivation, lets go of the control or
+// ends its activation itself, as script hosts and containers do.
+TEST_F(Container, HandlersThatReleaseOrDeactivateTheControlAgain) {
+    enum Action { kRelease, kUIDeactivate, kInPlaceDeactivate, kClose, kDropSite, kReactivate };
+    const char* names[] = {"release", "UIDeactivate", "InPlaceDeactivate", "Close", "SetClientSite(NULL)",
+                           "UIACTIVATE"};
+    for (std::string on : {"event 1", "event 6", "OnUIDeactivate", "OnInPlaceDeactivate"}) {
+        for (Action what : {kRelease, kUIDeactivate, kInPlaceDeactivate, kClose, kDropSite, kReactivate}) {
+            std::string name = on + ": " + names[what];
+            Renew();
+            Attach();
+            bool handled = false;
+            HRESULT inHandler = S_OK;
+            // The control goes only once the container's call into it has
+            // returned, not under its own feet.
+            bool inCall = false;
+            site->OnHeard = [&](const std::string& heard) {
+                if (heard == "event 5") {
+                    EXPECT_FALSE(inCall) << name;
+                }
+                if (heard != on || handled) return;
+                handled = true;
+                switch (what) {
+                    case kRelease: LetGo(); break;
+                    case kUIDeactivate: inHandler = inPlace->UIDeactivate(); break;
+                    case kInPlaceDeactivate: inHandler = inPlace->InPlaceDeactivate(); break;
+                    case kClose: inHandler = ole->Close(OLECLOSE_NOSAVE); break;
+                    case kDropSite: inHandler = ole->SetClientSite(nullptr); break;
+                    case kReactivate: inHandler = Verb(OLEIVERB_UIACTIVATE); break;
+                }
+            };
+            inCall = true;
+            EXPECT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK) << name;
+            if (inPlace) {
+                EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK) << name;
+            }
+            inCall = false;
+            EXPECT_TRUE(handled) << name;
+            // Reactivating a form while it is taken away is refused; anything
+            // else the handler asks for succeeds.
+            if (on != "event 1" && what == kReactivate) {
+                EXPECT_TRUE(FAILED(inHandler)) << name;
+            } else {
+                EXPECT_EQ(inHandler, S_OK) << name;
+            }
+            Release();
+            Pump();  // a control let go of in its handler goes from the message loop
+            EXPECT_FALSE(FormLeft()) << name;
+            EXPECT_EQ(frame->Active, nullptr) << name;
+            EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "frame active LinkorCtrl",
+                                "event 1", "event 6", "frame active none", "OnUIDeactivate", "OnInPlaceDeactivate",
+                                "event 5"}))
+                << name;
+            EXPECT_EQ(site->Refs(), 1) << name;
+            EXPECT_EQ(frame->Refs(), 1) << name;
+        }
+    }
+}
+
+// Draw asked for what it cannot do answers so and leaves the page as it
+// was; into a metafile it records the form, which played back shows the
+// panel and its telephone.
+TEST_F(Container, DrawRefusesWhatItCannotDrawAndRecordsIntoAMetafile) {
+    Attach();
+    IViewObject* view = nullptr;
+    ASSERT_EQ(ctrl->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&view)), S_OK);
+    Page page(60, 50);
+    HDC mem = page.Dc();
+    const RECTL form{10, 5, 10 + 39, 5 + 38}, empty{10, 5, 10, 5}, flat{10, 5, 49, 5};
+    struct Case {
+        const char* name;
+        LONG lindex;
+        HDC dc;
+        const RECTL* bounds;
+        HRESULT result;
+    } cases[] = {
+        {"no bounds", -1, mem, nullptr, E_INVALIDARG},
+        {"no device context", -1, nullptr, &form, E_INVALIDARG},
+        {"lindex 0", 0, mem, &form, DV_E_LINDEX},
+        {"lindex 1", 1, mem, &form, DV_E_LINDEX},
+        {"empty bounds", -1, mem, &empty, S_OK},
+        {"flat bounds", -1, mem, &flat, S_OK},
+    };
+    for (const Case& c : cases) {
+        page.Clear();
+        EXPECT_EQ(view->Draw(DVASPECT_CONTENT, c.lindex, nullptr, nullptr, nullptr, c.dc, c.bounds, nullptr, nullptr,
+                             0),
+                  c.result)
+            << c.name;
+        Picture p = page.Read();
+        EXPECT_EQ(std::count(p.pixels.begin(), p.pixels.end(), kWhite), 60 * 50) << c.name;
+    }
+    // The same page drawn on as asked.
+    page.Clear();
+    RECTL at{0, 0, 39, 38};
+    ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, mem, &at, nullptr, nullptr, 0), S_OK);
+    ASSERT_EQ(GetPixel(mem, 3 + 4 + 12, 3 + 4 + 17), kWhite);
+
+    HDC meta = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(meta, nullptr);
+    EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, meta, &at, nullptr, nullptr, 0), S_OK);
+    HENHMETAFILE recorded = CloseEnhMetaFile(meta);
+    ASSERT_NE(recorded, nullptr);
+    page.Clear();
+    RECT played{0, 0, 39, 38};
+    EXPECT_TRUE(PlayEnhMetaFile(mem, recorded, &played));
+    DeleteEnhMetaFile(recorded);
+    Picture back = page.Read();
+    EXPECT_EQ(back.At(33, 31), kGreen);
+    EXPECT_EQ(back.At(3 + 4 + 12, 3 + 4 + 17), kWhite);
+    EXPECT_EQ(back.At(3 + 4 + 2, 3 + 4 + 19), kOutline);
+    EXPECT_EQ(back.At(3 + 4, 3 + 4), kGreen);
+    view->Release();
+}
+
+
+// A host whose window context has no frame, as a bare script host's: the
+// form is placed and activated all the same, with nobody to tell of its
+// active object.
+TEST_F(Container, SiteWithoutAFrameGetsTheFormAllTheSame) {
+    site->NoFrame = true;
+    Attach();
+    ASSERT_EQ(Verb(OLEIVERB_UIACTIVATE), S_OK);
+    HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_TRUE(Active());
+    EXPECT_EQ(OnScreen(form).At(33, 31), kGreen);
+    EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK);
+    EXPECT_FALSE(IsWindow(form));
+    EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "event 1", "event 6",
+                        "OnUIDeactivate", "OnInPlaceDeactivate"}));
+    EXPECT_EQ(frame->Refs(), 1);
 }
 
 }  // namespace
