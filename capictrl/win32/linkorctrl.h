@@ -284,8 +284,8 @@ private:
 
     // The last reference may go while the control is still at work: from
     // a host's event handler, from the container's site while the form is
-    // taken away, or while the engine hands a CAPI message over. It is then destroyed from the thread's message loop once that
-    // work has ended.
+    // taken away, or while the engine hands a CAPI message over. It is then
+    // destroyed from the thread's message loop once that work has ended.
     bool InUse();
     void DeferDestruction();
     static void CALLBACK DestroyDeferred(HWND, UINT, UINT_PTR timer, DWORD);
