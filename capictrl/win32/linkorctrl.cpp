@@ -891,16 +891,23 @@ STDMETHODIMP TLinkorCtrl::GetClientSite(IOleClientSite** site) {
 }
 STDMETHODIMP TLinkorCtrl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 STDMETHODIMP TLinkorCtrl::Close(DWORD saveOption) {
+    // The container may let go of the control from its site's save or its
+    // sinks' notice; the control then goes once this call has returned.
+    ++leaving_;
     InPlaceDeactivate();
+    HRESULT hr = S_OK;
     // A container that closes a changed control with a save keeps the
     // change only if the control asks it to save now. The control has no
     // question of its own to ask the user: a prompted save is a save.
-    if (dirty_ && site_ && (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE)) {
-        HRESULT hr = site_->SaveObject();
-        if (FAILED(hr)) return hr;
+    if (IOleClientSite* site = site_;
+        dirty_ && site && (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE)) {
+        site->AddRef();
+        hr = site->SaveObject();
+        site->Release();
     }
-    if (adviseHolder_) adviseHolder_->SendOnClose();
-    return S_OK;
+    if (SUCCEEDED(hr) && adviseHolder_) adviseHolder_->SendOnClose();
+    --leaving_;
+    return SUCCEEDED(hr) ? S_OK : hr;
 }
 STDMETHODIMP TLinkorCtrl::SetMoniker(DWORD, IMoniker*) { return E_NOTIMPL; }
 STDMETHODIMP TLinkorCtrl::GetMoniker(DWORD, DWORD, IMoniker** mk) {

@@ -127,13 +127,15 @@ public:
     std::string Saved;
 
     // IOleClientSite
+    // The container hears of the save once it has the stream.
     STDMETHODIMP SaveObject() override {
-        log_.push_back("SaveObject");
         IPersistStreamInit* p = nullptr;
-        if (!Object || FAILED(Object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p))))
-            return E_FAIL;
-        HRESULT hr = vx::test::SaveStream(p, &Saved);
-        p->Release();
+        HRESULT hr = E_FAIL;
+        if (Object && SUCCEEDED(Object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p)))) {
+            hr = vx::test::SaveStream(p, &Saved);
+            p->Release();
+        }
+        Note("SaveObject");
         return hr;
     }
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override {
@@ -965,6 +967,42 @@ TEST_F(Container, EveryWayOfEndingAnActiveFormTellsTheSiteOnceInOrder) {
 // A host whose handler of the form's activation or deactivation, or a site
 // whose notification of the form's deactivation, lets go of the control or
 // ends its activation itself, as script hosts and containers do.
+// A container that lets go of the control from its site's save, as one
+// that drops a closed document's objects once they are stored: the save
+// holds the change, the container's sinks hear the close, and the control
+// goes only once the close has returned.
+TEST_F(Container, ASiteThatLetsGoOfTheControlWhileSavingItClosesItFirst) {
+    Attach();
+    site->Object = ctrl;
+    ObjectSink sink(log);
+    DWORD cookie = 0;
+    ASSERT_EQ(ole->Advise(&sink, &cookie), S_OK);
+    ASSERT_EQ(Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+    const HWND form = Form();
+    ASSERT_NE(form, nullptr);
+    BSTR text = SysAllocString(L"Linkor v dokumente");
+    ASSERT_EQ(ctrl->put_Caption(text), S_OK);
+    SysFreeString(text);
+    bool inClose = false, goneInClose = false;
+    site->OnHeard = [&](const std::string& heard) {
+        if (heard == "SaveObject") LetGo();
+        if (heard == "event 5" && inClose) goneInClose = true;
+    };
+    IOleObject* closing = ole;
+    log.clear();
+    inClose = true;
+    EXPECT_EQ(closing->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
+    inClose = false;
+    EXPECT_FALSE(goneInClose);
+    Pump();  // the control let go of in the close goes from the message loop
+    EXPECT_FALSE(IsWindow(form));
+    EXPECT_FALSE(FormLeft());
+    EXPECT_EQ(log, (Log{"OnInPlaceDeactivate", "SaveObject", "OnClose", "event 5"}));
+    EXPECT_NE(site->Saved.find("Linkor v dokumente"), std::string::npos);
+    EXPECT_EQ(sink.Refs(), 1);
+    EXPECT_EQ(site->Refs(), 1);
+}
+
 TEST_F(Container, HandlersThatReleaseOrDeactivateTheControlAgain) {
     enum Action { kRelease, kUIDeactivate, kInPlaceDeactivate, kClose, kDropSite, kReactivate };
     const char* names[] = {"release", "UIDeactivate", "InPlaceDeactivate", "Close", "SetClientSite(NULL)",
