@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "base/win32/offscreen.h"
+
 namespace vx {
 
 // The module whose resources the widgets load (set once by the program).
@@ -59,29 +61,6 @@ bool DrawsReadably(const wchar_t* face, int pixelHeight, bool bold, bool smooth 
 int LineHeight(HFONT font);
 // The width of a text in a font, as KresliRiadok draws it.
 int TextWidth(HFONT font, const std::wstring& text);
-
-// A 32-bit picture off screen, white at first, whose pixels can be read:
-// where text is drawn to see how the system draws a font.
-class TOffscreen {
-public:
-    TOffscreen(int w, int h);
-    ~TOffscreen();
-    TOffscreen(const TOffscreen&) = delete;
-    TOffscreen& operator=(const TOffscreen&) = delete;
-    bool Ok() const { return bmp_ != nullptr; }
-    HDC Dc() const { return dc_; }
-    int Width() const { return w_; }
-    int Height() const { return h_; }
-    // A pixel as 0x00RRGGBB; what was drawn is flushed first.
-    uint32_t Pixel(int x, int y) const;
-
-private:
-    int w_, h_;
-    HDC dc_ = nullptr;
-    HBITMAP bmp_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    void* bits_ = nullptr;
-};
 
 // Queries of the texts as drawn, for another process (tests): after
 // VXM_SHOWNTEXT with wParam TRUE, WM_GETTEXTLENGTH and WM_GETTEXT of a static

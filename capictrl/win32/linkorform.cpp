@@ -1,5 +1,6 @@
 #include "capictrl/win32/linkorform.h"
 
+#include "base/win32/offscreen.h"
 #include "base/win32/text.h"
 #include "capictrl/win32/linkorctrl.h"
 
@@ -62,32 +63,16 @@ void PaintLinkorForm(HDC dc, const RECT& r) {
 }
 
 void DrawLinkorForm(HDC dc, const RECT& bounds, SIZE size) {
-    if (size.cx <= 0 || size.cy <= 0) return;
     // Painted in pixels first: the edges and the icon have pixel sizes,
     // which a drawing in other units would shrink to nothing.
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = size.cx;
-    bi.bmiHeader.biHeight = -size.cy;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bmp) return;
-    HDC mem = CreateCompatibleDC(nullptr);
-    if (mem) {
-        HGDIOBJ old = SelectObject(mem, bmp);
-        RECT r{0, 0, size.cx, size.cy};
-        PaintLinkorForm(mem, r);
-        int mode = SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, mem, 0, 0,
-                   size.cx, size.cy, SRCCOPY);
-        SetStretchBltMode(dc, mode);
-        SelectObject(mem, old);
-        DeleteDC(mem);
-    }
-    DeleteObject(bmp);
+    TOffscreen form(size.cx, size.cy);
+    if (!form.Ok()) return;
+    RECT r{0, 0, size.cx, size.cy};
+    PaintLinkorForm(form.Dc(), r);
+    int mode = SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, form.Dc(), 0, 0,
+               size.cx, size.cy, SRCCOPY);
+    SetStretchBltMode(dc, mode);
 }
 
 bool TLinkorFormWindow::Create(HWND parent, const RECT& pos, const std::string& caption, bool visible,
