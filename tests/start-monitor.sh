@@ -1,9 +1,11 @@
 #!/bin/bash
 # Builds the monitor and starts it under Wine with its main window and tray
 # icon: on the display in DISPLAY when there is one, else on a private Xvfb.
-# It runs the 32-bit product where this machine runs 32-bit Windows programs,
-# else the x86_64 build of the same sources, and says which. The monitor runs
-# until its tray menu's exit entry (or Ctrl+C) ends it.
+# It runs the 32-bit product: natively where this machine executes 32-bit
+# programs, else under qemu's user-mode emulation (tests/wine/emulate.sh);
+# only where neither can be had, the x86_64 build of the same sources. It
+# says which. The monitor runs until its tray menu's exit entry (or Ctrl+C)
+# ends it, with everything started here.
 #
 #   tests/start-monitor.sh                 build, then start
 #   VX_NO_BUILD=1 tests/start-monitor.sh   start what is built
@@ -14,7 +16,11 @@ root=$(pwd)
 arch=$(tests/wine/arch.sh)
 if [ "$arch" = win32 ]; then
   preset=win
-  echo "Starting the 32-bit product (build/win)."
+  if [ "$(tests/wine/arch.sh --how)" = emulated ]; then
+    echo "This machine cannot execute 32-bit programs: starting the 32-bit product (build/win) under qemu user-mode emulation."
+  else
+    echo "Starting the 32-bit product (build/win)."
+  fi
 else
   preset=win64
   echo "This machine cannot run 32-bit Windows programs: starting the x86_64 build (build/win64)."

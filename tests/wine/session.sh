@@ -3,14 +3,19 @@
 # the tested build's bitness under build/wine, an Xvfb display, ACP 1250, and
 # cleanup of everything started here (wineserver, Xvfb) however the command
 # ends. The bitness is VX_ARCH (win32 or win64), else what tests/wine/arch.sh
-# found this machine can run. VX_WINE names the loader that matches it, and
-# `wine` on PATH inside the session is that loader too: Debian's own `wine`
+# found this machine can run, natively or emulated. VX_WINE names the loader
+# that matches it, and `wine` on PATH inside the session is that loader too: Debian's own `wine`
 # starts the 32-bit loader wherever wine32 is installed, also for the x86_64
 # build (and for its cscript and regsvr32, which then see the wrong registry).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 export VX_ARCH=${VX_ARCH:-$("$here/arch.sh")}
+# Where the processor has no 32-bit mode, the whole session runs emulated, in
+# namespaces that end with it (emulate.sh).
+if [ "$VX_ARCH" = win32 ] && [ -z "${VX_EMULATED:-}" ] && [ "$("$here/arch.sh" --how)" = emulated ]; then
+  exec "$here/emulate.sh" "$0" "$@"
+fi
 export WINEARCH=$VX_ARCH
 export WINEPREFIX=${VX_WINEPREFIX:-$root/build/wine/prefix-$VX_ARCH}
 export WINEDEBUG=-all

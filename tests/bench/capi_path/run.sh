@@ -1,7 +1,7 @@
 #!/bin/bash
 # run.sh [BUILD_DIR]: builds the CAPI call-path benchmark and runs it under
-# Wine (tests/bench/common/wine-bench.sh: the build of the bitness this
-# machine runs unless BUILD_DIR names another), with the simulated controller
+# Wine (tests/bench/common/wine-bench.sh: a build this
+# machine runs natively unless BUILD_DIR names another), with the simulated controller
 # in place of Wine's CAPI library. VX_BENCH_CALLS changes the number of
 # calls (500).
 export WINEDLLOVERRIDES="mscoree,mshtml=;capi2032=n"

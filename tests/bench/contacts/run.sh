@@ -1,8 +1,8 @@
 #!/bin/bash
 # run.sh: builds the contacts-at-scale benchmark natively (optimised, in
-# build/bench-native) and as the Windows program of the bitness this machine
-# runs (tests/bench/common/wine-bench.sh), and runs both, the Windows one
-# under Wine in a test session of its own.
+# build/bench-native) and as the Windows program of a build this machine
+# runs natively (tests/bench/common/wine-bench.sh), and runs both, the
+# Windows one under Wine in a test session of its own.
 set -eu
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 native=$root/build/bench-native
