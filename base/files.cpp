@@ -6,6 +6,10 @@ bool EndsWithoutLineEnd(const std::string& text) {
     return !text.empty() && text.back() != '\n' && text.back() != '\r';
 }
 
+bool WriteWhole(IFileSystem& fs, const std::string& temp, const std::string& path, const std::string& data) {
+    return fs.WriteAll(temp, data) && fs.Replace(temp, path);
+}
+
 int IFileSystem::AppendLine(const std::string& path, const std::string& line) {
     std::string old;
     const bool glued = Size(path) > 0 && ReadAll(path, old) && EndsWithoutLineEnd(old);

@@ -74,6 +74,12 @@ public:
     virtual int LastError() const { return 0; }
 };
 
+// Puts data in the place of path whole: written to temp first, then swapped
+// in in one step, so that path holds at every moment either its old content
+// or the new one in full. False on any failure; temp may then be left
+// behind, for the caller to remove once it has taken the error code.
+bool WriteWhole(IFileSystem& fs, const std::string& temp, const std::string& path, const std::string& data);
+
 // The text's last line has no line end (CR or LF) of its own.
 bool EndsWithoutLineEnd(const std::string& text);
 
