@@ -52,14 +52,19 @@ public:
     virtual bool WriteAll(const std::string& path, const std::string& data) = 0;
     // Open for appending (creating when missing), write, close.
     // Returns 0 on success, -1 when the file could not be opened, or the OS
-    // error code when the write itself failed.
+    // error code when the write itself failed. A write that fails part-way
+    // (a full disk) is taken back: the file keeps the length it had, so no
+    // torn record stays in it.
     virtual int Append(const std::string& path, const std::string& data) = 0;
     // Appends line and CR LF as a line of its own: when the file does not end
     // with a line end (a hand edit, a crash in the middle of a write), CR LF
     // is written first, so the new line is never glued onto the last one.
-    // Results as for Append. Files that end with their line end get exactly
-    // the line.
+    // Results as for Append, a failed write taken back the same way. Files
+    // that end with their line end get exactly the line.
     virtual int AppendLine(const std::string& path, const std::string& line);
+    // Cuts the file to its first size bytes; false when it cannot (also
+    // where the file system has no way to).
+    virtual bool Truncate(const std::string& path, int64_t size);
     // The stamp of an existing file; false when there is none (a missing
     // file, or a system that gives no stamps), and a reader must read afresh.
     virtual bool Stamp(const std::string& path, TFileStamp& out);

@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "base/testing/fakes.h"
+#include "base/testing/fulldisk.h"
 #include "base/testing/tempdir.h"
 #include "faultfs.h"
 
@@ -224,6 +225,24 @@ TEST_F(LogFixture, WriteErrorAfterOpeningReachesTheCaller) {
     } catch (const EInOutError& e) {
         EXPECT_EQ(e.ErrorCode, 112);
     }
+}
+
+TEST_F(LogFixture, ALineThatDoesNotFitOnTheDiskLeavesTheLogAsItWas) {
+    StdFileSystem disk;
+    fake::FullDisk full(disk);
+    fs.Write(path, Lines(1, 2));
+    full.room = 10;
+    TLog log(full, clock, path, 1000000, 2000);
+    try {
+        log.Add("Volanie z čísla 0910000225 07.03.2024 09:05:04");
+        FAIL() << "no error";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.ErrorCode, 112);
+    }
+    EXPECT_EQ(fs.Read(path), Lines(1, 2));
+    full.room = -1;
+    log.Add("ďalší");
+    EXPECT_EQ(fs.Read(path), Lines(1, 2) + "07.03.2024 09:05:04  ďalší\r\n");
 }
 
 TEST_F(LogFixture, UnreadableLogIsLeftAsItIsAndLaterTrimsWork) {
