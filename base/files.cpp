@@ -7,7 +7,7 @@ bool EndsWithoutLineEnd(const std::string& text) {
 }
 
 bool WriteWhole(IFileSystem& fs, const std::string& temp, const std::string& path, const std::string& data) {
-    return fs.WriteAll(temp, data) && fs.Replace(temp, path);
+    return fs.WriteAll(temp, data) && fs.Flush(temp) && fs.Replace(temp, path);
 }
 
 int IFileSystem::AppendLine(const std::string& path, const std::string& line) {
@@ -26,6 +26,8 @@ int IFileSystem::AppendLine(const std::string& path, const std::string& line) {
 }
 
 bool IFileSystem::Truncate(const std::string&, int64_t) { return false; }
+
+bool IFileSystem::Flush(const std::string& path) { return Exists(path); }
 
 bool IFileSystem::ReadRange(const std::string& path, int64_t offset, size_t count, std::string& out) {
     std::string all;

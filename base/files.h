@@ -68,6 +68,10 @@ public:
     // The stamp of an existing file; false when there is none (a missing
     // file, or a system that gives no stamps), and a reader must read afresh.
     virtual bool Stamp(const std::string& path, TFileStamp& out);
+    // Forces what was written to the file onto the disk (not only into the
+    // system's cache); false when it cannot. A file system that keeps
+    // nothing back says true for every file it has.
+    virtual bool Flush(const std::string& path);
     // Windows rules: fails when `to` already exists.
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
     // Replace `to` by `from` in one step (used to swap in a finished file).
@@ -79,9 +83,9 @@ public:
     virtual int LastError() const { return 0; }
 };
 
-// Puts data in the place of path whole: written to temp first, then swapped
-// in in one step, so that path holds at every moment either its old content
-// or the new one in full. False on any failure; temp may then be left
+// Puts data in the place of path whole: written to temp first and forced to
+// the disk, then swapped in in one step, so that path holds at every moment,
+// a power loss included, either its old content or the new one in full. False on any failure; temp may then be left
 // behind, for the caller to remove once it has taken the error code.
 bool WriteWhole(IFileSystem& fs, const std::string& temp, const std::string& path, const std::string& data);
 

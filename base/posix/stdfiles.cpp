@@ -151,6 +151,18 @@ int StdFileSystem::Append(const std::string& path, const std::string& data) {
     return err;
 }
 
+bool StdFileSystem::Flush(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    if (fd < 0) {
+        Fail(KodSystemu(errno));
+        return false;
+    }
+    const bool ok = ::fsync(fd) == 0;
+    if (!ok) Fail(KodSystemu(errno));
+    ::close(fd);
+    return ok;
+}
+
 bool StdFileSystem::Truncate(const std::string& path, int64_t size) {
     if (::truncate(path.c_str(), static_cast<off_t>(size)) == 0) return true;
     Fail(KodSystemu(errno));

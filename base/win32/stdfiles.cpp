@@ -274,6 +274,19 @@ int StdFileSystem::AppendLine(const std::string& path, const std::string& line) 
     return err ? Fail(err) : 0;
 }
 
+bool StdFileSystem::Flush(const std::string& path) {
+    HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        Fail(Kod());
+        return false;
+    }
+    const bool ok = FlushFileBuffers(h) != 0;
+    if (!ok) Fail(Kod());
+    CloseHandle(h);
+    return ok;
+}
+
 bool StdFileSystem::Truncate(const std::string& path, int64_t size) {
     if (CutBack(path, size)) return true;
     Fail(Kod());

@@ -5,6 +5,7 @@
 #include "base/errors.h"
 #include "base/testing/fakes.h"
 #include "base/testing/fulldisk.h"
+#include "base/testing/recordingfs.h"
 #include "base/testing/tempdir.h"
 #include "faultfs.h"
 
@@ -100,6 +101,20 @@ TEST_F(LogFixture, TrimDropsOnceAndKeepsEmptyAndLongLinesAndOrder) {
     TLog log(fs, clock, path, 5028, 2);
     log.Trim();
     EXPECT_EQ(fs.Read(path), "L3\r\n\r\n" + longLine + "\r\nlast without end\r\n");
+}
+
+// The trimmed log and a taken-back backup are on the disk before they take
+// the log's place.
+TEST_F(LogFixture, ANewLogIsFlushedBeforeItTakesTheLogsPlace) {
+    StdFileSystem disk;
+    fake::RecordingFs rec(disk);
+    fs.Write(bkp, Lines(1, 5));
+    fs.Write(path, Lines(6, 9));
+    TLog log(rec, clock, path, 10, 2);
+    log.Trim();
+    EXPECT_TRUE(rec.FlushedBeforePut(path + ".tmp", bkp)) << ::testing::PrintToString(rec.steps);
+    EXPECT_TRUE(rec.FlushedBeforePut(path + ".tmp", path)) << ::testing::PrintToString(rec.steps);
+    EXPECT_EQ(fs.Read(path), Lines(8, 9));
 }
 
 TEST_F(LogFixture, MissingLogIsNotCreatedByTrim) {
