@@ -6,11 +6,28 @@ bool EndsWithoutLineEnd(const std::string& text) {
     return !text.empty() && text.back() != '\n' && text.back() != '\r';
 }
 
+bool WriteWhole(IFileSystem& fs, const std::string& temp, const std::string& path, const std::string& data) {
+    return fs.WriteAll(temp, data) && fs.Flush(temp) && fs.Replace(temp, path);
+}
+
 int IFileSystem::AppendLine(const std::string& path, const std::string& line) {
     std::string old;
-    const bool glued = Size(path) > 0 && ReadAll(path, old) && EndsWithoutLineEnd(old);
-    return Append(path, (glued ? "\r\n" : "") + line + "\r\n");
+    const bool existed = Exists(path);
+    const int64_t before = existed ? Size(path) : 0;
+    const bool glued = before > 0 && ReadAll(path, old) && EndsWithoutLineEnd(old);
+    const int r = Append(path, (glued ? "\r\n" : "") + line + "\r\n");
+    // Whatever part of the line reached the file goes again, and so does a
+    // file that was not there.
+    if (r > 0 && !existed)
+        Remove(path);
+    else if (r > 0 && before >= 0 && Size(path) != before)
+        Truncate(path, before);
+    return r;
 }
+
+bool IFileSystem::Truncate(const std::string&, int64_t) { return false; }
+
+bool IFileSystem::Flush(const std::string& path) { return Exists(path); }
 
 bool IFileSystem::ReadRange(const std::string& path, int64_t offset, size_t count, std::string& out) {
     std::string all;

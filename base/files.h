@@ -52,17 +52,26 @@ public:
     virtual bool WriteAll(const std::string& path, const std::string& data) = 0;
     // Open for appending (creating when missing), write, close.
     // Returns 0 on success, -1 when the file could not be opened, or the OS
-    // error code when the write itself failed.
+    // error code when the write itself failed. A write that fails part-way
+    // (a full disk) is taken back: the file keeps the length it had, so no
+    // torn record stays in it.
     virtual int Append(const std::string& path, const std::string& data) = 0;
     // Appends line and CR LF as a line of its own: when the file does not end
     // with a line end (a hand edit, a crash in the middle of a write), CR LF
     // is written first, so the new line is never glued onto the last one.
-    // Results as for Append. Files that end with their line end get exactly
-    // the line.
+    // Results as for Append, a failed write taken back the same way. Files
+    // that end with their line end get exactly the line.
     virtual int AppendLine(const std::string& path, const std::string& line);
+    // Cuts the file to its first size bytes; false when it cannot (also
+    // where the file system has no way to).
+    virtual bool Truncate(const std::string& path, int64_t size);
     // The stamp of an existing file; false when there is none (a missing
     // file, or a system that gives no stamps), and a reader must read afresh.
     virtual bool Stamp(const std::string& path, TFileStamp& out);
+    // Forces what was written to the file onto the disk (not only into the
+    // system's cache); false when it cannot. A file system that keeps
+    // nothing back says true for every file it has.
+    virtual bool Flush(const std::string& path);
     // Windows rules: fails when `to` already exists.
     virtual bool Rename(const std::string& from, const std::string& to) = 0;
     // Replace `to` by `from` in one step (used to swap in a finished file).
@@ -73,6 +82,12 @@ public:
     // that an error names its real cause; 0 when the file system cannot say.
     virtual int LastError() const { return 0; }
 };
+
+// Puts data in the place of path whole: written to temp first and forced to
+// the disk, then swapped in in one step, so that path holds at every moment,
+// a power loss included, either its old content or the new one in full. False on any failure; temp may then be left
+// behind, for the caller to remove once it has taken the error code.
+bool WriteWhole(IFileSystem& fs, const std::string& temp, const std::string& path, const std::string& data);
 
 // The text's last line has no line end (CR or LF) of its own.
 bool EndsWithoutLineEnd(const std::string& text);

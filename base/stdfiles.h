@@ -14,6 +14,8 @@ public:
     bool WriteAll(const std::string& path, const std::string& data) override;
     int Append(const std::string& path, const std::string& data) override;
     int AppendLine(const std::string& path, const std::string& line) override;
+    bool Truncate(const std::string& path, int64_t size) override;
+    bool Flush(const std::string& path) override;
     bool Stamp(const std::string& path, TFileStamp& out) override;
     bool Rename(const std::string& from, const std::string& to) override;
     bool Replace(const std::string& from, const std::string& to) override;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,7 @@ int KodSystemu(int e) {
         case EEXIST: return 183;
         case EINVAL: return 87;
         case ENOSPC: case EDQUOT: return 112;
+        case EFBIG: return 223;
         case 0: return 5;
         default: return e;
     }
@@ -121,17 +123,50 @@ bool StdFileSystem::WriteAll(const std::string& path, const std::string& data) {
 }
 
 int StdFileSystem::Append(const std::string& path, const std::string& data) {
-    FILE* f = std::fopen(path.c_str(), "ab");
-    if (!f) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+    const bool created = fd < 0 && errno == ENOENT;
+    if (created) fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666);
+    if (fd < 0) {
         Fail(KodSystemu(errno));
         return -1;
     }
+    struct stat st;
+    const off_t before = ::fstat(fd, &st) == 0 ? st.st_size : -1;
     int err = 0;
-    errno = 0;
-    if (std::fwrite(data.data(), 1, data.size(), f) != data.size() || std::fflush(f) != 0)
-        err = Fail(KodSystemu(errno));
-    std::fclose(f);
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            err = Fail(KodSystemu(n < 0 ? errno : ENOSPC));
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    // A write cut short (a full disk) is taken back: no torn record stays,
+    // and no file that was not there.
+    if (err && done > 0 && before >= 0) (void)::ftruncate(fd, before);
+    ::close(fd);
+    if (err && created) ::unlink(path.c_str());
     return err;
+}
+
+bool StdFileSystem::Flush(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    if (fd < 0) {
+        Fail(KodSystemu(errno));
+        return false;
+    }
+    const bool ok = ::fsync(fd) == 0;
+    if (!ok) Fail(KodSystemu(errno));
+    ::close(fd);
+    return ok;
+}
+
+bool StdFileSystem::Truncate(const std::string& path, int64_t size) {
+    if (::truncate(path.c_str(), static_cast<off_t>(size)) == 0) return true;
+    Fail(KodSystemu(errno));
+    return false;
 }
 
 int StdFileSystem::AppendLine(const std::string& path, const std::string& line) {

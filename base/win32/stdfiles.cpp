@@ -202,17 +202,53 @@ bool StdFileSystem::WriteAll(const std::string& path, const std::string& data) {
     return ok;
 }
 
-int StdFileSystem::Append(const std::string& path, const std::string& data) {
-    HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+namespace {
+
+// Sets the file's length back to size (through a writing opening of its own:
+// an appending one may not shorten the file).
+bool CutBack(const std::string& path, int64_t size) {
+    HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER at;
+    at.QuadPart = size;
+    const bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    const DWORD e = GetLastError();
+    CloseHandle(h);
+    SetLastError(e);
+    return ok;
+}
+
+// Writes data at the end of the open file h; a write cut short (a full disk)
+// is taken back once h is closed, so that no torn record stays. Returns 0 or
+// the system's error code.
+int AppendTo(HANDLE h, bool created, const std::string& path, const std::string& data) {
+    LARGE_INTEGER before;
+    if (!GetFileSizeEx(h, &before)) before.QuadPart = -1;
+    int err = 0;
+    if (!WriteAllTo(h, data)) err = Kod();
+    LARGE_INTEGER after;
+    const bool torn = err && before.QuadPart >= 0 && GetFileSizeEx(h, &after) && after.QuadPart != before.QuadPart;
+    CloseHandle(h);
+    if (err && created)
+        DeleteFileW(WidePath(path).c_str());  // no file that was not there
+    else if (torn)
+        CutBack(path, before.QuadPart);
+    SetLastError(static_cast<DWORD>(err));
+    return err;
+}
+
+}  // namespace
+
+int StdFileSystem::Append(const std::string& path, const std::string& data) {
+    HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         Fail(Kod());
         return -1;
     }
-    int err = 0;
-    if (!WriteAllTo(h, data)) err = Fail(Kod());
-    CloseHandle(h);
-    return err;
+    const int err = AppendTo(h, GetLastError() != ERROR_ALREADY_EXISTS, path, data);
+    return err ? Fail(err) : 0;
 }
 
 int StdFileSystem::AppendLine(const std::string& path, const std::string& line) {
@@ -221,6 +257,7 @@ int StdFileSystem::AppendLine(const std::string& path, const std::string& line) 
     HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_READ_DATA | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return Append(path, line + "\r\n");  // no read access: append as it is
+    const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
     bool glued = false;
     LARGE_INTEGER sz, at;
     if (GetFileSizeEx(h, &sz) && sz.QuadPart > 0) {
@@ -233,10 +270,27 @@ int StdFileSystem::AppendLine(const std::string& path, const std::string& line) 
     LARGE_INTEGER zero;
     zero.QuadPart = 0;
     SetFilePointerEx(h, zero, nullptr, FILE_END);
-    int err = 0;
-    if (!WriteAllTo(h, (glued ? "\r\n" : "") + line + "\r\n")) err = Fail(Kod());
+    const int err = AppendTo(h, created, path, (glued ? "\r\n" : "") + line + "\r\n");
+    return err ? Fail(err) : 0;
+}
+
+bool StdFileSystem::Flush(const std::string& path) {
+    HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        Fail(Kod());
+        return false;
+    }
+    const bool ok = FlushFileBuffers(h) != 0;
+    if (!ok) Fail(Kod());
     CloseHandle(h);
-    return err;
+    return ok;
+}
+
+bool StdFileSystem::Truncate(const std::string& path, int64_t size) {
+    if (CutBack(path, size)) return true;
+    Fail(Kod());
+    return false;
 }
 
 bool StdFileSystem::Rename(const std::string& from, const std::string& to) {

@@ -108,10 +108,10 @@ void ZapisAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& CestaP
         pump.ProcessMessages();
     }
     // The only copy of the book is never opened for writing: the new one is
-    // complete on disk before it takes the old one's place.
+    // complete on disk, flushed, before it takes the old one's place.
     const std::string adr = CestaProgramu + kSuborAdresara;
     const std::string novy = adr + ".tmp";
-    if (!fs.WriteAll(novy, obsah) || !fs.Replace(novy, adr)) {
+    if (!WriteWhole(fs, novy, adr, obsah)) {
         const EInOutError chyba(IoErrorCode(fs, kChybaObsadeny));
         fs.Remove(novy);
         throw chyba;

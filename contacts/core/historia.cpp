@@ -199,8 +199,9 @@ void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
         }
         zapis();
 
-        // The new history is complete on disk before the old one is moved;
-        // at every moment one of the files holds a whole history.
+        // The new history is complete on disk, flushed, before the old one is
+        // moved; at every moment one of the files holds a whole history.
+        if (!fs_.Flush(novy)) ChybaSuboru(fs_);
         if (fs_.Exists(hbk) && !fs_.Remove(hbk)) ChybaSuboru(fs_);
         if (!fs_.Rename(hst, hbk)) ChybaSuboru(fs_);
         if (!fs_.Rename(novy, hst)) {

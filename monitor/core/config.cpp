@@ -114,9 +114,9 @@ void ZapisConfig(const TConfig& values, TConfig& config, IFileSystem& fs, const 
     const std::string text = TextConfigu(values);
     const bool startup = values.startup;
 
-    // The old file is replaced only by a complete new one.
+    // The old file is replaced only by a complete new one, on the disk.
     const std::string tmp = path + ".tmp";
-    if (!fs.WriteAll(tmp, text) || !fs.Replace(tmp, path)) {
+    if (!WriteWhole(fs, tmp, path, text)) {
         const EInOutError chyba(IoErrorCode(fs, 5));
         fs.Remove(tmp);
         throw chyba;

@@ -1,6 +1,6 @@
 #include "monitor/core/log.h"
 
-#include <vector>
+#include <string_view>
 
 #include "base/errors.h"
 
@@ -20,7 +20,38 @@ void TLog::Add(const std::string& Msg) {
     if (r > 0) throw EInOutError(r);
 }
 
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+bool TLog::TakeBackBackup() {
+    const std::string backup = FileName + ".bkp";
+    const std::string temp = FileName + ".tmp";
+    if (fs_.Exists(temp)) fs_.Remove(temp);
+    if (!fs_.Exists(backup)) return true;
+    if (!fs_.Exists(FileName)) return fs_.Rename(backup, FileName);
+
+    std::string older, log;
+    if (!fs_.ReadAll(backup, older) || !fs_.ReadAll(FileName, log)) return false;
+    // A take-back stopped after the backup got the log's lines behind its
+    // own has only the swap left to do.
+    if (!EndsWith(older, log)) {
+        if (EndsWithoutLineEnd(older)) older += "\r\n";
+        older += log;
+        if (!WriteWhole(fs_, temp, backup, older)) {
+            fs_.Remove(temp);
+            return false;
+        }
+    }
+    return fs_.Replace(backup, FileName);
+}
+
 void TLog::Trim() {
+    if (!TakeBackBackup()) return;
     if (!fs_.Exists(FileName)) return;
     // The size is taken only from a log that can be opened for writing: a
     // read-only or locked log is left exactly as it is.
@@ -28,35 +59,30 @@ void TLog::Trim() {
     int64_t size = fs_.Size(FileName);
     if (size < 0 || size <= MaxSize) return;
 
-    const std::string backup = FileName + ".bkp";
-    // A leftover backup blocks the rename (it is never overwritten): nothing
-    // of it is lost, and the log simply grows until it is removed.
-    if (!fs_.Rename(FileName, backup)) return;
-
     std::string old;
-    if (!fs_.ReadAll(backup, old)) {
-        // Put the content back where the next Add and Trim expect it.
-        fs_.Rename(backup, FileName);
-        return;
-    }
-    std::vector<std::string> lines;
-    SplitLines(old, lines);
+    if (!fs_.ReadAll(FileName, old)) return;
+    // Every kept line is written back with CR LF: the sizes are counted so.
+    uint64_t rest = 0;
+    ForEachLine(old, [&](std::string_view l) { rest += l.size() + 2; });
+    const uint64_t limit = MaxSize > 0 ? static_cast<uint64_t>(MaxSize) : 0;
+    const size_t least = TrimLines > 0 ? static_cast<size_t>(TrimLines) : 0;
+    size_t dropped = 0;
+    std::string kept;
+    ForEachLine(old, [&](std::string_view l) {
+        if (dropped < least || rest > limit) {
+            ++dropped;
+            rest -= l.size() + 2;
+            return;
+        }
+        if (kept.empty()) kept.reserve(static_cast<size_t>(rest));
+        kept.append(l);
+        kept += "\r\n";
+    });
     old.clear();
     old.shrink_to_fit();
 
-    std::string kept;
-    size_t first = TrimLines > 0 ? static_cast<size_t>(TrimLines) : 0;
-    for (size_t i = first; i < lines.size(); ++i) {
-        kept += lines[i];
-        kept += "\r\n";
-    }
-    if (!fs_.WriteAll(FileName, kept)) {
-        // The backup still holds everything; let it replace whatever part of
-        // the new log got written.
-        fs_.Replace(backup, FileName);
-        return;
-    }
-    fs_.Remove(backup);
+    const std::string temp = FileName + ".tmp";
+    if (!WriteWhole(fs_, temp, FileName, kept)) fs_.Remove(temp);
 }
 
 }  // namespace vx

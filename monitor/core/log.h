@@ -21,10 +21,12 @@ public:
     // EInOutError with the operating system's error code.
     void Add(const std::string& Msg);
 
-    // When the log is larger than MaxSize bytes, drops its oldest TrimLines
-    // lines through the temporary copy FileName + ".bkp". Never loses the
-    // content: when the copy cannot be read or the new log cannot be written,
-    // the copy is put back under the log's name.
+    // First takes back a backup FileName + ".bkp" left by an unfinished
+    // trim (see TakeBackBackup). Then, when the log is larger than MaxSize
+    // bytes, drops its oldest lines: at least TrimLines, and as many more as
+    // it takes to bring it within MaxSize in this one trim. The new log is
+    // made whole beside the old one (FileName + ".tmp") and swapped in, so a
+    // stop at any moment leaves every line in one place.
     void Trim();
 
     const std::string FileName;
@@ -35,6 +37,12 @@ public:
     static std::string FormLine(const DateTime& t, const std::string& Msg);
 
 private:
+    // A backup left beside the log holds its older lines: with no log it
+    // becomes the log; beside one, its lines go before the log's. A new log
+    // left unfinished goes (what it was made from is still there). False
+    // while a backup is still there.
+    bool TakeBackBackup();
+
     IFileSystem& fs_;
     IClock& clock_;
 };

@@ -183,6 +183,18 @@ TEST(Files, PathsKeepEveryCharacter) {
 
 // A failed operation leaves the system's code behind; a success does not
 // clear it, and the fallback counts only when the file system cannot say.
+TEST(Files, FlushForcesAnExistingFileAndNamesAMissingOne) {
+    fake::TempDir t;
+    StdFileSystem fs;
+    ASSERT_TRUE(fs.WriteAll(t / "a", "obsah\r\n"));
+    EXPECT_TRUE(fs.Flush(t / "a"));
+    std::string s;
+    ASSERT_TRUE(fs.ReadAll(t / "a", s));
+    EXPECT_EQ(s, "obsah\r\n");
+    EXPECT_FALSE(fs.Flush(t / "none"));
+    EXPECT_EQ(fs.LastError(), 2);
+}
+
 TEST(Files, FailuresKeepTheSystemsCode) {
     fake::TempDir t;
     StdFileSystem fs;

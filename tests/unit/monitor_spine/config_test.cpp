@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/testing/tempdir.h"
+#include "base/testing/recordingfs.h"
 #include "faultfs.h"
 
 using namespace vx;
@@ -54,6 +55,16 @@ struct ConfigFixture : ::testing::Test {
         NacitajConfig(c, fs, ini);
     }
 };
+
+TEST_F(ConfigFixture, TheSavedFileIsFlushedBeforeItTakesTheOldOnesPlace) {
+    StdFileSystem disk;
+    fake::RecordingFs rec(disk);
+    fs.Write(ini, "isnet=-1\r\n");
+    TConfig into;
+    ZapisConfig(TConfig(), into, rec, ini, run, "x");
+    EXPECT_TRUE(rec.FlushedBeforePut(ini + ".tmp", ini)) << ::testing::PrintToString(rec.steps);
+    EXPECT_EQ(fs.Read(ini), kDefaults);
+}
 
 TEST_F(ConfigFixture, DefaultsAreWrittenInTableOrderWithBooleansAsMinusOneAndZero) {
     EXPECT_EQ(TextConfigu(TConfig()), kDefaults);

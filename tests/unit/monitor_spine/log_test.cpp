@@ -4,6 +4,8 @@
 
 #include "base/errors.h"
 #include "base/testing/fakes.h"
+#include "base/testing/fulldisk.h"
+#include "base/testing/recordingfs.h"
 #include "base/testing/tempdir.h"
 #include "faultfs.h"
 
@@ -95,9 +97,24 @@ TEST_F(LogFixture, TrimOfFewerLinesThanTrimLinesLeavesAnEmptyLog) {
 TEST_F(LogFixture, TrimDropsOnceAndKeepsEmptyAndLongLinesAndOrder) {
     std::string longLine(5000, 'z');
     fs.Write(path, Lines(1, 3) + "\r\n" + longLine + "\nlast without end");
-    TLog log(fs, clock, path, 10, 2);
+    // Over the limit by 3 bytes; the two dropped lines bring it within.
+    TLog log(fs, clock, path, 5028, 2);
     log.Trim();
     EXPECT_EQ(fs.Read(path), "L3\r\n\r\n" + longLine + "\r\nlast without end\r\n");
+}
+
+// The trimmed log and a taken-back backup are on the disk before they take
+// the log's place.
+TEST_F(LogFixture, ANewLogIsFlushedBeforeItTakesTheLogsPlace) {
+    StdFileSystem disk;
+    fake::RecordingFs rec(disk);
+    fs.Write(bkp, Lines(1, 5));
+    fs.Write(path, Lines(6, 9));
+    TLog log(rec, clock, path, 10, 2);
+    log.Trim();
+    EXPECT_TRUE(rec.FlushedBeforePut(path + ".tmp", bkp)) << ::testing::PrintToString(rec.steps);
+    EXPECT_TRUE(rec.FlushedBeforePut(path + ".tmp", path)) << ::testing::PrintToString(rec.steps);
+    EXPECT_EQ(fs.Read(path), Lines(8, 9));
 }
 
 TEST_F(LogFixture, MissingLogIsNotCreatedByTrim) {
@@ -107,15 +124,101 @@ TEST_F(LogFixture, MissingLogIsNotCreatedByTrim) {
     EXPECT_FALSE(fs.Exists(bkp));
 }
 
-TEST_F(LogFixture, LeftoverBackupBlocksEveryTrimAndIsKept) {
-    fs.Write(path, Lines(1, 10));
-    fs.Write(bkp, "old backup\r\n");
-    TLog log(fs, clock, path, 10, 2);
+TEST_F(LogFixture, OneTrimBringsALogFarOverItsLimitWithinIt) {
+    // 300 lines of 6 bytes: one trim keeps the newest lines that fit.
+    std::string body;
+    for (int i = 100; i < 400; ++i) body += "L" + std::to_string(i) + "\r\n";
+    fs.Write(path, body);
+    TLog log(fs, clock, path, 100, 2);
     log.Trim();
-    log.Add("more");
+    EXPECT_EQ(fs.Read(path), body.substr(body.size() - 96)) << "16 lines of 6 bytes fit in 100";
+    EXPECT_FALSE(fs.Exists(bkp));
+    EXPECT_FALSE(fs.Exists(path + ".tmp"));
+}
+
+// A backup left by a trim that stopped half-way (a kill, a power loss) is
+// taken back before anything else: every line stands once, in order.
+TEST_F(LogFixture, ALeftBackupIsTakenBackBeforeTheTrim) {
+    const std::string added = "07.03.2024 09:05:04  more\r\n";
+    struct {
+        const char* what;
+        const char* backup;
+        const char* log;  // nullptr: no log
+        std::string expect;
+    } cases[] = {
+        {"backup alone becomes the log", "B1\r\nB2\r\n", nullptr, "B1\r\nB2\r\n" + added},
+        {"backup's lines, then the log's", "B1\r\nB2\r\n", "N1\r\n", "B1\r\nB2\r\nN1\r\n" + added},
+        {"backup without a last line end", "B1\r\nB2", "N1\r\n", "B1\r\nB2\r\nN1\r\n" + added},
+        {"empty log", "B1\r\n", "", "B1\r\n" + added},
+        {"backup that already holds the log's lines", "B1\r\nN1\r\n", "N1\r\n", "B1\r\nN1\r\n" + added},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs.Remove(path);
+        fs.Write(bkp, c.backup);
+        if (c.log) fs.Write(path, c.log);
+        TLog log(fs, clock, path, 1000, 2);
+        log.Trim();
+        log.Add("more");
+        EXPECT_EQ(fs.Read(path), c.expect);
+        EXPECT_FALSE(fs.Exists(bkp));
+    }
+}
+
+TEST_F(LogFixture, ATakenBackLogOverItsLimitIsTrimmedWithinItAtOnce) {
+    fs.Write(bkp, Lines(1, 50));
+    fs.Write(path, Lines(51, 60));
+    TLog log(fs, clock, path, 20, 2);
     log.Trim();
-    EXPECT_EQ(fs.Read(path), Lines(1, 10) + "07.03.2024 09:05:04  more\r\n");
-    EXPECT_EQ(fs.Read(bkp), "old backup\r\n");
+    EXPECT_EQ(fs.Read(path), Lines(57, 60));  // four lines of 5 bytes
+    EXPECT_FALSE(fs.Exists(bkp));
+}
+
+TEST_F(LogFixture, AnUnfinishedNewLogIsRemovedAndTheLogKept) {
+    fs.Write(path, Lines(1, 3));
+    fs.Write(path + ".tmp", "L2\r\nL");
+    TLog log(fs, clock, path, 1000, 2);
+    log.Trim();
+    EXPECT_EQ(fs.Read(path), Lines(1, 3));
+    EXPECT_FALSE(fs.Exists(path + ".tmp"));
+}
+
+// The process stops at every change of the files in turn, during the
+// take-back of a backup and the trim after it: the next start finds every
+// line once, in order, and ends where an uninterrupted start would have.
+TEST_F(LogFixture, AStopAtAnyMomentOfTakeBackAndTrimIsMendedByTheNextStart) {
+    const std::string whole = Lines(1, 30) + Lines(31, 40);
+    std::string trimmed;
+    {
+        fs.Write(bkp, Lines(1, 30));
+        fs.Write(path, Lines(31, 40));
+        TLog log(fs, clock, path, 60, 2);
+        log.Trim();
+        trimmed = fs.Read(path);
+        ASSERT_LT(trimmed.size(), whole.size());
+    }
+    for (int k = 1;; ++k) {
+        SCOPED_TRACE(k);
+        fake::FaultFs dying;
+        dying.Remove(path);
+        dying.Remove(bkp);
+        dying.Write(bkp, Lines(1, 30));
+        dying.Write(path, Lines(31, 40));
+        dying.stopAt = k;
+        bool stopped = false;
+        try {
+            TLog(dying, clock, path, 60, 2).Trim();
+        } catch (const fake::FaultFs::Stopped&) {
+            stopped = true;
+        }
+        fake::FaultFs next;
+        TLog(next, clock, path, 60, 2).Trim();
+        EXPECT_EQ(next.Read(path), trimmed);
+        EXPECT_FALSE(next.Exists(bkp));
+        EXPECT_FALSE(next.Exists(path + ".tmp"));
+        if (!stopped) break;
+        ASSERT_LT(k, 20);
+    }
 }
 
 TEST_F(LogFixture, ReadOnlyLogLosesLinesSilentlyAndIsNotTrimmed) {
@@ -139,28 +242,47 @@ TEST_F(LogFixture, WriteErrorAfterOpeningReachesTheCaller) {
     }
 }
 
-TEST_F(LogFixture, UnreadableBackupIsPutBackSoNothingIsStrandedAndLaterTrimsWork) {
+TEST_F(LogFixture, ALineThatDoesNotFitOnTheDiskLeavesTheLogAsItWas) {
+    StdFileSystem disk;
+    fake::FullDisk full(disk);
+    fs.Write(path, Lines(1, 2));
+    full.room = 10;
+    TLog log(full, clock, path, 1000000, 2000);
+    try {
+        log.Add("Volanie z čísla 0910000225 07.03.2024 09:05:04");
+        FAIL() << "no error";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.ErrorCode, 112);
+    }
+    EXPECT_EQ(fs.Read(path), Lines(1, 2));
+    full.room = -1;
+    log.Add("ďalší");
+    EXPECT_EQ(fs.Read(path), Lines(1, 2) + "07.03.2024 09:05:04  ďalší\r\n");
+}
+
+TEST_F(LogFixture, UnreadableLogIsLeftAsItIsAndLaterTrimsWork) {
     fs.Write(path, Lines(1, 10));
-    fs.unreadable.insert(bkp);
+    fs.unreadable.insert(path);
     TLog log(fs, clock, path, 10, 2);
     log.Trim();
     EXPECT_EQ(fs.Read(path), Lines(1, 10));
     EXPECT_FALSE(fs.Exists(bkp));
     fs.unreadable.clear();
     log.Trim();
-    EXPECT_EQ(fs.Read(path), Lines(3, 10));
+    EXPECT_EQ(fs.Read(path), Lines(9, 10));
 }
 
-TEST_F(LogFixture, NewLogThatCannotBeWrittenIsReplacedByTheBackup) {
+TEST_F(LogFixture, NewLogThatCannotBeWrittenLeavesTheLogAsItWas) {
     fs.Write(path, Lines(1, 10));
-    fs.writeFails.insert(path);  // leaves half a new log behind
+    fs.writeFails.insert(path + ".tmp");  // leaves half a new log behind
     TLog log(fs, clock, path, 10, 2);
     log.Trim();
     EXPECT_EQ(fs.Read(path), Lines(1, 10));
     EXPECT_FALSE(fs.Exists(bkp));
+    EXPECT_FALSE(fs.Exists(path + ".tmp"));
     fs.writeFails.clear();
     log.Trim();
-    EXPECT_EQ(fs.Read(path), Lines(3, 10));
+    EXPECT_EQ(fs.Read(path), Lines(9, 10));
 }
 
 }  // namespace
@@ -200,7 +322,7 @@ TEST(LogOnWindows, ReadOnlyAttributeLosesLinesAndBlocksTheTrim) {
     SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
     log.Trim();
     ASSERT_TRUE(fs.ReadAll(path, s));
-    EXPECT_EQ(s, body.substr(8));
+    EXPECT_EQ(s, body.substr(body.size() - 8)) << "the two newest lines fit in 10 bytes";
 }
 
 }  // namespace

@@ -78,6 +78,35 @@ TEST_F(Monitor, ClosingHidesAndTheTrayMenuExitEndsWithTheClosingLines) {
     EXPECT_EQ(log.back().substr(0, 21).size(), 21u);
 }
 
+// A trim that stopped half-way left the log's older lines in
+// vestrix.log.bkp: the next start takes them back before its first line,
+// with or without a vestrix.log beside them, and leaves no backup.
+TEST_F(Monitor, StartTakesBackALeftLogBackupEveryLineOnceInOrder) {
+    const std::string starsie = "06.03.2024 10:00:00  Štart programu VESTRIX 2.70.134\r\n"
+                                "06.03.2024 10:00:05  Volanie z čísla 0905123456 06.03.2024 10:00:05\r\n";
+    const std::string novsie = "06.03.2024 11:00:00  Štart programu VESTRIX 2.70.134\r\n";
+    for (bool sLogom : {false, true}) {
+        SCOPED_TRACE(sLogom ? "backup beside a log" : "backup alone");
+        DeleteFileW((dir_ + L"vestrix.log").c_str());
+        ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.log.bkp", starsie));
+        if (sLogom) ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.log", novsie));
+        HWND w = StartVisible();
+        ASSERT_TRUE(w);
+        Prikaz(w, ids::pumUkoncit);
+        ASSERT_TRUE(a_.CakajNaKoniec(20000)) << "the exit entry did not end the program";
+        a_.Zatvor();
+        EXPECT_EQ(GetFileAttributesW((dir_ + L"vestrix.log.bkp").c_str()), INVALID_FILE_ATTRIBUTES);
+        const std::string log = CitajSubor(dir_ + L"vestrix.log");
+        const std::string pred = starsie + (sLogom ? novsie : "");
+        ASSERT_EQ(log.substr(0, pred.size()), pred);
+        std::vector<std::string> dalej = Riadky(log.substr(pred.size()));
+        ASSERT_GE(dalej.size(), 3u) << log;
+        EXPECT_EQ(Sprava(dalej.front()), "Štart programu VESTRIX 2.70.134");
+        EXPECT_EQ(Sprava(dalej[dalej.size() - 2]), "Ukončenie programu Vestrix");
+        EXPECT_EQ(Sprava(dalej.back()), std::string(42, '-'));
+    }
+}
+
 // The height of the tray menu while it is open, closing it again.
 int VyskaOtvorenehoMenu() {
     HWND menu = nullptr;
