@@ -254,7 +254,7 @@ struct Okno {
     TAdresarVPamati adresar{fs};
     THistoriaOkno okno;
     explicit Okno(const std::string& dir)
-        : historia(fs, pumpa, casovace, dir, obsadena, [](const std::string&) {}),
+        : historia(fs, pumpa, casovace, hodiny, dir, obsadena, [](const std::string&) {}),
           okno(fs, pumpa, hodiny, historia, nullptr, stav, otvorena,
                [this, dir](const std::string& c) { return adresar.HladajVolajuceho(dir, "00421", c); }, view) {
         hodiny.now = DateTime{2024, 3, 9, 12, 0, 0, 0};
