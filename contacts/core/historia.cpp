@@ -194,7 +194,10 @@ void THistoria::PrepisJeden(const TKrok& krok, const std::function<void()>& poSp
         TCitacRiadkov citac(fs_, hst, dlzka);
         std::string riadok, vysledok;
         int k = 0;
-        TPriechodPoCase priechod(pump_, clock_, kPriechodMs);
+        TPriechodPoCase casovac(pump_, clock_, kPriechodMs);
+        auto priechod = [&] {
+            if (casovac.Krok() && poSpravach) poSpravach();
+        };
         while (citac.Dalsi(riadok)) {
             ++k;
             vysledok = riadok;
@@ -203,19 +206,22 @@ void THistoria::PrepisJeden(const TKrok& krok, const std::function<void()>& poSp
                 davka += kCrLf;
             }
             if (davka.size() >= TCitacRiadkov::kKus) zapis();
-            if (priechod.Krok() && poSpravach) poSpravach();
+            priechod();
         }
         zapis();
 
         // Calls that came in while messages were let through were appended
         // to vestrix.hst itself; they belong at the end of the new file.
-        // What was there before must still be there as it was read.
-        const int64_t teraz = fs_.Size(hst);
-        if (teraz < dlzka) throw EInOutError(kChybaObsadeny);
+        // What was there before must still be there as it was read. The
+        // check reads the whole file again and lets messages through too, so
+        // the size is taken after it: nothing comes in from then on.
+        if (fs_.Size(hst) < dlzka) throw EInOutError(kChybaObsadeny);
         TCitacRiadkov kontrola(fs_, hst, dlzka);
-        kontrola.Docitaj();
+        kontrola.Docitaj(priechod);
         if (kontrola.Odtlacok() != citac.Odtlacok())
             throw EInOutError(kChybaObsadeny);  // changed under us otherwise: leave it alone
+        const int64_t teraz = fs_.Size(hst);
+        if (teraz < dlzka) throw EInOutError(kChybaObsadeny);
         std::string nove;
         if (teraz > dlzka && !fs_.ReadRange(hst, dlzka, static_cast<size_t>(teraz - dlzka), nove))
             ChybaSuboru(fs_);
