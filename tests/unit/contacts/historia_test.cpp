@@ -78,6 +78,17 @@ std::string Riadky(int od, int po) {
     return s;
 }
 
+// Lines od..po with line kde given a new name and firm.
+std::string RiadkySMenom(int od, int po, int kde, const std::string& meno, const std::string& firma) {
+    std::string s;
+    for (int i = od; i <= po; ++i) {
+        TZaznamHistorie z = RozdelZaznam(Riadok(i));
+        if (i == kde) z.Meno = meno, z.Firma = firma;
+        s += ZlozZaznam(z) + "\r\n";
+    }
+    return s;
+}
+
 class Historia : public ::testing::Test, protected fake::VirtualTime {
 protected:
     // Each line of a rewrite takes 10 ms: it lets messages through after
@@ -452,12 +463,7 @@ TEST_F(Historia, RewritesLetMessagesThroughEvery10Ms) {
 // contact's name added meanwhile gets into it after the trim.
 TEST_F(Historia, AnOperationInsideARewritesPassLeavesItsFilesAlone) {
     const std::string cislo = RozdelZaznam(Riadok(7)).Cislo;
-    std::string sMenom;
-    for (int i = 2; i <= 20; ++i) {
-        TZaznamHistorie z = RozdelZaznam(Riadok(i));
-        if (i == 7) z.Meno = "Nové Meno", z.Firma = "Nová Firma";
-        sMenom += ZlozZaznam(z) + "\r\n";
-    }
+    const std::string sMenom = RiadkySMenom(2, 20, 7, "Nové Meno", "Nová Firma");
     struct {
         const char* popis;
         std::function<void()> operacia;
@@ -509,12 +515,7 @@ TEST_F(Historia, AFailingStepOfTheFillInLeavesEverythingAsItWas) {
 // and the new history holds every line once, in order.
 TEST_F(Historia, ACallDuringARewriteIsRecordedAtOnce) {
     const std::string cislo = RozdelZaznam(Riadok(3)).Cislo;
-    std::string sMenom;
-    for (int i = 1; i <= 6; ++i) {
-        TZaznamHistorie z = RozdelZaznam(Riadok(i));
-        if (i == 3) z.Meno = "A", z.Firma = "B";
-        sMenom += ZlozZaznam(z) + "\r\n";
-    }
+    const std::string sMenom = RiadkySMenom(1, 6, 3, "A", "B");
     auto trim = [&] { h->SkratHistoriu(true, 5, 0, 1); };
     // The last pass is the one while the rewrite reads the file again to see
     // that it is still as it was.
