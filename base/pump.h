@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+#include "base/clock.h"
+
 namespace vx {
 
 class IMessagePump {
@@ -20,6 +22,31 @@ public:
 // Cakaj(Total, Step): Total div Step rounds of sleeping Step ms and
 // processing the pending messages.
 void Cakaj(IMessagePump& pump, int total, int step);
+
+// For a long loop on the user-interface thread: lets the pending window
+// messages through whenever ms milliseconds have passed since the last pass
+// (or since the start), however much or little each step of the loop costs.
+// A pass is a round trip to the window system that may cost far more than a
+// step, so counting steps would either stall the window or the loop.
+class TPriechodPoCase {
+public:
+    TPriechodPoCase(IMessagePump& pump, IClock& clock, uint32_t ms)
+        : pump_(pump), clock_(clock), ms_(ms), posledny_(clock.TickCount()) {}
+    // Called after each step; true when it let messages through.
+    bool Krok() {
+        const uint32_t teraz = clock_.TickCount();
+        if (teraz - posledny_ < ms_) return false;
+        pump_.ProcessMessages();
+        posledny_ = clock_.TickCount();
+        return true;
+    }
+
+private:
+    IMessagePump& pump_;
+    IClock& clock_;
+    const uint32_t ms_;
+    uint32_t posledny_;
+};
 
 // A timer of the user-interface thread (interval in ms, fires OnTimer).
 class ITimer {

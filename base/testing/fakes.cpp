@@ -30,6 +30,16 @@ void FakeClock::Advance(uint32_t ms) {
     }
 }
 
+uint32_t FakeClock::TickCount() {
+    const uint32_t t = tick;
+    subUs_ += stepUs;
+    if (subUs_ >= 1000) {
+        Advance(subUs_ / 1000);
+        subUs_ %= 1000;
+    }
+    return t;
+}
+
 std::unique_ptr<ITimer> FakeTimerFactory::CreateTimer() {
     auto t = std::make_unique<FakeTimer>(*this);
     timers_.push_back(t.get());

@@ -14,10 +14,16 @@ class FakeClock : public IClock {
 public:
     DateTime now;
     uint32_t tick = 0;
+    // Each reading of the tick count moves the clock on by this many
+    // microseconds: the time that work which looks at the clock takes.
+    uint32_t stepUs = 0;
     DateTime Now() override { return now; }
-    uint32_t TickCount() override { return tick; }
+    uint32_t TickCount() override;
     // Advances both the tick count and the wall clock by ms.
     void Advance(uint32_t ms);
+
+private:
+    uint32_t subUs_ = 0;
 };
 
 class FakeTimer;

@@ -89,7 +89,7 @@ void NacitajAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& Cest
 }
 
 void ZapisAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& CestaProgramu,
-                  IAdresarMriezka& sgAdresar, int PocetKontaktov) {
+                  IAdresarMriezka& sgAdresar, const int& PocetKontaktov) {
     std::string obsah;
     for (int r = 1; r <= PocetKontaktov; ++r) {
         const TKontakt k{sgAdresar.Cell(1, r), sgAdresar.Cell(2, r), sgAdresar.Cell(4, r), sgAdresar.Cell(5, r),

@@ -83,12 +83,13 @@ void NacitajAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& Cest
                     IAdresarMriezka& sgAdresar, int& PocetKontaktov);
 
 // Saves grid rows 1 to PocetKontaktov, skipping rows whose five cells are all
-// empty, letting window messages through after every row. Each row is
+// empty, letting window messages through after every row; rows added to the
+// grid meanwhile (PocetKontaktov grown) are saved too. Each row is
 // written as ZlozKontakt gives it, and its cells are set to what was written. The new book is
 // written beside the old one and swapped in only when complete, so a failed
 // save leaves the previous vestrix.adr as it was.
 void ZapisAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& CestaProgramu,
-                  IAdresarMriezka& sgAdresar, int PocetKontaktov);
+                  IAdresarMriezka& sgAdresar, const int& PocetKontaktov);
 
 // Appends one complete TKontakt line and CR LF, creating the file when
 // missing. No duplicate check.

@@ -14,11 +14,18 @@ namespace {
 int Obmedz(int percent) { return std::clamp(percent, 0, 100); }
 }  // namespace
 
-// Marks the window busy for the length of a loop that lets messages through.
+// Marks the window busy for the length of a loop that lets messages through;
+// contacts added meanwhile get their rows when it is over.
 class TAdresarOkno::Busy {
 public:
     explicit Busy(TAdresarOkno& o) : o_(o) { o_.busy_ = true; }
-    ~Busy() { o_.busy_ = false; }
+    ~Busy() {
+        o_.busy_ = false;
+        if (o_.pridane_.empty()) return;
+        for (const std::string& r : o_.pridane_) o_.PridajRiadok(r);
+        o_.pridane_.clear();
+        o_.view_.GridChanged();
+    }
 
 private:
     TAdresarOkno& o_;
@@ -96,8 +103,15 @@ void TAdresarOkno::btPridajClick() {
 }
 
 void TAdresarOkno::KontaktPridany(const std::string& riadok) {
-    if (busy_ || riadok.empty()) return;
+    if (riadok.empty()) return;
     // Already in the file: the grid only shows it, and nothing is changed.
+    // A load, sort or search under way still works on the rows it has, so
+    // the row waits for its end; a save writes every row there is when it
+    // gets to it, so it takes the row in and the file keeps the contact.
+    if (busy_ && !uklada_) {
+        pridane_.push_back(riadok);
+        return;
+    }
     PridajRiadok(riadok);
     view_.GridChanged();
 }
@@ -330,12 +344,15 @@ void TAdresarOkno::Zapis() {
     // would replace it.
     if (!nacitane_) return;
     Busy busy(*this);
+    uklada_ = true;
     try {
         ZapisAdresar(fs_, pump_, cesta_, grid_, stav_.PocetKontaktov);
     } catch (...) {
+        uklada_ = false;
         view_.GridChanged();
         throw;
     }
+    uklada_ = false;
     // The save may have blanked what the file cannot hold.
     view_.GridChanged();
 }

@@ -3,6 +3,7 @@
 // grid, forwards its events here and implements IAdresarView.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "base/files.h"
 #include "base/pump.h"
@@ -89,8 +90,9 @@ public:
     void btPridajClick();
     // A contact that another window appended to vestrix.adr while this one
     // is open (the add-number window of the history's popup): the grid gets
-    // its row as for btPridaj, so that a save keeps it. Not during a load,
-    // save, sort or search.
+    // its row as for btPridaj, so that a save keeps it. During a save it is
+    // saved too; during a load, sort or search it gets its row once that is
+    // over.
     void KontaktPridany(const std::string& riadok);
     void btVymazatClick();
     void btHladajClick();
@@ -143,6 +145,8 @@ private:
     IAdresarView& view_;
     TMriezkaTextov grid_;
     bool busy_ = false;
+    bool uklada_ = false;  // the busy loop is a save
+    std::vector<std::string> pridane_;  // contacts added while busy, for the grid
     TTriedenie triedenie_;  // the sort in progress, while it lets messages through
     bool nacitane_ = false;  // the grid holds the book as the file has it
 };

@@ -65,9 +65,14 @@ std::string RiadokVolania(const std::string& Datum, const std::string& Cas, cons
     return Datum + "  " + Cas + ";" + Cislo + ";" + Meno + ";" + Firma + ";" + VolaneCislo;
 }
 
-THistoria::THistoria(IFileSystem& fs, IMessagePump& pump, ITimerFactory& timers, const std::string& CestaProgramu,
-                     bool& HistoriaObsadena, TLogFn log)
-    : CestaProgramu(CestaProgramu), fs_(fs), pump_(pump), obsadena_(HistoriaObsadena), log_(std::move(log)) {
+THistoria::THistoria(IFileSystem& fs, IMessagePump& pump, ITimerFactory& timers, IClock& clock,
+                     const std::string& CestaProgramu, bool& HistoriaObsadena, TLogFn log)
+    : CestaProgramu(CestaProgramu),
+      fs_(fs),
+      pump_(pump),
+      clock_(clock),
+      obsadena_(HistoriaObsadena),
+      log_(std::move(log)) {
     timer3_ = timers.CreateTimer();
     timer3_->SetEnabled(false);
     timer3_->SetInterval(kCakanieMs);
@@ -86,7 +91,9 @@ void THistoria::ZapisHistoriu(const std::string& riadok, const std::string& Cisl
         // The windows that this call changed are painted after its line is
         // written; a wait for a rewrite paints them meanwhile.
         pump_.ProcessMessagesLeavingPaint();
-        while (obsadena_) {
+        // Inside a rewrite's own pass the flag is that rewrite's, and it
+        // cannot go on before this call returns.
+        while (obsadena_ && !prepisuje_) {
             pump_.Sleep(kKrokCakaniaMs);
             pump_.ProcessMessages();
         }
@@ -122,7 +129,7 @@ void THistoria::NacitajPosledneVolania(const std::function<void(const TZaznamHis
 void THistoria::ObnovHistoriu() {
     const std::string hst = Cesta(kSuborHistorie);
     const std::string novy = Cesta(kNovaHistoria);
-    if (!fs_.Exists(novy)) return;
+    if (prepisuje_ || !fs_.Exists(novy)) return;
     if (fs_.Exists(hst)) {
         // A rewrite stopped before it put the old file aside: the history is
         // whole and the unfinished new file goes.
@@ -134,8 +141,36 @@ void THistoria::ObnovHistoriu() {
     }
 }
 
-void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
-    if (kazdych < 1) kazdych = 1;
+void THistoria::PrepisHistoriu(const TKrok& krok, const std::function<void()>& poSpravach) {
+    // A second rewrite would share the first one's new file.
+    if (prepisuje_) throw EInOutError(kChybaObsadeny);
+    prepisuje_ = true;
+    auto odlozene = [this](bool chyby) {
+        while (!odlozene_.empty()) {
+            const std::function<void()> f = std::move(odlozene_.front());
+            odlozene_.erase(odlozene_.begin());
+            if (chyby) {
+                f();
+                continue;
+            }
+            try {
+                f();
+            } catch (...) {
+            }
+        }
+    };
+    try {
+        PrepisJeden(krok, poSpravach);
+    } catch (...) {
+        prepisuje_ = false;
+        odlozene(false);  // the rewrite's own failure is the one to report
+        throw;
+    }
+    prepisuje_ = false;
+    odlozene(true);
+}
+
+void THistoria::PrepisJeden(const TKrok& krok, const std::function<void()>& poSpravach) {
     const std::string hst = Cesta(kSuborHistorie);
     const std::string hbk = Cesta(kZalohaHistorie);
     const std::string novy = Cesta(kNovaHistoria);
@@ -159,6 +194,10 @@ void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
         TCitacRiadkov citac(fs_, hst, dlzka);
         std::string riadok, vysledok;
         int k = 0;
+        TPriechodPoCase casovac(pump_, clock_, kPriechodMs);
+        auto priechod = [&] {
+            if (casovac.Krok() && poSpravach) poSpravach();
+        };
         while (citac.Dalsi(riadok)) {
             ++k;
             vysledok = riadok;
@@ -167,19 +206,22 @@ void THistoria::PrepisHistoriu(const TKrok& krok, int kazdych) {
                 davka += kCrLf;
             }
             if (davka.size() >= TCitacRiadkov::kKus) zapis();
-            if (k % kazdych == 0) pump_.ProcessMessages();
+            priechod();
         }
         zapis();
 
         // Calls that came in while messages were let through were appended
         // to vestrix.hst itself; they belong at the end of the new file.
-        // What was there before must still be there as it was read.
-        const int64_t teraz = fs_.Size(hst);
-        if (teraz < dlzka) throw EInOutError(kChybaObsadeny);
+        // What was there before must still be there as it was read. The
+        // check reads the whole file again and lets messages through too, so
+        // the size is taken after it: nothing comes in from then on.
+        if (fs_.Size(hst) < dlzka) throw EInOutError(kChybaObsadeny);
         TCitacRiadkov kontrola(fs_, hst, dlzka);
-        kontrola.Docitaj();
+        kontrola.Docitaj(priechod);
         if (kontrola.Odtlacok() != citac.Odtlacok())
             throw EInOutError(kChybaObsadeny);  // changed under us otherwise: leave it alone
+        const int64_t teraz = fs_.Size(hst);
+        if (teraz < dlzka) throw EInOutError(kChybaObsadeny);
         std::string nove;
         if (teraz > dlzka && !fs_.ReadRange(hst, dlzka, static_cast<size_t>(teraz - dlzka), nove))
             ChybaSuboru(fs_);
@@ -229,10 +271,16 @@ void THistoria::SkratHistoriu(bool cuthistory, int PocetVolani, int maxrowshisto
         return;
     }
     const int zahod = std::max(cutrowshistory, 1);
-    PrepisHistoriu([zahod](int k, const std::string&, std::string&) { return k > zahod; }, 1);
+    PrepisHistoriu([zahod](int k, const std::string&, std::string&) { return k > zahod; });
 }
 
 void THistoria::ZmenMenoVHistorii(const std::string& cislo, const std::string& meno, const std::string& firma) {
+    if (prepisuje_) {
+        // The contact is added from a window that another rewrite lets
+        // through: its name goes into the history once that one is over.
+        odlozene_.push_back([this, cislo, meno, firma] { ZmenMenoVHistorii(cislo, meno, firma); });
+        return;
+    }
     ObnovHistoriu();
     if (!fs_.Exists(Cesta(kSuborHistorie))) return;
     PrepisHistoriu(
@@ -244,8 +292,7 @@ void THistoria::ZmenMenoVHistorii(const std::string& cislo, const std::string& m
                 novy = ZlozZaznam(z);
             }
             return true;
-        },
-        100);
+        });
 }
 
 }  // namespace vx

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/files.h"
 #include "base/pump.h"
@@ -56,14 +57,18 @@ public:
 
     // HistoriaObsadena is the program-wide busy flag of the rewrites; log
     // writes one line to the program's log (it may raise, as the log does).
-    // Timer3 is made here from timers: 120000 ms, disabled.
-    THistoria(IFileSystem& fs, IMessagePump& pump, ITimerFactory& timers, const std::string& CestaProgramu,
-              bool& HistoriaObsadena, TLogFn log);
+    // Timer3 is made here from timers: 120000 ms, disabled. The rewrites let
+    // window messages through by the time of clock.
+    THistoria(IFileSystem& fs, IMessagePump& pump, ITimerFactory& timers, IClock& clock,
+              const std::string& CestaProgramu, bool& HistoriaObsadena, TLogFn log);
 
     // Records one call. With history set: waits, letting window messages
     // through, while a rewrite holds HistoriaObsadena (Timer3 ends the wait
-    // after 120 s), then appends riadok and CR LF. A line that cannot be
-    // appended goes to the log instead. Then, always, logs
+    // after 120 s), then appends riadok and CR LF. A call that arrives
+    // while a rewrite of this history lets messages through is below that
+    // rewrite on the same stack and cannot wait for it: its line is appended
+    // at once, and the rewrite takes it into the new file. A line that
+    // cannot be appended goes to the log instead. Then, always, logs
     // "Volanie z čísla " Cislo " " Datum " " Cas.
     void ZapisHistoriu(const std::string& riadok, const std::string& Cislo, const std::string& Datum,
                        const std::string& Cas, bool history);
@@ -85,23 +90,29 @@ public:
     void SkratHistoriu(bool cuthistory, int PocetVolani, int maxrowshistory, int cutrowshistory);
 
     // A new contact's name and firm into every line whose calling number is
-    // exactly cislo. Nothing happens without vestrix.hst.
+    // exactly cislo. Nothing happens without vestrix.hst. Asked for while
+    // another rewrite lets messages through, it follows that rewrite.
     void ZmenMenoVHistorii(const std::string& cislo, const std::string& meno, const std::string& firma);
 
     // The rewrite shared by the trim, the name change and the history
     // window's fill-in. krok gets each line with its number k (from 1) and
     // returns whether to keep it, in novy (which starts as the line).
-    // Window messages are let through after every kazdych lines. Holds
+    // Window messages are let through whenever kPriechodMs have passed since
+    // the last pass; poSpravach, when given, is called after each pass. Holds
     // HistoriaObsadena and the hourglass only while it runs, also when it
     // fails. The new file is complete before it takes the old one's place;
     // the old one becomes vestrix.hbk. Calls recorded while it let messages
-    // through are kept at the end of the new file.
+    // through are kept at the end of the new file. Only one rewrite runs at
+    // a time: one started while another lets messages through raises
+    // EInOutError (file in use) and touches nothing.
     using TKrok = std::function<bool(int k, const std::string& riadok, std::string& novy)>;
-    void PrepisHistoriu(const TKrok& krok, int kazdych);
+    void PrepisHistoriu(const TKrok& krok, const std::function<void()>& poSpravach = {});
+    static constexpr uint32_t kPriechodMs = 10;
 
     // Puts back vestrix.hst when a rewrite was interrupted between putting
     // the old file aside and the new one in its place, and removes a new file
-    // left over from a rewrite that never got that far.
+    // left over from a rewrite that never got that far. Does nothing while a
+    // rewrite is under way: its new file is no leftover.
     void ObnovHistoriu();
 
     // The screen's cursor: true for the hourglass, false for the default.
@@ -115,11 +126,17 @@ private:
         if (OnKurzor) OnKurzor(presypacie);
     }
 
+    void PrepisJeden(const TKrok& krok, const std::function<void()>& poSpravach);
+
     IFileSystem& fs_;
     IMessagePump& pump_;
+    IClock& clock_;
     bool& obsadena_;
     TLogFn log_;
     std::unique_ptr<ITimer> timer3_;
+    bool prepisuje_ = false;  // a rewrite is under way (below us on the stack when we run meanwhile)
+    // Name changes asked for during a rewrite, run once it is over.
+    std::vector<std::function<void()>> odlozene_;
 };
 
 }  // namespace vx

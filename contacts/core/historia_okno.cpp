@@ -242,7 +242,6 @@ void THistoriaOkno::btDoplClick() {
     view_.ShowGauge(true);
     view_.SetGauge(0);
     const int pocet = stav_.PocetVolani;
-    const int kazdych = 100;  // lines between two passes of the messages
     auto priechod = [this](TKrokPriechodu p) {
         if (OnPriechod) OnPriechod(p);
     };
@@ -250,7 +249,6 @@ void THistoriaOkno::btDoplClick() {
     try {
         historia_.PrepisHistoriu(
             [&](int k, const std::string& riadok, std::string& novy) {
-                if (k > 1 && (k - 1) % kazdych == 0) priechod(TKrokPriechodu::PoSpravach);
                 view_.SetGauge(pocet < 100 ? 1 : std::min(100, k / (pocet / 100)));
                 // The fields as places in the line: a million lines are
                 // rebuilt without making strings of the fields they keep.
@@ -271,7 +269,7 @@ void THistoriaOkno::btDoplClick() {
                 }
                 return true;
             },
-            kazdych);
+            [&] { priechod(TKrokPriechodu::PoSpravach); });
     } catch (...) {
         priechod(TKrokPriechodu::Koniec);
         view_.ShowGauge(false);

@@ -98,9 +98,9 @@ void TCitacRiadkov::Bajt(unsigned char b) {
 
 uint64_t TCitacRiadkov::Odtlacok() const { return ((odtlacok_ ^ slovo_) * kNasobok) ^ bajtov_; }
 
-void TCitacRiadkov::Docitaj() {
-    while (Dolej()) {
-    }
+void TCitacRiadkov::Docitaj(const std::function<void()>& poKuse) {
+    while (Dolej())
+        if (poKuse) poKuse();
     poz_ = buf_.size();
 }
 

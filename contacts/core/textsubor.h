@@ -3,6 +3,7 @@
 // or written raises EInOutError.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,9 @@ public:
     TCitacRiadkov(IFileSystem& fs, const std::string& cesta, int64_t dlzka, size_t kus = kKus);
     // The next line, without its line end; false after the last one.
     bool Dalsi(std::string& riadok);
-    // Reads what is left without splitting it (for the fingerprint).
-    void Docitaj();
+    // Reads what is left without splitting it (for the fingerprint);
+    // poKuse, when given, runs after each piece.
+    void Docitaj(const std::function<void()>& poKuse = {});
     uint64_t Odtlacok() const;
     // The bytes read so far end in the middle of a line (no CR or LF last).
     bool BezKoncaRiadku() const { return posledny_ != '\r' && posledny_ != '\n' && precitane_ > 0; }

@@ -355,7 +355,7 @@ void TVestrixForm::FormCreate() {
     try {
         // 1-4
         ZistiCestu();
-        historia_ = std::make_unique<THistoria>(fs_, pump_, timers_, P.CestaProgramu, P.HistoriaObsadena,
+        historia_ = std::make_unique<THistoria>(fs_, pump_, timers_, clock_, P.CestaProgramu, P.HistoriaObsadena,
                                                 [this](const std::string& s) {
                                                     if (Log) Log->Add(s);
                                                 });

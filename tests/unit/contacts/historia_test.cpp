@@ -78,11 +78,27 @@ std::string Riadky(int od, int po) {
     return s;
 }
 
+// Lines od..po with line kde given a new name and firm.
+std::string RiadkySMenom(int od, int po, int kde, const std::string& meno, const std::string& firma) {
+    std::string s;
+    for (int i = od; i <= po; ++i) {
+        TZaznamHistorie z = RozdelZaznam(Riadok(i));
+        if (i == kde) z.Meno = meno, z.Firma = firma;
+        s += ZlozZaznam(z) + "\r\n";
+    }
+    return s;
+}
+
 class Historia : public ::testing::Test, protected fake::VirtualTime {
 protected:
-    Historia() { h = Nova(fs); }
+    // Each line of a rewrite takes 10 ms: it lets messages through after
+    // every line.
+    Historia() {
+        clock.stepUs = 10000;
+        h = Nova(fs);
+    }
     std::unique_ptr<THistoria> Nova(IFileSystem& f) {
-        auto n = std::make_unique<THistoria>(f, pump, timers, dir.Dir(), obsadena,
+        auto n = std::make_unique<THistoria>(f, pump, timers, clock, dir.Dir(), obsadena,
                                              [this](const std::string& s) { log.push_back(s); });
         n->OnKurzor = [this](bool b) { kurzor.push_back(b); };
         return n;
@@ -279,7 +295,9 @@ TEST_F(Historia, TrimEndStates) {
         EXPECT_EQ(Hst(), c.hst);
         bool prepisane = c.hst != Riadky(1, 30);
         EXPECT_EQ(Hbk(), prepisane ? Riadky(1, 30) : "<missing>");
-        EXPECT_EQ(pump.processed, prepisane ? 30 : 0);  // after every line read
+        // After every line read (each takes 10 ms here) and once while the
+        // file is read again to see that it is still as it was.
+        EXPECT_EQ(pump.processed, prepisane ? 31 : 0);
         EXPECT_EQ(kurzor, (prepisane ? std::vector<bool>{true, false} : std::vector<bool>{false}));
         EXPECT_FALSE(obsadena);
         EXPECT_FALSE(Tmp());
@@ -388,21 +406,103 @@ TEST_F(Historia, NameChangeWithoutHistoryDoesNothing) {
     EXPECT_TRUE(kurzor.empty());
 }
 
-TEST_F(Historia, NameChangeLetsMessagesThroughEvery100Lines) {
-    Zapis(kSuborHistorie, Riadky(1, 250));
-    h->ZmenMenoVHistorii("nikto", "A", "B");
-    EXPECT_EQ(pump.processed, 2);
-    EXPECT_EQ(Hst(), Riadky(1, 250));
+// Messages go through by time, not by lines: whatever a line costs, about
+// 10 ms pass between two passes, and a message posted half-way through a
+// long rewrite is handled while the rewrite still runs.
+TEST_F(Historia, RewritesLetMessagesThroughEvery10Ms) {
+    struct {
+        const char* popis;
+        uint32_t stepUs;  // what one line costs
+        int riadkov;
+        bool trim;  // else a name change
+    } cases[] = {
+        {"trim, 0.1 ms a line", 100, 20000, true},
+        {"name change, 0.1 ms a line", 100, 20000, false},
+        {"name change, 4 ms a line", 4000, 300, false},
+        {"trim, 30 ms a line", 30000, 20, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.popis);
+        Zapis(kSuborHistorie, Riadky(1, c.riadkov));
+        clock.stepUs = c.stepUs;
+        const uint32_t zaciatok = clock.tick;
+        const uint32_t poslana = zaciatok + static_cast<uint32_t>(c.riadkov) * c.stepUs / 2000;
+        uint32_t vybavena = 0;
+        bool pocasPrepisu = false;
+        std::vector<uint32_t> priechody;
+        pump.onProcess = [&] {
+            priechody.push_back(clock.tick);
+            if (!vybavena && clock.tick >= poslana) {
+                vybavena = clock.tick;
+                pocasPrepisu = Tmp();
+            }
+        };
+        if (c.trim)
+            h->SkratHistoriu(true, c.riadkov, 0, 1);
+        else
+            h->ZmenMenoVHistorii("nikto", "A", "B");
+        pump.onProcess = nullptr;
+        // A pass waits for the line under way and looks at the clock once more.
+        const uint32_t koniec = clock.tick, riadok = 2 * ((c.stepUs + 999) / 1000);
+        EXPECT_TRUE(pocasPrepisu);
+        EXPECT_LE(vybavena - poslana, THistoria::kPriechodMs + riadok);
+        uint32_t pred = zaciatok;
+        for (uint32_t t : priechody) {
+            EXPECT_LE(t - pred, THistoria::kPriechodMs + riadok);
+            pred = t;
+        }
+        EXPECT_LE(koniec - pred, THistoria::kPriechodMs + riadok);
+        // No more passes than the time asks for.
+        EXPECT_LE(priechody.size(), (koniec - zaciatok) / THistoria::kPriechodMs + 1);
+        EXPECT_TRUE(Hst() == (c.trim ? Riadky(2, c.riadkov) : Riadky(1, c.riadkov)));
+    }
 }
 
+// Another operation on the history from inside a trim's message pass never
+// touches the trim's files: the history holds every line once, and a
+// contact's name added meanwhile gets into it after the trim.
+TEST_F(Historia, AnOperationInsideARewritesPassLeavesItsFilesAlone) {
+    const std::string cislo = RozdelZaznam(Riadok(7)).Cislo;
+    const std::string sMenom = RiadkySMenom(2, 20, 7, "Nové Meno", "Nová Firma");
+    struct {
+        const char* popis;
+        std::function<void()> operacia;
+        std::string potom;
+    } cases[] = {
+        {"the history window's load looks for an interrupted rewrite", [&] { h->ObnovHistoriu(); }, Riadky(2, 20)},
+        {"a call finds no history", [&] { Volaj(Riadok(21)); }, Riadky(2, 21)},
+        {"a contact's name into the history", [&] { h->ZmenMenoVHistorii(cislo, "Nové Meno", "Nová Firma"); },
+         sMenom},
+        {"a fill-in", [&] {
+             EXPECT_THROW(h->PrepisHistoriu([](int, const std::string&, std::string&) { return true; }), EInOutError);
+         },
+         Riadky(2, 20)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.popis);
+        Zapis(kSuborHistorie, Riadky(1, 20));
+        bool vnoreny = false;
+        pump.processed = 0;
+        pump.onProcess = [&] {
+            if (vnoreny || pump.processed != 3) return;
+            vnoreny = true;
+            c.operacia();
+        };
+        h->SkratHistoriu(true, 20, 0, 1);
+        pump.onProcess = nullptr;
+        EXPECT_TRUE(vnoreny);
+        EXPECT_EQ(Hst(), c.potom);
+        EXPECT_FALSE(Tmp());
+        EXPECT_FALSE(obsadena);
+    }
+}
 TEST_F(Historia, AFailingStepOfTheFillInLeavesEverythingAsItWas) {
     Zapis(kSuborHistorie, Riadky(1, 5));
     EXPECT_THROW(h->PrepisHistoriu(
                      [](int k, const std::string&, std::string&) -> bool {
                          if (k == 3) throw EInOutError(32);
                          return true;
-                     },
-                     100),
+                     }),
                  EInOutError);
     EXPECT_FALSE(obsadena);
     EXPECT_EQ(kurzor, (std::vector<bool>{true, false}));
@@ -410,22 +510,56 @@ TEST_F(Historia, AFailingStepOfTheFillInLeavesEverythingAsItWas) {
     EXPECT_FALSE(Tmp());
 }
 
-TEST_F(Historia, ACallDuringARewriteIsKept) {
+// A call that arrives while a rewrite lets messages through is below it on
+// the same stack: it is written at once, without waiting for the rewrite,
+// and the new history holds every line once, in order.
+TEST_F(Historia, ACallDuringARewriteIsRecordedAtOnce) {
+    const std::string cislo = RozdelZaznam(Riadok(3)).Cislo;
+    const std::string sMenom = RiadkySMenom(1, 6, 3, "A", "B");
+    auto trim = [&] { h->SkratHistoriu(true, 5, 0, 1); };
+    // The last pass is the one while the rewrite reads the file again to see
+    // that it is still as it was.
     Zapis(kSuborHistorie, Riadky(1, 5));
-    bool vnoreny = false;
-    pump.onProcess = [&] {
-        if (vnoreny || pump.processed != 2) return;
-        vnoreny = true;
-        Volaj(Riadok(6));  // arrives while the trim lets messages through
+    pump.processed = 0;
+    trim();
+    const int posledny = pump.processed;
+    struct {
+        const char* popis;
+        std::function<void()> prepis;
+        int priechod;  // the pass the call comes in
+        std::string potom;
+    } cases[] = {
+        {"trim", trim, 2, Riadky(2, 6)},
+        {"trim, at its last pass", trim, posledny, Riadky(2, 6)},
+        {"name change", [&] { h->ZmenMenoVHistorii(cislo, "A", "B"); }, 2, sMenom},
     };
-    h->SkratHistoriu(true, 5, 0, 1);
-    EXPECT_GE(clock.tick, 120000u);  // it waited for the flag until Timer3 gave up
-    EXPECT_EQ(Hst(), Riadky(2, 6));
-    EXPECT_EQ(Hbk(), Riadky(1, 6));  // the file as it was when the new one took its place
-    EXPECT_FALSE(obsadena);
-    EXPECT_EQ(log, std::vector<std::string>{"Volanie z čísla 0903 01.02.2024 10:11:12"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.popis);
+        Zapis(kSuborHistorie, Riadky(1, 5));
+        log.clear();
+        bool vnoreny = false;
+        uint32_t cakal = 1;
+        std::string poVolani;
+        pump.processed = 0;
+        pump.onProcess = [&] {
+            if (vnoreny || pump.processed != c.priechod) return;
+            vnoreny = true;
+            const uint32_t pred = clock.tick;
+            Volaj(Riadok(6));  // arrives while the rewrite lets messages through
+            cakal = clock.tick - pred;
+            poVolani = Hst();
+        };
+        c.prepis();
+        pump.onProcess = nullptr;
+        EXPECT_EQ(cakal, 0u);
+        EXPECT_EQ(poVolani, Riadky(1, 6));  // in vestrix.hst as soon as the call is over
+        EXPECT_EQ(Hst(), c.potom);
+        EXPECT_EQ(Hbk(), Riadky(1, 6));  // the file as it was when the new one took its place
+        EXPECT_FALSE(obsadena);
+        EXPECT_FALSE(h->Timer3().Enabled());
+        EXPECT_EQ(log, std::vector<std::string>{"Volanie z čísla 0903 01.02.2024 10:11:12"});
+    }
 }
-
 // Every operation of a trim fails in turn: the call raises, the flag and the
 // cursor are back, the history is whole, and the next call is recorded.
 TEST_F(Historia, ATrimFailingAtAnyStepLeavesTheHistoryWhole) {

@@ -123,14 +123,19 @@ protected:
     StdFileSystem fs;
     bool obsadena = false;
     bool otvorena = false;
-    THistoria historia{fs, pump, timers, dir.Dir(), obsadena, [](const std::string&) {}};
+    THistoria historia{fs, pump, timers, clock, dir.Dir(), obsadena, [](const std::string&) {}};
     TStavHistorie stav;
     test::FakeHistoriaView view;
     std::map<std::string, TMenoFirma> kniha;
     std::vector<std::string> hladane;
     std::unique_ptr<THistoriaOkno> okno;
 
-    void SetUp() override { clock.now = Den(20, 5, 2024, 14, 30, 0); }
+    // A line of a fill-in takes 0.1 ms: it lets messages through after
+    // about every 100 lines.
+    void SetUp() override {
+        clock.now = Den(20, 5, 2024, 14, 30, 0);
+        clock.stepUs = 100;
+    }
     void Otvor() {
         okno = std::make_unique<THistoriaOkno>(
             fs, pump, clock, historia, Text, stav, otvorena,

@@ -22,7 +22,7 @@ protected:
     StdFileSystem fs;
     test::FaultFs vadny{fs};
     bool obsadena = false;
-    THistoria historia{vadny, pump, timers, dir.Dir(), obsadena, [](const std::string&) {}};
+    THistoria historia{vadny, pump, timers, clock, dir.Dir(), obsadena, [](const std::string&) {}};
     TStavAdresara stav;
     test::FakePridajView view;
     test::FakeHlavne hlavne;

@@ -52,7 +52,7 @@ public:
         clock.now = DateTime{2026, 12, 10, 11, 0, 0, 0};
         P.CestaProgramu = kCesta;
         log = std::make_unique<TLog>(fs, clock, Cesta("vestrix.log"), 1000000, 2000);
-        historia = std::make_unique<THistoria>(fs, pump, timers, kCesta, P.HistoriaObsadena,
+        historia = std::make_unique<THistoria>(fs, pump, timers, clock, kCesta, P.HistoriaObsadena,
                                                [this](const std::string& l) { log->Add(l); });
         routine = std::make_unique<TCallRoutine>(P, grid, okno, zvonec, timers, clock);
         TCallHooks& k = routine->Hooks;

@@ -43,8 +43,9 @@ VX_FUZZ_TARGET(historia) {
     TPamatoveSubory fs;
     fs.subory[hst] = in[1];
     fake::VirtualTime t;
+    t.clock.stepUs = 10000;  // a trim lets messages through after every line
     bool obsadena = false;
-    THistoria h(fs, t.pump, t.timers, kCesta, obsadena, [](const std::string&) {});
+    THistoria h(fs, t.pump, t.timers, t.clock, kCesta, obsadena, [](const std::string&) {});
 
     // The last ten calls at start.
     std::vector<std::string> r = Riadky(in[1]);

@@ -33,8 +33,9 @@ VX_FUZZ_TARGET(historia_okno) {
     if (in.Volba(1) & 1) fs.subory[kCesta + kSuborAdresara] = in[5];
     fake::VirtualTime t;
     t.clock.now = DateTime{2026, 12, 10, 11, 0, 0, 0};
+    t.clock.stepUs = 100;  // a fill-in lets messages through about every 100 lines
     bool obsadena = false, otvorena = false;
-    THistoria historia(fs, t.pump, t.timers, kCesta, obsadena, [](const std::string&) {});
+    THistoria historia(fs, t.pump, t.timers, t.clock, kCesta, obsadena, [](const std::string&) {});
     TStavHistorie stav;
     test::FakeHistoriaView view;
     THistoriaOkno okno(fs, t.pump, t.clock, historia, test::Text, stav, otvorena,

@@ -25,7 +25,7 @@ VX_FUZZ_TARGET(pridaj) {
     const std::string adrPred = fs.Obsah(adr), hstPred = fs.Obsah(hst);
     fake::VirtualTime t;
     bool obsadena = false;
-    THistoria historia(fs, t.pump, t.timers, kCesta, obsadena, [](const std::string&) {});
+    THistoria historia(fs, t.pump, t.timers, t.clock, kCesta, obsadena, [](const std::string&) {});
     TStavAdresara stav;
     test::FakeHlavne hlavne;
     test::FakePridajView view;
