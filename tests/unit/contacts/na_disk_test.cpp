@@ -49,7 +49,7 @@ TEST_F(NaDisk, TheRewrittenHistoryIsFlushedBeforeItTakesTheOldOnesPlace) {
     const std::string r = "01.02.2024  10:00:00;0903111222;Ján Novák;Firma;Port 1\r\n";
     ASSERT_TRUE(disk.WriteAll(dir / kSuborHistorie, r + r + r));
     bool obsadena = false;
-    THistoria h(fs, pump, timers, dir.Dir(), obsadena, [](const std::string&) {});
+    THistoria h(fs, pump, timers, clock, dir.Dir(), obsadena, [](const std::string&) {});
     h.SkratHistoriu(true, 3, 0, 1);
     EXPECT_TRUE(fs.FlushedBeforePut(dir / kNovaHistoria, dir / kSuborHistorie)) << ::testing::PrintToString(fs.steps);
     EXPECT_EQ(Citaj(disk, dir / kSuborHistorie), r + r);

@@ -28,7 +28,7 @@ TEST_F(PlnyDisk, ACallThatDoesNotFitLeavesTheHistoryAsItWas) {
     const std::string hst = dir / kSuborHistorie;
     const std::string pred = "01.02.2024  10:00:00;0910000224;Meno224 Priezvisko224;;Port 1\r\n";
     ASSERT_TRUE(disk.WriteAll(hst, pred));
-    THistoria h(fs, pump, timers, dir.Dir(), obsadena, [this](const std::string& s) { log.push_back(s); });
+    THistoria h(fs, pump, timers, clock, dir.Dir(), obsadena, [this](const std::string& s) { log.push_back(s); });
     const std::string r1 = "01.02.2024  10:01:00;0910000225;Meno225 Priezvisko225;;Port 1";
     const std::string r2 = "01.02.2024  10:02:00;0910000226;Meno226 Priezvisko226;;Port 1";
     fs.room = 30;
