@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "base/guard.h"
 #include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "capictrl/win32/capilibrary_win32.h"
@@ -34,9 +35,7 @@ struct HandOver {
     bool isError;
 };
 
-DWORD WINAPI PollThreadProc(LPVOID arg) {
-    std::unique_ptr<std::shared_ptr<PollShared>> holder(static_cast<std::shared_ptr<PollShared>*>(arg));
-    PollShared& s = **holder;
+void Poll(PollShared& s) {
     while (!s.stop.load()) {
         uint32_t waited = s.library->WaitForSignal(s.applId);
         if (s.stop.load()) break;
@@ -51,6 +50,11 @@ DWORD WINAPI PollThreadProc(LPVOID arg) {
         // thread and flood the host with errors.
         if (waited != 0 && r != 0) Sleep(100);
     }
+}
+
+DWORD WINAPI PollThreadProc(LPVOID arg) {
+    std::unique_ptr<std::shared_ptr<PollShared>> holder(static_cast<std::shared_ptr<PollShared>*>(arg));
+    Chranene([&] { Poll(**holder); });
     return 1000;
 }
 
@@ -127,10 +131,12 @@ LRESULT CALLBACK TWin32CapiHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     if (msg == WM_CAPI_HANDOVER) {
         auto* h = reinterpret_cast<HandOver*>(lp);
         if (!h->shared->abandoned) {
-            if (h->isError)
-                h->shared->ctrl->HandleCapiError(h->result);
-            else
-                h->shared->ctrl->HandleCapiMessage(h->message);
+            Chranene([h] {
+                if (h->isError)
+                    h->shared->ctrl->HandleCapiError(h->result);
+                else
+                    h->shared->ctrl->HandleCapiMessage(h->message);
+            });
         }
         return 0;
     }
@@ -143,10 +149,7 @@ LRESULT CALLBACK TWin32CapiHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
             // controller that gives no profile fails it: the error ends
             // there, as a failing handler of a handed-over message does.
             // Through the host's message dispatch it would end the host.
-            try {
-                f();
-            } catch (...) {
-            }
+            Chranene(f);
         }
         return 0;
     }

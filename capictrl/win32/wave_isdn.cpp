@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/guard.h"
+
 namespace vx {
 
 namespace {
@@ -122,7 +124,11 @@ TCapiSound::~TCapiSound() {
     if (wake_) CloseHandle(wake_);
 }
 
-DWORD WINAPI TCapiSound::ThreadMain(void* self) { return static_cast<TCapiSound*>(self)->Run(); }
+DWORD WINAPI TCapiSound::ThreadMain(void* self) {
+    DWORD r = 0;
+    Chranene([&] { r = static_cast<TCapiSound*>(self)->Run(); });
+    return r;
+}
 
 DWORD TCapiSound::Run() {
     while (!terminated_) {
@@ -138,12 +144,14 @@ DWORD TCapiSound::Run() {
 LRESULT CALLBACK TCapiSound::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TCapiSound*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self && msg == kRunPlayNextBlock) {
-        if (self->Player) self->Player->PlayNextBlock();
+        Chranene([&] {
+            if (self->Player) self->Player->PlayNextBlock();
+        });
         return 0;
     }
     if (self && msg == kFreeDevices) {
-        self->Player.reset();
-        self->Recorder.reset();
+        Chranene([&] { self->Player.reset(); });
+        Chranene([&] { self->Recorder.reset(); });
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/guard.h"
 #include "base/win32/msgloop.h"
 
 namespace vx {
@@ -418,8 +419,10 @@ void TWaveRecord::PlayBufferDone() { PlayNextBlock(); }
 
 LRESULT CALLBACK TWaveRecord::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TWaveRecord*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self) return self->Notify(msg, wp, lp);
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT r = 0;
+    Chranene([&] { r = self->Notify(msg, wp, lp); });
+    return r;
 }
 
 LRESULT TWaveRecord::Notify(UINT msg, WPARAM wp, LPARAM lp) {

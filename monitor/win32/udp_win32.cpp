@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/guard.h"
 #include "base/win32/msgloop.h"
 
 namespace vx {
@@ -93,7 +94,11 @@ struct TUDPServer::Listener {
     }
 
     static DWORD WINAPI Run(void* arg) {
-        Listener* l = static_cast<Listener*>(arg);
+        Chranene([arg] { Listen(static_cast<Listener*>(arg)); });
+        return 0;
+    }
+
+    static void Listen(Listener* l) {
         std::vector<char> buf(TUDPServer::kBufferSize);
         HANDLE events[2] = {l->stopEvent, l->readable};
         while (!l->stop) {
@@ -123,14 +128,14 @@ struct TUDPServer::Listener {
                 l->Queue(std::move(p));
             }
         }
-        return 0;
     }
 };
 
 struct TUDPServerAccess {
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kMsgRead) {
-            if (auto* s = reinterpret_cast<TUDPServer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) s->Deliver();
+            if (auto* s = reinterpret_cast<TUDPServer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
+                Chranene([s] { s->Deliver(); });
             return 0;
         }
         return DefWindowProcW(hwnd, msg, wp, lp);
@@ -159,15 +164,13 @@ void TUDPServer::Deliver() {
         l->noticed = true;  // until this hand-over has ended
     }
     handing_ = true;
-    try {
+    Chranene([&] {
         if (dropped && OnOverflow) OnOverflow(dropped);
-    } catch (...) {
-    }
-    try {
+    });
+    // The handler's failure ends this datagram only.
+    Chranene([&] {
         if (OnUDPRead) OnUDPRead(p.data, p.ip, p.port);
-    } catch (...) {
-        // The handler's failure ends this datagram only.
-    }
+    });
     handing_ = false;
     // The handler may have stopped this listener and started another; the
     // one active now gets its notice when something waits in its queue.
