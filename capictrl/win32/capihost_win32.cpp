@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "base/guard.h"
+#include "base/win32/module.h"
 #include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "capictrl/win32/capilibrary_win32.h"
@@ -76,7 +77,9 @@ public:
     void Start() override {
         auto* arg = new std::shared_ptr<PollShared>(shared_);
         DWORD id = 0;
-        thread_ = CreateThread(nullptr, 0, PollThreadProc, arg, 0, &id);
+        // A thread given up on while it waits in the library keeps the
+        // control's module loaded until it ends.
+        thread_ = StartModuleThread(PollThreadProc, arg, &id);
         if (!thread_) delete arg;
     }
     void RequestStop() override { shared_->stop.store(true); }
@@ -110,20 +113,14 @@ private:
 }  // namespace
 
 TWin32CapiHost::TWin32CapiHost() {
-    HINSTANCE inst = GetModuleHandleW(nullptr);
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = kWindowClass;
-    RegisterClassW(&wc);  // already registered by another control: fine
-    hwnd_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
+    hwnd_ = CreateMessageWindow(kWindowClass, WndProc);
     if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 TWin32CapiHost::~TWin32CapiHost() {
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
+        DestroyMessageWindow(hwnd_, kWindowClass);
     }
 }
 

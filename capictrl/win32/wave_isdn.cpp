@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/guard.h"
+#include "base/win32/module.h"
 
 namespace vx {
 
@@ -74,16 +75,7 @@ void TIsdnDPlay::StopSpeaker() {
 void TIsdnDPlay::PlayBufferDone() { SpeakerReady = true; }
 
 TCapiSound::TCapiSound(uint32_t bytes) : Bytes(bytes) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = &TCapiSound::WndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kSoundClass;
-        registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }
-    window_ = CreateWindowExW(0, kSoundClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
+    window_ = CreateMessageWindow(kSoundClass, &TCapiSound::WndProc);
     if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, LONG_PTR(this));
     wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     Recorder = std::make_unique<TIsdnDRecord>();
@@ -92,7 +84,7 @@ TCapiSound::TCapiSound(uint32_t bytes) : Bytes(bytes) {
 
 bool TCapiSound::Start() {
     if (thread_ || !window_ || !wake_) return false;
-    thread_ = CreateThread(nullptr, 0, &TCapiSound::ThreadMain, this, 0, nullptr);
+    thread_ = StartModuleThread(&TCapiSound::ThreadMain, this);
     return thread_ != nullptr;
 }
 
@@ -119,7 +111,7 @@ TCapiSound::~TCapiSound() {
     Recorder.reset();
     if (window_) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
+        DestroyMessageWindow(window_, kSoundClass);
     }
     if (wake_) CloseHandle(wake_);
 }
