@@ -471,6 +471,41 @@ TEST(WinsockSocket, WaitsLetTimersRunAndEndAtTheLimit) {
     WSACleanup();
 }
 
+// A mail server named by a name the name service takes long to answer: the
+// timers (the caller-ID window's time-out among them) run while it is
+// resolved, and the connection is then made to the address it gave.
+TEST(WinsockSocket, ASlowlyResolvedServerNameLetsTimersRun) {
+    WSADATA d;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
+    sockaddr_in a;
+    SOCKET l = MlcanlivyPeer(a);
+    Win32Pump pump;
+    TWinsockSocket s(pump);
+    std::vector<std::string> asked;
+    int ticksAtAnswer = -1;
+    s.Resolver = [&](const std::string& host, uint32_t& address) {
+        asked.push_back(host);
+        Sleep(1000);  // a slow name service
+        ticksAtAnswer = g_ticks;
+        address = htonl(INADDR_LOOPBACK);
+        return true;
+    };
+    g_ticks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
+    EXPECT_TRUE(s.Connect("posta.example.sk", ntohs(a.sin_port), 10000));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(asked, std::vector<std::string>{"posta.example.sk"});
+    EXPECT_GT(ticksAtAnswer, 0) << "no timer ran while the name was resolved";
+    EXPECT_EQ(s.LocalAddress(), "127.0.0.1");
+    s.Close();
+
+    // A name the service does not know: no connection, and no hang.
+    s.Resolver = [](const std::string&, uint32_t&) { return false; };
+    EXPECT_FALSE(s.Connect("nikde.example.sk", ntohs(a.sin_port), 10000));
+    closesocket(l);
+    WSACleanup();
+}
+
 // The address this end of the connection has: what EHLO names when the
 // computer's name is no domain name.
 TEST(WinsockSocket, LocalAddressIsThatOfThisEnd) {
