@@ -13,27 +13,7 @@ namespace vx {
 namespace {
 HINSTANCE g_module = nullptr;
 bool g_hints = true;
-std::function<void(const std::string&)> g_onException;
 }  // namespace
-
-void SetExceptionHandler(std::function<void(const std::string&)> handler) { g_onException = std::move(handler); }
-
-void HandleCurrentException() {
-    std::string msg;
-    try {
-        throw;
-    } catch (const std::exception& e) {
-        msg = e.what();
-    } catch (...) {
-        msg = "Unknown error";
-    }
-    if (g_onException) {
-        try {
-            g_onException(msg);
-        } catch (...) {
-        }
-    }
-}
 
 void SetResourceModule(HINSTANCE module) { g_module = module; }
 HINSTANCE ResourceModule() { return g_module ? g_module : GetModuleHandleW(nullptr); }

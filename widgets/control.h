@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "base/guard.h"
 #include "base/win32/offscreen.h"
 
 namespace vx {
@@ -20,11 +21,9 @@ HINSTANCE ResourceModule();
 void SetShowHints(bool on);
 bool ShowHints();
 
-// What a handler's escaped error does: the program installs its standard
-// error box here. Every widget's window procedure and timer catches errors
-// and hands them over, so none crosses a Win32 callback.
-void SetExceptionHandler(std::function<void(const std::string& message)> handler);
-void HandleCurrentException();
+// Every widget's window procedure and timer catches errors and hands them
+// to the program's exception handler (base/guard.h), so none crosses a
+// Win32 callback.
 
 // A text as it is drawn in `room` pixels with the font selected into dc:
 // whole when it fits, else its longest beginning that fits followed by "…".

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/guard.h"
 #include "base/errors.h"
 #include "base/pascal.h"
 #include "capictrl/core/capitexts.h"
@@ -319,22 +320,16 @@ void TCapiCtrl::makeControllerProfile(uint16_t controller) {
 
 void TCapiCtrl::HandleCapiMessage(const uint8_t* message) {
     ++handover_;
-    try {
-        DispatchCapiMessage(message, SIZE_MAX);
-    } catch (...) {
-        // A failing handler must not end the poll thread or the host; the
-        // message counts as handled.
-    }
+    // A failing handler must not end the poll thread or the host; the
+    // message counts as handled.
+    Chranene([&] { DispatchCapiMessage(message, SIZE_MAX); });
     --handover_;
     RunDeferredLater();
 }
 
 void TCapiCtrl::HandleCapiError(uint32_t result) {
     ++handover_;
-    try {
-        Error(21, [&] { return "CAPI_GET_MESSAGE " + Info(result); });
-    } catch (...) {
-    }
+    Chranene([&] { Error(21, [&] { return "CAPI_GET_MESSAGE " + Info(result); }); });
     --handover_;
     RunDeferredLater();
 }
@@ -343,7 +338,7 @@ void TCapiCtrl::RunDeferredLater() {
     if (handover_ > 0 || deferred_.empty()) return;
     std::vector<std::function<void()>> calls;
     calls.swap(deferred_);
-    for (auto& f : calls) host_.PostToHost(f);
+    for (auto& f : calls) Chranene([&] { host_.PostToHost(f); });
 }
 
 void TCapiCtrl::TraceMalformed(const TCapiMessage& m) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/guard.h"
 #include "capictrl/core/capilibrary.h"
 #include "capictrl/core/capimessage.h"
 #include "capictrl/core/capiprofile.h"
@@ -156,14 +157,11 @@ public:
 
 private:
     // A host handler that fails must not keep the engine from answering the
-    // message it is handling.
+    // message it is handling: its error is reported and ends there.
     template <class H, class... A>
     static void Fire(const H& handler, A&&... args) {
         if (!handler) return;
-        try {
-            handler(std::forward<A>(args)...);
-        } catch (...) {
-        }
+        Chranene([&] { handler(std::forward<A>(args)...); });
     }
     template <class F>
     void Error(int16_t number, F text) {

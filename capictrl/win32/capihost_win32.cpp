@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "base/guard.h"
+#include "base/win32/module.h"
 #include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "capictrl/win32/capilibrary_win32.h"
@@ -34,9 +36,7 @@ struct HandOver {
     bool isError;
 };
 
-DWORD WINAPI PollThreadProc(LPVOID arg) {
-    std::unique_ptr<std::shared_ptr<PollShared>> holder(static_cast<std::shared_ptr<PollShared>*>(arg));
-    PollShared& s = **holder;
+void Poll(PollShared& s) {
     while (!s.stop.load()) {
         uint32_t waited = s.library->WaitForSignal(s.applId);
         if (s.stop.load()) break;
@@ -51,6 +51,11 @@ DWORD WINAPI PollThreadProc(LPVOID arg) {
         // thread and flood the host with errors.
         if (waited != 0 && r != 0) Sleep(100);
     }
+}
+
+DWORD WINAPI PollThreadProc(LPVOID arg) {
+    std::unique_ptr<std::shared_ptr<PollShared>> holder(static_cast<std::shared_ptr<PollShared>*>(arg));
+    Chranene([&] { Poll(**holder); });
     return 1000;
 }
 
@@ -72,7 +77,9 @@ public:
     void Start() override {
         auto* arg = new std::shared_ptr<PollShared>(shared_);
         DWORD id = 0;
-        thread_ = CreateThread(nullptr, 0, PollThreadProc, arg, 0, &id);
+        // A thread given up on while it waits in the library keeps the
+        // control's module loaded until it ends.
+        thread_ = StartModuleThread(PollThreadProc, arg, &id);
         if (!thread_) delete arg;
     }
     void RequestStop() override { shared_->stop.store(true); }
@@ -106,20 +113,14 @@ private:
 }  // namespace
 
 TWin32CapiHost::TWin32CapiHost() {
-    HINSTANCE inst = GetModuleHandleW(nullptr);
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = kWindowClass;
-    RegisterClassW(&wc);  // already registered by another control: fine
-    hwnd_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
+    hwnd_ = CreateMessageWindow(kWindowClass, WndProc);
     if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 TWin32CapiHost::~TWin32CapiHost() {
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
+        DestroyMessageWindow(hwnd_, kWindowClass);
     }
 }
 
@@ -127,10 +128,12 @@ LRESULT CALLBACK TWin32CapiHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     if (msg == WM_CAPI_HANDOVER) {
         auto* h = reinterpret_cast<HandOver*>(lp);
         if (!h->shared->abandoned) {
-            if (h->isError)
-                h->shared->ctrl->HandleCapiError(h->result);
-            else
-                h->shared->ctrl->HandleCapiMessage(h->message);
+            Chranene([h] {
+                if (h->isError)
+                    h->shared->ctrl->HandleCapiError(h->result);
+                else
+                    h->shared->ctrl->HandleCapiMessage(h->message);
+            });
         }
         return 0;
     }
@@ -143,10 +146,7 @@ LRESULT CALLBACK TWin32CapiHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
             // controller that gives no profile fails it: the error ends
             // there, as a failing handler of a handed-over message does.
             // Through the host's message dispatch it would end the host.
-            try {
-                f();
-            } catch (...) {
-            }
+            Chranene(f);
         }
         return 0;
     }

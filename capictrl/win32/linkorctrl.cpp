@@ -4,6 +4,7 @@
 #include <mutex>
 #include <new>
 
+#include "base/guard.h"
 #include "base/win32/text.h"
 #include "capictrl/win32/abox.h"
 #include "capictrl/win32/comerror.h"
@@ -463,6 +464,10 @@ void TLinkorCtrl::DeferDestruction() {
 }
 
 void CALLBACK TLinkorCtrl::DestroyDeferred(HWND, UINT, UINT_PTR timer, DWORD) {
+    Chranene([timer] { DestroyDeferredNow(timer); });
+}
+
+void TLinkorCtrl::DestroyDeferredNow(UINT_PTR timer) {
     TLinkorCtrl* ctrl = nullptr;
     {
         std::lock_guard<std::mutex> lock(g_deferredLock);

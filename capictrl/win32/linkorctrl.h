@@ -289,6 +289,7 @@ private:
     bool InUse();
     void DeferDestruction();
     static void CALLBACK DestroyDeferred(HWND, UINT, UINT_PTR timer, DWORD);
+    static void DestroyDeferredNow(UINT_PTR timer);
 
     LONG refs_ = 1;
     std::unique_ptr<ILinkorEngine> engine_;

@@ -1,5 +1,6 @@
 #include "capictrl/win32/linkorform.h"
 
+#include "base/guard.h"
 #include "base/win32/offscreen.h"
 #include "base/win32/text.h"
 #include "capictrl/win32/linkorctrl.h"
@@ -116,13 +117,13 @@ LRESULT CALLBACK TLinkorFormWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
             HDC dc = BeginPaint(hwnd, &ps);
             RECT r;
             GetClientRect(hwnd, &r);
-            PaintLinkorForm(dc, r);
+            Chranene([&] { PaintLinkorForm(dc, r); });
             EndPaint(hwnd, &ps);
             return 0;
         }
         case WM_LBUTTONDOWN:
         case WM_SETFOCUS:
-            if (self && self->onUserActivate_) self->onUserActivate_();
+            if (self && self->onUserActivate_) Chranene(self->onUserActivate_);
             return 0;
         default:
             break;

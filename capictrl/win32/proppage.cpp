@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/errors.h"
+#include "base/guard.h"
 #include "base/win32/text.h"
 #include "capictrl/win32/classfactory.h"
 #include "capictrl/win32/comerror.h"
@@ -359,14 +360,14 @@ private:
     static INT_PTR CALLBACK DlgProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_INITDIALOG) {
             SetWindowLongPtrW(h, DWLP_USER, lp);
-            reinterpret_cast<TPropertyPageObject*>(lp)->Build(h);
+            Chranene([&] { reinterpret_cast<TPropertyPageObject*>(lp)->Build(h); });
             return FALSE;
         }
         auto* self = reinterpret_cast<TPropertyPageObject*>(GetWindowLongPtrW(h, DWLP_USER));
         if (!self) return FALSE;
         switch (msg) {
             case WM_COMMAND:
-                self->OnCommand(LOWORD(wp), HIWORD(wp));
+                Chranene([&] { self->OnCommand(LOWORD(wp), HIWORD(wp)); });
                 return TRUE;
             case WM_NCDESTROY:
                 // Destroyed with a frame that never deactivated the page.

@@ -176,7 +176,17 @@ STDMETHODIMP TStaticClassFactory::LockServer(BOOL lock) {
 HMODULE ServerModule() { return g_module; }
 
 void ServerObjectCreated() { InterlockedIncrement(&g_objects); }
-void ServerObjectDestroyed() { InterlockedDecrement(&g_objects); }
+void ServerObjectDestroyed() {
+    if (InterlockedDecrement(&g_objects) != 0) return;
+    // The loaded type library holds a reference to this file: with the last
+    // object it goes, so that a container can unload the file; the next
+    // object loads it again.
+    EnterCriticalSection(&g_typeLibLock);
+    ITypeLib* tl = g_objects == 0 ? g_typeLib : nullptr;
+    if (tl) g_typeLib = nullptr;
+    LeaveCriticalSection(&g_typeLibLock);
+    if (tl) tl->Release();
+}
 
 ITypeLib* ServerTypeLib() {
     EnterCriticalSection(&g_typeLibLock);

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "base/guard.h"
+#include "base/win32/module.h"
+
 namespace vx {
 
 namespace {
@@ -72,16 +75,7 @@ void TIsdnDPlay::StopSpeaker() {
 void TIsdnDPlay::PlayBufferDone() { SpeakerReady = true; }
 
 TCapiSound::TCapiSound(uint32_t bytes) : Bytes(bytes) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = &TCapiSound::WndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kSoundClass;
-        registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }
-    window_ = CreateWindowExW(0, kSoundClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
+    window_ = CreateMessageWindow(kSoundClass, &TCapiSound::WndProc);
     if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, LONG_PTR(this));
     wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     Recorder = std::make_unique<TIsdnDRecord>();
@@ -90,7 +84,7 @@ TCapiSound::TCapiSound(uint32_t bytes) : Bytes(bytes) {
 
 bool TCapiSound::Start() {
     if (thread_ || !window_ || !wake_) return false;
-    thread_ = CreateThread(nullptr, 0, &TCapiSound::ThreadMain, this, 0, nullptr);
+    thread_ = StartModuleThread(&TCapiSound::ThreadMain, this);
     return thread_ != nullptr;
 }
 
@@ -117,12 +111,16 @@ TCapiSound::~TCapiSound() {
     Recorder.reset();
     if (window_) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
+        DestroyMessageWindow(window_, kSoundClass);
     }
     if (wake_) CloseHandle(wake_);
 }
 
-DWORD WINAPI TCapiSound::ThreadMain(void* self) { return static_cast<TCapiSound*>(self)->Run(); }
+DWORD WINAPI TCapiSound::ThreadMain(void* self) {
+    DWORD r = 0;
+    Chranene([&] { r = static_cast<TCapiSound*>(self)->Run(); });
+    return r;
+}
 
 DWORD TCapiSound::Run() {
     while (!terminated_) {
@@ -138,12 +136,14 @@ DWORD TCapiSound::Run() {
 LRESULT CALLBACK TCapiSound::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TCapiSound*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self && msg == kRunPlayNextBlock) {
-        if (self->Player) self->Player->PlayNextBlock();
+        Chranene([&] {
+            if (self->Player) self->Player->PlayNextBlock();
+        });
         return 0;
     }
     if (self && msg == kFreeDevices) {
-        self->Player.reset();
-        self->Recorder.reset();
+        Chranene([&] { self->Player.reset(); });
+        Chranene([&] { self->Recorder.reset(); });
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);

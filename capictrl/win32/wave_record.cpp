@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "base/guard.h"
+#include "base/win32/module.h"
 #include "base/win32/msgloop.h"
 
 namespace vx {
@@ -14,19 +16,6 @@ namespace vx {
 namespace {
 
 const wchar_t kWindowClass[] = L"VxWaveNotifyWindow";
-
-ATOM RegisterNotifyClass(WNDPROC proc) {
-    static ATOM atom = 0;
-    if (!atom) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kWindowClass;
-        atom = RegisterClassW(&wc);
-        if (!atom && GetLastError() == ERROR_CLASS_ALREADY_EXISTS) atom = 1;
-    }
-    return atom;
-}
 
 // Total free bytes of the drive "<letter>:\", -1 when they cannot be read.
 int64_t GetDriveFreeBytes(wchar_t letter) {
@@ -39,10 +28,8 @@ int64_t GetDriveFreeBytes(wchar_t letter) {
 }  // namespace
 
 TWaveRecord::TWaveRecord(bool useTempFile) : useTempFile_(useTempFile) {
-    RegisterNotifyClass(&TWaveRecord::WndProc);
     // A message-only window: never shown, owned by this thread.
-    window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
+    window_ = CreateMessageWindow(kWindowClass, &TWaveRecord::WndProc);
     if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, LONG_PTR(this));
     if (useTempFile_) {
         SpeakerArrays[0].assign(kBlockBytes, 0);
@@ -64,7 +51,7 @@ TWaveRecord::~TWaveRecord() {
     if (DeviceOpen && out_) StopPlaying(true);
     if (window_) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
+        DestroyMessageWindow(window_, kWindowClass);
     }
     ReleaseDevice();
 }
@@ -418,8 +405,10 @@ void TWaveRecord::PlayBufferDone() { PlayNextBlock(); }
 
 LRESULT CALLBACK TWaveRecord::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TWaveRecord*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self) return self->Notify(msg, wp, lp);
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT r = 0;
+    Chranene([&] { r = self->Notify(msg, wp, lp); });
+    return r;
 }
 
 LRESULT TWaveRecord::Notify(UINT msg, WPARAM wp, LPARAM lp) {

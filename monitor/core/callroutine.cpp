@@ -1,6 +1,7 @@
 #include "monitor/core/callroutine.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "base/diacritics.h"
 #include "base/pascal.h"
@@ -46,7 +47,48 @@ void TCallRoutine::NastavIndikatory(IPanelView& panel) {
     panel.ShowIndicator(TIndikator::swNotif, s.notify);
 }
 
+TCallRoutine::TUdajeVolania TCallRoutine::Udaje(const std::string& calledNr,
+                                                const std::string& callingNr) const {
+    return TUdajeVolania{calledNr, callingNr, p_.Volanie, p_.PoslednyVDavke, p_.Aktualny3COM};
+}
+
+void TCallRoutine::Uloz(const TUdajeVolania& u) {
+    p_.Volanie = u.Volanie;
+    p_.PoslednyVDavke = u.PoslednyVDavke;
+    p_.Aktualny3COM = u.Aktualny3COM;
+}
+
 void TCallRoutine::HALOHALO(const std::string& calledNr, const std::string& callingNr) {
+    if (vBehu_) {
+        cakajuce_.push_back(Udaje(calledNr, callingNr));
+        Uloz(beziace_);
+        return;
+    }
+    struct Beh {
+        bool& b;
+        explicit Beh(bool& x) : b(x) { b = true; }
+        ~Beh() { b = false; }
+    } beh(vBehu_);
+    std::exception_ptr chyba;
+    try {
+        Obsluz(calledNr, callingNr);
+    } catch (...) {
+        chyba = std::current_exception();
+    }
+    while (!cakajuce_.empty()) {
+        TUdajeVolania u = std::move(cakajuce_.front());
+        cakajuce_.pop_front();
+        Uloz(u);
+        try {
+            Obsluz(u.calledNr, u.callingNr);
+        } catch (...) {
+            // Its source has gone on long ago: a failure ends that call only.
+        }
+    }
+    if (chyba) std::rethrow_exception(chyba);
+}
+
+void TCallRoutine::Obsluz(const std::string& calledNr, const std::string& callingNr) {
     TVolanie& v = p_.Volanie;
     const TConfig& c = p_.Config;
     const bool menoZoSiete = c.isnet && c.acceptname;
@@ -63,6 +105,7 @@ void TCallRoutine::HALOHALO(const std::string& calledNr, const std::string& call
         v.Firma.clear();
     }
     p_.Posledny3COM = p_.Aktualny3COM;
+    beziace_ = Udaje(calledNr, callingNr);
 
     // 4: main panel.
     IPanelView& panel = view_.Panel();
@@ -94,6 +137,7 @@ void TCallRoutine::HALOHALO(const std::string& calledNr, const std::string& call
     // 6: lookup.
     if (!menoZoSiete && !v.Cislo.empty() && Hooks.HladajVolajuceho)
         Hooks.HladajVolajuceho(v.Cislo, v.Meno, v.Firma);
+    beziace_.Volanie = v;
 
     // 7: name and firm. A caller-ID window still showing an earlier call
     // (this one arrived while the main window was active) is left alone, so

@@ -4,6 +4,7 @@
 // forwards it, puts it on top of the grid, rings, records it and runs the
 // notifications. The world is reached through the small interfaces below.
 #pragma once
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -100,7 +101,13 @@ public:
 
     // The central call routine. Errors of its steps propagate: the caller
     // drops the call and goes on with the next one.
+    // Its steps let window messages through, so another source may hand
+    // over a call meanwhile: that call is taken with the data its source
+    // has just stored, the data of the call under way are put back, and it
+    // is handled after this one (calls that waited, in the order they came).
     void HALOHALO(const std::string& calledNr, const std::string& callingNr);
+    // A call is being handled.
+    bool VBehu() const { return vBehu_; }
     // The telephony control's incoming-call event: stamps date and time,
     // marks the call as the last of its batch, runs HALOHALO, swallows errors.
     void Linkor1InComingCall(const std::string& calledNr, const std::string& callingNr,
@@ -114,6 +121,17 @@ public:
     ITimer& Timer2() { return *timer2_; }
 
 private:
+    // What a source stores for a call before it hands it over, and what the
+    // routine keeps of the call under way.
+    struct TUdajeVolania {
+        std::string calledNr, callingNr;
+        TVolanie Volanie;
+        bool PoslednyVDavke = true;
+        T3COMZaznam Aktualny3COM;
+    };
+    TUdajeVolania Udaje(const std::string& calledNr, const std::string& callingNr) const;
+    void Uloz(const TUdajeVolania& u);
+    void Obsluz(const std::string& calledNr, const std::string& callingNr);
     void NastavIndikatory(IPanelView& panel);
 
     TPremenne& p_;
@@ -123,6 +141,9 @@ private:
     IClock& clock_;
     std::unique_ptr<ITimer> timer2_;
     std::unique_ptr<IPanelView> cid_;
+    bool vBehu_ = false;
+    TUdajeVolania beziace_;               // the call under way, as it now stands
+    std::deque<TUdajeVolania> cakajuce_;  // handed over during it
 };
 
 }  // namespace vx

@@ -5,24 +5,45 @@
 
 namespace vx {
 
+namespace {
+
+// What a command interpreter acts on (a batch file runs through one). Its
+// quoting is not the C runtime's, so these go from quoted values too.
+bool ZnakInterpretera(unsigned char c) {
+    if (c < 0x20 || c == 0x7F) return true;
+    switch (c) {
+        case '&': case '|': case '<': case '>': case '^': case '%': return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
 std::string VycistiPrePrikaz(const std::string& value) {
     std::string out;
-    for (unsigned char c : value) {
-        if (c < 0x20 || c == 0x7F) continue;
-        switch (c) {
-            case '"': case '&': case '|': case '<': case '>': case '^': case '%': continue;
-            default: out += static_cast<char>(c);
-        }
-    }
+    for (unsigned char c : value)
+        if (!ZnakInterpretera(c) && c != '"') out += static_cast<char>(c);
     return out;
 }
 
-std::string VycistiPreUvodzovky(const std::string& value) {
-    std::string out = VycistiPrePrikaz(value);
-    size_t n = 0;
-    while (n < out.size() && out[out.size() - 1 - n] == '\\') ++n;
-    out.append(n, '\\');
-    return out;
+std::string ArgumentPrikazu(const std::string& value) {
+    std::string out = "\"";
+    size_t backslashes = 0;
+    for (unsigned char c : value) {
+        if (ZnakInterpretera(c)) continue;
+        switch (c) {
+            case '\\': ++backslashes; continue;
+            case '"':
+                out.append(2 * backslashes + 1, '\\');
+                break;
+            default:
+                out.append(backslashes, '\\');
+        }
+        backslashes = 0;
+        out += static_cast<char>(c);
+    }
+    out.append(2 * backslashes, '\\');
+    return out + "\"";
 }
 
 void TNotifikacieProgramov::PosliKurierom(const std::string& Cislo) {
@@ -63,9 +84,9 @@ bool TNotifikacieProgramov::SpustiProgram(const std::string& Cislo, const std::s
         if (!p.volany.empty() && p.volany != VolaneCislo) continue;
         try {
             if (log_) log_("Vykonanie programu " + p.subor);
-            starter_.WinExec(p.subor + " " + VycistiPrePrikaz(Cislo) + " " + VycistiPrePrikaz(VolaneCislo) +
-                                 " \"" + VycistiPreUvodzovky(P.Volanie.Meno) + "\" \"" +
-                                 VycistiPreUvodzovky(P.Volanie.Firma) + "\"",
+            // The program stays as configured; each value is one argument.
+            starter_.WinExec(p.subor + " " + ArgumentPrikazu(Cislo) + " " + ArgumentPrikazu(VolaneCislo) + " " +
+                                 ArgumentPrikazu(P.Volanie.Meno) + " " + ArgumentPrikazu(P.Volanie.Firma),
                              kSwShowNormal);
         } catch (const std::exception&) {
             try {

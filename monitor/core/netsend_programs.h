@@ -24,9 +24,12 @@ public:
 // interpreter (a batch file, cmd) would act on: " & | < > ^ % and all
 // control characters. Blanks stay, so "Port 1" is still two arguments.
 std::string VycistiPrePrikaz(const std::string& value);
-// The same for a value that goes between double quotes; trailing
-// backslashes are doubled so they cannot swallow the closing quote.
-std::string VycistiPreUvodzovky(const std::string& value);
+// One argument of a program's command line, whatever the value holds: the
+// command interpreter's characters (" stays) and control characters are
+// taken out as above, then the rest is put in double quotes the way the C
+// runtime and CommandLineToArgvW take them apart: a quote inside becomes \",
+// and backslashes in front of a quote or of the closing quote are doubled.
+std::string ArgumentPrikazu(const std::string& value);
 
 class TNotifikacieProgramov {
 public:

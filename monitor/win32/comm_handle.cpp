@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/guard.h"
 #include "base/win32/text.h"
 #include "monitor/win32/comm_overlapped.h"
 
@@ -144,7 +145,7 @@ void TCommEventThread::Stop() {
 }
 
 unsigned __stdcall TCommEventThread::Entry(void* self) {
-    static_cast<TCommEventThread*>(self)->Execute();
+    Chranene([self] { static_cast<TCommEventThread*>(self)->Execute(); });
     return 0;
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "monitor/win32/resolve_win32.h"
+
 namespace vx {
 
 namespace {
@@ -49,22 +51,18 @@ TWinsockSocket::Cakanie TWinsockSocket::Wait(bool write, uint32_t timeoutMs) {
 bool TWinsockSocket::Connect(const std::string& host, uint16_t port, uint32_t timeoutMs) {
     Close();
     if (!wsa_) return false;
-    addrinfo hints{}, *res = nullptr;
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    char service[8];
-    std::snprintf(service, sizeof service, "%u", static_cast<unsigned>(port));
-    if (getaddrinfo(host.c_str(), service, &hints, &res) != 0 || !res) return false;
-    s_ = socket(res->ai_family, res->ai_socktype, res->ai_protocol);
-    if (s_ == INVALID_SOCKET) {
-        freeaddrinfo(res);
-        return false;
-    }
+    // The name service may be slow or absent: the windows and timers go on.
+    uint32_t addr = 0;
+    if (!ResolveHost(host, addr, Resolver)) return false;
+    s_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s_ == INVALID_SOCKET) return false;
     u_long nb = 1;
     ioctlsocket(s_, FIONBIO, &nb);
-    int r = connect(s_, res->ai_addr, static_cast<int>(res->ai_addrlen));
-    freeaddrinfo(res);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = addr;
+    int r = connect(s_, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     if (r == 0) return true;
     if (WSAGetLastError() != WSAEWOULDBLOCK) {
         Close();

@@ -5,6 +5,7 @@
 
 #include "base/pump.h"
 #include "monitor/core/smtp_socket.h"
+#include "monitor/win32/resolve_win32.h"
 
 namespace vx {
 
@@ -20,6 +21,8 @@ public:
     std::string LocalAddress() override;
 
     uint32_t SendTimeoutMs = 30000;
+    // The name service for the server's name; the system's when empty.
+    TResolver Resolver;
 
 private:
     enum class Cakanie { Pripravene, Timeout, Chyba };

@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "base/win32/msgloop.h"
+#include "base/guard.h"
+#include "monitor/win32/resolve_win32.h"
 
 namespace vx {
 
@@ -35,14 +36,6 @@ struct Packet {
 bool StartWinsock() {
     WSADATA wsa;
     return WSAStartup(MAKEWORD(2, 2), &wsa) == 0;
-}
-
-// Lets window messages through until the handle is signalled, as the UI
-// thread must keep running while it waits on a socket call.
-void WaitPumping(HANDLE h) {
-    TMessageLoop loop;
-    loop.handle = h;
-    RunMessageLoop(loop);
 }
 
 }  // namespace
@@ -93,7 +86,11 @@ struct TUDPServer::Listener {
     }
 
     static DWORD WINAPI Run(void* arg) {
-        Listener* l = static_cast<Listener*>(arg);
+        Chranene([arg] { Listen(static_cast<Listener*>(arg)); });
+        return 0;
+    }
+
+    static void Listen(Listener* l) {
         std::vector<char> buf(TUDPServer::kBufferSize);
         HANDLE events[2] = {l->stopEvent, l->readable};
         while (!l->stop) {
@@ -123,14 +120,14 @@ struct TUDPServer::Listener {
                 l->Queue(std::move(p));
             }
         }
-        return 0;
     }
 };
 
 struct TUDPServerAccess {
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kMsgRead) {
-            if (auto* s = reinterpret_cast<TUDPServer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) s->Deliver();
+            if (auto* s = reinterpret_cast<TUDPServer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
+                Chranene([s] { s->Deliver(); });
             return 0;
         }
         return DefWindowProcW(hwnd, msg, wp, lp);
@@ -159,15 +156,13 @@ void TUDPServer::Deliver() {
         l->noticed = true;  // until this hand-over has ended
     }
     handing_ = true;
-    try {
+    Chranene([&] {
         if (dropped && OnOverflow) OnOverflow(dropped);
-    } catch (...) {
-    }
-    try {
+    });
+    // The handler's failure ends this datagram only.
+    Chranene([&] {
         if (OnUDPRead) OnUDPRead(p.data, p.ip, p.port);
-    } catch (...) {
-        // The handler's failure ends this datagram only.
-    }
+    });
     handing_ = false;
     // The handler may have stopped this listener and started another; the
     // one active now gets its notice when something waits in its queue.
@@ -275,59 +270,6 @@ TUDPClient::TUDPClient() { winsock_ = StartWinsock(); }
 TUDPClient::~TUDPClient() {
     if (winsock_) WSACleanup();
 }
-
-namespace {
-
-struct Resolve {
-    std::string host;
-    uint32_t addr = INADDR_NONE;
-    bool ok = false;
-    std::atomic<long> refs{2};
-    void Release() {
-        if (--refs == 0) delete this;
-    }
-    static DWORD WINAPI Run(void* arg) {
-        Resolve* r = static_cast<Resolve*>(arg);
-        addrinfo hints;
-        std::memset(&hints, 0, sizeof hints);
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_DGRAM;
-        addrinfo* res = nullptr;
-        if (getaddrinfo(r->host.c_str(), nullptr, &hints, &res) == 0 && res) {
-            r->addr = reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr.s_addr;
-            r->ok = true;
-            freeaddrinfo(res);
-        }
-        r->Release();
-        return 0;
-    }
-};
-
-// A dotted address is taken as it is; a name is resolved on a helper thread
-// while this thread keeps processing window messages.
-bool ResolveHost(const std::string& host, uint32_t& out) {
-    if (host.empty()) return false;
-    unsigned long a = inet_addr(host.c_str());
-    if (a != INADDR_NONE || host == "255.255.255.255") {
-        out = a;
-        return true;
-    }
-    Resolve* r = new Resolve;
-    r->host = host;
-    HANDLE t = CreateThread(nullptr, 0, &Resolve::Run, r, 0, nullptr);
-    if (!t) {
-        delete r;
-        return false;
-    }
-    WaitPumping(t);
-    CloseHandle(t);
-    bool ok = r->ok;
-    out = r->addr;
-    r->Release();
-    return ok;
-}
-
-}  // namespace
 
 bool TUDPClient::Send(const std::string& host, uint16_t port, const std::string& data) {
     if (!winsock_) return false;

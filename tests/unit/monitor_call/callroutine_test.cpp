@@ -393,5 +393,70 @@ TEST_F(CallRoutine, CallMarksThe3ComEntryAsSeen) {
     EXPECT_EQ(p.Posledny3COM.Cas, "14:05");
 }
 
+// A call's mail step lets window messages through; meanwhile the source is
+// switched to the network and a datagram arrives. The first call keeps its
+// own data to its end, the second is handled after it, whole.
+TEST_F(CallRoutine, ACallHandedOverDuringAnotherWaitsForItsEnd) {
+    book["0905123456"] = {"Ján Novák", "Firma a.s."};
+    std::vector<std::string> order;
+    routine.Hooks.ZapisHistoriu = [&](const std::string& l) { order.push_back("history " + l); };
+    routine.Hooks.SpustiProgram = [&](const std::string& c, const std::string& v) {
+        order.push_back("program " + c + " " + v + " " + p.Volanie.Meno + " " + p.Volanie.Datum);
+        return true;
+    };
+    bool prvy = true;
+    routine.Hooks.OdosliNotifikaciu = [&](const std::string& s) {
+        order.push_back("mail " + s);
+        if (prvy) {
+            prvy = false;
+            EXPECT_TRUE(routine.VBehu());
+            p.Config.isCAPI = false;
+            p.Config.isnet = true;
+            p.Config.acceptname = true;
+            NetCall("Port 1", "0911222333", "Eva Malá", "Mesto Senec");
+            EXPECT_EQ(order.size(), 2u) << "the second call started inside the first";
+        }
+        return true;
+    };
+    p.Prepinace = TPrepinace{true, true, true, true};
+
+    routine.Linkor1InComingCall("021234", "0905123456", "");
+    EXPECT_FALSE(routine.VBehu());
+    EXPECT_EQ(order, (std::vector<std::string>{
+                         "history 07.03.2024  14:05:09;0905123456;Ján Novák;Firma a.s.;021234",
+                         "mail Volanie z cisla 0905123456 - Jan Novak, Firma a.s. (o 14:05:09)",
+                         "program 0905123456 021234 Ján Novák 07.03.2024",
+                         "history 01.02.2024  10:11:12;0911222333;Eva Malá;Mesto Senec;Port 1",
+                         "mail Volanie z cisla 0911222333 - Eva Mala, Mesto Senec (o 10:11:12)",
+                         "program 0911222333 Port 1 Eva Malá 01.02.2024",
+                     }));
+    EXPECT_EQ(grid.Cell(1, 0), "0911222333");
+    EXPECT_EQ(grid.Cell(1, 1), "0905123456");
+    EXPECT_EQ(view.panel.cislo, "0911222333");
+}
+
+// Several calls that come during one call are handled after it in the order
+// they came, each with its own data, also when one of them fails.
+TEST_F(CallRoutine, CallsThatWaitedFollowInTheirOrderAndAFailureEndsOnlyItself) {
+    std::vector<std::string> riadky;
+    routine.Hooks.ZapisHistoriu = [&](const std::string& l) {
+        riadky.push_back(l);
+        if (riadky.size() == 1) {
+            NetCall("A", "1", "Prvý", "");
+            NetCall("B", "2", "Druhý", "");
+            NetCall("C", "3", "Tretí", "");
+        }
+    };
+    routine.Hooks.HladajVolajuceho = [&](const std::string& c, std::string& m, std::string&) {
+        if (c == "2") throw std::runtime_error("lookup");
+        m = "Meno " + c;
+    };
+    routine.Linkor1InComingCall("021", "0905", "");
+    EXPECT_EQ(riadky, (std::vector<std::string>{"07.03.2024  14:05:09;0905;Meno 0905;;021",
+                                                 "01.02.2024  10:11:12;1;Meno 1;;A",
+                                                 "01.02.2024  10:11:12;3;Meno 3;;C"}));
+    EXPECT_FALSE(routine.VBehu());
+}
+
 }  // namespace
 }  // namespace vx

@@ -50,22 +50,46 @@ protected:
 
 TEST(CommandLineValues, SanitisingTable) {
     struct Pripad {
-        std::string in, out, quoted;
+        std::string in, out;
     } pripady[] = {
-        {"0905123456", "0905123456", "0905123456"},
-        {"Port 1", "Port 1", "Port 1"},
-        {"1 & evil.exe", "1  evil.exe", "1  evil.exe"},
-        {"a|b<c>d^e%PATH%f", "abcdePATHf", "abcdePATHf"},
-        {"x\" & calc \"", "x  calc ", "x  calc "},
-        {std::string("a\r\nb\0c\x1b\x7f", 8), "abc", "abc"},
-        {"Účtovníctvo", "Účtovníctvo", "Účtovníctvo"},
-        {"Firma\\", "Firma\\", "Firma\\\\"},
-        {"", "", ""},
+        {"0905123456", "0905123456"},
+        {"Port 1", "Port 1"},
+        {"1 & evil.exe", "1  evil.exe"},
+        {"a|b<c>d^e%PATH%f", "abcdePATHf"},
+        {"x\" & calc \"", "x  calc "},
+        {std::string("a\r\nb\0c\x1b\x7f", 8), "abc"},
+        {"Účtovníctvo", "Účtovníctvo"},
+        {"Firma\\", "Firma\\"},
+        {"", ""},
     };
-    for (const auto& p : pripady) {
-        EXPECT_EQ(VycistiPrePrikaz(p.in), p.out) << p.in;
-        EXPECT_EQ(VycistiPreUvodzovky(p.in), p.quoted) << p.in;
-    }
+    for (const auto& p : pripady) EXPECT_EQ(VycistiPrePrikaz(p.in), p.out) << p.in;
+}
+
+// Each value becomes one argument that CommandLineToArgvW and the C runtime
+// read back as the value (less the interpreter's characters).
+TEST(CommandLineValues, ArgumentTable) {
+    struct Pripad {
+        std::string in, argument;
+    } pripady[] = {
+        {"0905123456", "\"0905123456\""},
+        {"", "\"\""},
+        {"Port 1", "\"Port 1\""},
+        {"  ", "\"  \""},
+        {"a\tb", "\"ab\""},
+        {"Ján \"Jano\" Novák", "\"Ján \\\"Jano\\\" Novák\""},
+        {"\"", "\"\\\"\""},
+        {"C:\\dir\\x", "\"C:\\dir\\x\""},
+        {"Firma\\", "\"Firma\\\\\""},
+        {"a\\\\", "\"a\\\\\\\\\""},
+        {"a\\\"b", "\"a\\\\\\\"b\""},
+        {"\\\\\" x", "\"\\\\\\\\\\\" x\""},
+        {"1 & evil.exe", "\"1  evil.exe\""},
+        {"x\" & calc \"", "\"x\\\"  calc \\\"\""},
+        {"a|b<c>d^e%PATH%f", "\"abcdePATHf\""},
+        {"a\\%\"", "\"a\\\\\\\"\""},
+        {"Účtovníctvo s.r.o.", "\"Účtovníctvo s.r.o.\""},
+    };
+    for (const auto& p : pripady) EXPECT_EQ(ArgumentPrikazu(p.in), p.argument) << p.in;
 }
 
 TEST_F(ProgramsTest, NetSendToRecipientsOneAndThree) {
@@ -108,7 +132,7 @@ TEST_F(ProgramsTest, ProgramCommandLineLayout) {
     f.existing = {"C:\\app\\prog.exe"};
     EXPECT_TRUE(n.SpustiProgram("0905123456", "Port 1"));
     ASSERT_EQ(s.starts.size(), 1u);
-    EXPECT_EQ(s.starts[0].first, "C:\\app\\prog.exe 0905123456 Port 1 \"Ján Novák\" \"Účtovníctvo s.r.o.\"");
+    EXPECT_EQ(s.starts[0].first, "C:\\app\\prog.exe \"0905123456\" \"Port 1\" \"Ján Novák\" \"Účtovníctvo s.r.o.\"");
     EXPECT_EQ(s.starts[0].second, kSwShowNormal);
     EXPECT_EQ(log, std::vector<std::string>{"Vykonanie programu C:\\app\\prog.exe"});
 }
@@ -120,7 +144,7 @@ TEST_F(ProgramsTest, AProgramWithAccentsInItsPathIsFoundAndStarted) {
     f.existing = {u8"C:\\Programy\\Účty\\Štart.exe"};
     EXPECT_TRUE(n.SpustiProgram("0905123456", "Port 1"));
     ASSERT_EQ(s.starts.size(), 1u);
-    EXPECT_EQ(s.starts[0].first.rfind(P.Config.actionprogram1 + " 0905123456 ", 0), 0u) << s.starts[0].first;
+    EXPECT_EQ(s.starts[0].first.rfind(P.Config.actionprogram1 + " \"0905123456\" ", 0), 0u) << s.starts[0].first;
 }
 
 TEST_F(ProgramsTest, CraftedValuesCannotLeaveTheirArguments) {
@@ -129,7 +153,7 @@ TEST_F(ProgramsTest, CraftedValuesCannotLeaveTheirArguments) {
     P.Volanie.Meno = "x\" & evil.exe & \"";
     P.Volanie.Firma = "F\\";
     n.SpustiProgram("1 & evil.exe", "2|evil");
-    EXPECT_EQ(s.starts[0].first, "p.bat 1  evil.exe 2evil \"x  evil.exe  \" \"F\\\\\"");
+    EXPECT_EQ(s.starts[0].first, "p.bat \"1  evil.exe\" \"2evil\" \"x\\\"  evil.exe  \\\"\" \"F\\\\\"");
 }
 
 TEST_F(ProgramsTest, FiltersAndMissingFiles) {
@@ -141,23 +165,23 @@ TEST_F(ProgramsTest, FiltersAndMissingFiles) {
     f.existing = {"p1", "p3"};
     EXPECT_FALSE(n.SpustiProgram("111", "Port 1"));
     ASSERT_EQ(s.starts.size(), 1u);
-    EXPECT_EQ(s.starts[0].first.rfind("p1 111 Port 1 ", 0), 0u);
+    EXPECT_EQ(s.starts[0].first.rfind("p1 \"111\" \"Port 1\" ", 0), 0u);
     s.starts.clear();
     EXPECT_FALSE(n.SpustiProgram("222", "Port 2"));
     ASSERT_EQ(s.starts.size(), 1u);
-    EXPECT_EQ(s.starts[0].first.rfind("p3 222 Port 2 ", 0), 0u);
+    EXPECT_EQ(s.starts[0].first.rfind("p3 \"222\" \"Port 2\" ", 0), 0u);
     P.Config.actionprogram2 = "";
     s.starts.clear();
     EXPECT_TRUE(n.SpustiProgram("333", "Port 1"));  // filters let none start
     EXPECT_TRUE(s.starts.empty());
 }
 
-TEST_F(ProgramsTest, EmptyCalledNumberLeavesTwoBlanks) {
+TEST_F(ProgramsTest, EmptyCalledNumberIsAnEmptyArgument) {
     P.Config.actionprogram1 = "p";
     f.existing = {"p"};
     P.Volanie.Meno = P.Volanie.Firma = "";
     n.SpustiProgram("1", "");
-    EXPECT_EQ(s.starts[0].first, "p 1  \"\" \"\"");
+    EXPECT_EQ(s.starts[0].first, "p \"1\" \"\" \"\" \"\"");
 }
 
 TEST_F(ProgramsTest, FailedStartIsLoggedAndTheNextProgramRuns) {

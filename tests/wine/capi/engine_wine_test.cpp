@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <stdexcept>
 
+#include "base/guard.h"
 #include "capi_wine_common.h"
 #include "tests/doubles/capi2032/capisim.h"
 
@@ -190,6 +192,38 @@ TEST_F(CapiOverSimulator, ARestartFromInsideAnEventThatFailsStaysInsideTheEngine
     EXPECT_EQ(g_sim.CallCount("CAPI_RELEASE"), 2);
     EXPECT_FALSE(ctrl->AppIsRegistered);
     EXPECT_EQ(g_sim.WaitingCount(), 0);
+}
+
+// An event handler that throws, on the host thread inside the poll thread's
+// hand-over: the error goes to the program's error handling, the call is
+// still answered and the next call still reported. A failing function
+// posted to the host thread is reported the same way, and the next runs.
+TEST_F(CapiOverSimulator, AThrowingHandlerIsReportedAndTheControlGoesOn) {
+    std::vector<std::string> reported;
+    SetExceptionHandler([&](const std::string& m) { reported.push_back(m); });
+    std::vector<std::string> calls;
+    ctrl->OnIncomingCall = [&](const std::string&, const std::string& calling, const std::string&) {
+        calls.push_back(calling);
+        throw std::runtime_error("handler " + calling);
+    };
+    ctrl->StartCapi();
+    ASSERT_TRUE(ctrl->AppIsRegistered);
+    const BYTE first[] = {0x21, 0x83, '1', '2', '3'};
+    g_sim.InjectConnectInd(16, first, sizeof first, nullptr, 0, nullptr, 0);
+    bool one = PumpUntil([&] { return FindPut(0x02, 0x83) >= 0; });
+    const BYTE second[] = {0x21, 0x83, '4', '5', '6'};
+    g_sim.InjectConnectInd(16, second, sizeof second, nullptr, 0, nullptr, 0);
+    bool two = PumpUntil([&] { return calls.size() == 2 && FindPut(0x02, 0x83, FindPut(0x02, 0x83) + 1) >= 0; });
+    bool ran = false;
+    host->PostToHost([] { throw std::runtime_error("posted"); });
+    host->PostToHost([&] { ran = true; });
+    host->ProcessMessages();
+    SetExceptionHandler(nullptr);
+    EXPECT_TRUE(one) << "the first call was not answered";
+    EXPECT_TRUE(two) << "the second call did not come or was not answered";
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(calls, (std::vector<std::string>{"0123", "0456"}));
+    EXPECT_EQ(reported, (std::vector<std::string>{"handler 0123", "handler 0456", "posted"}));
 }
 
 TEST_F(CapiOverSimulator, FailedFetchIsReported) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "linkor_idl.h"
+#include "tests/wine/inproc_server.h"
 #include "tests/wine/linkor_ocx.h"
 
 namespace {
@@ -1134,6 +1135,62 @@ TEST_F(Container, SiteWithoutAFrameGetsTheFormAllTheSame) {
     EXPECT_EQ(log, (Log{"CanInPlaceActivate", "OnInPlaceActivate", "OnUIActivate", "event 1", "event 6",
                         "OnUIDeactivate", "OnInPlaceDeactivate"}));
     EXPECT_EQ(frame->Refs(), 1);
+}
+
+
+// A container that lets go of the control, unloads its file and loads it
+// again at another address: every window class of the file is its own, and
+// goes with it, so the windows of the next load get the next load's code.
+// Run in a process of its own: nothing else may hold the file.
+class ContainerReload : public Container {};
+
+std::string Meno(const wchar_t* t) { return std::string(t, t + wcslen(t)); }
+
+TEST_F(ContainerReload, TheControlUnloadedAndLoadedElsewhereMakesItsFormAndWindowsEachTime) {
+    const wchar_t* const triedy[] = {L"LinkorForm", L"VestrixCapiHandOver", L"VxCapiSoundWindow",
+                                     L"VxWaveNotifyWindow"};
+    std::vector<void*> reserved;
+    for (int kolo = 0; kolo < 3; ++kolo) {
+        SCOPED_TRACE("load " + std::to_string(kolo + 1));
+        Attach();
+        ASSERT_EQ(Verb(OLEIVERB_INPLACEACTIVATE), S_OK);
+        ASSERT_NE(Form(), nullptr);
+        ASSERT_EQ(ctrl->put_PhoneConversation(VARIANT_TRUE), S_OK);
+        Pump();
+        for (const wchar_t* t : triedy) {
+            HWND w = t == triedy[0] ? Form() : FindWindowExW(HWND_MESSAGE, nullptr, t, nullptr);
+            ASSERT_NE(w, nullptr) << "no window of " << Meno(t);
+            EXPECT_EQ(reinterpret_cast<HMODULE>(GetClassLongPtrW(w, GCLP_HMODULE)), module_) << Meno(t);
+        }
+        Release();
+        Pump();  // a destruction put off until the message loop
+        EXPECT_EQ(vx::test::CallExport(module_, "DllCanUnloadNow"), S_OK);
+
+        HMODULE stary = module_;
+        auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(stary);
+        auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(reinterpret_cast<BYTE*>(stary) + dos->e_lfanew);
+        SIZE_T velkost = nt->OptionalHeader.SizeOfImage;
+        ASSERT_TRUE(FreeLibrary(stary));
+        module_ = nullptr;
+        ASSERT_EQ(GetModuleHandleW(vx::test::OcxPath().c_str()), nullptr) << "the file stayed loaded";
+        for (const wchar_t* t : triedy) {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof wc;
+            EXPECT_FALSE(GetClassInfoExW(stary, t, &wc)) << Meno(t);
+            EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), t, &wc)) << Meno(t);
+        }
+        // Its old place taken: the next load goes elsewhere.
+        void* miesto = VirtualAlloc(stary, velkost, MEM_RESERVE, PAGE_NOACCESS);
+        ASSERT_NE(miesto, nullptr);
+        reserved.push_back(miesto);
+        module_ = LoadLibraryW(vx::test::OcxPath().c_str());
+        ASSERT_NE(module_, nullptr);
+        ASSERT_NE(module_, stary);
+        Renew();
+    }
+    Release();
+    Pump();
+    for (void* r : reserved) VirtualFree(r, 0, MEM_RELEASE);
 }
 
 }  // namespace

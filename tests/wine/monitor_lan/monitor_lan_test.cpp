@@ -634,14 +634,15 @@ TEST_F(MonitorLan, ProgramsStartWithTheCallsArgumentsWhenTheirFiltersAllow) {
         std::vector<std::string> argumenty;  // of each one
     } const pripady[] = {
         {"0905123456;021;07.03.2024;14:05:09;;", "0905123456",
-         {"recorder.exe: " + prog + " 0905123456 021 \"Ján Novák\" \"Účtovníctvo s.r.o.\""},
+         {"recorder.exe: " + prog + " \"0905123456\" \"021\" \"Ján Novák\" \"Účtovníctvo s.r.o.\""},
          {"0905123456", "021", "Ján Novák", "Účtovníctvo s.r.o."}},
-        // A port text reaches the program as two arguments.
+        // A port text is one argument.
         {"0911222333;Port 1;07.03.2024;14:06:00;;", "0911222333",
-         {"recorder.exe: " + prog + " 0911222333 Port 1 \"Eva Malá\" \"Mesto Senec\""},
-         {"0911222333", "Port", "1", "Eva Malá", "Mesto Senec"}},
-        // An empty called number leaves two blanks; no name, no firm.
-        {"0999;;07.03.2024;14:07:00;;", "0999", {"recorder.exe: " + prog + " 0999  \"\" \"\""}, {"0999", "", ""}},
+         {"recorder.exe: " + prog + " \"0911222333\" \"Port 1\" \"Eva Malá\" \"Mesto Senec\""},
+         {"0911222333", "Port 1", "Eva Malá", "Mesto Senec"}},
+        // An empty called number, no name, no firm: empty arguments.
+        {"0999;;07.03.2024;14:07:00;;", "0999", {"recorder.exe: " + prog + " \"0999\" \"\" \"\" \"\""},
+         {"0999", "", "", ""}},
     };
     // Copies started per call: program 3; programs 1, 2 and 3; program 3.
     const size_t pocty[] = {1, 3, 1};
@@ -667,6 +668,27 @@ TEST_F(MonitorLan, ProgramsStartWithTheCallsArgumentsWhenTheirFiltersAllow) {
     for (const std::string& s : Spravy())
         if (s == "Vykonanie programu " + prog) ++logov;
     EXPECT_EQ(static_cast<size_t>(logov), spolu);
+}
+
+// Each value of a datagram is one argument of the started program, with its
+// blanks, quotes and backslashes, also a backslash at its end; the
+// configured program path is taken as written.
+TEST_F(MonitorLan, EachValueOfADatagramReachesTheProgramAsOneArgument) {
+    KopirujProgram(VX_RECORDER_EXE, L"recorder.exe");
+    const std::string prog = Cesta(L"recorder.exe");
+    Ini(Zaklad() + "acceptname=-1\r\naction=-1\r\nactionprogram1=" + prog + "\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    const std::string cislo = "0905 123 \"x y\" \\\"z\\";
+    Volanie(w, cislo + ";Port 1 \\;07.03.2024;14:05:09;Ján \"Jano\" N\\\\ovák \\\";C:\\Firma s.r.o\\", cislo, 1);
+    ASSERT_TRUE(CakajNa([&] { return Zaznamy(Obsah(L"recorder.log")).size() >= 1; }, 15000))
+        << Obsah(L"recorder.log");
+    Sleep(500);
+    std::vector<Zaznam> z = Zaznamy(Obsah(L"recorder.log"));
+    ASSERT_EQ(z.size(), 1u) << Obsah(L"recorder.log");
+    EXPECT_EQ(z[0].riadok.rfind("recorder.exe: " + prog + " ", 0), 0u) << z[0].riadok;
+    EXPECT_EQ(z[0].argumenty, (std::vector<std::string>{cislo, "Port 1 \\", "Ján \"Jano\" N\\\\ovák \\\"",
+                                                        "C:\\Firma s.r.o\\"}));
 }
 
 // A calling number is no command: whatever it holds, only the configured
@@ -699,7 +721,7 @@ TEST_F(MonitorLan, ANumberWithACommandInItStartsOnlyTheConfiguredPrograms) {
             EXPECT_EQ(r.riadok, "net.exe: Net send Jano VESTRIX - volanie: 1  evil.exe - Meno  evil.exe  , Firma    x.txt");
         } else if (r.riadok.rfind("recorder.exe: ", 0) == 0) {
             ++rec;
-            EXPECT_EQ(r.argumenty, (std::vector<std::string>{"1", "evil.exe", "2", "evil.exe", "Meno  evil.exe  ",
+            EXPECT_EQ(r.argumenty, (std::vector<std::string>{"1  evil.exe", "2  evil.exe", "Meno\"  evil.exe  \"",
                                                              "Firma    x.txt"}));
         }
     }

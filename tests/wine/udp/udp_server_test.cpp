@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/guard.h"
 #include "base/stdfiles.h"
 #include "base/testing/fakes.h"
 #include "base/testing/tempdir.h"
@@ -267,15 +268,22 @@ TEST_F(ServerFixture, StoppedServerTakesNothingAndStopFromInsideTheHandlerReleas
     EXPECT_EQ(got[1].data, "again");
 }
 
-TEST_F(ServerFixture, HandlerFailureDoesNotStopTheListener) {
+// A handler's failure is reported to the program's error handling and ends
+// that datagram only; the window procedure returns and the next one comes.
+TEST_F(ServerFixture, HandlerFailureIsReportedAndDoesNotStopTheListener) {
+    std::vector<std::string> reported;
+    SetExceptionHandler([&](const std::string& m) { reported.push_back(m); });
     int n = 0;
-    server.OnUDPRead = [&](const std::string&, const std::string&, uint16_t) {
+    server.OnUDPRead = [&](const std::string& d, const std::string&, uint16_t) {
         ++n;
-        throw std::runtime_error("x");
+        throw std::runtime_error("zlyhanie " + d);
     };
     client.Send("127.0.0.1", port, "a");
     client.Send("127.0.0.1", port, "b");
-    EXPECT_TRUE(PumpUntil([&] { return n == 2; }));
+    bool both = PumpUntil([&] { return n == 2; });
+    SetExceptionHandler(nullptr);
+    EXPECT_TRUE(both);
+    EXPECT_EQ(reported, (std::vector<std::string>{"zlyhanie a", "zlyhanie b"}));
 }
 
 TEST(UdpClient, EmptyHostOrPortZeroIsAFailedSend) {
