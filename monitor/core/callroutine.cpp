@@ -47,6 +47,11 @@ void TCallRoutine::NastavIndikatory(IPanelView& panel) {
 }
 
 void TCallRoutine::HALOHALO(const std::string& calledNr, const std::string& callingNr) {
+    struct THlbka {
+        int& h;
+        explicit THlbka(int& x) : h(x) { ++h; }
+        ~THlbka() { --h; }
+    } hlbka(beziace_);
     TVolanie& v = p_.Volanie;
     const TConfig& c = p_.Config;
     const bool menoZoSiete = c.isnet && c.acceptname;
@@ -92,8 +97,17 @@ void TCallRoutine::HALOHALO(const std::string& calledNr, const std::string& call
     }
 
     // 6: lookup.
-    if (!menoZoSiete && !v.Cislo.empty() && Hooks.HladajVolajuceho)
-        Hooks.HladajVolajuceho(v.Cislo, v.Meno, v.Firma);
+    if (!menoZoSiete && !v.Cislo.empty() && Hooks.HladajVolajuceho) {
+        // A book or prefix table held open by another program must not cost
+        // the call: it goes on unnamed.
+        try {
+            Hooks.HladajVolajuceho(v.Cislo, v.Meno, v.Firma);
+        } catch (const std::exception& e) {
+            v.Meno.clear();
+            v.Firma.clear();
+            if (Hooks.ZapisLog) Hooks.ZapisLog(std::string(kRiadokBezMena) + BlankLineBreaks(e.what()));
+        }
+    }
 
     // 7: name and firm. A caller-ID window still showing an earlier call
     // (this one arrived while the main window was active) is left alone, so

@@ -62,12 +62,20 @@ public:
     virtual void Play() = 0;
 };
 
+// The log line of a call whose caller could not be looked up, before the
+// error's text.
+inline const char* const kRiadokBezMena = "Adresár alebo tabuľka predvolieb sa nedá čítať, volanie ostáva bez mena: ";
+
 // The steps that other parts of the program carry out. An empty hook is a
 // step not available in this build: it is skipped.
 struct TCallHooks {
     // Sets name and firm of the caller (address book, then prefix table).
+    // A file that cannot be read raises its error: the call goes on without
+    // a name, and the error is logged once (ZapisLog).
     std::function<void(const std::string& cislo, std::string& meno, std::string& firma)>
         HladajVolajuceho;
+    // Appends a line to the program's log.
+    std::function<void(const std::string& riadok)> ZapisLog;
     std::function<void(const std::string& datagram)> PosliPoSieti;
     std::function<void(const std::string& riadok)> ZapisHistoriu;
     std::function<void(const std::string& cislo)> PosliKurierom;
@@ -108,6 +116,9 @@ public:
     // Closes the caller-ID window.
     void Timer2Timer();
 
+    // True while a call's routine runs (it lets messages through on its way).
+    bool Bezi() const { return beziace_ > 0; }
+
     // The caller-ID window exists exactly while Timer2 runs.
     bool CidOtvorene() const { return cid_ != nullptr; }
     IPanelView* FormCID() { return cid_.get(); }
@@ -123,6 +134,7 @@ private:
     IClock& clock_;
     std::unique_ptr<ITimer> timer2_;
     std::unique_ptr<IPanelView> cid_;
+    int beziace_ = 0;
 };
 
 }  // namespace vx
