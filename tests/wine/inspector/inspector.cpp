@@ -1,5 +1,7 @@
 #include "tests/wine/inspector/inspector.h"
 
+#include <shellapi.h>
+
 #include <winsock2.h>
 
 #include "base/win32/text.h"
@@ -152,6 +154,20 @@ DWORD VyberMriezky(HWND main) {
 }
 
 void KlikNaIkonu(HWND main, UINT mouseMessage) { PostMessageW(main, kTrayMessage, 1, mouseMessage); }
+
+namespace {
+BOOL IkonaMonitora(HWND main, DWORD sprava) {
+    NOTIFYICONDATAW d{};
+    d.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    d.hWnd = main;
+    d.uID = 1;
+    d.uFlags = 0;
+    return Shell_NotifyIconW(sprava, &d);
+}
+}  // namespace
+
+bool IkonaVOblasti(HWND main) { return IkonaMonitora(main, NIM_MODIFY) != FALSE; }
+bool OdoberIkonu(HWND main) { return IkonaMonitora(main, NIM_DELETE) != FALSE; }
 
 void Prikaz(HWND main, UINT id) { PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 

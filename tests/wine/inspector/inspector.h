@@ -38,6 +38,13 @@ DWORD VyberMriezky(HWND main);
 
 // The icon's callback message with a mouse message (WM_LBUTTONDOWN ...).
 void KlikNaIkonu(HWND main, UINT mouseMessage);
+// Whether the shell holds the main window's icon in the notification area:
+// it is asked to change nothing of the icon (window main, id 1), which it
+// grants only for an icon it has.
+bool IkonaVOblasti(HWND main);
+// Takes the main window's icon out of the notification area, as a shell
+// that restarts loses every icon.
+bool OdoberIkonu(HWND main);
 // Posts WM_COMMAND for a menu id (posted: a command may open a modal box).
 void Prikaz(HWND main, UINT id);
 
