@@ -2,6 +2,8 @@
 // exit with its log lines, start minimised, calls from the LAN in the panel,
 // the grid and the caller-ID window, and the error box of a broken file.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -313,6 +315,41 @@ TEST_F(Monitor, TheIconComesBackWhenTheShellAnnouncesItself) {
     EXPECT_TRUE(a_.Bezi());
     KlikNaIkonu(w, WM_LBUTTONDOWN);
     EXPECT_TRUE(CakajNa([w] { return IsWindowVisible(w) != FALSE; }, 10000));
+}
+
+// At log-on the shell may not take icons yet: the refused add is tried
+// again, and once the shell takes the icon, closing the window hides it to
+// the icon instead of ending the program.
+TEST_F(Monitor, AnIconTheShellRefusedAtTheStartComesOnceTheShellIsReady) {
+    TNahradnaOblast oblast;
+    ASSERT_TRUE(oblast.Zacni()) << "the shell's notification area could not be stood in for";
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNa([&] { return oblast.Pocet(NIM_ADD) >= 1; }, 10000)) << "the icon was never asked for";
+    oblast.Zrus();
+    ASSERT_TRUE(CakajNa([w] { return IkonaVOblasti(w); }, 15000)) << "no icon once the shell takes it";
+    Hide(w);
+    EXPECT_TRUE(a_.Bezi()) << "closing the window ended the program";
+    KlikNaIkonu(w, WM_LBUTTONDOWN);
+    EXPECT_TRUE(CakajNa([w] { return IsWindowVisible(w) != FALSE; }, 10000)) << "the icon did not bring the window back";
+}
+
+// A close that comes as soon as the shell takes icons, before the next try,
+// adds the icon itself and hides the window to it.
+TEST_F(Monitor, AWindowClosedOnceTheShellIsReadyHidesToTheIcon) {
+    TNahradnaOblast oblast;
+    ASSERT_TRUE(oblast.Zacni()) << "the shell's notification area could not be stood in for";
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNa([&] { return oblast.Pocet(NIM_ADD) >= 1; }, 10000)) << "the icon was never asked for";
+    oblast.Zrus();
+    DWORD_PTR r = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(w, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, &r));
+    EXPECT_TRUE(IkonaVOblasti(w)) << "no icon after the close";
+    EXPECT_FALSE(IsWindowVisible(w));
+    // Still running: the icon brings the window back.
+    KlikNaIkonu(w, WM_LBUTTONDOWN);
+    EXPECT_TRUE(CakajNa([w] { return IsWindowVisible(w) != FALSE; }, 10000)) << "the program ended at the close";
 }
 
 // Log-off or shutdown: the session's end does what the tray's exit does.
