@@ -30,6 +30,10 @@ class EInOutError : public Exception {
 public:
     explicit EInOutError(int code)
         : Exception("I/O error " + std::to_string(code)), ErrorCode(code) {}
+    // The same, with the file (and what else helps the user find it) on a
+    // line of its own below the text.
+    EInOutError(int code, const std::string& where)
+        : Exception("I/O error " + std::to_string(code) + "\r\n" + where), ErrorCode(code) {}
     int ErrorCode;
 };
 

@@ -26,6 +26,13 @@ bool TTrayIcon::Add(HWND wnd, UINT id, UINT callbackMessage, HICON icon, const s
     return added_;
 }
 
+bool TTrayIcon::AddAgain() {
+    if (!ikona_.hWnd) return false;
+    // A shell that still holds the icon refuses the add; it is there all the same.
+    added_ = Shell_NotifyIconA(NIM_ADD, &ikona_) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &ikona_) != FALSE;
+    return added_;
+}
+
 bool TTrayIcon::Delete() {
     if (!added_) return false;
     added_ = false;

@@ -21,6 +21,9 @@ public:
     // Fills the record (size, window, id, flags message+icon+tip, callback
     // message, icon, tip cut to 63 characters) and adds the icon.
     bool Add(HWND wnd, UINT id, UINT callbackMessage, HICON icon, const std::string& tipCp1250);
+    // Adds the icon of the last Add once more: after that add failed (the
+    // shell was not ready yet), or after a restarted shell lost it.
+    bool AddAgain();
     // Removes the icon when it is there.
     bool Delete();
     bool Added() const { return added_; }

@@ -135,8 +135,17 @@ void TCallRoutine::Obsluz(const std::string& calledNr, const std::string& callin
     }
 
     // 6: lookup.
-    if (!menoZoSiete && !v.Cislo.empty() && Hooks.HladajVolajuceho)
-        Hooks.HladajVolajuceho(v.Cislo, v.Meno, v.Firma);
+    if (!menoZoSiete && !v.Cislo.empty() && Hooks.HladajVolajuceho) {
+        // A book or prefix table held open by another program must not cost
+        // the call: it goes on unnamed.
+        try {
+            Hooks.HladajVolajuceho(v.Cislo, v.Meno, v.Firma);
+        } catch (const std::exception& e) {
+            v.Meno.clear();
+            v.Firma.clear();
+            if (Hooks.ZapisLog) Hooks.ZapisLog(std::string(kRiadokBezMena) + BlankLineBreaks(e.what()));
+        }
+    }
     beziace_.Volanie = v;
 
     // 7: name and firm. A caller-ID window still showing an earlier call

@@ -63,12 +63,20 @@ public:
     virtual void Play() = 0;
 };
 
+// The log line of a call whose caller could not be looked up, before the
+// error's text.
+inline const char* const kRiadokBezMena = "Adresár alebo tabuľka predvolieb sa nedá čítať, volanie ostáva bez mena: ";
+
 // The steps that other parts of the program carry out. An empty hook is a
 // step not available in this build: it is skipped.
 struct TCallHooks {
     // Sets name and firm of the caller (address book, then prefix table).
+    // A file that cannot be read raises its error: the call goes on without
+    // a name, and the error is logged once (ZapisLog).
     std::function<void(const std::string& cislo, std::string& meno, std::string& firma)>
         HladajVolajuceho;
+    // Appends a line to the program's log.
+    std::function<void(const std::string& riadok)> ZapisLog;
     std::function<void(const std::string& datagram)> PosliPoSieti;
     std::function<void(const std::string& riadok)> ZapisHistoriu;
     std::function<void(const std::string& cislo)> PosliKurierom;

@@ -69,25 +69,35 @@ bool RozdelRiadok(const std::string& line, std::string& key, std::string& value)
 
 void NacitajConfig(TConfig& config, IFileSystem& fs, const std::string& path) {
     if (!fs.Exists(path)) return;
+    const std::string subor = path.substr(path.find_last_of("\\/") + 1);
     std::string data;
     // Read whole and closed before anything is converted, so a conversion
     // error never leaves the file open.
-    if (!fs.ReadAll(path, data)) throw EInOutError(IoErrorCode(fs, 5));
+    if (!fs.ReadAll(path, data)) throw EInOutError(IoErrorCode(fs, 5), subor);
     std::vector<std::string> lines;
     SplitLines(data, lines);
     std::string key, value;
+    // One value that does not convert must not cost the others (the call
+    // source above all): it keeps its value, and the first one is reported
+    // once the whole file has been read.
+    std::string chyba;
     for (const std::string& line : lines) {
         if (!RozdelRiadok(line, key, value)) continue;
         for (const Kluc& k : kKluce) {
             if (key != UpperCase(k.meno)) continue;
-            switch (k.druh) {
-                case Druh::Bool: config.*k.b = StrToBool(value); break;
-                case Druh::Int: config.*k.i = StrToInt(value); break;
-                case Druh::Text: config.*k.t = value; break;
+            try {
+                switch (k.druh) {
+                    case Druh::Bool: config.*k.b = StrToBool(value); break;
+                    case Druh::Int: config.*k.i = StrToInt(value); break;
+                    case Druh::Text: config.*k.t = value; break;
+                }
+            } catch (const EConvertError& e) {
+                if (chyba.empty()) chyba = e.Message() + "\r\n" + subor + ": " + k.meno;
             }
             break;
         }
     }
+    if (!chyba.empty()) throw EConvertError(chyba);
 }
 
 std::string TextConfigu(const TConfig& c) {

@@ -42,9 +42,11 @@ bool RozdelRiadok(const std::string& line, std::string& key, std::string& value)
 // file changes nothing; a key that does not occur keeps its current value.
 // Keys match in any letter case but untrimmed; values are taken verbatim; the
 // last of two lines with one key wins. A Boolean or integer that does not
-// convert raises EConvertError ("'x' is not a valid boolean value" / "... integer
-// value"): the lines before it have taken effect, the later ones not. A file
-// that cannot be read raises EInOutError.
+// convert keeps its current value while every other line takes effect; then
+// EConvertError is raised with the first such value's text ("'x' is not a
+// valid boolean value" / "... integer value") and, on the line below it, the
+// file's name and the key ("vestrix.ini: ring"). A file that cannot be read
+// raises EInOutError naming the file, and changes nothing.
 void NacitajConfig(TConfig& config, IFileSystem& fs, const std::string& path);
 
 // The file's text for values: one "key=value" line per key in the fixed key

@@ -211,6 +211,15 @@ bool OtvorConfig(TStavOkna& s, std::vector<std::string>& entries, TPremenne& p, 
     }
     try {
         NacitajConfig(p.Config, fs, p.CestaProgramu + "vestrix.ini");
+    } catch (const EConvertError&) {
+        // The values that converted, and the current ones for the rest, are
+        // shown: the user sees every value a save writes, and can mend the file.
+        if (chyba) chyba();
+    } catch (...) {
+        if (chyba) chyba();
+        return false;
+    }
+    try {
         ZobrazConfig(s, p.Config, p.Zariadenia);
     } catch (...) {
         if (chyba) chyba();
@@ -325,9 +334,44 @@ std::string TextPrvku(const TTexty& texty, const TTextOkna& t) {
     return out;
 }
 
+void SkontrolujCisla(const TStavOkna& s, const TTexty* texty) {
+    // The texts that the monitor takes as numbers: written as they are, a
+    // text that is none would leave the monitor deaf or mute from the next
+    // start. Each is named by its tab and label as the window shows them.
+    struct Pole {
+        TOvladac o;
+        const char* karta;
+        const char* popis;
+        const char* poradie;
+    };
+    const Pole polia[] = {
+        {TOvladac::edUDPport, "Hardware", "Label1", ""},
+        {TOvladac::edSMTPport, "Notifikacia", "stSMTPport", ""},
+        {TOvladac::ledPCport1, "Siet", "ledPCport1", " 1"},
+        {TOvladac::ledPCport2, "Siet", "ledPCport2", " 2"},
+        {TOvladac::ledPCPort3, "Siet", "ledPCPort3", " 3"},
+    };
+    auto text = [texty](const char* prvok) {
+        for (const TTextOkna& t : TextyOkna())
+            if (std::string(t.prvok) == prvok) return TextPrvku(*texty, t);
+        return std::string();
+    };
+    for (const Pole& pole : polia) {
+        try {
+            StrToInt(s[pole.o].text);
+        } catch (const EConvertError& e) {
+            // Without the language table the field goes by its key.
+            const std::string pole_ = texty ? text(pole.karta) + ": " + text(pole.popis) + pole.poradie
+                                            : Vazba(pole.o).kluc;
+            throw EConvertError(e.Message() + "\r\n" + pole_);
+        }
+    }
+}
+
 void UlozConfig(const TStavOkna& s, TPremenne& p, IFileSystem& fs, IRunKey& runKey,
                 const std::string& programPath, const TPouzitieConfigu& pouzitie) {
     const std::string path = p.CestaProgramu + "vestrix.ini";
+    SkontrolujCisla(s, pouzitie.Texty);
     ZapisConfig(ConfigZOkna(s, p.Zariadenia), p.Config, fs, path, runKey, programPath);
     NacitajConfig(p.Config, fs, path);
 

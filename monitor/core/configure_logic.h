@@ -122,7 +122,9 @@ void ZobrazConfig(TStavOkna& s, const TConfig& config, const TZariadenie (&zaria
 // empty, and the file's values are shown all the same. A file that cannot
 // be read, or a value in it that does not convert, leaves s as it was and
 // gives false: the window then shows none of the file's values, and its
-// save must not write the values the user never saw over the file.
+// save must not write the values the user never saw over the file. A value
+// that does not convert is reported and the rest shown, the one that failed
+// with its current value, so that a save mends the file.
 bool OtvorConfig(TStavOkna& s, std::vector<std::string>& entries, TPremenne& p, IFileSystem& fs, IDialUp* dialUp,
                  const std::function<void()>& chyba);
 
@@ -147,13 +149,24 @@ struct TPouzitieConfigu {
     std::function<void(TIndikator, bool)> ShowIndicator;
     std::function<void(bool)> SetShowHints;
     std::function<void()> NastavCOM;
+    // The language table that names a field in the error of a save (null:
+    // the field goes by its key).
+    const TTexty* Texty = nullptr;
 };
+
+// Raises EConvertError, the text's conversion message with the field's tab
+// and label on the line below it, for the first of the UDP port, the SMTP
+// port and the three forwarding ports that is not a whole number (texty
+// null: the key in place of tab and label).
+void SkontrolujCisla(const TStavOkna& s, const TTexty* texty);
 
 // The save button: writes vestrix.ini from s with the Run value and reads
 // it back (ZapisConfig), reads it once more, copies notify, action, ring
 // and cid into the switches, shows the indicators swAkcia, swDisplay,
 // swZvonec and swNotif by them, sets the hints and activates the call
-// source anew. An error stops the steps after it and goes to the caller.
+// source anew. An error stops the steps after it and goes to the caller;
+// a port that is not a number (SkontrolujCisla) stops it before the file
+// is touched.
 void UlozConfig(const TStavOkna& s, TPremenne& p, IFileSystem& fs, IRunKey& runKey,
                 const std::string& programPath, const TPouzitieConfigu& pouzitie);
 

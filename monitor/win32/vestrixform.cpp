@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include <functional>
+
 #include "base/errors.h"
 #include "base/pascal.h"
 #include "base/win32/text.h"
@@ -88,7 +90,10 @@ bool TVestrixForm::Vytvor() {
     // there is no main window, only the standard error box.
     try {
         Linkor1_ = VytvorLinkor1([this](const std::string& called, const std::string& calling, const std::string& typ) {
-            if (routine_) routine_->Linkor1InComingCall(called, calling, typ);
+            // A call that the control reports while the window goes (its
+            // stop lets messages through) is not taken: the routine would
+            // pump timers of a window being destroyed.
+            if (routine_ && !konci_) routine_->Linkor1InComingCall(called, calling, typ);
         });
     } catch (...) {
         HandleCurrentException();
@@ -136,6 +141,9 @@ bool TVestrixForm::Vytvor() {
         meno = mf.Meno;
         firma = mf.Firma;
     };
+    k.ZapisLog = [this](const std::string& s) {
+        if (Log) Log->Add(s);
+    };
     k.PosliPoSieti = [this](const std::string& text) {
         if (Log) PosliPoSieti(text, P.Config, *UDPClient_, *Log);
     };
@@ -176,6 +184,15 @@ bool TVestrixForm::Vytvor() {
     };
     k.Text = [this](int n) { return Texty[n]; };
     PripojKontakty();
+
+    // A failed add of the icon (at log-on the shell may not be ready) is
+    // tried again until it holds; a restarted shell announces itself.
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    ikonaZnova_ = timers_.CreateTimer();
+    ikonaZnova_->OnTimer = [this] {
+        if (!ikonaZelana_ || ikona_.Added() || ikona_.AddAgain()) ikonaZnova_->SetEnabled(false);
+    };
+    ikonaZnova_->SetInterval(2000);
 
     timer5_ = timers_.CreateTimer();
     timer5_->OnTimer = [this] { Timer5Timer(); };
@@ -291,7 +308,17 @@ LRESULT CALLBACK TVestrixForm::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT TVestrixForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (taskbarCreated_ && msg == taskbarCreated_) {
+        // The shell lost every icon when it restarted.
+        if (ikonaZelana_ && !ikona_.AddAgain()) ikonaZnova_->SetEnabled(true);
+        return 0;
+    }
     switch (msg) {
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wp) KoniecRelacie();
+        return 0;
     case WM_CLOSE:
         // A close that ends the program ends only the message loop; the
         // window goes after it, as at every end.
@@ -352,22 +379,34 @@ void TVestrixForm::PismoPopisov(TStaticText* const* popisy) {
 }
 
 void TVestrixForm::FormCreate() {
-    try {
-        // 1-4
-        ZistiCestu();
-        historia_ = std::make_unique<THistoria>(fs_, pump_, timers_, clock_, P.CestaProgramu, P.HistoriaObsadena,
-                                                [this](const std::string& s) {
-                                                    if (Log) Log->Add(s);
-                                                });
-        NacitajConfig(P.Config, fs_, P.CestaProgramu + "vestrix.ini");
-        NacitajTexty(Texty, fs_, P.CestaProgramu + "vestrix.lng");
-        P.HistoriaOtvorena = false;
+    // Each step that can fail shows its error and the start goes on: one
+    // bad value, an unreadable file or a full disk must not leave the
+    // monitor without captions, icon or call source.
+    auto krok = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (...) {
+            HandleCurrentException();
+        }
+    };
+    // 1-4
+    ZistiCestu();
+    historia_ = std::make_unique<THistoria>(fs_, pump_, timers_, clock_, P.CestaProgramu, P.HistoriaObsadena,
+                                            [this](const std::string& s) {
+                                                if (Log) Log->Add(s);
+                                            });
+    krok([this] { NacitajConfig(P.Config, fs_, P.CestaProgramu + "vestrix.ini"); });
+    krok([this] { NacitajTexty(Texty, fs_, P.CestaProgramu + "vestrix.lng"); });
+    P.HistoriaOtvorena = false;
 
-        // 5
-        Log = std::make_unique<TLog>(fs_, clock_, P.CestaProgramu + "vestrix.log", 1000000, 2000);
+    // 5
+    Log = std::make_unique<TLog>(fs_, clock_, P.CestaProgramu + "vestrix.log", 1000000, 2000);
+    krok([this] {
         Log->Trim();
         Log->Add("Štart programu VESTRIX 2.70.134");
+    });
 
+    krok([this] {
         // 6: captions from the language table.
         TStaticText* popisy[12] = {lSetup_.get(),  lNotify_.get(), lRing_.get(),  lCallerID_.get(),
                                    lHistory_.get(), lAdresar_.get(), lNumber_.get(), lView_.get(),
@@ -379,42 +418,44 @@ void TVestrixForm::FormCreate() {
         for (int i = 0; i < 8; ++i) PopupMenu1.Find(polozky[i])->Caption = Texty[136 + i];
         PUMcisla.Find(ids::pridat)->Caption = Texty[98];
         PUMcisla.Find(ids::Zavolat)->Caption = Texty[155];
+    });
 
-        // 7: one past the last row, so no cell shows as selected.
-        StringGrid1_->SetSelection(0, TMriezka::kRiadky);
-        // 8
-        for (TPolozkaFronty& f : P.Fronta) f = TPolozkaFronty{};
-        // 9: rows 1-4 of the device table (row k at index k - 1).
-        const char* const zariadenia[4][2] = {{"TODOS SurfLITE -(INTERVAL)", "TODOS"},
-                                              {"TODOS ISDN TA -(INTERVAL)", "TODOSTA"},
-                                              {"ZyXEL Omni.net LCD Plus -(INTERVAL)", "ZYXELISDN"},
-                                              {"3Com USR ISDN Pro TA -(INTERVAL)", "3COM"}};
-        for (int i = 0; i < 10; ++i) P.Zariadenia[i] = TZariadenie{};
-        for (int i = 0; i < 4; ++i) P.Zariadenia[i] = TZariadenie{zariadenia[i][0], zariadenia[i][1]};
-        // 10
-        P.PrveCitanie = true;
-        // 11: the date and time formats are fixed ("dd.mm.yyyy", "hh:mm:ss").
-        // 12
-        zvukZvonenia_.Nacitaj(ResourceModule());
-        // 13
-        SetShowHints(P.Config.showhint);
-        // 14
-        P.Prepinace.notify = P.Config.notify;
-        P.Prepinace.action = P.Config.action;
-        P.Prepinace.ring = P.Config.ring;
-        P.Prepinace.cid = P.Config.cid;
-        display_->ShowIndicator(TIndikator::swAkcia, P.Config.action);
-        display_->ShowIndicator(TIndikator::swDisplay, P.Config.cid);
-        display_->ShowIndicator(TIndikator::swZvonec, P.Config.ring);
-        display_->ShowIndicator(TIndikator::swNotif, P.Config.notify);
-        // 15
-        display_->SetCislo("");
-        display_->SetMeno("");
-        display_->SetFirma("");
-        // 16
-        StringGrid1_->SetDoubleBuffered(true);
-        // 17
-        PridajIkonu(L"MAINICON");
+    // 7: one past the last row, so no cell shows as selected.
+    StringGrid1_->SetSelection(0, TMriezka::kRiadky);
+    // 8
+    for (TPolozkaFronty& f : P.Fronta) f = TPolozkaFronty{};
+    // 9: rows 1-4 of the device table (row k at index k - 1).
+    const char* const zariadenia[4][2] = {{"TODOS SurfLITE -(INTERVAL)", "TODOS"},
+                                          {"TODOS ISDN TA -(INTERVAL)", "TODOSTA"},
+                                          {"ZyXEL Omni.net LCD Plus -(INTERVAL)", "ZYXELISDN"},
+                                          {"3Com USR ISDN Pro TA -(INTERVAL)", "3COM"}};
+    for (int i = 0; i < 10; ++i) P.Zariadenia[i] = TZariadenie{};
+    for (int i = 0; i < 4; ++i) P.Zariadenia[i] = TZariadenie{zariadenia[i][0], zariadenia[i][1]};
+    // 10
+    P.PrveCitanie = true;
+    // 11: the date and time formats are fixed ("dd.mm.yyyy", "hh:mm:ss").
+    // 12
+    zvukZvonenia_.Nacitaj(ResourceModule());
+    // 13
+    SetShowHints(P.Config.showhint);
+    // 14
+    P.Prepinace.notify = P.Config.notify;
+    P.Prepinace.action = P.Config.action;
+    P.Prepinace.ring = P.Config.ring;
+    P.Prepinace.cid = P.Config.cid;
+    display_->ShowIndicator(TIndikator::swAkcia, P.Config.action);
+    display_->ShowIndicator(TIndikator::swDisplay, P.Config.cid);
+    display_->ShowIndicator(TIndikator::swZvonec, P.Config.ring);
+    display_->ShowIndicator(TIndikator::swNotif, P.Config.notify);
+    // 15
+    display_->SetCislo("");
+    display_->SetMeno("");
+    display_->SetFirma("");
+    // 16
+    StringGrid1_->SetDoubleBuffered(true);
+    // 17
+    PridajIkonu(L"MAINICON");
+    krok([this] {
         // 18
         historia_->NacitajPosledneVolania([this](const TZaznamHistorie& z) {
             Mriezka.PridajNaVrch(z.DatumCas, z.Cislo, z.Meno, z.Firma);
@@ -422,11 +463,9 @@ void TVestrixForm::FormCreate() {
         GridChanged();
         // 19: the newest call counts as seen by the 3Com reader.
         if (!Mriezka.Cell(1, 0).empty()) P.Posledny3COM = Posledny3COMZMriezky(Mriezka);
-        // 20
-        NastavCOMTeraz();
-    } catch (...) {
-        HandleCurrentException();
-    }
+    });
+    // 20
+    krok([this] { NastavCOMTeraz(); });
 }
 
 void TVestrixForm::NastavCOMTeraz() {
@@ -447,7 +486,8 @@ void TVestrixForm::PridajIkonu(const wchar_t* resource) {
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(nova));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(nova));
     ikonaOkna_ = nullptr;  // icons from LoadIcon are shared; nothing to free
-    ikona_.Add(hwnd_, 1, ids::kIkonaSprava, nova, kTitul);
+    ikonaZelana_ = true;
+    if (!ikona_.Add(hwnd_, 1, ids::kIkonaSprava, nova, kTitul)) ikonaZnova_->SetEnabled(true);
 }
 
 void TVestrixForm::ZmenIkonu(const std::string& state) {
@@ -493,12 +533,13 @@ void TVestrixForm::Timer5Timer() {
 bool TVestrixForm::FormClose() {
     // Without an icon (a start-up that failed before adding it) a hidden
     // window could never come back, so closing it ends the program.
-    if (!ikona_.Added()) return true;
+    if (!ikona_.Added() && !(ikonaZelana_ && ikona_.AddAgain())) return true;
     ShowWindow(hwnd_, SW_HIDE);
     return false;
 }
 
 void TVestrixForm::pumUkoncitClick() {
+    ikonaZelana_ = false;
     ikona_.Delete();
     pump_.ProcessMessages();
     // Only the message loop is told to end. The click may come from a wait
@@ -511,7 +552,28 @@ void TVestrixForm::Znic() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
+void TVestrixForm::KoniecRelacie() {
+    // Windows may end the process once this message returns: the window
+    // goes now, with the closing lines and the control's end of its CAPI
+    // registration. Inside a call (its routine lets messages through) the
+    // window stays for the call to end; only the log is closed.
+    pumUkoncitClick();
+    if (!routine_ || !routine_->VBehu()) {
+        Znic();
+    } else if (Log) {
+        try {
+            Log->Add("Ukončenie programu Vestrix");
+            Log->Add(std::string(42, '-'));
+        } catch (...) {
+        }
+        Log.reset();
+    }
+}
+
 void TVestrixForm::FormDestroy() {
+    konci_ = true;
+    ikonaZelana_ = false;
+    if (ikonaZnova_) ikonaZnova_->SetEnabled(false);
     ikona_.Delete();
     routine_->Timer2Timer();  // the caller-ID window goes with the program
     if (UDPServer_) {

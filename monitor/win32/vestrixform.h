@@ -68,7 +68,7 @@ public:
     // component (not yet visible); false when either cannot be created.
     bool Vytvor();
     // The start-up sequence. An error of a step is shown in the standard
-    // error box and skips the rest; the window opens all the same.
+    // error box and the steps after it run all the same.
     void FormCreate();
     HWND Handle() const { return hwnd_; }
     // Destroys the window (FormDestroy) once the message loop has ended, so
@@ -125,6 +125,9 @@ private:
     void NastavVysku(int clientHeight);
     void PridajIkonu(const wchar_t* resource);
     void NastavCOMTeraz();
+    // The end of a Windows session: the closing steps of the program's end
+    // while the process may still run them.
+    void KoniecRelacie();
 
     HWND hwnd_ = nullptr;
     HICON ikonaOkna_ = nullptr;
@@ -149,6 +152,10 @@ private:
     TPopupMenu PopupMenu1;
     TPopupMenu PUMcisla;
     TTrayIcon ikona_;
+    bool ikonaZelana_ = false;                // the icon belongs in the notification area
+    UINT taskbarCreated_ = 0;                 // the shell's announcement that it (re)started
+    std::unique_ptr<ITimer> ikonaZnova_;      // tries a failed add of the icon again
+    bool konci_ = false;                      // the end has begun: no call starts any more
     std::unique_ptr<ITimer> timer5_;
     std::unique_ptr<TSerialSource> serial_;  // Comm1 and the adapter link
     std::unique_ptr<TUDPServer> UDPServer_;

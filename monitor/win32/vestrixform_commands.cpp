@@ -15,6 +15,7 @@ void TVestrixForm::imConfigureClick() {
     k.pouzitie.ShowIndicator = [this](TIndikator i, bool on) { display_->ShowIndicator(i, on); };
     k.pouzitie.SetShowHints = [](bool on) { SetShowHints(on); };
     k.pouzitie.NastavCOM = [this] { NastavCOMTeraz(); };
+    k.pouzitie.Texty = &Texty;
     TConfigForm ConfigForm(std::move(k));
     ConfigForm.ShowModal();
 }

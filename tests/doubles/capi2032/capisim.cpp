@@ -137,8 +137,9 @@
 // Record file for a program that ends
 //   When the environment variable VX_CAPISIM_RECORD names a file as the DLL
 //   loads, every message given to CAPI_PUT_MESSAGE is also appended to it as
-//   one line of hexadecimal digits, so a test can read what the program put
-//   to the controller up to its very end.
+//   one line of hexadecimal digits, and each application that CAPI_RELEASE
+//   ends as the line "RELEASE <applId>", so a test can read what the program
+//   did to the controller up to its very end.
 //
 // Built twice: capi2032.dll in the output folder, and without
 // CAPI_GET_MESSAGE (VX_SIM_WITHOUT_GET_MESSAGE) as capi_noget/capi2032.dll.
@@ -233,6 +234,17 @@ std::string& RecordPath() {
   return path;
 }
 
+void RecordLine(std::string line) {
+  if (RecordPath().empty()) return;
+  line += "\r\n";
+  HANDLE f = CreateFileA(RecordPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
 void RecordToFile(const Bytes& m) {
   if (RecordPath().empty()) return;
   std::string line;
@@ -241,13 +253,7 @@ void RecordToFile(const Bytes& m) {
     std::snprintf(hex, sizeof hex, "%02X", b);
     line += hex;
   }
-  line += "\r\n";
-  HANDLE f = CreateFileA(RecordPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(f);
+  RecordLine(line);
 }
 
 void PutWord(Bytes& b, WORD v) {
@@ -485,6 +491,7 @@ DWORD WINAPI CAPI_RELEASE(DWORD applId) {
   SetEvent(it->second->signal);  // a waiter keeps the app alive until it has left
   g->apps.erase(it);
   if (g->lastApp == applId) g->lastApp = g->apps.empty() ? 0 : g->apps.rbegin()->first;
+  RecordLine("RELEASE " + std::to_string(applId));
   return 0;
 }
 

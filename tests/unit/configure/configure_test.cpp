@@ -648,11 +648,12 @@ TEST_F(UlozenieFixture, OpeningShowsTheFileUnlessItCouldNotBeRead) {
     } cases[] = {
         {"everything there", "ring=0\r\nDUPname=Ručná\r\n", false, false, true, {}, {"Linka", "Druhá linka"}},
         {"no dial-up library", "ring=0\r\nDUPname=Ručná\r\n", true, false, true, {"Error opening rasapi.dll"}, {}},
-        {"a value that does not convert", "cid=0\r\nring=yes\r\nDUPname=Ručná\r\n", false, false, false,
-         {"'yes' is not a valid boolean value"}, {"Linka", "Druhá linka"}},
-        {"both", "ring=yes\r\n", true, false, false,
-         {"Error opening rasapi.dll", "'yes' is not a valid boolean value"}, {}},
-        {"a file that cannot be read", "ring=0\r\n", false, true, false, {"I/O error 33"}, {"Linka", "Druhá linka"}},
+        {"a value that does not convert", "ring=0\r\ncid=yes\r\nDUPname=Ručná\r\n", false, false, true,
+         {"'yes' is not a valid boolean value\r\nvestrix.ini: cid"}, {"Linka", "Druhá linka"}},
+        {"both", "ring=0\r\ncid=yes\r\nDUPname=Ručná\r\n", true, false, true,
+         {"Error opening rasapi.dll", "'yes' is not a valid boolean value\r\nvestrix.ini: cid"}, {}},
+        {"a file that cannot be read", "ring=0\r\n", false, true, false, {"I/O error 33\r\nvestrix.ini"},
+         {"Linka", "Druhá linka"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.popis);
@@ -687,6 +688,56 @@ TEST_F(UlozenieFixture, OpeningShowsTheFileUnlessItCouldNotBeRead) {
             }
         }
         fs.citanieZlyha = false;
+    }
+}
+
+// A port with letters is refused before the file is touched: the save
+// writes nothing, applies nothing, and names the field that is wrong.
+TEST_F(UlozenieFixture, APortThatIsNoNumberStopsTheSaveBeforeTheFileAndNamesTheField) {
+    TTexty texty;
+    texty.Set(17, "Hardvér");
+    texty.Set(18, "Notifikácia");
+    texty.Set(43, "Port SMTP");
+    texty.Set(147, "UDP port");
+    texty.Set(148, "Sieť");
+    struct {
+        TOvladac pole;
+        const char* text;
+        std::string sprava, bezTextov;
+    } cases[] = {
+        {TOvladac::edUDPport, "port", "'port' is not a valid integer value\r\nHardvér: UDP port",
+         "'port' is not a valid integer value\r\nUDPserverport"},
+        {TOvladac::edSMTPport, "25a", "'25a' is not a valid integer value\r\nNotifikácia: Port SMTP",
+         "'25a' is not a valid integer value\r\nSMTPport"},
+        {TOvladac::ledPCport2, "", "'' is not a valid integer value\r\nSieť: UDP port 2",
+         "'' is not a valid integer value\r\nPCport2"},
+        {TOvladac::ledPCPort3, "88 88", "'88 88' is not a valid integer value\r\nSieť: UDP port 3",
+         "'88 88' is not a valid integer value\r\nPCport3"},
+    };
+    const std::string predtym = "ring=0\r\nUDPserverport=8888\r\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        for (const TTexty* t : {static_cast<const TTexty*>(&texty), static_cast<const TTexty*>(nullptr)}) {
+            StdFileSystem().WriteAll(Ini(), predtym);
+            p.Config = TConfig();
+            NacitajConfig(p.Config, fs, Ini());
+            TStavOkna s = Otvor();
+            s[TOvladac::cbZvonenie].zaskrtnute = true;
+            s[TOvladac::cbStartUp].zaskrtnute = true;
+            s[c.pole].text = c.text;
+            pouzitie.Texty = t;
+            kroky.clear();
+            try {
+                UlozConfig(s, p, fs, run, program, pouzitie);
+                ADD_FAILURE() << "no error";
+            } catch (const EConvertError& e) {
+                EXPECT_EQ(e.Message(), t ? c.sprava : c.bezTextov);
+            }
+            EXPECT_EQ(Subor(), predtym);
+            EXPECT_TRUE(run.volania.empty());
+            EXPECT_TRUE(kroky.empty());
+            EXPECT_FALSE(p.Config.ring);
+        }
     }
 }
 

@@ -7,6 +7,10 @@
 #include <vector>
 
 #include "base/testing/fakes.h"
+#include "base/testing/tempdir.h"
+#include "contacts/core/adresar.h"
+#include "contacts/core/adresar_pamat.h"
+#include "tests/unit/monitor_spine/faultfs.h"
 
 namespace vx {
 namespace {
@@ -296,25 +300,34 @@ TEST_F(CallRoutine, SerialBatchRingsOnceControlRingsEveryCall) {
     EXPECT_EQ(ring.plays, 0);
 }
 
-TEST_F(CallRoutine, FailingLookupStopsTheLaterStepsOfThatCallOnly) {
+// A lookup that fails costs the call its name only: the grid row, the ring,
+// the history line and the log's trim follow, and nothing escapes.
+TEST_F(CallRoutine, FailingLookupLeavesTheCallUnnamedAndItsLaterStepsRun) {
     bool trimmed = false;
     routine.Hooks.TrimLog = [&] { trimmed = true; };
+    std::vector<std::string> log;
+    routine.Hooks.ZapisLog = [&](const std::string& l) { log.push_back(l); };
     auto lookup = routine.Hooks.HladajVolajuceho;
-    routine.Hooks.HladajVolajuceho = [](const std::string&, std::string&, std::string&) {
+    routine.Hooks.HladajVolajuceho = [](const std::string&, std::string& m, std::string& f) {
+        m = "polovičné";
+        f = "meno";
         throw std::runtime_error("I/O error 5");
     };
-    routine.Linkor1InComingCall("1", "0905", "");  // swallowed
+    routine.Linkor1InComingCall("1", "0905", "");
     EXPECT_EQ(view.panel.cislo, "0905");
-    EXPECT_EQ(grid.Cell(1, 0), "");
-    EXPECT_EQ(ring.plays, 0);
-    EXPECT_TRUE(history.empty());
-    EXPECT_FALSE(trimmed);
-    EXPECT_THROW(routine.HALOHALO("1", "0905"), std::runtime_error);
+    EXPECT_EQ(view.panel.meno, "");
+    EXPECT_EQ(grid.Cell(1, 0), "0905");
+    EXPECT_EQ(grid.Cell(2, 0), "");
+    EXPECT_EQ(ring.plays, 1);
+    EXPECT_EQ(history, (std::vector<std::string>{"07.03.2024  14:05:09;0905;;;1"}));
+    EXPECT_TRUE(trimmed);
+    EXPECT_EQ(log, (std::vector<std::string>{std::string(kRiadokBezMena) + "I/O error 5"}));
+    EXPECT_NO_THROW(routine.HALOHALO("1", "0905"));
 
     routine.Hooks.HladajVolajuceho = lookup;
     routine.Linkor1InComingCall("1", "0906", "");
     EXPECT_EQ(grid.Cell(1, 0), "0906");
-    EXPECT_TRUE(trimmed);
+    EXPECT_EQ(log.size(), 2u);
 }
 
 TEST_F(CallRoutine, FailingForwardStopsBeforeTheGridRow) {
@@ -440,6 +453,7 @@ TEST_F(CallRoutine, ACallHandedOverDuringAnotherWaitsForItsEnd) {
 TEST_F(CallRoutine, CallsThatWaitedFollowInTheirOrderAndAFailureEndsOnlyItself) {
     std::vector<std::string> riadky;
     routine.Hooks.ZapisHistoriu = [&](const std::string& l) {
+        if (l.find(";2;") != std::string::npos) throw std::runtime_error("history");
         riadky.push_back(l);
         if (riadky.size() == 1) {
             NetCall("A", "1", "Prvý", "");
@@ -447,15 +461,79 @@ TEST_F(CallRoutine, CallsThatWaitedFollowInTheirOrderAndAFailureEndsOnlyItself) 
             NetCall("C", "3", "Tretí", "");
         }
     };
-    routine.Hooks.HladajVolajuceho = [&](const std::string& c, std::string& m, std::string&) {
-        if (c == "2") throw std::runtime_error("lookup");
-        m = "Meno " + c;
-    };
+    routine.Hooks.HladajVolajuceho = [&](const std::string& c, std::string& m, std::string&) { m = "Meno " + c; };
     routine.Linkor1InComingCall("021", "0905", "");
     EXPECT_EQ(riadky, (std::vector<std::string>{"07.03.2024  14:05:09;0905;Meno 0905;;021",
                                                  "01.02.2024  10:11:12;1;Meno 1;;A",
                                                  "01.02.2024  10:11:12;3;Meno 3;;C"}));
     EXPECT_FALSE(routine.VBehu());
+}
+
+}  // namespace
+}  // namespace vx
+
+namespace vx {
+namespace {
+
+// The lookup as the main window wires it, over a book and a prefix table
+// that another program may hold open: a file that cannot be read costs the
+// call its name, not the call, and the failure is logged once per call.
+class LookupOfFiles : public CallRoutine {
+protected:
+    LookupOfFiles() {
+        fs.Write(dir / kSuborAdresara, "Ján;Novák;0905123456;;Firma a.s.\r\n");
+        fs.Write(dir / kSuborPredvolieb, "00421;Slovensko\r\n");
+        routine.Hooks.HladajVolajuceho = [this](const std::string& c, std::string& m, std::string& f) {
+            TMenoFirma mf = pamat.HladajVolajuceho(dir.Dir(), "00421", c);
+            m = mf.Meno;
+            f = mf.Firma;
+        };
+        routine.Hooks.ZapisLog = [this](const std::string& l) { log.push_back(l); };
+    }
+    fake::TempDir dir;
+    fake::FaultFs fs;
+    TAdresarVPamati pamat{fs};
+    std::vector<std::string> log;
+};
+
+TEST_F(LookupOfFiles, AnUnreadableBookOrPrefixTableLeavesTheCallUnnamedAndLogsOncePerCall) {
+    struct {
+        const char* subor;
+        const char* cislo;
+    } cases[] = {
+        {kSuborAdresara, "0905123456"},
+        {kSuborPredvolieb, "0903999"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.subor);
+        history.clear();
+        log.clear();
+        // Read once while it could be, then held open without sharing.
+        const std::string bezMena = "07.03.2024  14:05:09;" + std::string(c.cislo) + ";;;021";
+        routine.Linkor1InComingCall("021", c.cislo, "Telephony");
+        ASSERT_EQ(history.size(), 1u);
+        EXPECT_NE(history[0], bezMena) << "named while the file could be read";
+        EXPECT_TRUE(log.empty());
+        fs.Write(dir / c.subor, std::string(fs.Read(dir / c.subor)) + "\r\n");  // changed: read again
+        fs.unreadable.insert(dir / c.subor);
+        view.panel.meno = view.panel.firma = "stará";
+        for (int i = 0; i < 2; ++i) {
+            routine.Linkor1InComingCall("021", c.cislo, "Telephony");
+            ASSERT_EQ(history.size(), 2u + i);
+            EXPECT_EQ(history.back(), bezMena);
+            EXPECT_EQ(view.panel.cislo, c.cislo);
+            EXPECT_EQ(view.panel.meno, "");
+            EXPECT_EQ(view.panel.firma, "");
+            EXPECT_EQ(grid.Cell(1, 0), c.cislo);
+            EXPECT_EQ(p.Volanie.Meno, "");
+            ASSERT_EQ(log.size(), 1u + i) << "one line per call";
+            EXPECT_EQ(log.back().rfind(kRiadokBezMena, 0), 0u) << log.back();
+            EXPECT_NE(log.back().find("I/O error"), std::string::npos) << log.back();
+        }
+        fs.unreadable.clear();
+        routine.Linkor1InComingCall("021", c.cislo, "Telephony");
+        EXPECT_EQ(log.size(), 2u) << "a readable file logs nothing";
+    }
 }
 
 }  // namespace

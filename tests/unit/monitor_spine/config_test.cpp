@@ -178,28 +178,39 @@ TEST_F(ConfigFixture, MissingKeysKeepTheirCurrentValues) {
     EXPECT_FALSE(c.ring);
 }
 
-TEST_F(ConfigFixture, ConversionErrorStopsTheReadingWithTheLibrarysMessage) {
+// A value that does not convert costs only itself: the lines before and
+// after it take effect, and the error names the file and the key below the
+// library's message.
+TEST_F(ConfigFixture, AValueThatDoesNotConvertKeepsItsValueTheOthersAreReadAndTheErrorNamesFileAndKey) {
     struct Case {
         const char* bad;
         const char* message;
     } cases[] = {
-        {"ring=yes", "'yes' is not a valid boolean value"},
-        {"cidinterval=10s", "'10s' is not a valid integer value"},
-        {"maxtries=", "'' is not a valid integer value"},
-        {"isnet= 0x", "' 0x' is not a valid boolean value"},
+        {"ring=yes", "'yes' is not a valid boolean value\r\nvestrix.ini: ring"},
+        {"RING=\xE1no", "'\xE1no' is not a valid boolean value\r\nvestrix.ini: ring"},
+        {"cidinterval=10s", "'10s' is not a valid integer value\r\nvestrix.ini: cidinterval"},
+        {"maxtries=", "'' is not a valid integer value\r\nvestrix.ini: maxtries"},
+        {"isnet= 0x", "' 0x' is not a valid boolean value\r\nvestrix.ini: isnet"},
     };
     for (const Case& k : cases) {
+        SCOPED_TRACE(k.bad);
         TConfig fresh;
         c = fresh;
-        fs.Write(ini, std::string("notify=-1\r\n") + k.bad + "\r\nCOMport=Com4\r\n");
+        fs.Write(ini, std::string("notify=-1\r\n") + k.bad + "\r\nCOMport=Com4\r\nisCAPI=0\r\ncid=nie\r\n");
         try {
             NacitajConfig(c, fs, ini);
             ADD_FAILURE() << k.bad << ": no error";
         } catch (const EConvertError& e) {
-            EXPECT_STREQ(e.what(), k.message);
+            EXPECT_EQ(std::string(e.what()), k.message) << "the first value that failed is reported";
         }
         EXPECT_TRUE(c.notify) << "the line before the error takes effect";
-        EXPECT_EQ(c.COMport, "Com2") << "the line after the error does not";
+        EXPECT_EQ(c.COMport, "Com4") << "so does the line after it";
+        EXPECT_FALSE(c.isCAPI);
+        EXPECT_TRUE(c.ring) << "a value that failed keeps the one it had";
+        EXPECT_EQ(c.cidinterval, fresh.cidinterval);
+        EXPECT_EQ(c.maxtries, fresh.maxtries);
+        EXPECT_FALSE(c.isnet);
+        EXPECT_TRUE(c.cid);
         // The file was closed: it can be replaced right away.
         EXPECT_TRUE(fs.Replace(ini, ini + ".moved"));
         fs.Remove(ini + ".moved");

@@ -1,5 +1,7 @@
 #include "tests/wine/inspector/inspector.h"
 
+#include <shellapi.h>
+
 #include <winsock2.h>
 
 #include "base/win32/text.h"
@@ -152,6 +154,83 @@ DWORD VyberMriezky(HWND main) {
 }
 
 void KlikNaIkonu(HWND main, UINT mouseMessage) { PostMessageW(main, kTrayMessage, 1, mouseMessage); }
+
+namespace {
+BOOL IkonaMonitora(HWND main, DWORD sprava) {
+    NOTIFYICONDATAW d{};
+    d.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    d.hWnd = main;
+    d.uID = 1;
+    d.uFlags = 0;
+    return Shell_NotifyIconW(sprava, &d);
+}
+}  // namespace
+
+bool IkonaVOblasti(HWND main) { return IkonaMonitora(main, NIM_MODIFY) != FALSE; }
+bool OdoberIkonu(HWND main) { return IkonaMonitora(main, NIM_DELETE) != FALSE; }
+
+namespace {
+const wchar_t kOblast[] = L"Shell_TrayWnd";
+}  // namespace
+
+bool TNahradnaOblast::Zacni() {
+    if (vlakno_) return false;
+    pripravene_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    vlakno_ = CreateThread(nullptr, 0, Vlakno, this, 0, nullptr);
+    if (!vlakno_) return false;
+    WaitForSingleObject(pripravene_, 10000);
+    // The system's lookup: the first window of the class in z-order.
+    return okno_ && FindWindowExW(nullptr, nullptr, kOblast, nullptr) == okno_;
+}
+
+void TNahradnaOblast::Zrus() {
+    if (!vlakno_) return;
+    if (okno_) PostMessageW(okno_, WM_CLOSE, 0, 0);
+    WaitForSingleObject(vlakno_, INFINITE);
+    CloseHandle(vlakno_);
+    CloseHandle(pripravene_);
+    vlakno_ = pripravene_ = nullptr;
+    UnregisterClassW(kOblast, GetModuleHandleW(nullptr));
+}
+
+int TNahradnaOblast::Pocet(DWORD request) const {
+    return request < 3 ? static_cast<int>(InterlockedCompareExchange(const_cast<LONG*>(&pocty_[request]), 0, 0)) : 0;
+}
+
+DWORD WINAPI TNahradnaOblast::Vlakno(LPVOID arg) {
+    auto* self = static_cast<TNahradnaOblast*>(arg);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kOblast;
+    RegisterClassW(&wc);
+    // Topmost and made last: in front of the shell's own window of the class.
+    self->okno_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kOblast, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
+    if (self->okno_) SetWindowLongPtrW(self->okno_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetEvent(self->pripravene_);
+    if (!self->okno_) return 1;
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+    return 0;
+}
+
+LRESULT CALLBACK TNahradnaOblast::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<TNahradnaOblast*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (self && msg == WM_COPYDATA) {
+        const DWORD request = static_cast<DWORD>(reinterpret_cast<const COPYDATASTRUCT*>(lp)->dwData);
+        if (request < 3) InterlockedIncrement(&self->pocty_[request]);
+        if (self->PriPoziadavke) self->PriPoziadavke(request);
+        return FALSE;
+    }
+    if (msg == WM_CLOSE) {
+        if (self) self->okno_ = nullptr;
+        DestroyWindow(h);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
 
 void Prikaz(HWND main, UINT id) { PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 

@@ -38,8 +38,46 @@ DWORD VyberMriezky(HWND main);
 
 // The icon's callback message with a mouse message (WM_LBUTTONDOWN ...).
 void KlikNaIkonu(HWND main, UINT mouseMessage);
+// Whether the shell holds the main window's icon in the notification area:
+// it is asked to change nothing of the icon (window main, id 1), which it
+// grants only for an icon it has.
+bool IkonaVOblasti(HWND main);
+// Takes the main window's icon out of the notification area, as a shell
+// that restarts loses every icon.
+bool OdoberIkonu(HWND main);
 // Posts WM_COMMAND for a menu id (posted: a command may open a modal box).
 void Prikaz(HWND main, UINT id);
+
+// A notification area of this test in front of the shell's: every
+// process's Shell_NotifyIcon finds it first (it looks the shell's window up
+// by its class, "Shell_TrayWnd"). It runs on a thread of its own, records
+// each request (NIM_ADD, NIM_MODIFY, NIM_DELETE) and answers it as told:
+// refused by default, as a shell that is not ready yet.
+class TNahradnaOblast {
+public:
+    TNahradnaOblast() = default;
+    ~TNahradnaOblast() { Zrus(); }
+    TNahradnaOblast(const TNahradnaOblast&) = delete;
+    TNahradnaOblast& operator=(const TNahradnaOblast&) = delete;
+
+    // Runs on the area's thread for each request before it is answered;
+    // set before Zacni.
+    std::function<void(DWORD request)> PriPoziadavke;
+    // True once the system's Shell_NotifyIcon reaches this area.
+    bool Zacni();
+    // Gone: the shell's own area takes the requests again.
+    void Zrus();
+    // Requests of a kind received so far.
+    int Pocet(DWORD request) const;
+
+private:
+    static DWORD WINAPI Vlakno(LPVOID self);
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    HANDLE vlakno_ = nullptr;
+    HANDLE pripravene_ = nullptr;
+    HWND okno_ = nullptr;
+    volatile LONG pocty_[3] = {0, 0, 0};
+};
 
 // A visible top-level window of process pid of a class (null: any) whose
 // caption holds a text (null: any), or null.

@@ -2,6 +2,8 @@
 // exit with its log lines, start minimised, calls from the LAN in the panel,
 // the grid and the caller-ID window, and the error box of a broken file.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -234,21 +236,28 @@ TEST_F(Monitor, MissingConfiguredProgramShowsTheActionErrorIndicator) {
 
 struct ZlySubor {
     const wchar_t* subor;
-    std::string obsah;
+    std::string obsah;  // for vestrix.ini: the lines before the LAN source's
     std::string sprava;
 };
 
-TEST_F(Monitor, MalformedFilesShowTheErrorBoxAndTheProgramStaysUsable) {
+// A start that meets a broken file shows its error and goes on: captions,
+// the icon, the call source with the values that could be read; calls are
+// taken and recorded.
+TEST_F(Monitor, MalformedFilesShowTheErrorBoxAndTheStartGoesOn) {
     std::string dlhy;
     for (int i = 0; i < 171; ++i) dlhy += "riadok\r\n";
     const ZlySubor pripady[] = {
-        {L"vestrix.ini", "cidinterval=abc\r\n", "'abc' is not a valid integer value"},
-        {L"vestrix.ini", "ring=snad\r\n", "'snad' is not a valid boolean value"},
+        {L"vestrix.ini", "cidinterval=abc\r\n", "'abc' is not a valid integer value\r\nvestrix.ini: cidinterval"},
+        {L"vestrix.ini", "ring=\xE1no\r\n", "'\xE1no' is not a valid boolean value\r\nvestrix.ini: ring"},
         {L"vestrix.lng", dlhy, "Range check error"},
     };
     for (const ZlySubor& z : pripady) {
         SCOPED_TRACE(z.sprava);
-        ASSERT_TRUE(ZapisSubor(dir_ + z.subor, z.obsah));
+        const unsigned short port = VolnyPort();
+        const std::string siet = "isCAPI=0\r\nisnet=-1\r\nUDPserverport=" + std::to_string(port) + "\r\n";
+        Ini(std::wstring(z.subor) == L"vestrix.ini" ? z.obsah + siet : siet);
+        if (std::wstring(z.subor) != L"vestrix.ini") ASSERT_TRUE(ZapisSubor(dir_ + z.subor, z.obsah));
+        DeleteFileW((dir_ + L"vestrix.hst").c_str());
         a_ = Start();
         HWND box = nullptr;
         ASSERT_TRUE(CakajNa([&] { return (box = DialogProcesu(a_.pi.dwProcessId)) != nullptr; }, kStart))
@@ -256,19 +265,138 @@ TEST_F(Monitor, MalformedFilesShowTheErrorBoxAndTheProgramStaysUsable) {
         EXPECT_EQ(TextOkna(box), "Vestrix");
         EXPECT_EQ(TextSpravy(box), z.sprava);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
-        // The main window opens all the same...
         HWND w = CakajNaHlavneOkno(kStart);
         ASSERT_TRUE(w);
         EXPECT_TRUE(a_.Bezi());
-        // ...and, with no icon to come back from, closing it ends the program
-        // instead of leaving it running unseen.
-        PostMessageW(w, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(a_.CakajNaKoniec(20000)) << "the program kept running without window or icon";
+        EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr) << TextSpravy(DialogProcesu(a_.pi.dwProcessId));
+        if (std::wstring(z.subor) == L"vestrix.ini") {
+            EXPECT_EQ(Text(w, ids::kLSetup + 4), "História");
+            EXPECT_EQ(Text(w, ids::kStCas), "Dátum a čas");
+        }
+        EXPECT_TRUE(Viditelny(w, Ind(TIndikator::swLAN)));
+        EXPECT_TRUE(IkonaVOblasti(w)) << "no icon in the notification area";
+        std::vector<std::string> log = Log();
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(Sprava(log.front()), "Štart programu VESTRIX 2.70.134");
+
+        ASSERT_TRUE(PosliDatagram(port, "0905123456;021;07.03.2024;14:05:09;Ján Novák;Účtovníctvo"));
+        EXPECT_TRUE(CakajNa([&] { return !CitajSubor(dir_ + L"vestrix.hst").empty(); }, 15000));
+        EXPECT_EQ(CitajSubor(dir_ + L"vestrix.hst"), "07.03.2024  14:05:09;0905123456;Ján Novák;Účtovníctvo;021\r\n");
+
+        // Closing only hides: the icon brings the window back.
+        Hide(w);
+        EXPECT_TRUE(a_.Bezi());
+        KlikNaIkonu(w, WM_LBUTTONDOWN);
+        ASSERT_TRUE(CakajNa([w] { return IsWindowVisible(w) != FALSE; }, 10000));
+        Prikaz(w, ids::pumUkoncit);
+        ASSERT_TRUE(a_.CakajNaKoniec(20000));
         a_.Zatvor();
         DeleteFileW((dir_ + L"vestrix.ini").c_str());
+        DeleteFileW((dir_ + L"vestrix.log").c_str());
         CopyFileW(CestaWine(VX_LNG_FILE).c_str(), (dir_ + L"vestrix.lng").c_str(), FALSE);
         ASSERT_TRUE(CakajNa([] { return HlavneOkno() == nullptr; }, 15000));
     }
+}
+
+// An address book that another program holds open without sharing: the
+// call is recorded unnamed and the failure is logged once for it.
+TEST_F(Monitor, ACallWhoseBookCannotBeReadIsRecordedUnnamedAndLogged) {
+    const unsigned short port = VolnyPort();
+    Ini("isCAPI=0\r\nisnet=-1\r\nacceptname=0\r\nUDPserverport=" + std::to_string(port) + "\r\n");
+    ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.adr", "Ján;Novák;0905123456;;Firma a.s.\r\n"));
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    HANDLE zamok = CreateFileW((dir_ + L"vestrix.adr").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(zamok, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(PosliDatagram(port, "0905123456;021;07.03.2024;14:05:09;Iné meno;Iná firma"));
+    const bool zapisane = CakajNa([&] { return !CitajSubor(dir_ + L"vestrix.hst").empty(); }, 15000);
+    CloseHandle(zamok);
+    ASSERT_TRUE(zapisane) << "the call was lost";
+    EXPECT_EQ(CitajSubor(dir_ + L"vestrix.hst"), "07.03.2024  14:05:09;0905123456;;;021\r\n");
+    EXPECT_EQ(Bunka(w, 1, 0), "0905123456");
+    EXPECT_EQ(Bunka(w, 2, 0), "");
+    int riadky = 0;
+    for (const std::string& l : Log())
+        if (Sprava(l).rfind(kRiadokBezMena, 0) == 0) {
+            ++riadky;
+            EXPECT_NE(l.find("I/O error"), std::string::npos) << l;
+        }
+    EXPECT_EQ(riadky, 1);
+
+    // Readable again: the next call is named.
+    ASSERT_TRUE(PosliDatagram(port, "0905123456;021;07.03.2024;14:06:00;;"));
+    ASSERT_TRUE(CakajNa([&] { return Riadky(CitajSubor(dir_ + L"vestrix.hst")).size() == 2; }, 15000));
+    EXPECT_EQ(Riadky(CitajSubor(dir_ + L"vestrix.hst"))[1], "07.03.2024  14:06:00;0905123456;Ján Novák;Firma a.s.;021");
+}
+
+// A restarted shell announces itself and the icon is added again: the
+// window can still hide to it and come back from it.
+TEST_F(Monitor, TheIconComesBackWhenTheShellAnnouncesItself) {
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(IkonaVOblasti(w));
+    ASSERT_TRUE(OdoberIkonu(w)) << "the shell's loss of its icons could not be played";
+    ASSERT_FALSE(IkonaVOblasti(w));
+    DWORD_PTR r = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(w, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 10000, &r));
+    EXPECT_TRUE(CakajNa([w] { return IkonaVOblasti(w); }, 10000)) << "no icon after the shell's announcement";
+    Hide(w);
+    EXPECT_TRUE(a_.Bezi());
+    KlikNaIkonu(w, WM_LBUTTONDOWN);
+    EXPECT_TRUE(CakajNa([w] { return IsWindowVisible(w) != FALSE; }, 10000));
+}
+
+// At log-on the shell may not take icons yet: the refused add is tried
+// again, and once the shell takes the icon, closing the window hides it to
+// the icon instead of ending the program.
+TEST_F(Monitor, AnIconTheShellRefusedAtTheStartComesOnceTheShellIsReady) {
+    TNahradnaOblast oblast;
+    ASSERT_TRUE(oblast.Zacni()) << "the shell's notification area could not be stood in for";
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNa([&] { return oblast.Pocet(NIM_ADD) >= 1; }, 10000)) << "the icon was never asked for";
+    oblast.Zrus();
+    ASSERT_TRUE(CakajNa([w] { return IkonaVOblasti(w); }, 15000)) << "no icon once the shell takes it";
+    Hide(w);
+    EXPECT_TRUE(a_.Bezi()) << "closing the window ended the program";
+    KlikNaIkonu(w, WM_LBUTTONDOWN);
+    EXPECT_TRUE(CakajNa([w] { return IsWindowVisible(w) != FALSE; }, 10000)) << "the icon did not bring the window back";
+}
+
+// A close that comes as soon as the shell takes icons, before the next try,
+// adds the icon itself and hides the window to it.
+TEST_F(Monitor, AWindowClosedOnceTheShellIsReadyHidesToTheIcon) {
+    TNahradnaOblast oblast;
+    ASSERT_TRUE(oblast.Zacni()) << "the shell's notification area could not be stood in for";
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNa([&] { return oblast.Pocet(NIM_ADD) >= 1; }, 10000)) << "the icon was never asked for";
+    oblast.Zrus();
+    DWORD_PTR r = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(w, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, &r));
+    EXPECT_TRUE(IkonaVOblasti(w)) << "no icon after the close";
+    EXPECT_FALSE(IsWindowVisible(w));
+    // Still running: the icon brings the window back.
+    KlikNaIkonu(w, WM_LBUTTONDOWN);
+    EXPECT_TRUE(CakajNa([w] { return IsWindowVisible(w) != FALSE; }, 10000)) << "the program ended at the close";
+}
+
+// Log-off or shutdown: the session's end does what the tray's exit does.
+TEST_F(Monitor, TheEndOfTheSessionWritesTheClosingLinesAndEnds) {
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    DWORD_PTR r = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+    EXPECT_EQ(r, static_cast<DWORD_PTR>(TRUE)) << "the monitor refused the session's end";
+    ASSERT_TRUE(SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+    // The lines are there when the message has returned: Windows may end
+    // the process right after it.
+    std::vector<std::string> log = Log();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
+    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+    EXPECT_FALSE(IkonaVOblasti(w));
+    EXPECT_TRUE(a_.CakajNaKoniec(20000));
 }
 
 }  // namespace

@@ -189,12 +189,19 @@ TEST_F(MonitorCapi, IncomingCallIsShownNamedRecordedAndLeftToTheOtherTerminals) 
     EXPECT_EQ(hst[1].substr(20), ";missing;;;021234567");
 }
 
+const char kUvolnenie[] = "RELEASE ";
+
 // The messages the monitor put to the simulated controller, recorded to a
-// file that outlives the program.
+// file that outlives the program; a release of the registration recorded
+// between them stands as an empty message.
 std::vector<std::vector<BYTE>> Zaznamenane(const std::wstring& path) {
     std::vector<std::vector<BYTE>> out;
     for (const std::string& l : Riadky(CitajSubor(path))) {
         std::vector<BYTE> m;
+        if (l.rfind(kUvolnenie, 0) == 0) {
+            out.push_back(m);
+            continue;
+        }
         for (size_t i = 0; i + 1 < l.size(); i += 2)
             m.push_back(static_cast<BYTE>(std::strtoul(l.substr(i, 2).c_str(), nullptr, 16)));
         out.push_back(m);
@@ -264,6 +271,54 @@ TEST_F(MonitorCapi, ExitDuringACallAnswersTheCallBeforeTheProgramEnds) {
     EXPECT_EQ(koniec[2], "Ukončenie programu Vestrix");
     EXPECT_EQ(koniec[3], std::string(42, '-'));
     EXPECT_EQ(Riadky(CitajSubor(dir_ + L"vestrix.hst")).size(), 1u);
+}
+
+// The place in the record of the release of a registration, or -1.
+int Uvolnenie(const std::wstring& path, unsigned long applId) {
+    std::vector<std::string> riadky = Riadky(CitajSubor(path));
+    for (size_t i = 0; i < riadky.size(); ++i)
+        if (riadky[i] == kUvolnenie + std::to_string(applId)) return static_cast<int>(i);
+    return -1;
+}
+
+// Log-off or shutdown with the ISDN card as the source: when WM_ENDSESSION
+// has returned (Windows may end the process right after it), the control
+// has stopped listening and ended its CAPI registration, and the log holds
+// its closing lines.
+TEST_F(MonitorCapi, TheEndOfTheSessionEndsTheCapiRegistration) {
+    const std::wstring zaznam = dir_ + L"capi-puts.txt";
+    TPremennaProstredia zaznamEnv(L"VX_CAPISIM_RECORD");
+    zaznamEnv.Nastav(zaznam);
+    Ini("isCAPI=-1\r\n");
+    HWND w = StartVisible();
+    zaznamEnv.Obnov();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(Pripoj()) << "no control channel: the control did not load the simulator";
+    const unsigned long app = sim_.WaitApp(5000);
+    ASSERT_NE(app, 0u) << "the control did not register with CAPI";
+    ASSERT_GE(NajdiPut(sim_, 0x05, 0x80), 0) << "no LISTEN_REQ";
+    sim_.Close();
+    ASSERT_EQ(Uvolnenie(zaznam, app), -1);
+
+    DWORD_PTR r = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+    EXPECT_EQ(r, static_cast<DWORD_PTR>(TRUE)) << "the monitor refused the session's end";
+    ASSERT_TRUE(SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+
+    const int uvolnenie = Uvolnenie(zaznam, app);
+    EXPECT_GE(uvolnenie, 0) << "the CAPI registration was not ended";
+    std::vector<std::vector<BYTE>> puts = Zaznamenane(zaznam);
+    int vypnutie = -1;
+    for (size_t i = 0; i < puts.size(); ++i)
+        if (puts[i].size() == 26 && puts[i][4] == 0x05 && puts[i][5] == 0x80 && Dvojslovo(puts[i], 12) == 0)
+            vypnutie = static_cast<int>(i);
+    EXPECT_GE(vypnutie, 0) << "no LISTEN_REQ off";
+    EXPECT_LT(vypnutie, uvolnenie);
+    std::vector<std::string> log = Log();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
+    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+    EXPECT_TRUE(a_.CakajNaKoniec(20000));
 }
 
 TEST_F(MonitorCapi, MissingLibraryShowsTheControlsBoxAndCapiOff) {
