@@ -4,6 +4,8 @@
 // through its control channel: it injects an incoming call and reads back
 // what the control put to CAPI.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <string>
@@ -113,6 +115,27 @@ protected:
     }
     // Connects to the simulator inside the started monitor.
     bool Pripoj() { return sim_.Connect(port_, kStart) && sim_.Command("PING") == "OK"; }
+    // The file where the simulator of a StartSoZaznamom records.
+    std::wstring Zaznam() const { return dir_ + L"capi-puts.txt"; }
+    // Starts the monitor with this ini, its simulator recording to Zaznam(),
+    // and connects to the simulator: the registration's application id, 0
+    // (with the failure reported) when the window or the registration did
+    // not come.
+    unsigned long StartSoZaznamom(const std::string& ini, HWND& w) {
+        TPremennaProstredia zaznamEnv(L"VX_CAPISIM_RECORD");
+        zaznamEnv.Nastav(Zaznam());
+        Ini(ini);
+        w = StartVisible();
+        zaznamEnv.Obnov();
+        if (!w) return 0;
+        if (!Pripoj()) {
+            ADD_FAILURE() << "no control channel: the control did not load the simulator";
+            return 0;
+        }
+        const unsigned long app = sim_.WaitApp(5000);
+        if (!app) ADD_FAILURE() << "the control did not register with CAPI";
+        return app;
+    }
 
     unsigned short port_ = 0;
     TPremennaProstredia portEnv_{L"VX_CAPISIM_PORT"};
@@ -286,16 +309,10 @@ int Uvolnenie(const std::wstring& path, unsigned long applId) {
 // has stopped listening and ended its CAPI registration, and the log holds
 // its closing lines.
 TEST_F(MonitorCapi, TheEndOfTheSessionEndsTheCapiRegistration) {
-    const std::wstring zaznam = dir_ + L"capi-puts.txt";
-    TPremennaProstredia zaznamEnv(L"VX_CAPISIM_RECORD");
-    zaznamEnv.Nastav(zaznam);
-    Ini("isCAPI=-1\r\n");
-    HWND w = StartVisible();
-    zaznamEnv.Obnov();
-    ASSERT_TRUE(w);
-    ASSERT_TRUE(Pripoj()) << "no control channel: the control did not load the simulator";
-    const unsigned long app = sim_.WaitApp(5000);
-    ASSERT_NE(app, 0u) << "the control did not register with CAPI";
+    const std::wstring zaznam = Zaznam();
+    HWND w = nullptr;
+    const unsigned long app = StartSoZaznamom("isCAPI=-1\r\n", w);
+    ASSERT_NE(app, 0u);
     ASSERT_GE(NajdiPut(sim_, 0x05, 0x80), 0) << "no LISTEN_REQ";
     sim_.Close();
     ASSERT_EQ(Uvolnenie(zaznam, app), -1);
@@ -319,6 +336,75 @@ TEST_F(MonitorCapi, TheEndOfTheSessionEndsTheCapiRegistration) {
     EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
     EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
     EXPECT_TRUE(a_.CakajNaKoniec(20000));
+}
+
+// The phone rings while the program ends: the call that the control hands
+// over while the exit takes the icon away (the shell is asked, and messages
+// sent to the program are handled meanwhile) is alerted, recorded once and
+// answered, and only then do the log and the control go; the program ends.
+TEST_F(MonitorCapi, ACallThatRingsWhileTheProgramEndsIsAnsweredBeforeTheEnd) {
+    const std::wstring zaznam = Zaznam();
+    HWND w = nullptr;
+    const unsigned long app = StartSoZaznamom("isCAPI=-1\r\nhistory=-1\r\n", w);
+    ASSERT_NE(app, 0u);
+    ASSERT_TRUE(CakajNa([w] { return IkonaVOblasti(w); }, 10000)) << "no icon to take away";
+
+    // The ring comes as the exit asks the shell to take the icon away; the
+    // shell answers once the control has alerted it.
+    TNahradnaOblast oblast;
+    unsigned long plci = 0;
+    bool alertovane = false;
+    oblast.PriPoziadavke = [&](DWORD poziadavka) {
+        if (poziadavka != NIM_DELETE || plci) return;
+        const int pred = sim_.PutCount();
+        plci = sim_.ConnectInd(16, kVolajuci, kVolany, kBc);
+        alertovane = plci && sim_.WaitPuts(pred + 1, 15000) > pred;
+    };
+    ASSERT_TRUE(oblast.Zacni()) << "the shell's notification area could not be stood in for";
+    Prikaz(w, ids::pumUkoncit);
+    ASSERT_TRUE(a_.CakajNaKoniec(30000)) << "the program did not end";
+    a_.Zatvor();
+    oblast.Zrus();
+    sim_.Close();
+    ASSERT_NE(plci, 0u) << "the exit did not ask the shell to take the icon away";
+    EXPECT_TRUE(alertovane) << "the call was not handed over while the program ended";
+
+    // Alerted, answered with "ignore" once, then listening off and the
+    // registration ended.
+    std::vector<std::vector<BYTE>> puts = Zaznamenane(zaznam);
+    int alert = -1, odpoved = -1, odpovede = 0, vypnutie = -1;
+    for (size_t i = 0; i < puts.size(); ++i) {
+        const std::vector<BYTE>& m = puts[i];
+        if (m.size() < 12 || Dvojslovo(m, 8) != plci) {
+            if (m.size() == 26 && m[4] == 0x05 && m[5] == 0x80 && Dvojslovo(m, 12) == 0) vypnutie = static_cast<int>(i);
+            continue;
+        }
+        if (m[4] == 0x01 && m[5] == 0x80 && alert < 0) alert = static_cast<int>(i);
+        if (m[4] == 0x02 && m[5] == 0x83) {
+            if (odpoved < 0) odpoved = static_cast<int>(i);
+            ++odpovede;
+            EXPECT_EQ(Slovo(m, 12), 1u) << "the call was not ignored";
+        }
+    }
+    ASSERT_GE(alert, 0) << "no ALERT_REQ";
+    EXPECT_GT(odpoved, alert) << "no CONNECT_RESP after the alert";
+    EXPECT_EQ(odpovede, 1);
+    EXPECT_GT(vypnutie, odpoved) << "no LISTEN_REQ off after the call's answer";
+    const int uvolnenie = Uvolnenie(zaznam, app);
+    EXPECT_GT(uvolnenie, vypnutie) << "the registration was not ended after listening off";
+
+    // The call's history line once; the log's closing lines last.
+    std::vector<std::string> hst = Riadky(CitajSubor(dir_ + L"vestrix.hst"));
+    ASSERT_EQ(hst.size(), 1u);
+    ASSERT_GE(hst[0].size(), 20u);
+    EXPECT_EQ(hst[0].substr(20), ";0905123456;;;021234567") << hst[0];
+    std::vector<std::string> log = Log();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
+    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+    int konce = 0;
+    for (const std::string& l : log) konce += Sprava(l) == "Ukončenie programu Vestrix";
+    EXPECT_EQ(konce, 1);
 }
 
 TEST_F(MonitorCapi, MissingLibraryShowsTheControlsBoxAndCapiOff) {
