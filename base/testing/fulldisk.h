@@ -7,21 +7,15 @@
 #pragma once
 #include <string>
 
-#include "base/files.h"
+#include "base/testing/passthroughfs.h"
 
 namespace vx::fake {
 
-class FullDisk : public IFileSystem {
+class FullDisk : public PassThroughFs {
 public:
-    explicit FullDisk(IFileSystem& in) : in_(in) {}
+    explicit FullDisk(IFileSystem& in) : PassThroughFs(in) {}
     int64_t room = -1;  // bytes the disk still takes; -1: as many as written
 
-    bool Exists(const std::string& p) override { return in_.Exists(p); }
-    int64_t Size(const std::string& p) override { return in_.Size(p); }
-    bool ReadAll(const std::string& p, std::string& out) override { return in_.ReadAll(p, out); }
-    bool ReadRange(const std::string& p, int64_t at, size_t n, std::string& out) override {
-        return in_.ReadRange(p, at, n, out);
-    }
     bool WriteAll(const std::string& p, const std::string& d) override {
         if (Fits(d)) return in_.WriteAll(p, d);
         in_.WriteAll(p, Fitting(d));
@@ -38,9 +32,6 @@ public:
         if (room >= 0 && before > size) room += before - size;
         return true;
     }
-    bool Rename(const std::string& a, const std::string& b) override { return in_.Rename(a, b); }
-    bool Replace(const std::string& a, const std::string& b) override { return in_.Replace(a, b); }
-    bool Remove(const std::string& p) override { return in_.Remove(p); }
     int LastError() const override { return full_ ? kDiskFull : in_.LastError(); }
 
     static constexpr int kDiskFull = 112;
@@ -59,7 +50,6 @@ private:
         room = 0;
         return part;
     }
-    IFileSystem& in_;
     bool full_ = false;
 };
 

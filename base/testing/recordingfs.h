@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "base/files.h"
+#include "base/testing/passthroughfs.h"
 
 namespace vx::fake {
 
-class RecordingFs : public IFileSystem {
+class RecordingFs : public PassThroughFs {
 public:
-    explicit RecordingFs(IFileSystem& in) : in_(in) {}
+    explicit RecordingFs(IFileSystem& in) : PassThroughFs(in) {}
     std::vector<std::string> steps;  // "WriteAll x", "Append x", "Flush x", "Rename x y", ...
 
     // The last change of temp is a write, then temp is flushed, then moved
@@ -30,12 +30,6 @@ public:
         return false;
     }
 
-    bool Exists(const std::string& p) override { return in_.Exists(p); }
-    int64_t Size(const std::string& p) override { return in_.Size(p); }
-    bool ReadAll(const std::string& p, std::string& out) override { return in_.ReadAll(p, out); }
-    bool ReadRange(const std::string& p, int64_t at, size_t n, std::string& out) override {
-        return in_.ReadRange(p, at, n, out);
-    }
     bool WriteAll(const std::string& p, const std::string& d) override {
         steps.push_back("WriteAll " + Name(p));
         return in_.WriteAll(p, d);
@@ -65,14 +59,12 @@ public:
         steps.push_back("Remove " + Name(p));
         return in_.Remove(p);
     }
-    int LastError() const override { return in_.LastError(); }
 
 private:
     static std::string Name(const std::string& p) {
         const size_t k = p.find_last_of("/\\");
         return k == std::string::npos ? p : p.substr(k + 1);
     }
-    IFileSystem& in_;
 };
 
 }  // namespace vx::fake

@@ -258,26 +258,7 @@ TEST_F(Subory, JeVAdresari) {
     EXPECT_FALSE(JeVAdresari(fs, dir.Dir(), ""));
 }
 
-// The address-book grid: row 0 headers, columns 0 to 5.
-class Mriezka : public IAdresarMriezka {
-public:
-    int RowCount() const override { return rows; }
-    void SetRowCount(int n) override { rows = n; }
-    std::string Cell(int col, int row) const override {
-        auto it = cells.find({col, row});
-        return it == cells.end() ? std::string() : it->second;
-    }
-    void SetCell(int col, int row, const std::string& t) override { cells[{col, row}] = t; }
-    void Riadok(int r, const TKontakt& k) {
-        SetCell(1, r, k.Krstne);
-        SetCell(2, r, k.Priezvisko);
-        SetCell(3, r, k.Firma);
-        SetCell(4, r, k.Cislo);
-        SetCell(5, r, k.Cislo2);
-    }
-    int rows = 2;
-    std::map<std::pair<int, int>, std::string> cells;
-};
+using test::Mriezka;
 
 class Grid : public Subory, protected fake::VirtualTime {
 protected:

@@ -23,21 +23,11 @@ struct NaDisk : ::testing::Test, fake::VirtualTime {
     fake::RecordingFs fs{disk};
 };
 
-struct Bunky : IAdresarMriezka {
-    int RowCount() const override { return rows; }
-    void SetRowCount(int n) override { rows = n; }
-    std::string Cell(int col, int row) const override {
-        auto it = cells.find({col, row});
-        return it == cells.end() ? std::string() : it->second;
-    }
-    void SetCell(int col, int row, const std::string& t) override { cells[{col, row}] = t; }
-    int rows = 2;
-    std::map<std::pair<int, int>, std::string> cells;
-};
+using test::Mriezka;
 
 TEST_F(NaDisk, TheSavedBookIsFlushedBeforeItTakesTheOldOnesPlace) {
     ASSERT_TRUE(disk.WriteAll(dir / kSuborAdresara, "Stará;Kniha;111;;\r\n"));
-    Bunky grid;
+    Mriezka grid;
     const char* riadok[] = {"", "Ján", "Novák", "Firma", "0903111222", ""};
     for (int c = 1; c <= 5; ++c) grid.SetCell(c, 1, riadok[c]);
     ZapisAdresar(fs, pump, dir.Dir(), grid, 1);

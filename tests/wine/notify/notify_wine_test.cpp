@@ -474,13 +474,24 @@ TEST(WinsockSocket, WaitsLetTimersRunAndEndAtTheLimit) {
 // A mail server named by a name the name service takes long to answer: the
 // timers (the caller-ID window's time-out among them) run while it is
 // resolved, and the connection is then made to the address it gave.
-TEST(WinsockSocket, ASlowlyResolvedServerNameLetsTimersRun) {
-    WSADATA d;
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
-    sockaddr_in a;
-    SOCKET l = MlcanlivyPeer(a);
+// A client socket and a silent peer on loopback, with Winsock started.
+struct WinsockPeer : ::testing::Test {
+    void SetUp() override {
+        WSADATA d;
+        ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
+        l = MlcanlivyPeer(a);
+    }
+    void TearDown() override {
+        closesocket(l);
+        WSACleanup();
+    }
+    sockaddr_in a{};
+    SOCKET l = INVALID_SOCKET;
     Win32Pump pump;
-    TWinsockSocket s(pump);
+    TWinsockSocket s{pump};
+};
+
+TEST_F(WinsockPeer, ASlowlyResolvedServerNameLetsTimersRun) {
     std::vector<std::string> asked;
     int ticksAtAnswer = -1;
     s.Resolver = [&](const std::string& host, uint32_t& address) {
@@ -502,26 +513,16 @@ TEST(WinsockSocket, ASlowlyResolvedServerNameLetsTimersRun) {
     // A name the service does not know: no connection, and no hang.
     s.Resolver = [](const std::string&, uint32_t&) { return false; };
     EXPECT_FALSE(s.Connect("nikde.example.sk", ntohs(a.sin_port), 10000));
-    closesocket(l);
-    WSACleanup();
 }
 
 // The address this end of the connection has: what EHLO names when the
 // computer's name is no domain name.
-TEST(WinsockSocket, LocalAddressIsThatOfThisEnd) {
-    WSADATA d;
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
-    sockaddr_in a;
-    SOCKET l = MlcanlivyPeer(a);
-    Win32Pump pump;
-    TWinsockSocket s(pump);
+TEST_F(WinsockPeer, LocalAddressIsThatOfThisEnd) {
     EXPECT_EQ(s.LocalAddress(), "");
     ASSERT_TRUE(s.Connect("127.0.0.1", ntohs(a.sin_port), 10000));
     EXPECT_EQ(s.LocalAddress(), "127.0.0.1");
     s.Close();
     EXPECT_EQ(s.LocalAddress(), "");
-    closesocket(l);
-    WSACleanup();
 }
 
 // ---- Mail to a real SMTP server (run by smtp_test.py) ---------------------
