@@ -2,9 +2,8 @@
 
 #include <mmsystem.h>
 
-#include <functional>
-
 #include "base/errors.h"
+#include "base/guard.h"
 #include "base/pascal.h"
 #include "base/win32/text.h"
 #include "contacts/core/adresar.h"
@@ -382,31 +381,24 @@ void TVestrixForm::FormCreate() {
     // Each step that can fail shows its error and the start goes on: one
     // bad value, an unreadable file or a full disk must not leave the
     // monitor without captions, icon or call source.
-    auto krok = [](const std::function<void()>& f) {
-        try {
-            f();
-        } catch (...) {
-            HandleCurrentException();
-        }
-    };
     // 1-4
     ZistiCestu();
     historia_ = std::make_unique<THistoria>(fs_, pump_, timers_, clock_, P.CestaProgramu, P.HistoriaObsadena,
                                             [this](const std::string& s) {
                                                 if (Log) Log->Add(s);
                                             });
-    krok([this] { NacitajConfig(P.Config, fs_, P.CestaProgramu + "vestrix.ini"); });
-    krok([this] { NacitajTexty(Texty, fs_, P.CestaProgramu + "vestrix.lng"); });
+    Chranene([this] { NacitajConfig(P.Config, fs_, P.CestaProgramu + "vestrix.ini"); });
+    Chranene([this] { NacitajTexty(Texty, fs_, P.CestaProgramu + "vestrix.lng"); });
     P.HistoriaOtvorena = false;
 
     // 5
     Log = std::make_unique<TLog>(fs_, clock_, P.CestaProgramu + "vestrix.log", 1000000, 2000);
-    krok([this] {
+    Chranene([this] {
         Log->Trim();
         Log->Add("Štart programu VESTRIX 2.70.134");
     });
 
-    krok([this] {
+    Chranene([this] {
         // 6: captions from the language table.
         TStaticText* popisy[12] = {lSetup_.get(),  lNotify_.get(), lRing_.get(),  lCallerID_.get(),
                                    lHistory_.get(), lAdresar_.get(), lNumber_.get(), lView_.get(),
@@ -455,7 +447,7 @@ void TVestrixForm::FormCreate() {
     StringGrid1_->SetDoubleBuffered(true);
     // 17
     PridajIkonu(L"MAINICON");
-    krok([this] {
+    Chranene([this] {
         // 18
         historia_->NacitajPosledneVolania([this](const TZaznamHistorie& z) {
             Mriezka.PridajNaVrch(z.DatumCas, z.Cislo, z.Meno, z.Firma);
@@ -465,7 +457,7 @@ void TVestrixForm::FormCreate() {
         if (!Mriezka.Cell(1, 0).empty()) P.Posledny3COM = Posledny3COMZMriezky(Mriezka);
     });
     // 20
-    krok([this] { NastavCOMTeraz(); });
+    Chranene([this] { NastavCOMTeraz(); });
 }
 
 void TVestrixForm::NastavCOMTeraz() {
@@ -560,14 +552,20 @@ void TVestrixForm::KoniecRelacie() {
     pumUkoncitClick();
     if (!routine_ || !routine_->VBehu()) {
         Znic();
-    } else if (Log) {
-        try {
-            Log->Add("Ukončenie programu Vestrix");
-            Log->Add(std::string(42, '-'));
-        } catch (...) {
-        }
-        Log.reset();
+    } else {
+        ZavriLog();
     }
+}
+
+void TVestrixForm::ZavriLog() {
+    if (!Log) return;
+    try {
+        Log->Add("Ukončenie programu Vestrix");
+        Log->Add(std::string(42, '-'));
+    } catch (...) {
+        // The program ends all the same.
+    }
+    Log.reset();
 }
 
 void TVestrixForm::FormDestroy() {
@@ -582,15 +580,7 @@ void TVestrixForm::FormDestroy() {
         } catch (...) {
         }
     }
-    if (Log) {
-        try {
-            Log->Add("Ukončenie programu Vestrix");
-            Log->Add(std::string(42, '-'));
-        } catch (...) {
-            // The program ends all the same.
-        }
-        Log.reset();
-    }
+    ZavriLog();
     Linkor1_.reset();  // the control ends its CAPI registration with the window
 }
 

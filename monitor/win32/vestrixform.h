@@ -128,6 +128,8 @@ private:
     // The end of a Windows session: the closing steps of the program's end
     // while the process may still run them.
     void KoniecRelacie();
+    // The log's closing lines, then the log goes: at the program's end.
+    void ZavriLog();
 
     HWND hwnd_ = nullptr;
     HICON ikonaOkna_ = nullptr;
