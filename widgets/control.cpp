@@ -308,54 +308,13 @@ bool DrawsReadably(const wchar_t* face, int pixelHeight, bool bold, bool smooth)
     return ok;
 }
 
-TControl::~TControl() {
-    if (hwnd_) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
-}
-
 bool TControl::Create(const wchar_t* className, HWND parent, int id, int x, int y, int w, int h,
                       DWORD style, DWORD exStyle) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExW(ResourceModule(), className, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = Router;
-        wc.hInstance = ResourceModule();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.lpszClassName = className;
-        RegisterClassExW(&wc);
-    }
-    hwnd_ = CreateWindowExW(exStyle, className, L"", style, x, y, w, h, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ResourceModule(), this);
-    return hwnd_ != nullptr;
+    TWindowClass cls;
+    cls.name = className;
+    return CreateWnd(cls, exStyle, L"", style, x, y, w, h, parent,
+                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
-
-LRESULT CALLBACK TControl::Router(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        auto* self = static_cast<TControl*>(cs->lpCreateParams);
-        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->hwnd_ = h;
-    }
-    auto* self = reinterpret_cast<TControl*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(h, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return DefWindowProcW(h, msg, wp, lp);
-    }
-    try {
-        return self->WndProc(msg, wp, lp);
-    } catch (...) {
-        HandleCurrentException();
-        return 0;
-    }
-}
-
-LRESULT TControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
 void TControl::SetVisible(bool on) {
     if (hwnd_ && Visible() != on) ShowWindow(hwnd_, on ? SW_SHOWNA : SW_HIDE);

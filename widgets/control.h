@@ -10,6 +10,7 @@
 
 #include "base/guard.h"
 #include "base/win32/offscreen.h"
+#include "widgets/window.h"
 
 namespace vx {
 
@@ -71,13 +72,8 @@ LRESULT CopyTextReply(const std::wstring& t, WPARAM wp, LPARAM lp);
 
 // Base of every child widget: owns its window and routes its messages to
 // WndProc. Destroying the object destroys the window.
-class TControl {
+class TControl : public TWindow {
 public:
-    virtual ~TControl();
-    TControl(const TControl&) = delete;
-    TControl& operator=(const TControl&) = delete;
-
-    HWND Handle() const { return hwnd_; }
     // The widget's own visibility (its WS_VISIBLE style), whatever its
     // parent's state.
     void SetVisible(bool on);
@@ -90,12 +86,6 @@ protected:
     // Registers the window class once and creates the child window.
     bool Create(const wchar_t* className, HWND parent, int id, int x, int y, int w, int h,
                 DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, DWORD exStyle = 0);
-    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
-
-    HWND hwnd_ = nullptr;
-
-private:
-    static LRESULT CALLBACK Router(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 };
 
 // A picture from a bitmap resource; with OnClick it is an image button.

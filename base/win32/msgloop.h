@@ -34,6 +34,12 @@ enum class TLoopEnd { Done, Signalled, TimedOut, Quit, Failed };
 
 TLoopEnd RunMessageLoop(const TMessageLoop& loop);
 
+// Waits up to timeoutMs for `handle` (as a rule a thread's end) while
+// serving only what other threads send to this one with SendMessage, so a
+// thread that hands a call over to this thread can still end; nothing else
+// (input, timers, posted messages) runs meanwhile. True once signalled.
+bool WaitServingSentMessages(HANDLE handle, DWORD timeoutMs = INFINITE);
+
 // Dispatches every pending message once. When none is pending, waits up to
 // waitMs for one to come and dispatches what came.
 void ProcessPendingMessages(DWORD waitMs = 0);

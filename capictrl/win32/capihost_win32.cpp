@@ -85,20 +85,8 @@ public:
     void RequestStop() override { shared_->stop.store(true); }
     bool WaitForEnd(uint32_t timeoutMs) override {
         if (!thread_) return true;
-        DWORD start = GetTickCount();
-        for (;;) {
-            DWORD elapsed = GetTickCount() - start;
-            DWORD left = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
-            DWORD r = MsgWaitForMultipleObjects(1, &thread_, FALSE, left, QS_SENDMESSAGE);
-            if (r == WAIT_OBJECT_0) return true;
-            if (r == WAIT_OBJECT_0 + 1) {
-                // Let the thread's pending hand-over run here.
-                MSG msg;
-                PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-                continue;
-            }
-            return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0;
-        }
+        // The thread's pending hand-over runs here meanwhile.
+        return WaitServingSentMessages(thread_, timeoutMs);
     }
     void Abandon() override {
         shared_->stop.store(true);

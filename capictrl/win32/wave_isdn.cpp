@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/guard.h"
+#include "base/win32/msgloop.h"
 #include "base/win32/module.h"
 
 namespace vx {
@@ -98,12 +99,7 @@ TCapiSound::~TCapiSound() {
         terminated_ = true;
         SetEvent(wake_);
         // The thread's last calls come to this thread: serve them while waiting.
-        for (;;) {
-            DWORD r = MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE);
-            if (r != WAIT_OBJECT_0 + 1) break;
-            MSG m;
-            PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        }
+        WaitServingSentMessages(thread_);
         GetExitCodeThread(thread_, &exitCode_);
         CloseHandle(thread_);
     }

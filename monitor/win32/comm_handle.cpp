@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "base/guard.h"
+#include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "monitor/win32/comm_overlapped.h"
 
@@ -61,17 +62,6 @@ HWND CreateSyncWindow() {
     if (!atom) return nullptr;
     return CreateWindowExW(0, kSyncClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
-}
-
-// Waits for a thread to end while serving the hand-overs it sends, so an
-// event handler can still run inside a close.
-void WaitServingHandOvers(HANDLE thread) {
-    for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) return;
-        MSG m;
-        PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
 }
 
 DWORD Timeout(int ms) { return ms < 0 ? 0 : static_cast<DWORD>(ms); }
@@ -253,7 +243,9 @@ void TCommHandle::DoClose() {
     if (handle_ == INVALID_HANDLE_VALUE) return;
     if (thread_) {
         thread_->Stop();
-        if (thread_->ThreadHandle()) WaitServingHandOvers(thread_->ThreadHandle());
+        // Serving the hand-overs the thread sends, so an event handler can
+        // still run inside a close.
+        if (thread_->ThreadHandle()) WaitServingSentMessages(thread_->ThreadHandle());
         delete thread_;
         thread_ = nullptr;
     }
