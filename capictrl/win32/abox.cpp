@@ -10,6 +10,7 @@
 #include "capictrl/win32/help.h"
 #include "capictrl/win32/linkorctrl.h"
 #include "capictrl/win32/urllabel.h"
+#include "widgets/window.h"
 
 namespace vx {
 
@@ -83,6 +84,8 @@ struct TAboutBox {
         return w;
     }
 
+    INT_PTR DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+
     void Build(HWND h) {
         SetWindowTextW(h, Wide(kCaption).c_str());
         font = CreateDesignedFont(FormFont());
@@ -117,25 +120,22 @@ struct TAboutBox {
     }
 };
 
-INT_PTR CALLBACK AboutProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) {
-        auto* box = reinterpret_cast<TAboutBox*>(lp);
-        SetWindowLongPtrW(h, DWLP_USER, lp);
-        try {
-            box->Build(h);
-        } catch (const std::exception& e) {
-            box->failed = true;
-            box->failure = e.what();
-            EndDialog(h, -1);
-        } catch (...) {
-            box->failed = true;
-            EndDialog(h, -1);
-        }
-        return FALSE;  // the focus is on OK already
-    }
-    auto* box = reinterpret_cast<TAboutBox*>(GetWindowLongPtrW(h, DWLP_USER));
-    if (!box) return FALSE;
+INT_PTR TAboutBox::DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+        case WM_INITDIALOG:
+            // A box that cannot be built is not shown, and its failure is the
+            // caller's.
+            try {
+                Build(h);
+            } catch (const std::exception& e) {
+                failed = true;
+                failure = e.what();
+                EndDialog(h, -1);
+            } catch (...) {
+                failed = true;
+                EndDialog(h, -1);
+            }
+            return FALSE;  // the focus is on OK already
         case WM_COMMAND: {
             int id = LOWORD(wp);
             int code = HIWORD(wp);
@@ -143,10 +143,10 @@ INT_PTR CALLBACK AboutProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
                 EndDialog(h, IDOK);
             } else if (id == kIdAboxHelp && code == BN_CLICKED) {
                 ShowHelpContext(kHelpContext);
-            } else if (code == STN_CLICKED && id == kIdURLLabel1 && box->web) {
-                box->web->OnClicked();
-            } else if (code == STN_CLICKED && id == kIdURLLabel2 && box->mail) {
-                box->mail->OnClicked();
+            } else if (code == STN_CLICKED && id == kIdURLLabel1 && web) {
+                web->OnClicked();
+            } else if (code == STN_CLICKED && id == kIdURLLabel2 && mail) {
+                mail->OnClicked();
             }
             // The box has no Cancel button: Escape leaves it open.
             return TRUE;
@@ -157,8 +157,8 @@ INT_PTR CALLBACK AboutProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORSTATIC: {
             HWND c = reinterpret_cast<HWND>(lp);
             HDC dc = reinterpret_cast<HDC>(wp);
-            if (box->web && c == box->web->Handle()) return reinterpret_cast<INT_PTR>(box->web->OnCtlColor(dc));
-            if (box->mail && c == box->mail->Handle()) return reinterpret_cast<INT_PTR>(box->mail->OnCtlColor(dc));
+            if (web && c == web->Handle()) return reinterpret_cast<INT_PTR>(web->OnCtlColor(dc));
+            if (mail && c == mail->Handle()) return reinterpret_cast<INT_PTR>(mail->OnCtlColor(dc));
             if (GetDlgCtrlID(c) == kIdComments) {
                 SetTextColor(dc, ColorOf(clGreen));
                 SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -168,8 +168,8 @@ INT_PTR CALLBACK AboutProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_DESTROY:
             // The labels let go of their windows while these still exist.
-            box->web.reset();
-            box->mail.reset();
+            web.reset();
+            mail.reset();
             return FALSE;
         default:
             return FALSE;
@@ -183,7 +183,7 @@ void ShowAboutBox() {
     std::vector<WORD> t = DialogTemplate(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME);
     SetLastError(0);
     INT_PTR r = DialogBoxIndirectParamW(ServerModule(), reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr,
-                                        AboutProc, reinterpret_cast<LPARAM>(&box));
+                                        DialogThunk<TAboutBox>, reinterpret_cast<LPARAM>(&box));
     if (box.failed) throw EOleSysError(box.failure.empty() ? "The about box cannot be shown" : box.failure, E_FAIL);
     if (r == -1) {
         DWORD e = GetLastError();

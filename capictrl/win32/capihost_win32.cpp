@@ -100,19 +100,12 @@ private:
 
 }  // namespace
 
-TWin32CapiHost::TWin32CapiHost() {
-    hwnd_ = CreateMessageWindow(kWindowClass, WndProc);
-    if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
+TWin32CapiHost::TWin32CapiHost() { CreateMessageOnly({kWindowClass}); }
 
-TWin32CapiHost::~TWin32CapiHost() {
-    if (hwnd_) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyMessageWindow(hwnd_, kWindowClass);
-    }
-}
+// The window goes first: nothing posted to it is handled any more.
+TWin32CapiHost::~TWin32CapiHost() { DestroyWnd(); }
 
-LRESULT CALLBACK TWin32CapiHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT TWin32CapiHost::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_CAPI_HANDOVER) {
         auto* h = reinterpret_cast<HandOver*>(lp);
         if (!h->shared->abandoned) {
@@ -126,10 +119,9 @@ LRESULT CALLBACK TWin32CapiHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         return 0;
     }
     if (msg == WM_CAPI_POSTED) {
-        auto* host = reinterpret_cast<TWin32CapiHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (host && !host->posted_.empty()) {
-            std::function<void()> f = std::move(host->posted_.front());
-            host->posted_.pop_front();
+        if (!posted_.empty()) {
+            std::function<void()> f = std::move(posted_.front());
+            posted_.pop_front();
             // A registration asked for inside an event runs here, and a
             // controller that gives no profile fails it: the error ends
             // there, as a failing handler of a handed-over message does.
@@ -138,7 +130,7 @@ LRESULT CALLBACK TWin32CapiHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         }
         return 0;
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    return TWindow::WndProc(msg, wp, lp);
 }
 
 std::unique_ptr<ICapiLibrary> TWin32CapiHost::LoadCapiLibrary(const std::string& fileName) {

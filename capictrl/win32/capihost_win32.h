@@ -10,10 +10,11 @@
 #include <string>
 
 #include "capictrl/core/capictrl.h"
+#include "widgets/window.h"
 
 namespace vx {
 
-class TWin32CapiHost : public ICapiHost {
+class TWin32CapiHost : public ICapiHost, private TWindow {
 public:
     // Creates the hidden window on the calling thread, which becomes the
     // host thread.
@@ -29,13 +30,11 @@ public:
     void PostToHost(std::function<void()> fn) override;
     uint32_t TickCount() override { return GetTickCount(); }
 
-    HWND Window() const { return hwnd_; }
     // Replaces the message box (tests must not block on one).
     std::function<void(const std::string& text, const std::string& caption)> MessageBoxHook;
 
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    HWND hwnd_ = nullptr;
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     std::deque<std::function<void()>> posted_;
 };
 
@@ -53,13 +52,6 @@ public:
     std::function<bool(const SYSTEMTIME& local)> SetLocalTimeCall = [](const SYSTEMTIME& st) {
         return SetLocalTime(&st) != 0;
     };
-};
-
-// Host, clock and engine of one control, in the order they must go.
-struct TWin32CapiRuntime {
-    TWin32CapiHost Host;
-    TWin32SystemTime Clock;
-    TCapiCtrl Ctrl{Host, Clock};
 };
 
 }  // namespace vx

@@ -20,13 +20,13 @@ file(MAKE_DIRECTORY ${vx_gen})
 # widl writes one output per run.
 add_custom_command(OUTPUT ${vx_gen}/linkor_idl.h
   COMMAND ${VX_WIDL} -I${VX_WINE_IDL_DIR} -h -o ${vx_gen}/linkor_idl.h ${vx_idl}
-  DEPENDS ${vx_idl} VERBATIM)
+  DEPENDS ${vx_idl} ${CMAKE_CURRENT_SOURCE_DIR}/linkor_dispids.h VERBATIM)
 add_custom_command(OUTPUT ${vx_gen}/linkor_idl_i.c
   COMMAND ${VX_WIDL} -I${VX_WINE_IDL_DIR} -u -o ${vx_gen}/linkor_idl_i.c ${vx_idl}
-  DEPENDS ${vx_idl} VERBATIM)
+  DEPENDS ${vx_idl} ${CMAKE_CURRENT_SOURCE_DIR}/linkor_dispids.h VERBATIM)
 add_custom_command(OUTPUT ${vx_gen}/linkor.tlb
   COMMAND ${VX_WIDL} ${vx_widl_arch} -I${VX_WINE_IDL_DIR} -L${VX_STDOLE_DIR} -t -o ${vx_gen}/linkor.tlb ${vx_idl}
-  DEPENDS ${vx_idl} VERBATIM)
+  DEPENDS ${vx_idl} ${CMAKE_CURRENT_SOURCE_DIR}/linkor_dispids.h VERBATIM)
 # The control's icons and the link label's hand cursor, drawn from code.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(OUTPUT ${vx_gen}/linkor.ico ${vx_gen}/phone.ico ${vx_gen}/hand.cur
@@ -46,14 +46,20 @@ add_library(linkor_idl STATIC ${vx_gen}/linkor_idl_i.c)
 add_dependencies(linkor_idl linkor_idl_gen)
 target_include_directories(linkor_idl PUBLIC ${vx_gen})
 
+# The COM helpers of the control, its property pages and its host.
+add_library(linkor_com STATIC comhelpers.cpp)
+target_include_directories(linkor_com PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(linkor_com PUBLIC vx_base oleaut32 uuid)
+
 set_source_files_properties(${vx_gen}/linkor_res.o PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
 add_library(linkor_ocx SHARED
-  server.cpp linkorctrl.cpp comerror.cpp help.cpp engine.cpp
+  server.cpp linkorctrl.cpp linkor_automation.cpp linkor_events.cpp linkor_embedding.cpp linkor_persist.cpp
+  linkor_pages.cpp comerror.cpp help.cpp engine.cpp
   proppage.cpp abox.cpp urllabel.cpp formsupport.cpp linkorform.cpp
   ${vx_gen}/linkor_res.o ${CMAKE_CURRENT_SOURCE_DIR}/linkor.def)
 set_target_properties(linkor_ocx PROPERTIES OUTPUT_NAME LINKOR PREFIX "" SUFFIX .OCX)
 target_include_directories(linkor_ocx PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(linkor_ocx PRIVATE linkor_idl capi_win32 capi_core vx_base ole32 oleaut32 uuid user32 advapi32
+target_link_libraries(linkor_ocx PRIVATE linkor_idl linkor_com capi_win32 capi_core vx_widgets vx_base ole32 oleaut32 uuid user32 advapi32
                       gdi32 shell32)
 if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   # Undecorated stdcall exports, as COM looks them up.

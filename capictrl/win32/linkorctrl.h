@@ -15,6 +15,9 @@
 
 #include "capictrl/core/linkorengine.h"
 #include "capictrl/core/persist.h"
+#include "capictrl/win32/comhelpers.h"
+#include "capictrl/win32/linkor_dispids.h"
+#include "capictrl/win32/linkor_events.h"
 #include "capictrl/win32/linkorform.h"
 #include "linkor_idl.h"
 
@@ -38,61 +41,24 @@ extern const CLSID CLSID_LinkorPageOperation;
 extern const CLSID CLSID_LinkorPageFormats;
 extern const CLSID CLSID_LinkorPageSystem;
 
-class TLinkorCtrl;
-
-// A connection point embedded in the control; shares its reference count.
-class TConnectionPoint : public IConnectionPoint {
-public:
-    TConnectionPoint(TLinkorCtrl& owner, const IID& iid, bool single) : owner_(owner), iid_(iid), single_(single) {}
-    ~TConnectionPoint();
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-    STDMETHODIMP GetConnectionInterface(IID* piid) override;
-    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** ppCPC) override;
-    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
-    STDMETHODIMP Unadvise(DWORD cookie) override;
-    STDMETHODIMP EnumConnections(IEnumConnections** ppEnum) override;
-
-    // Sinks connected now, each queried for the connection's interface.
-    std::vector<IUnknown*> Sinks() const;
-    void DisconnectAll();
-
-private:
-    struct Connection {
-        DWORD cookie;
-        IUnknown* sink;
-    };
-    TLinkorCtrl& owner_;
-    IID iid_;
-    bool single_;
-    DWORD nextCookie_ = 1;
-    std::vector<Connection> connections_;
-};
-
-class TLinkorCtrl : public ILinkor,
-                    public IConnectionPointContainer,
-                    public IProvideClassInfo2,
-                    public ISpecifyPropertyPages,
-                    public ISupportErrorInfo,
-                    public IOleObject,
-                    public IOleControl,
-                    public IOleInPlaceObject,
-                    public IOleInPlaceActiveObject,
-                    public IViewObject2,
-                    public IPersistStreamInit,
-                    public IPersistStorage,
-                    public IPersistPropertyBag {
+// One object with one reference count; each role is implemented in a file
+// of its own: linkorctrl.cpp (the object), linkor_automation.cpp (ILinkor,
+// IDispatch, IProvideClassInfo2), linkor_events.cpp (connection points),
+// linkor_embedding.cpp (OLE embedding, in-place activation, drawing),
+// linkor_persist.cpp (stream, storage, property bag) and linkor_pages.cpp
+// (property pages, error information).
+class TLinkorCtrl : public TComObject<ILinkor, IConnectionPointContainer, IProvideClassInfo2, ISpecifyPropertyPages,
+                                      ISupportErrorInfo, IOleObject, IOleControl, IOleInPlaceObject,
+                                      IOleInPlaceActiveObject, IViewObject2, IPersistStreamInit, IPersistStorage,
+                                      IPersistPropertyBag> {
 public:
     explicit TLinkorCtrl(std::unique_ptr<ILinkorEngine> engine);
-    virtual ~TLinkorCtrl();
+    ~TLinkorCtrl() override;
     TLinkorCtrl(const TLinkorCtrl&) = delete;
     TLinkorCtrl& operator=(const TLinkorCtrl&) = delete;
 
-    // IUnknown
+    // IUnknown (AddRef and Release: TComObject)
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override;
@@ -287,11 +253,11 @@ private:
     // taken away, or while the engine hands a CAPI message over. It is then
     // destroyed from the thread's message loop once that work has ended.
     bool InUse();
+    void LastReleased() override;
     void DeferDestruction();
     static void CALLBACK DestroyDeferred(HWND, UINT, UINT_PTR timer, DWORD);
     static void DestroyDeferredNow(UINT_PTR timer);
 
-    LONG refs_ = 1;
     std::unique_ptr<ILinkorEngine> engine_;
     TLinkorForm form_;
     bool visible_ = false;

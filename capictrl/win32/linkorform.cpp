@@ -18,21 +18,6 @@ const int kIconLeft = 4, kIconTop = 4, kIconSize = 24;
 // dialog frame is drawn.
 const int kBorder = 3;
 
-// Windows of the class alive now; the class is given back with the last.
-LONG g_windows = 0;
-
-bool RegisterFormClass(WNDPROC proc) {
-    // A class left behind by an earlier load of the file points into code
-    // that is gone: make it anew when no window of it lives.
-    if (g_windows == 0) UnregisterClassW(kFormClass, ServerModule());
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ServerModule();
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = kFormClass;
-    return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 }  // namespace
 
 void PaintLinkorForm(HDC dc, const RECT& r) {
@@ -79,56 +64,35 @@ void DrawLinkorForm(HDC dc, const RECT& bounds, SIZE size) {
 bool TLinkorFormWindow::Create(HWND parent, const RECT& pos, const std::string& caption, bool visible,
                                bool enabled) {
     Destroy();
-    if (!RegisterFormClass(WndProc)) return false;
+    TWindowClass cls;
+    cls.name = kFormClass;
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (visible ? WS_VISIBLE : 0) |
                   (enabled ? 0 : WS_DISABLED);
-    HWND h = CreateWindowExW(0, kFormClass, Wide(caption).c_str(), style, pos.left, pos.top, pos.right - pos.left,
-                             pos.bottom - pos.top, parent, nullptr, ServerModule(), this);
-    if (!h) return false;
-    hwnd_ = h;
-    return true;
+    return CreateWnd(cls, 0, Wide(caption).c_str(), style, pos.left, pos.top, pos.right - pos.left,
+                     pos.bottom - pos.top, parent);
 }
 
-void TLinkorFormWindow::Destroy() {
-    HWND h = hwnd_;
-    hwnd_ = nullptr;
-    if (h) DestroyWindow(h);
-    if (g_windows == 0) UnregisterClassW(kFormClass, ServerModule());
-}
-
-LRESULT CALLBACK TLinkorFormWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TLinkorFormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+LRESULT TLinkorFormWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_NCCREATE:
-            InterlockedIncrement(&g_windows);
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-            break;
-        case WM_NCDESTROY:
-            // Also when the container's window goes first.
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            if (self && self->hwnd_ == hwnd) self->hwnd_ = nullptr;
-            InterlockedDecrement(&g_windows);
-            break;
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT: {
             PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
+            HDC dc = BeginPaint(hwnd_, &ps);
             RECT r;
-            GetClientRect(hwnd, &r);
+            GetClientRect(hwnd_, &r);
+            // EndPaint comes also after a failed painting.
             Chranene([&] { PaintLinkorForm(dc, r); });
-            EndPaint(hwnd, &ps);
+            EndPaint(hwnd_, &ps);
             return 0;
         }
         case WM_LBUTTONDOWN:
         case WM_SETFOCUS:
-            if (self && self->onUserActivate_) Chranene(self->onUserActivate_);
+            if (onUserActivate_) onUserActivate_();
             return 0;
         default:
-            break;
+            return TWindow::WndProc(msg, wp, lp);
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 }  // namespace vx

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "widgets/window.h"
+
 namespace vx {
 
 // The panel's 24 x 24 icon among the file's resources.
@@ -23,25 +25,22 @@ void PaintLinkorForm(HDC dc, const RECT& r);
 // zoomed view of the form.
 void DrawLinkorForm(HDC dc, const RECT& bounds, SIZE size);
 
-class TLinkorFormWindow {
+class TLinkorFormWindow : public TWindow {
 public:
     // `onUserActivate` runs when the user clicks the form or moves the
     // focus into it.
     explicit TLinkorFormWindow(std::function<void()> onUserActivate) : onUserActivate_(std::move(onUserActivate)) {}
-    ~TLinkorFormWindow() { Destroy(); }
-    TLinkorFormWindow(const TLinkorFormWindow&) = delete;
-    TLinkorFormWindow& operator=(const TLinkorFormWindow&) = delete;
 
     // A child of `parent` at `pos` (in the parent's client coordinates);
     // false when the window cannot be made.
     bool Create(HWND parent, const RECT& pos, const std::string& caption, bool visible, bool enabled);
-    void Destroy();
-    HWND Handle() const { return hwnd_; }
+    void Destroy() { DestroyWnd(); }
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     std::function<void()> onUserActivate_;
-    HWND hwnd_ = nullptr;
 };
 
 }  // namespace vx

@@ -11,9 +11,11 @@
 #include "base/win32/text.h"
 #include "capictrl/win32/classfactory.h"
 #include "capictrl/win32/comerror.h"
+#include "capictrl/win32/comhelpers.h"
 #include "capictrl/win32/formsupport.h"
 #include "capictrl/win32/help.h"
 #include "capictrl/win32/linkorctrl.h"
+#include "widgets/window.h"
 
 namespace vx {
 
@@ -39,7 +41,7 @@ public:
     }
     std::string GetText(const char* m) override {
         VARIANT v = Get(m, VT_BSTR);
-        std::string s = V_BSTR(&v) ? Narrow(std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)))) : std::string();
+        std::string s = TextOfBstr(V_BSTR(&v));
         VariantClear(&v);
         return s;
     }
@@ -48,33 +50,19 @@ public:
         return V_I4(&v);
     }
     void PutBool(const char* m, bool b) override {
-        VARIANT v;
-        VariantInit(&v);
-        V_VT(&v) = VT_BOOL;
-        V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE;
+        VARIANT v = BoolVariant(b);
         Put(m, v);
     }
     void PutText(const char* m, const std::string& s) override {
-        std::wstring w = Wide(s);
-        VARIANT v;
-        VariantInit(&v);
-        V_VT(&v) = VT_BSTR;
-        V_BSTR(&v) = SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
-        if (!V_BSTR(&v)) throw std::bad_alloc();
+        VARIANT v = TextVariant(s);
         Put(m, v);
     }
     void PutInt(const char* m, int32_t n) override {
-        VARIANT v;
-        VariantInit(&v);
-        V_VT(&v) = VT_I4;
-        V_I4(&v) = n;
+        VARIANT v = LongVariant(n);
         Put(m, v);
     }
     void PutByte(const char* m, uint8_t n) override {
-        VARIANT v;
-        VariantInit(&v);
-        V_VT(&v) = VT_UI1;
-        V_UI1(&v) = n;
+        VARIANT v = ByteVariant(n);
         Put(m, v);
     }
 
@@ -91,15 +79,9 @@ private:
     static void Check(HRESULT hr, EXCEPINFO& ex) {
         if (SUCCEEDED(hr)) return;
         if (hr == DISP_E_EXCEPTION) {
-            if (ex.pfnDeferredFillIn) ex.pfnDeferredFillIn(&ex);
-            HRESULT code = FAILED(ex.scode) ? ex.scode : E_UNEXPECTED;
-            std::string msg = ex.bstrDescription && SysStringLen(ex.bstrDescription)
-                                  ? Narrow(std::wstring(ex.bstrDescription, SysStringLen(ex.bstrDescription)))
-                                  : SystemMessage(code);
-            SysFreeString(ex.bstrSource);
-            SysFreeString(ex.bstrDescription);
-            SysFreeString(ex.bstrHelpFile);
-            throw EOleSysError(msg, code);
+            TMemberFailure f = TakeExcepInfo(ex);
+            HRESULT code = FAILED(f.scode) ? f.scode : E_UNEXPECTED;
+            throw EOleSysError(f.description.empty() ? SystemMessage(code) : f.description, code);
         }
         throw EOleSysError(SystemMessage(hr), hr);
     }
@@ -150,14 +132,7 @@ public:
     }
     bool Enabled(int id) override { return IsWindowEnabled(Item(id)) != FALSE; }
     void SetEnabled(int id, bool v) override { EnableWindow(Item(id), v ? TRUE : FALSE); }
-    std::string Text(int id) override {
-        HWND h = Item(id);
-        int n = GetWindowTextLengthW(h);
-        std::wstring w(static_cast<size_t>(n) + 1, L'\0');
-        n = GetWindowTextW(h, &w[0], n + 1);
-        w.resize(n > 0 ? static_cast<size_t>(n) : 0);
-        return Narrow(w);
-    }
+    std::string Text(int id) override { return WindowText(Item(id)); }
     void SetText(int id, const std::string& v) override { SetWindowTextW(Item(id), Wide(v).c_str()); }
     int ItemCount(int id) override { return static_cast<int>(SendMessageW(Item(id), LB_GETCOUNT, 0, 0)); }
     void AddItem(int id, const std::string& item) override {
@@ -179,10 +154,10 @@ private:
     HWND page_;
 };
 
-class TPropertyPageObject : public IPropertyPage2, public ISupportErrorInfo {
+class TPropertyPageObject : public TComObject<IPropertyPage2, ISupportErrorInfo> {
 public:
     explicit TPropertyPageObject(const TLinkorPage& page) : page_(page) { ServerObjectCreated(); }
-    virtual ~TPropertyPageObject() {
+    ~TPropertyPageObject() override {
         HWND w = wnd_;
         wnd_ = nullptr;
         if (w) DestroyWindow(w);
@@ -200,7 +175,7 @@ public:
         font_ = CreateDesignedFont(PageFont());
         std::vector<WORD> t = DialogTemplate(WS_POPUP | DS_CONTROL, WS_EX_CONTROLPARENT);
         HWND w = CreateDialogIndirectParamW(ServerModule(), reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr,
-                                            DlgProc, reinterpret_cast<LPARAM>(this));
+                                            DialogThunk<TPropertyPageObject>, reinterpret_cast<LPARAM>(this));
         if (!w) {
             DWORD e = GetLastError();
             return e ? HRESULT_FROM_WIN32(e) : E_FAIL;
@@ -222,12 +197,6 @@ public:
         }
         AddRef();
         return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG r = InterlockedDecrement(&refs_);
-        if (r == 0) delete this;
-        return r;
     }
 
     // IPropertyPage
@@ -356,28 +325,25 @@ public:
         return IsEqualIID(riid, IID_IPropertyPage) || IsEqualIID(riid, IID_IPropertyPage2) ? S_OK : S_FALSE;
     }
 
-private:
-    static INT_PTR CALLBACK DlgProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-        if (msg == WM_INITDIALOG) {
-            SetWindowLongPtrW(h, DWLP_USER, lp);
-            Chranene([&] { reinterpret_cast<TPropertyPageObject*>(lp)->Build(h); });
-            return FALSE;
-        }
-        auto* self = reinterpret_cast<TPropertyPageObject*>(GetWindowLongPtrW(h, DWLP_USER));
-        if (!self) return FALSE;
+    // The page's form (DialogThunk).
+    INT_PTR DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM) {
         switch (msg) {
+            case WM_INITDIALOG:
+                Build(h);
+                return FALSE;
             case WM_COMMAND:
-                Chranene([&] { self->OnCommand(LOWORD(wp), HIWORD(wp)); });
+                OnCommand(LOWORD(wp), HIWORD(wp));
                 return TRUE;
             case WM_NCDESTROY:
                 // Destroyed with a frame that never deactivated the page.
-                self->wnd_ = nullptr;
-                SetWindowLongPtrW(h, DWLP_USER, 0);
+                wnd_ = nullptr;
                 return FALSE;
             default:
                 return FALSE;
         }
     }
+
+private:
 
     void Build(HWND h) {
         wnd_ = h;
@@ -487,7 +453,6 @@ private:
     }
 
     const TLinkorPage& page_;
-    LONG refs_ = 1;
     IPropertyPageSite* site_ = nullptr;
     std::vector<IUnknown*> objects_;
     IDispatch* object_ = nullptr;

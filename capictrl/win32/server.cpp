@@ -9,9 +9,11 @@
 
 #include "base/win32/text.h"
 #include "capictrl/win32/classfactory.h"
+#include "capictrl/win32/comhelpers.h"
 #include "capictrl/win32/engine.h"
 #include "capictrl/win32/linkorctrl.h"
 #include "capictrl/win32/proppage.h"
+#include "widgets/window.h"
 
 namespace vx {
 namespace {
@@ -148,14 +150,7 @@ void RegisterControl() {
 }  // namespace
 
 STDMETHODIMP TStaticClassFactory::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return QueryThrough(static_cast<IClassFactory*>(this), riid, ppv, {IID_IClassFactory});
 }
 
 STDMETHODIMP TStaticClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
@@ -210,8 +205,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         DisableThreadLibraryCalls(instance);
     } else if (reason == DLL_PROCESS_DETACH) {
         // At process end other libraries may be gone already: only a real
-        // unload gives the type library back.
-        if (!reserved && g_typeLib) g_typeLib->Release();
+        // unload gives the type library and the window classes back (a class
+        // left registered would name a procedure in the unloaded file).
+        if (!reserved) {
+            if (g_typeLib) g_typeLib->Release();
+            UnregisterWindowClasses();
+        }
         g_typeLib = nullptr;
         DeleteCriticalSection(&g_typeLibLock);
     }

@@ -76,15 +76,14 @@ void TIsdnDPlay::StopSpeaker() {
 void TIsdnDPlay::PlayBufferDone() { SpeakerReady = true; }
 
 TCapiSound::TCapiSound(uint32_t bytes) : Bytes(bytes) {
-    window_ = CreateMessageWindow(kSoundClass, &TCapiSound::WndProc);
-    if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, LONG_PTR(this));
+    CreateMessageOnly({kSoundClass});
     wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     Recorder = std::make_unique<TIsdnDRecord>();
     Player = std::make_unique<TIsdnDPlay>(bytes);
 }
 
 bool TCapiSound::Start() {
-    if (thread_ || !window_ || !wake_) return false;
+    if (thread_ || !Handle() || !wake_) return false;
     thread_ = StartModuleThread(&TCapiSound::ThreadMain, this);
     return thread_ != nullptr;
 }
@@ -100,15 +99,11 @@ TCapiSound::~TCapiSound() {
         SetEvent(wake_);
         // The thread's last calls come to this thread: serve them while waiting.
         WaitServingSentMessages(thread_);
-        GetExitCodeThread(thread_, &exitCode_);
         CloseHandle(thread_);
     }
     Player.reset();
     Recorder.reset();
-    if (window_) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyMessageWindow(window_, kSoundClass);
-    }
+    DestroyWnd();
     if (wake_) CloseHandle(wake_);
 }
 
@@ -123,26 +118,24 @@ DWORD TCapiSound::Run() {
         // Woken by a play request or the termination request.
         WaitForSingleObject(wake_, INFINITE);
         if (terminated_) break;
-        if (PlayRequest.exchange(false)) SendMessageW(window_, kRunPlayNextBlock, 0, 0);
+        if (PlayRequest.exchange(false)) SendMessageW(Handle(), kRunPlayNextBlock, 0, 0);
     }
-    SendMessageW(window_, kFreeDevices, 0, 0);
+    SendMessageW(Handle(), kFreeDevices, 0, 0);
     return 1;
 }
 
-LRESULT CALLBACK TCapiSound::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TCapiSound*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && msg == kRunPlayNextBlock) {
-        Chranene([&] {
-            if (self->Player) self->Player->PlayNextBlock();
-        });
+LRESULT TCapiSound::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kRunPlayNextBlock) {
+        if (Player) Player->PlayNextBlock();
         return 0;
     }
-    if (self && msg == kFreeDevices) {
-        Chranene([&] { self->Player.reset(); });
-        Chranene([&] { self->Recorder.reset(); });
+    if (msg == kFreeDevices) {
+        // The recorder goes also when the player's end fails.
+        Chranene([&] { Player.reset(); });
+        Chranene([&] { Recorder.reset(); });
         return 0;
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    return TWindow::WndProc(msg, wp, lp);
 }
 
 }  // namespace vx

@@ -46,7 +46,7 @@ public:
 // The sound object: both devices, created on the host thread, and a thread
 // that has the host thread run the player's PlayNextBlock whenever a fed
 // array is due.
-class TCapiSound {
+class TCapiSound : private TWindow {
 public:
     // The devices are created and prepared here; the thread starts with Start.
     explicit TCapiSound(uint32_t bytes);
@@ -66,19 +66,16 @@ public:
     std::unique_ptr<TIsdnDRecord> Recorder;
     std::unique_ptr<TIsdnDPlay> Player;
     std::atomic<bool> PlayRequest{false};
-    // 1 once the thread has ended by itself after its termination request.
-    DWORD ExitCode() const { return exitCode_; }
 
 private:
     static DWORD WINAPI ThreadMain(void* self);
-    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+    // Of the host thread: the calls the thread has it run.
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     DWORD Run();
 
-    HWND window_ = nullptr;     // of the host thread: the synchronised calls
     HANDLE thread_ = nullptr;
     HANDLE wake_ = nullptr;     // a play request or the termination request
     std::atomic<bool> terminated_{false};
-    DWORD exitCode_ = 0;
 };
 
 }  // namespace vx

@@ -8,7 +8,6 @@
 #include <new>
 
 #include "base/guard.h"
-#include "base/win32/module.h"
 #include "base/win32/msgloop.h"
 
 namespace vx {
@@ -29,8 +28,7 @@ int64_t GetDriveFreeBytes(wchar_t letter) {
 
 TWaveRecord::TWaveRecord(bool useTempFile) : useTempFile_(useTempFile) {
     // A message-only window: never shown, owned by this thread.
-    window_ = CreateMessageWindow(kWindowClass, &TWaveRecord::WndProc);
-    if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, LONG_PTR(this));
+    CreateMessageOnly({kWindowClass});
     if (useTempFile_) {
         SpeakerArrays[0].assign(kBlockBytes, 0);
         SpeakerArrays[1].assign(kBlockBytes, 0);
@@ -49,10 +47,7 @@ TWaveRecord::~TWaveRecord() {
     // A device whose notifications did not come is closed all the same.
     if (DeviceOpen && in_) FinishRecording();
     if (DeviceOpen && out_) StopPlaying(true);
-    if (window_) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyMessageWindow(window_, kWindowClass);
-    }
+    DestroyWnd();
     ReleaseDevice();
 }
 
@@ -181,7 +176,7 @@ bool TWaveRecord::StartRecording() {
     PlayLength = 0;
     ProcessedBytes = 0;
     BufferIndex = 0;
-    if (waveInOpen(&in_, WAVE_MAPPER, reinterpret_cast<WAVEFORMATEX*>(format_.data()), DWORD_PTR(window_), 0,
+    if (waveInOpen(&in_, WAVE_MAPPER, reinterpret_cast<WAVEFORMATEX*>(format_.data()), DWORD_PTR(hwnd_), 0,
                    CALLBACK_WINDOW | WAVE_ALLOWSYNC) != MMSYSERR_NOERROR) {
         in_ = nullptr;
         Error("Could not open the input device for recording.");
@@ -218,7 +213,7 @@ bool TWaveRecord::StartRecording() {
         return false;
     }
     State = 1;
-    if (UsePositionTimer) SetTimer(window_, 1, kTimerInterval, nullptr);
+    if (UsePositionTimer) SetTimer(hwnd_, 1, kTimerInterval, nullptr);
     Position(0);
     if (waveInAddBuffer(in_, &headers_[BufferIndex], sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
         // A recorder reported as failed must not go on recording.
@@ -233,7 +228,7 @@ bool TWaveRecord::StartRecording() {
 // The device gives back what it holds before it is closed.
 void TWaveRecord::AbortRecording() {
     State = 0;
-    if (UsePositionTimer) KillTimer(window_, 1);
+    if (UsePositionTimer) KillTimer(hwnd_, 1);
     if (in_) waveInReset(in_);
     FinishRecording();
 }
@@ -241,7 +236,7 @@ void TWaveRecord::AbortRecording() {
 void TWaveRecord::StopRecording() {
     State = 0;
     if (in_ && waveInReset(in_) != MMSYSERR_NOERROR) Error("Error in waveInReset");
-    if (UsePositionTimer) KillTimer(window_, 1);
+    if (UsePositionTimer) KillTimer(hwnd_, 1);
 }
 
 void TWaveRecord::FinishRecording() {
@@ -292,7 +287,7 @@ bool TWaveRecord::StartPlaying() {
     ProcessedBytes = 0;
     BufferIndex = 0;
     queued_ = 0;
-    if (waveOutOpen(&out_, WAVE_MAPPER, reinterpret_cast<WAVEFORMATEX*>(format_.data()), DWORD_PTR(window_), 0,
+    if (waveOutOpen(&out_, WAVE_MAPPER, reinterpret_cast<WAVEFORMATEX*>(format_.data()), DWORD_PTR(hwnd_), 0,
                     CALLBACK_WINDOW | WAVE_ALLOWSYNC) != MMSYSERR_NOERROR) {
         out_ = nullptr;
         Error("Error opening wave out device.");
@@ -321,7 +316,7 @@ bool TWaveRecord::StartPlaying() {
     }
     State = 2;
     MoreToPlay = true;
-    if (UsePositionTimer) SetTimer(window_, 2, kTimerInterval, nullptr);
+    if (UsePositionTimer) SetTimer(hwnd_, 2, kTimerInterval, nullptr);
     Position(0);
     PlayNextBlock();
     return true;
@@ -391,7 +386,7 @@ void TWaveRecord::ClosePlayer() {
 void TWaveRecord::StopPlaying(bool quiet) {
     if (!DeviceOpen || !out_) return;
     waveOutReset(out_);
-    if (UsePositionTimer) KillTimer(window_, 2);
+    if (UsePositionTimer) KillTimer(hwnd_, 2);
     if (!quiet) Position(ProcessedBytes);
     State = 0;
     MoreToPlay = false;
@@ -403,15 +398,7 @@ void TWaveRecord::PlayBufferDone() { PlayNextBlock(); }
 
 // --- notifications ------------------------------------------------------------
 
-LRESULT CALLBACK TWaveRecord::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TWaveRecord*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    LRESULT r = 0;
-    Chranene([&] { r = self->Notify(msg, wp, lp); });
-    return r;
-}
-
-LRESULT TWaveRecord::Notify(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT TWaveRecord::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case MM_WIM_DATA: {
         auto* h = reinterpret_cast<WAVEHDR*>(lp);
@@ -458,7 +445,7 @@ LRESULT TWaveRecord::Notify(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     default:
-        return DefWindowProcW(window_, msg, wp, lp);
+        return TWindow::WndProc(msg, wp, lp);
     }
 }
 

@@ -16,9 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "widgets/window.h"
+
 namespace vx {
 
-class TWaveRecord {
+class TWaveRecord : private TWindow {
 public:
     explicit TWaveRecord(bool useTempFile);
     virtual ~TWaveRecord();
@@ -80,7 +82,6 @@ public:
     const std::string& FormatTagName() const { return tagName_; }
     const std::string& FormatName() const { return formatName_; }
     const std::wstring& TempFileName() const { return tempName_; }
-    HWND NotifyWindow() const { return window_; }
     const WAVEHDR& Header(int i) const { return headers_[i]; }
 
 protected:
@@ -89,8 +90,8 @@ protected:
     void Error(const char* text);
 
 private:
-    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT Notify(UINT msg, WPARAM wp, LPARAM lp);
+    // The device's notifications.
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void SetUpHeaders();
     bool OurHeader(const WAVEHDR* h) const;
     bool BlockRecorded(WAVEHDR& h);
@@ -101,7 +102,6 @@ private:
     bool TempMode() const { return useTempFile_; }
 
     bool useTempFile_;
-    HWND window_ = nullptr;
     std::vector<uint8_t> format_;  // WAVEFORMATEX and room for the largest format
     std::string tagName_, formatName_;
     bool allocated_ = false;       // headers and buffers

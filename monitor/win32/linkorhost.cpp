@@ -7,6 +7,7 @@
 #include "base/errors.h"
 #include "base/win32/systemtext.h"
 #include "base/win32/text.h"
+#include "capictrl/win32/comhelpers.h"
 #include "linkor_idl.h"
 #include "monitor/core/linkor1_data.h"
 
@@ -14,14 +15,12 @@ namespace vx {
 
 namespace {
 
-std::string TextBstr(BSTR b) { return b ? Narrow(std::wstring(b, SysStringLen(b))) : std::string(); }
-
 // A text argument of an event, whatever form of string the caller passed.
 std::string TextArgumentu(VARIANT& v) {
     VARIANT t;
     VariantInit(&t);
     std::string s;
-    if (SUCCEEDED(VariantChangeType(&t, &v, 0, VT_BSTR))) s = TextBstr(V_BSTR(&t));
+    if (SUCCEEDED(VariantChangeType(&t, &v, 0, VT_BSTR))) s = TextOfBstr(V_BSTR(&t));
     VariantClear(&t);
     return s;
 }
@@ -32,7 +31,7 @@ std::string TextArgumentu(VARIANT& v) {
     IErrorInfo* ei = nullptr;
     if (GetErrorInfo(0, &ei) == S_OK && ei) {
         BSTR d = nullptr;
-        if (SUCCEEDED(ei->GetDescription(&d))) msg = TextBstr(d);
+        if (SUCCEEDED(ei->GetDescription(&d))) msg = TextOfBstr(d);
         SysFreeString(d);
         ei->Release();
     }
@@ -40,12 +39,12 @@ std::string TextArgumentu(VARIANT& v) {
 }
 
 [[noreturn]] void ChybaInvoke(HRESULT hr, EXCEPINFO& ex) {
-    if (hr == DISP_E_EXCEPTION && ex.pfnDeferredFillIn) ex.pfnDeferredFillIn(&ex);
-    std::string msg = hr == DISP_E_EXCEPTION ? TextBstr(ex.bstrDescription) : std::string();
-    SysFreeString(ex.bstrSource);
-    SysFreeString(ex.bstrDescription);
-    SysFreeString(ex.bstrHelpFile);
-    if (hr == DISP_E_EXCEPTION && ex.scode) hr = ex.scode;
+    std::string msg;
+    if (hr == DISP_E_EXCEPTION) {
+        TMemberFailure f = TakeExcepInfo(ex);
+        msg = f.description;
+        if (f.scode) hr = f.scode;
+    }
     throw Exception(msg.empty() ? OleChyba(hr) : msg);
 }
 
@@ -78,27 +77,13 @@ std::string OleChyba(HRESULT hr) {
 
 // The IDispatch that the control calls for ILinkorEvents. It outlives its
 // host only as a stub that ignores everything.
-class TLinkor::TSink final : public IDispatch {
+class TLinkor::TSink final : public TComObject<IDispatch> {
 public:
     explicit TSink(TLinkor* owner) : owner_(owner) {}
     void Odpoj() { owner_ = nullptr; }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            IsEqualIID(riid, DIID_ILinkorEvents)) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG r = InterlockedDecrement(&refs_);
-        if (r == 0) delete this;
-        return static_cast<ULONG>(r);
+        return QueryThrough(static_cast<IDispatch*>(this), riid, ppv, {IID_IDispatch, DIID_ILinkorEvents});
     }
     STDMETHODIMP GetTypeInfoCount(UINT* n) override {
         if (n) *n = 0;
@@ -117,29 +102,15 @@ public:
     }
 
 private:
-    LONG refs_ = 1;
     TLinkor* owner_;
 };
 
 // The control's place in the main window: it has no window of its own and
 // is never shown, so the site answers only what a container must.
-class TLinkor::TSite final : public IOleClientSite {
+class TLinkor::TSite final : public TComObject<IOleClientSite> {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite)) {
-            *ppv = static_cast<IOleClientSite*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG r = InterlockedDecrement(&refs_);
-        if (r == 0) delete this;
-        return static_cast<ULONG>(r);
+        return QueryThrough(static_cast<IOleClientSite*>(this), riid, ppv, {IID_IOleClientSite});
     }
     STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** mk) override {
@@ -153,9 +124,6 @@ public:
     STDMETHODIMP ShowObject() override { return S_OK; }
     STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
     STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-private:
-    LONG refs_ = 1;
 };
 
 // ------------------------------------------------------------ the host
@@ -237,13 +205,13 @@ void TLinkor::Udalost(DISPID id, DISPPARAMS* params) {
     auto arg = [&](UINT i) -> std::string { return i < n ? TextArgumentu(params->rgvarg[n - 1 - i]) : std::string(); };
     try {
         switch (id) {
-        case linkor_event::OnInComingCall:
+        case LINKOR_EVENT_OnInComingCall:
             if (OnInComingCall) OnInComingCall(arg(0), arg(1), arg(2));
             break;
-        case linkor_event::OnConnected:
+        case LINKOR_EVENT_OnConnected:
             if (OnConnected) OnConnected();
             break;
-        case linkor_event::OnDisconnected:
+        case LINKOR_EVENT_OnDisconnected:
             if (OnDisconnected) OnDisconnected(arg(0));
             break;
         default:
@@ -292,7 +260,7 @@ void TLinkor::NastavVlastnost(DISPID id, const VARIANT& value) {
 }
 
 bool TLinkor::AppIsRegistered() {
-    VARIANT v = Vlastnost(linkor_dispid::AppIsRegistered);
+    VARIANT v = Vlastnost(LINKOR_DISPID_AppIsRegistered);
     VARIANT b;
     VariantInit(&b);
     HRESULT hr = VariantChangeType(&b, &v, 0, VT_BOOL);
@@ -301,27 +269,11 @@ bool TLinkor::AppIsRegistered() {
     return V_BOOL(&b) != VARIANT_FALSE;
 }
 
-namespace {
-VARIANT Cislo(int v) {
-    VARIANT r;
-    VariantInit(&r);
-    V_VT(&r) = VT_I4;
-    V_I4(&r) = v;
-    return r;
-}
-}  // namespace
+void TLinkor::SetVoiceMailPlayFormat(int v) { NastavVlastnost(LINKOR_DISPID_VoiceMailPlayFormat, LongVariant(v)); }
+void TLinkor::SetVoiceMailRecordFormat(int v) { NastavVlastnost(LINKOR_DISPID_VoiceMailRecordFormat, LongVariant(v)); }
+void TLinkor::SetAudioFormat(int v) { NastavVlastnost(LINKOR_DISPID_AudioFormat, LongVariant(v)); }
 
-void TLinkor::SetVoiceMailPlayFormat(int v) { NastavVlastnost(linkor_dispid::VoiceMailPlayFormat, Cislo(v)); }
-void TLinkor::SetVoiceMailRecordFormat(int v) { NastavVlastnost(linkor_dispid::VoiceMailRecordFormat, Cislo(v)); }
-void TLinkor::SetAudioFormat(int v) { NastavVlastnost(linkor_dispid::AudioFormat, Cislo(v)); }
-
-void TLinkor::SetPhoneConversation(bool v) {
-    VARIANT b;
-    VariantInit(&b);
-    V_VT(&b) = VT_BOOL;
-    V_BOOL(&b) = v ? VARIANT_TRUE : VARIANT_FALSE;
-    NastavVlastnost(linkor_dispid::PhoneConversation, b);
-}
+void TLinkor::SetPhoneConversation(bool v) { NastavVlastnost(LINKOR_DISPID_PhoneConversation, BoolVariant(v)); }
 
 std::unique_ptr<TLinkor> VytvorLinkor1(
     std::function<void(const std::string&, const std::string&, const std::string&)> onInComingCall) {

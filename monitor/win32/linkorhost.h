@@ -12,44 +12,12 @@
 #include <memory>
 #include <string>
 
+#include "capictrl/win32/linkor_dispids.h"
 #include "monitor/core/nastavcom.h"
 
 struct ILinkor;
 
 namespace vx {
-
-// Numbers (DISPIDs) of the control's properties that the host reaches
-// through its dispatch interface.
-namespace linkor_dispid {
-constexpr DISPID SpeakerBuffer = 1;
-constexpr DISPID CalledPartyNumberByte0 = 2;
-constexpr DISPID CallingPartyNumberByte0 = 3;
-constexpr DISPID CallingPartyNumberByte1 = 4;
-constexpr DISPID NumberDataBuffers = 5;
-constexpr DISPID AudioFormat = 6;
-constexpr DISPID ClearCall = 8;
-constexpr DISPID VoiceMailRecordFormat = 16;
-constexpr DISPID VoiceMailPlayFormat = 17;
-constexpr DISPID PhoneConversation = 18;
-constexpr DISPID PlayFileName = 19;
-constexpr DISPID RecFileName = 20;
-constexpr DISPID AnalogCallsListen = 21;
-constexpr DISPID ListenAllCalls = 22;
-constexpr DISPID AcceptPhoneCall = 23;
-constexpr DISPID UpdateClock = 24;
-constexpr DISPID CapiDLL = 25;
-constexpr DISPID MaxLogicalConnections = 26;
-constexpr DISPID OriginatorNumber = 27;
-constexpr DISPID DestinationNumber = 28;
-constexpr DISPID AppIsRegistered = 33;
-}  // namespace linkor_dispid
-
-// Numbers of the control's events that the monitor binds.
-namespace linkor_event {
-constexpr DISPID OnConnected = 7;
-constexpr DISPID OnInComingCall = 8;
-constexpr DISPID OnDisconnected = 11;
-}  // namespace linkor_event
 
 // The system's text of a COM failure code, as the standard error box shows
 // it ("Class not registered"); "OLE error XXXXXXXX" when the system has none.
@@ -87,7 +55,7 @@ public:
     void SetAudioFormat(int v) override;
     void SetPhoneConversation(bool v) override;
 
-    // Any property by its number. The caller owns the returned VARIANT
+    // Any property by its number (LINKOR_DISPID_...). The caller owns the returned VARIANT
     // (VariantClear).
     VARIANT Vlastnost(DISPID id);
     void NastavVlastnost(DISPID id, const VARIANT& value);

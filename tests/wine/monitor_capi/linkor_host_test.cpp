@@ -68,11 +68,11 @@ protected:
 TEST_F(LinkorHost, TheControlSavesTheStoredDescriptionBackByteForByte) {
     Vytvor();
     // What the control holds after loading it: the values the monitor relies on.
-    EXPECT_EQ(TextV(l_->Vlastnost(linkor_dispid::CapiDLL)), "capi2032.dll");
-    EXPECT_EQ(Cislo(l_->Vlastnost(linkor_dispid::ListenAllCalls)), -1);
-    EXPECT_EQ(Cislo(l_->Vlastnost(linkor_dispid::AcceptPhoneCall)), 0);
-    EXPECT_EQ(Cislo(l_->Vlastnost(linkor_dispid::ClearCall)), 0);
-    EXPECT_EQ(Cislo(l_->Vlastnost(linkor_dispid::UpdateClock)), -1);
+    EXPECT_EQ(TextV(l_->Vlastnost(LINKOR_DISPID_CapiDLL)), "capi2032.dll");
+    EXPECT_EQ(Cislo(l_->Vlastnost(LINKOR_DISPID_ListenAllCalls)), -1);
+    EXPECT_EQ(Cislo(l_->Vlastnost(LINKOR_DISPID_AcceptPhoneCall)), 0);
+    EXPECT_EQ(Cislo(l_->Vlastnost(LINKOR_DISPID_ClearCall)), 0);
+    EXPECT_EQ(Cislo(l_->Vlastnost(LINKOR_DISPID_UpdateClock)), -1);
 
     // A control of its own, loaded with the same bytes and saved again.
     CoInitialize(nullptr);  // already done by the host on this thread: only counted
@@ -126,11 +126,11 @@ TEST_F(LinkorHost, IncomingCallReachesTheHandlerWithItsArgumentsInOrder) {
     l_->SetVoiceMailRecordFormat(0);
     l_->SetAudioFormat(0);
     l_->SetPhoneConversation(false);
-    EXPECT_EQ(Cislo(l_->Vlastnost(linkor_dispid::VoiceMailPlayFormat)), 0);
-    EXPECT_EQ(Cislo(l_->Vlastnost(linkor_dispid::AudioFormat)), 0);
-    EXPECT_EQ(Cislo(l_->Vlastnost(linkor_dispid::PhoneConversation)), 0);
+    EXPECT_EQ(Cislo(l_->Vlastnost(LINKOR_DISPID_VoiceMailPlayFormat)), 0);
+    EXPECT_EQ(Cislo(l_->Vlastnost(LINKOR_DISPID_AudioFormat)), 0);
+    EXPECT_EQ(Cislo(l_->Vlastnost(LINKOR_DISPID_PhoneConversation)), 0);
     l_->SetAudioFormat(1);
-    EXPECT_EQ(Cislo(l_->Vlastnost(linkor_dispid::AudioFormat)), 1);
+    EXPECT_EQ(Cislo(l_->Vlastnost(LINKOR_DISPID_AudioFormat)), 1);
 
     l_->StopCapi();
     EXPECT_FALSE(l_->AppIsRegistered());
@@ -154,7 +154,7 @@ TEST_F(LinkorHost, AFailingMemberRaisesWithTheControlsMessage) {
     V_VT(&v) = VT_BSTR;
     V_BSTR(&v) = SysAllocString(L"abc");
     try {
-        l_->NastavVlastnost(linkor_dispid::MaxLogicalConnections, v);
+        l_->NastavVlastnost(LINKOR_DISPID_MaxLogicalConnections, v);
         ADD_FAILURE() << "no error raised";
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "'abc' is not a valid integer value");
