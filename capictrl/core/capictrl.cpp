@@ -366,8 +366,6 @@ void TCapiCtrl::DispatchCapiMessage(const uint8_t* message, size_t available) {
         TraceMalformed(m);
         return;
     }
-    const TCapiMessage* outer = current_;
-    current_ = &m;
     bool wellFormed = true;
     uint8_t sub = m.Subcommand();
     switch (m.Command()) {
@@ -429,7 +427,6 @@ void TCapiCtrl::DispatchCapiMessage(const uint8_t* message, size_t available) {
     default:
         break;  // FACILITY, RESET_B3, MANUFACTURER, ...: neither traced nor answered
     }
-    current_ = outer;
     if (!wellFormed) TraceMalformed(m);
 }
 

@@ -122,8 +122,6 @@ public:
     // Routes one message; `available` bounds every read besides the
     // message's own total length.
     void DispatchCapiMessage(const uint8_t* message, size_t available);
-    // The message being handled (valid during a hand-over only).
-    const TCapiMessage* CurrentMessage() const { return current_; }
 
     // Sends a complete message: LastResult := the library's result.
     uint32_t PutMessage(const TCapiOutMessage& m);
@@ -219,7 +217,6 @@ private:
     std::unique_ptr<ICapiPoller> poller_;
     TCapiProfile profile_;
     uint32_t messageBufferSize_ = 2048;
-    const TCapiMessage* current_ = nullptr;
     int handover_ = 0;          // depth of hand-overs being handled
     bool stopping_ = false;     // StopCapi under way
     bool stopDeferred_ = false; // StopCapi asked for during a hand-over

@@ -82,14 +82,11 @@ public:
     // the low seven bits select the mode, values above 5 change nothing.
     void SetSpeakerBuffer(int mode);
     TPlayBufferMode GetSpeakerBuffer() const;
-    bool HasSound() const { return sound_ != nullptr; }
 
     // The recorder's block event: the latest microphone block.
     void MicrophoneBlock(const uint8_t* block);
     // The latest microphone block, sent with each conversation block.
     int16_t MicrophoneBuffer[kVoiceBlockSamples] = {};
-    // The last block from the line, decoded.
-    const int16_t* PcmBlock() const { return vm_.PcmBlock; }
 
 private:
     // IVoiceLink: the engine as TVoiceMail uses it.

@@ -98,7 +98,6 @@ public:
     // the link type that the label ended up with.
     void Loaded() { UpdateLinkLook(); }
 
-    const std::string& LinkText() const { return linkText_; }
     const std::string& Hint() const { return hint_; }
     bool HandlerFound() const { return handlerFound_; }
     // The look now: font and cursor.

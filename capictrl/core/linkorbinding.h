@@ -19,7 +19,6 @@ public:
         voice_ = std::move(voice);
         ctrl_.Voice = voice_.get();
     }
-    TCapiVoice* Voice() { return voice_.get(); }
 
     TLinkorSettings& Settings() override { return ctrl_.Settings; }
     void SetPlayFileName(const std::string& v) override { ctrl_.SetPlayFileName(v); }

@@ -49,13 +49,6 @@ public:
     virtual bool Exists(const std::string& name) = 0;
 };
 
-// IVoiceFiles on the C library's streams (native builds and tests).
-class StdVoiceFiles : public IVoiceFiles {
-public:
-    std::unique_ptr<IVoiceFile> Open(const std::string& name, Mode mode, int& error) override;
-    bool Exists(const std::string& name) override;
-};
-
 constexpr uint32_t kWaveHeaderSize = 44;
 constexpr uint32_t kSndHeaderSize = 28;
 // A recording stops after the block that takes the file beyond this size;

@@ -14,6 +14,7 @@
 #include "capictrl/core/capitexts.h"
 #include "capictrl/core/linkorbinding.h"
 #include "tests/unit/capi/capi_fakes.h"
+#include "tests/unit/voice/std_voice_files.h"
 
 namespace vx {
 namespace {

@@ -13,6 +13,7 @@
 #include "base/testing/tempdir.h"
 #include "capictrl/core/alaw.h"
 #include "tests/unit/voice/mem_files.h"
+#include "tests/unit/voice/std_voice_files.h"
 
 namespace vx {
 namespace {

@@ -1,10 +1,11 @@
-// IVoiceFiles on C streams; the Windows build has its own on Win32 handles.
+// IVoiceFiles on C streams: what the native tests of the voice path read
+// and write through.
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
 #include <filesystem>
 
-#include "capictrl/core/voicefile.h"
+#include "tests/unit/voice/std_voice_files.h"
 
 #ifdef _WIN32
 #include <io.h>
