@@ -9,21 +9,6 @@ HINSTANCE CodeModule() {
     return m;
 }
 
-HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = CodeModule();
-    wc.lpszClassName = className;
-    RegisterClassW(&wc);  // there already while another window of it lives: fine
-    return CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-}
-
-void DestroyMessageWindow(HWND window, const wchar_t* className) {
-    if (window) DestroyWindow(window);
-    // Refused while another window of the class lives.
-    UnregisterClassW(className, CodeModule());
-}
-
 namespace {
 
 struct ThreadStart {

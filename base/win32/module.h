@@ -8,12 +8,6 @@ namespace vx {
 // The module (program or DLL) this code is linked into.
 HINSTANCE CodeModule();
 
-// A message-only window of a class registered under CodeModule() (so that
-// no class of the program outlives the DLL whose window procedure it names).
-HWND CreateMessageWindow(const wchar_t* className, WNDPROC proc);
-// Destroys it; the class goes with the last window of it.
-void DestroyMessageWindow(HWND window, const wchar_t* className);
-
 // CreateThread for a thread whose code is in CodeModule(): the module stays
 // loaded until the thread has ended, also when it is freed meanwhile.
 HANDLE StartModuleThread(LPTHREAD_START_ROUTINE proc, void* arg, DWORD* id = nullptr);
