@@ -167,6 +167,7 @@ TEST_F(Okno, AListAndATableDifferOnlyInWhatTheirKindSays) {
     TStringGrid list(hwnd, 7, 0, 120, 300, 100, 3, 6, nullptr);
     Tabulka table(hwnd);
     for (int c = 0; c < 3; ++c) list.SetColWidth(c, 50);
+    list.SetRowHeight(18);
     struct Pripad {
         TGrid* g;
         const char* meno;
