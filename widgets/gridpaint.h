@@ -1,7 +1,8 @@
-// What the two string grids share: the painting of a cell and of the whole
-// grid, and the answers to another process's queries of a cell. One painter
-// draws every grid of the program, so a cell reads the same everywhere: in
-// the grid's one font, cut with "…" where it does not fit.
+// The painting of the grid (widgets/grid.h), a cell and the whole of it,
+// and a cell's text as another process reads it. One painter draws every
+// grid of the program, so a cell reads the same everywhere: in the grid's
+// one font, cut with "…" where it does not fit; the main window sizes its
+// font by the room a cell gives.
 #pragma once
 #include <windows.h>
 

@@ -42,7 +42,7 @@ TFormAdresar::TFormAdresar(TKontaktyOkna& okna) : okna_(okna) {
     if (!VytvorOkno(kids::kAdresarClass, "Adresár", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, kSirka,
                     kVyska))
         return;
-    sgAdresar_ = std::make_unique<TTextGrid>(hwnd_, kids::sgAdresar, 0, 0, kSirka, 338, kStlpceAdresara, font_);
+    sgAdresar_ = std::make_unique<TGrid>(hwnd_, kids::sgAdresar, 0, 0, kSirka, 338, kStlpceAdresara, font_);
     for (int c = 0; c < kStlpceAdresara; ++c) sgAdresar_->SetColWidth(c, kSirkyStlpcov[c]);
     sgAdresar_->SetRowHeight(16);
     sgAdresar_->SetFixed(1, 1);

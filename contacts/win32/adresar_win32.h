@@ -6,7 +6,7 @@
 
 #include "contacts/core/adresar_okno.h"
 #include "contacts/win32/formular_win32.h"
-#include "widgets/textgrid.h"
+#include "widgets/grid.h"
 
 namespace vx {
 
@@ -50,7 +50,7 @@ private:
 
     TKontaktyOkna& okna_;
     std::unique_ptr<TAdresarOkno> logika_;
-    std::unique_ptr<TTextGrid> sgAdresar_;
+    std::unique_ptr<TGrid> sgAdresar_;
 };
 
 // The sort dialog: 2 (by surname) or 3 (by firm) from Button1, 0 when it

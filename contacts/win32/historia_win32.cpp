@@ -36,7 +36,7 @@ TFormHistoria::TFormHistoria(TKontaktyOkna& okna) : okna_(okna) {
     if (!VytvorOkno(kids::kHistoriaClass, "História hovorov", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
                     kSirka, kVyska))
         return;
-    sgHistoria_ = std::make_unique<TTextGrid>(hwnd_, kids::sgHistoria, 0, 0, kSirka, 346, kStlpceHistorie, font_);
+    sgHistoria_ = std::make_unique<TGrid>(hwnd_, kids::sgHistoria, 0, 0, kSirka, 346, kStlpceHistorie, font_);
     // A call's date and time show whole: "dd.mm.yyyy  hh:mm:ss" and the
     // cell's margins.
     const int datum = TextWidth(font_, L"00.00.0000  00:00:00") + 6;

@@ -7,7 +7,7 @@
 
 #include "contacts/core/historia_okno.h"
 #include "contacts/win32/formular_win32.h"
-#include "widgets/textgrid.h"
+#include "widgets/grid.h"
 
 namespace vx {
 
@@ -43,7 +43,7 @@ private:
 
     TKontaktyOkna& okna_;
     std::unique_ptr<THistoriaOkno> logika_;
-    std::unique_ptr<TTextGrid> sgHistoria_;
+    std::unique_ptr<TGrid> sgHistoria_;
 };
 
 class TFormHistoriaFilter : public TFormular, private IFilterView {

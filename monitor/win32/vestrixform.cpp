@@ -264,7 +264,7 @@ void TVestrixForm::VytvorKomponenty() {
     StringGrid1_ = std::make_unique<TStringGrid>(h, ids::kGrid, 4, 104, 392, 194, TMriezka::kStlpce,
                                                  TMriezka::kRiadky, fGrid_);
     for (int i = 0; i < 4; ++i) StringGrid1_->SetColWidth(i, sirky[i]);
-    StringGrid1_->SetDefaultRowHeight(18);
+    StringGrid1_->SetRowHeight(18);
     StringGrid1_->OnMouseUp = [this](int b, int mx, int my) { StringGrid1MouseUp(b, mx, my); };
     imBotom_ = std::make_unique<TImage>(h, ids::kImBotom, 0, 298, 400, 26, L"IM_BOTOM");
     txVerzia_ = std::make_unique<TStaticText>(h, ids::kTxVerzia, 6, 303, 388, 16, fVerzia_,

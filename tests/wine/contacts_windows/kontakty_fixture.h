@@ -10,7 +10,7 @@
 #include "contacts/win32/kontakty_ids.h"
 #include "monitor/win32/ids.h"
 #include "tests/wine/monitor/monitor_fixture.h"
-#include "widgets/textgrid.h"
+#include "widgets/grid.h"
 
 namespace vx {
 namespace {

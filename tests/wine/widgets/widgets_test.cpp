@@ -1,5 +1,6 @@
 // The widget layer in a window of its own: the grid's cells as another
-// process reads them, column resizing, the tray record and the timers.
+// process reads them, column resizing, what only a table does (header,
+// scroll bar, keys, editing in place), the tray record and the timers.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "widgets/control.h"
+#include "widgets/grid.h"
 #include "widgets/gridpaint.h"
 #include "widgets/modal.h"
 #include "widgets/popupmenu.h"
@@ -71,7 +73,7 @@ TEST_F(Okno, GridCellsAreReadableThroughWindowMessages) {
 TEST_F(Okno, GridColumnsResizeByTheirEdgeAndClicksFindTheirCell) {
     TStringGrid g(hwnd, 7, 0, 0, 400, 200, 4, 10, nullptr);
     for (int c = 0; c < 4; ++c) g.SetColWidth(c, 50);
-    g.SetDefaultRowHeight(18);
+    g.SetRowHeight(18);
     int ups = 0, upCol = -2, upRow = -2, upButton = 0;
     g.OnMouseUp = [&](int b, int x, int y) {
         ++ups;
@@ -100,6 +102,97 @@ TEST_F(Okno, GridColumnsResizeByTheirEdgeAndClicksFindTheirCell) {
     SendMessageW(g.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 60));
     EXPECT_EQ(g.Col(), 0);
     EXPECT_EQ(g.Row(), 3);
+}
+
+// A table over a model of 3 columns and 6 rows, row 0 and column 0 fixed.
+struct Tabulka {
+    std::vector<std::vector<std::string>> bunky = std::vector<std::vector<std::string>>(6, {"#", "a", "b"});
+    std::vector<std::string> upravy;  // "col,row=text" of each edit reported
+    TGrid g;
+    explicit Tabulka(HWND parent) : g(parent, 8, 0, 0, 300, 100, 3, nullptr) {
+        for (int c = 0; c < 3; ++c) g.SetColWidth(c, 50);
+        g.Rows = [this] { return static_cast<int>(bunky.size()); };
+        g.Text = [this](int c, int r) { return bunky[static_cast<size_t>(r)][static_cast<size_t>(c)]; };
+        g.OnCellEdited = [this](int c, int r, const std::string& t) {
+            upravy.push_back(std::to_string(c) + "," + std::to_string(r) + "=" + t);
+            bunky[static_cast<size_t>(r)][static_cast<size_t>(c)] = t;
+            g.Refresh();
+        };
+        g.Refresh();
+    }
+    HWND Editor() const { return FindWindowExW(g.Handle(), nullptr, L"EDIT", nullptr); }
+};
+
+TEST_F(Okno, ATableEditsItsModelsCellsInPlaceAndByMessage) {
+    Tabulka t(hwnd);
+    // Not editable: neither a typed letter nor WM_SETTEXT changes a cell.
+    SendMessageW(t.g.Handle(), WM_CHAR, L'x', 0);
+    EXPECT_EQ(t.Editor(), nullptr);
+    ASSERT_EQ(SendMessageW(t.g.Handle(), VXGM_QUERYCELL, 1, 2), TRUE);
+    EXPECT_EQ(SendMessageW(t.g.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"y")), FALSE);
+
+    t.g.SetEditable(true);
+    EXPECT_EQ(SendMessageW(t.g.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u017dilina")), TRUE);
+    ASSERT_EQ(SendMessageW(t.g.Handle(), VXGM_QUERYCELL, 0, 2), TRUE);  // the fixed column
+    EXPECT_EQ(SendMessageW(t.g.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"z")), FALSE);
+
+    // A typed letter opens the editor over the current cell with that letter;
+    // Enter gives the model what the editor holds.
+    t.g.SetSelection(2, 3);
+    SendMessageW(t.g.Handle(), WM_CHAR, L'K', 0);
+    HWND e = t.Editor();
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(GetWindowLongW(e, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(GetText(e), L"K");
+    SetWindowTextW(e, L"Ko\u0161ice");
+    SendMessageW(e, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_FALSE(GetWindowLongW(e, GWL_STYLE) & WS_VISIBLE);
+    // Escape leaves the cell as it was; F2 edits the cell's own text.
+    SendMessageW(t.g.Handle(), WM_CHAR, L'q', 0);
+    SendMessageW(e, WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessageW(t.g.Handle(), WM_KEYDOWN, VK_F2, 0);
+    EXPECT_EQ(GetText(e), L"Ko\u0161ice");
+    SetWindowTextW(e, L"Nitra");
+    t.g.EndEdit();
+    const std::vector<std::string> ocakavane = {"1,2=\x8Eilina", "2,3=Ko\x9A" "ice", "2,3=Nitra"};
+    EXPECT_EQ(t.upravy, ocakavane);
+    EXPECT_EQ(t.bunky[3][2], "Nitra");
+}
+
+// The two kinds of the one grid differ only in what the kind says: a list
+// has no scroll bar and no keys, sizes a column by its edge in any row, and
+// takes a press on an edge that moved nothing for a click; a table sizes by
+// its header's edges only and never takes a press on one for a click.
+TEST_F(Okno, AListAndATableDifferOnlyInWhatTheirKindSays) {
+    TStringGrid list(hwnd, 7, 0, 120, 300, 100, 3, 6, nullptr);
+    Tabulka table(hwnd);
+    for (int c = 0; c < 3; ++c) list.SetColWidth(c, 50);
+    list.SetRowHeight(18);
+    struct Pripad {
+        TGrid* g;
+        const char* meno;
+        bool posuvnik;
+        int ups;    // mouse-ups seen after a press and release on the first edge of the first row
+        int riadok; // the current row after the Down key
+        int sirka;  // column 0 after dragging its edge in row 2 by 20 pixels
+    } pripady[] = {{&list, "list", false, 1, 0, 70}, {&table.g, "table", true, 0, 2, 50}};
+    for (const Pripad& p : pripady) {
+        int ups = 0;
+        p.g->OnMouseUp = [&](int, int, int) { ++ups; };
+        EXPECT_EQ((GetWindowLongW(p.g->Handle(), GWL_STYLE) & WS_VSCROLL) != 0, p.posuvnik) << p.meno;
+        SendMessageW(p.g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 5));
+        SendMessageW(p.g->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(50, 5));
+        EXPECT_EQ(ups, p.ups) << p.meno;
+        EXPECT_EQ(p.g->ColWidth(0), 50) << p.meno;
+        SendMessageW(p.g->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+        EXPECT_EQ(p.g->Row(), p.riadok) << p.meno;
+        const int y = 2 * 17 + 5;
+        SendMessageW(p.g->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, y));
+        SendMessageW(p.g->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(70, y));
+        SendMessageW(p.g->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(70, y));
+        EXPECT_EQ(p.g->ColWidth(0), p.sirka) << p.meno;
+        p.g->OnMouseUp = nullptr;
+    }
 }
 
 TEST_F(Okno, ImageButtonClicksAndIndicatorsShowAndHide) {

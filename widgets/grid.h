@@ -1,25 +1,38 @@
-// A string grid with fixed header rows and columns, a vertical scroll bar,
-// selectable ranges of cells and cells edited in place. The cells belong to
-// the owning window's model: the grid reads them through Rows and Text and
-// reports an edit through OnCellEdited; after a change of the model the
-// owner calls Refresh.
+// The one grid widget of the program: a table of texts whose cells belong
+// to a model (Rows and Text), drawn by the one grid painter
+// (widgets/gridpaint.h), its columns resizable by dragging a column's right
+// edge. Two kinds share everything but what the kind names:
+// - a list (the main window's last calls): black on white with light grey
+//   lines, no header, no scroll bar; a click selects a cell;
+// - a table (the address book, the history): the system's window colours,
+//   fixed header rows and columns, a vertical scroll bar, the focus and the
+//   keys, ranges selected by dragging, and cells edited in place when
+//   editable.
+// After a change of the model the owner calls Refresh.
 //
-// From another process (tests), as with TStringGrid: VXGM_QUERYCELL with
-// wParam = column and lParam = row chooses a cell (TRUE when it lies inside
-// the grid, VXGM_SHOWN in wParam for the text as drawn); WM_GETTEXTLENGTH
-// and WM_GETTEXT then read it, and WM_SETTEXT
-// stores a text into it as if the user had typed it (editable grids, cells
-// outside the fixed ones only). VXGM_GETSELECTION answers the current cell.
+// From another process (tests): VXGM_QUERYCELL with wParam = column and
+// lParam = row chooses a cell (TRUE when it lies inside the grid; with
+// VXGM_SHOWN in wParam for the text as drawn); WM_GETTEXTLENGTH and
+// WM_GETTEXT then read it (both are marshalled between processes by the
+// system), and WM_SETTEXT stores a text into it as if the user had typed
+// it (editable grids, cells outside the fixed ones only). WM_GETFONT gives
+// the grid's font. VXGM_GETSELECTION answers MAKELRESULT(column, row) of
+// the current cell; in a list a row equal to the row count means nothing
+// is selected.
 #pragma once
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "widgets/control.h"
-#include "widgets/stringgrid.h"
+#include "widgets/gridpaint.h"
 
 namespace vx {
 
+constexpr UINT VXGM_QUERYCELL = WM_USER + 0x200;
+constexpr UINT VXGM_GETSELECTION = WM_USER + 0x201;
+constexpr UINT VXGM_GETCOLWIDTH = WM_USER + 0x202;  // wParam column
+constexpr UINT VXGM_GETROWHEIGHT = WM_USER + 0x203;
 // wParam 0: MAKELRESULT(left, top) of the selected range; 1: (right, bottom).
 constexpr UINT VXTG_GETRANGE = WM_USER + 0x210;
 // Selects a range as a mouse drag would: wParam MAKEWPARAM(left, top),
@@ -33,20 +46,24 @@ constexpr UINT VXTG_GETROWCOUNT = WM_USER + 0x213;
 // clicks there.
 constexpr UINT VXTG_CELLPOINT = WM_USER + 0x214;
 
-class TTextGrid : public TControl {
+enum class TGridKind { List, Table };
+
+class TGrid : public TControl {
 public:
-    TTextGrid(HWND parent, int id, int x, int y, int w, int h, int cols, HFONT font);
-    ~TTextGrid() override;
+    // A table starts with one fixed row and one fixed column, rows 16
+    // pixels high; a list with none, rows 18 pixels high.
+    TGrid(HWND parent, int id, int x, int y, int w, int h, int cols, HFONT font, TGridKind kind = TGridKind::Table);
+    ~TGrid() override;
 
     // The model.
     std::function<int()> Rows;
     std::function<std::string(int col, int row)> Text;
     // A cell edited in place (Enter, leaving the cell, or WM_SETTEXT).
     std::function<void(int col, int row, const std::string& text)> OnCellEdited;
-    // A left click on a cell.
+    // A left click on a cell of a table.
     std::function<void()> OnClick;
-    // Any mouse button released over the grid: the button (MK_LBUTTON,
-    // MK_RBUTTON, MK_MBUTTON) and the client point.
+    // Any mouse button released over the grid, not ending a column resize:
+    // the button (MK_LBUTTON, MK_RBUTTON, MK_MBUTTON) and the client point.
     std::function<void(int button, int x, int y)> OnMouseUp;
 
     int ColCount() const { return cols_; }
@@ -66,6 +83,7 @@ public:
     // The selected range and the current cell.
     void Selection(int& left, int& top, int& right, int& bottom) const;
     void SetSelection(int left, int top, int right, int bottom);
+    void SetSelection(int col, int row) { SetSelection(col, row, col, row); }
     int Col() const { return curCol_; }
     int Row() const { return curRow_; }
     // The cell at a client point; false outside every cell.
@@ -77,31 +95,49 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    bool IsTable() const { return kind_ == TGridKind::Table; }
     std::string CellText(int col, int row) const;
     int VisibleRows() const;  // scrolling rows that fit below the fixed ones
     int FixedHeight() const { return fixedRows_ * (rowHeight_ + 1); }
+    int RowTop(int row) const;
     bool CellRect(int col, int row, RECT& r) const;
-    int EdgeAt(int x, int y) const;
+    int ColumnAt(int x) const;    // column under x, or -1
+    int EdgeAt(int x, int y) const;  // column whose right edge is under the point, or -1
     void UpdateScroll();
     void MoveTo(int col, int row, bool extend);
     void ScrollIntoView(int row);
     void StartEdit(const std::wstring* initial);
     void CancelEdit();
+    void HideEdit();
     void Paint(HDC dc, const RECT& client);
     static LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT EditMessage(UINT msg, WPARAM wp, LPARAM lp);
 
+    // The messages, one handler each; false: not handled, the default's.
+    bool OnSetCursor(LPARAM lp);
+    void OnVScroll(WPARAM wp);
+    void OnButtonDown(WPARAM wp, int x, int y);
+    void OnMouseMove(int x, int y);
+    void OnButtonUp(UINT msg, int x, int y);
+    bool OnKeyDown(WPARAM key);
+    LRESULT OnQuery(UINT msg, WPARAM wp, LPARAM lp);
+    std::wstring QueriedText() const;
+    LRESULT OnSetText(const wchar_t* text);
+
+    const TGridKind kind_;
     int cols_, rows_ = 0;
-    int rowHeight_ = 16;
-    int fixedRows_ = 1, fixedCols_ = 1;
+    int rowHeight_;
+    int fixedRows_, fixedCols_;
     std::vector<int> widths_;
     HFONT font_;
     bool editable_ = false, range_ = false, doubleBuffered_ = false;
-    int top_ = 1;
-    int anchorCol_ = 1, anchorRow_ = 1, curCol_ = 1, curRow_ = 1;
+    int top_;
+    int anchorCol_, anchorRow_, curCol_, curRow_;
     bool selecting_ = false, clickedCell_ = false;
     int lastClickCol_ = -1, lastClickRow_ = -1;
     DWORD lastClickTime_ = 0;
     int sizingCol_ = -1, sizingStartX_ = 0, sizingStartW_ = 0;
+    bool sized_ = false;
     HWND edit_ = nullptr;
     WNDPROC editProc_ = nullptr;
     int editCol_ = -1, editRow_ = -1;
