@@ -6,8 +6,49 @@ bool EndsWithoutLineEnd(const std::string& text) {
     return !text.empty() && text.back() != '\n' && text.back() != '\r';
 }
 
-bool WriteWhole(IFileSystem& fs, const std::string& temp, const std::string& path, const std::string& data) {
-    return fs.WriteAll(temp, data) && fs.Flush(temp) && fs.Replace(temp, path);
+bool TNewFile::Failed(int code) {
+    error_ = code > 0 ? code : fs_.LastError();
+    return false;
+}
+
+bool TNewFile::Start(const std::string& data) {
+    gathered_.clear();
+    return fs_.WriteAll(temp_, data) || Failed();
+}
+
+bool TNewFile::Add(std::string_view data) {
+    gathered_.append(data);
+    return gathered_.size() < piece_ || WriteGathered();
+}
+
+bool TNewFile::WriteGathered() {
+    if (gathered_.empty()) return true;
+    const int e = fs_.Append(temp_, gathered_);
+    if (e != 0) return Failed(e);
+    gathered_.clear();
+    return true;
+}
+
+bool TNewFile::Finish() { return WriteGathered() && (fs_.Flush(temp_) || Failed()); }
+
+bool TNewFile::PutInPlace(const std::string& path) { return fs_.Replace(temp_, path) || Failed(); }
+
+bool TNewFile::PutInPlace(const std::string& path, const std::string& backup) {
+    if (fs_.Exists(backup) && !fs_.Remove(backup)) return Failed();
+    if (!fs_.Rename(path, backup)) return Failed();
+    if (fs_.Rename(temp_, path)) return true;
+    Failed();  // the code of this failure, not of a failed way back
+    fs_.Rename(backup, path);
+    return false;
+}
+
+bool WriteWhole(IFileSystem& fs, const std::string& temp, const std::string& path, const std::string& data,
+                int* error) {
+    TNewFile f(fs, temp);
+    if (f.Start(data) && f.Finish() && f.PutInPlace(path)) return true;
+    if (error) *error = f.Error(0);
+    fs.Remove(temp);
+    return false;
 }
 
 int IFileSystem::AppendLine(const std::string& path, const std::string& line) {

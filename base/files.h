@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vx {
@@ -83,11 +84,52 @@ public:
     virtual int LastError() const { return 0; }
 };
 
-// Puts data in the place of path whole: written to temp first and forced to
-// the disk, then swapped in in one step, so that path holds at every moment,
-// a power loss included, either its old content or the new one in full. False on any failure; temp may then be left
+// The new content of a file, made whole beside it at temp and forced to the
+// disk before it takes the file's place, so that the file holds at every
+// moment, a power loss included, either its old content or the new one in
+// full. The content comes whole to Start, or piece by piece as the caller
+// makes it through Add: pieces are gathered and written in large writes, so
+// a long file is neither held whole nor written a line at a time. Each step
+// returns false when it fails, and Error then names why; temp may be left
 // behind, for the caller to remove once it has taken the error code.
-bool WriteWhole(IFileSystem& fs, const std::string& temp, const std::string& path, const std::string& data);
+class TNewFile {
+public:
+    static constexpr size_t kPiece = 1 << 20;
+    TNewFile(IFileSystem& fs, std::string temp, size_t piece = kPiece)
+        : fs_(fs), temp_(std::move(temp)), piece_(piece) {}
+    // Creates temp holding data, over whatever an earlier try left there.
+    bool Start(const std::string& data = std::string());
+    // Adds data at its end; written out once a piece is gathered.
+    bool Add(std::string_view data);
+    // Writes out what is gathered (nothing when nothing is).
+    bool WriteGathered();
+    // Writes out what is gathered and forces temp to the disk.
+    bool Finish();
+    // The finished temp takes path's place in one step.
+    bool PutInPlace(const std::string& path);
+    // The same, keeping the old file as backup (a backup from before goes
+    // first); when temp cannot take path's place, the old file is put back.
+    bool PutInPlace(const std::string& path, const std::string& backup);
+    // The system's code of the step that failed, or fallback when the file
+    // system could not say.
+    int Error(int fallback) const { return error_ > 0 ? error_ : fallback; }
+
+private:
+    bool Failed(int code = 0);
+
+    IFileSystem& fs_;
+    const std::string temp_;
+    const size_t piece_;
+    std::string gathered_;
+    int error_ = 0;
+};
+
+// Puts data in the place of path whole through TNewFile at temp (written,
+// flushed, swapped in in one step). False on any failure: temp is then
+// removed, and error, when given, gets the failed step's code (0 when the
+// file system could not say).
+bool WriteWhole(IFileSystem& fs, const std::string& temp, const std::string& path, const std::string& data,
+                int* error = nullptr);
 
 // The text's last line has no line end (CR or LF) of its own.
 bool EndsWithoutLineEnd(const std::string& text);

@@ -111,11 +111,8 @@ void ZapisAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& CestaP
     // complete on disk, flushed, before it takes the old one's place.
     const std::string adr = CestaProgramu + kSuborAdresara;
     const std::string novy = adr + ".tmp";
-    if (!WriteWhole(fs, novy, adr, obsah)) {
-        const EInOutError chyba(IoErrorCode(fs, kChybaObsadeny));
-        fs.Remove(novy);
-        throw chyba;
-    }
+    int kod = 0;
+    if (!WriteWhole(fs, novy, adr, obsah, &kod)) throw EInOutError(kod > 0 ? kod : kChybaObsadeny);
 }
 
 void PridajDoAdresara(IFileSystem& fs, const std::string& CestaProgramu, const std::string& riadok) {

@@ -183,14 +183,11 @@ void THistoria::PrepisJeden(const TKrok& krok, const std::function<void()>& poSp
         if (dlzka < 0) ChybaSuboru(fs_);
         // The history goes through piece by piece, and the new one out the
         // same way: neither is ever held whole, however long it is.
-        if (!fs_.WriteAll(novy, std::string())) ChybaSuboru(fs_);
-        std::string davka;
-        auto zapis = [&] {
-            const int e = davka.empty() ? 0 : fs_.Append(novy, davka);
-            if (e > 0) throw EInOutError(e);
-            if (e < 0) ChybaSuboru(fs_);
-            davka.clear();
+        TNewFile subor(fs_, novy, TCitacRiadkov::kKus);
+        auto over = [&](bool ok) {
+            if (!ok) throw EInOutError(subor.Error(kChybaObsadeny));
         };
+        over(subor.Start());
         TCitacRiadkov citac(fs_, hst, dlzka);
         std::string riadok, vysledok;
         int k = 0;
@@ -202,13 +199,12 @@ void THistoria::PrepisJeden(const TKrok& krok, const std::function<void()>& poSp
             ++k;
             vysledok = riadok;
             if (krok(k, riadok, vysledok)) {
-                davka += BezKoncovRiadkov(vysledok);
-                davka += kCrLf;
+                over(subor.Add(BezKoncovRiadkov(vysledok)));
+                over(subor.Add(kCrLf));
             }
-            if (davka.size() >= TCitacRiadkov::kKus) zapis();
             priechod();
         }
-        zapis();
+        over(subor.WriteGathered());
 
         // Calls that came in while messages were let through were appended
         // to vestrix.hst itself; they belong at the end of the new file.
@@ -233,24 +229,16 @@ void THistoria::PrepisJeden(const TKrok& krok, const std::function<void()>& poSp
             else if (!nove.empty() && (nove[0] == '\n' || nove[0] == '\r'))
                 nove.erase(0, 1);
         }
-        std::vector<std::string> pribudlo;
-        SplitLines(nove, pribudlo);
-        for (const std::string& r : pribudlo) {
-            davka += r;
-            davka += kCrLf;
-        }
-        zapis();
+        ForEachLine(nove, [&](std::string_view r) {
+            over(subor.Add(r));
+            over(subor.Add(kCrLf));
+        });
 
         // The new history is complete on disk, flushed, before the old one is
-        // moved; at every moment one of the files holds a whole history.
-        if (!fs_.Flush(novy)) ChybaSuboru(fs_);
-        if (fs_.Exists(hbk) && !fs_.Remove(hbk)) ChybaSuboru(fs_);
-        if (!fs_.Rename(hst, hbk)) ChybaSuboru(fs_);
-        if (!fs_.Rename(novy, hst)) {
-            const EInOutError chyba(IoErrorCode(fs_, kChybaObsadeny));
-            fs_.Rename(hbk, hst);
-            throw chyba;
-        }
+        // moved aside as vestrix.hbk; at every moment one of the files holds
+        // a whole history.
+        over(subor.Finish());
+        over(subor.PutInPlace(hst, hbk));
     } catch (...) {
         obsadena_ = false;
         Kurzor(false);

@@ -126,11 +126,8 @@ void ZapisConfig(const TConfig& values, TConfig& config, IFileSystem& fs, const 
 
     // The old file is replaced only by a complete new one, on the disk.
     const std::string tmp = path + ".tmp";
-    if (!WriteWhole(fs, tmp, path, text)) {
-        const EInOutError chyba(IoErrorCode(fs, 5));
-        fs.Remove(tmp);
-        throw chyba;
-    }
+    int kod = 0;
+    if (!WriteWhole(fs, tmp, path, text, &kod)) throw EInOutError(kod > 0 ? kod : 5);
 
     if (startup) {
         if (runKey.SetValue(kRunValueName, "\"" + programPath + "\"") == IRunKey::Failed)

@@ -42,10 +42,7 @@ bool TLog::TakeBackBackup() {
     if (!EndsWith(older, log)) {
         if (EndsWithoutLineEnd(older)) older += "\r\n";
         older += log;
-        if (!WriteWhole(fs_, temp, backup, older)) {
-            fs_.Remove(temp);
-            return false;
-        }
+        if (!WriteWhole(fs_, temp, backup, older)) return false;
     }
     return fs_.Replace(backup, FileName);
 }
@@ -82,7 +79,7 @@ void TLog::Trim() {
     old.shrink_to_fit();
 
     const std::string temp = FileName + ".tmp";
-    if (!WriteWhole(fs_, temp, FileName, kept)) fs_.Remove(temp);
+    WriteWhole(fs_, temp, FileName, kept);
 }
 
 }  // namespace vx

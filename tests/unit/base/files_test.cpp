@@ -10,6 +10,8 @@
 
 #include "base/paths.h"
 #include "base/stdfiles.h"
+#include "base/testing/fulldisk.h"
+#include "base/testing/recordingfs.h"
 #include "base/testing/tempdir.h"
 
 using namespace vx;
@@ -218,6 +220,70 @@ TEST(Files, FailuresKeepTheSystemsCode) {
     EXPECT_FALSE(fs.Rename(t / "a", t / "b"));
     EXPECT_FALSE(fs.Remove(t / "none"));
     EXPECT_EQ(fs.LastError(), 2);
+}
+
+// A new file made piece by piece goes out in whole pieces, is on the disk
+// before it is put in place, and the old file becomes the backup.
+TEST(NewFile, PiecesGoOutWholeAndTheOldFileBecomesTheBackup) {
+    fake::TempDir t;
+    StdFileSystem disk;
+    fake::RecordingFs fs(disk);
+    ASSERT_TRUE(disk.WriteAll(t / "f", "old\r\n"));
+    ASSERT_TRUE(disk.WriteAll(t / "f.bkp", "older\r\n"));
+    TNewFile f(fs, t / "f.tmp", 8);
+    ASSERT_TRUE(f.Start());
+    for (const char* piece : {"abc", "def", "ghi", "j"}) ASSERT_TRUE(f.Add(piece));
+    ASSERT_TRUE(f.Finish());
+    ASSERT_TRUE(f.PutInPlace(t / "f", t / "f.bkp"));
+    const std::vector<std::string> steps = {"WriteAll f.tmp",       "Append f.tmp",     "Append f.tmp",
+                                            "Flush f.tmp",          "Remove f.bkp",     "Rename f f.bkp",
+                                            "Rename f.tmp f"};
+    EXPECT_EQ(fs.steps, steps);
+    std::string s;
+    ASSERT_TRUE(disk.ReadAll(t / "f", s));
+    EXPECT_EQ(s, "abcdefghij");
+    ASSERT_TRUE(disk.ReadAll(t / "f.bkp", s));
+    EXPECT_EQ(s, "old\r\n");
+}
+
+// When the new file cannot take the old one's place, the old file is put
+// back from the backup, and the error names the failed step.
+TEST(NewFile, AFailedSwapPutsTheOldFileBack) {
+    fake::TempDir t;
+    struct NoSecondRename : StdFileSystem {
+        int renames = 0;
+        bool Rename(const std::string& a, const std::string& b) override {
+            return ++renames != 2 && StdFileSystem::Rename(a, b);
+        }
+        int LastError() const override { return renames == 2 ? 32 : StdFileSystem::LastError(); }
+    } fs;
+    ASSERT_TRUE(fs.WriteAll(t / "f", "old"));
+    TNewFile f(fs, t / "f.tmp");
+    ASSERT_TRUE(f.Start("new"));
+    ASSERT_TRUE(f.Finish());
+    EXPECT_FALSE(f.PutInPlace(t / "f", t / "f.bkp"));
+    EXPECT_EQ(f.Error(5), 32);
+    std::string s;
+    ASSERT_TRUE(fs.ReadAll(t / "f", s));
+    EXPECT_EQ(s, "old");
+    EXPECT_FALSE(fs.Exists(t / "f.bkp"));
+}
+
+// A whole write that the disk cuts short leaves the file as it was, no new
+// file beside it, and the disk's own code.
+TEST(NewFile, WriteWholeOnAFullDiskLeavesTheFileAndNamesTheCause) {
+    fake::TempDir t;
+    StdFileSystem disk;
+    fake::FullDisk fs(disk);
+    ASSERT_TRUE(disk.WriteAll(t / "f", "old"));
+    fs.room = 2;
+    int kod = 0;
+    EXPECT_FALSE(WriteWhole(fs, t / "f.tmp", t / "f", "new content", &kod));
+    EXPECT_EQ(kod, fake::FullDisk::kDiskFull);
+    EXPECT_FALSE(disk.Exists(t / "f.tmp"));
+    std::string s;
+    ASSERT_TRUE(disk.ReadAll(t / "f", s));
+    EXPECT_EQ(s, "old");
 }
 
 TEST(Paths, Cp1250TextsBecomeUtf8Paths) {
