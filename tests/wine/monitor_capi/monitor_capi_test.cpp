@@ -362,7 +362,8 @@ TEST_F(MonitorCapi, ACallFromTheNetworkDuringACapiCallIsHandledAfterItWithItsOwn
     for (const vx::Zaznam& z : Zaznamy(CitajSubor(dir_ + L"recorder.log"))) argumenty.push_back(z.argumenty);
     std::sort(argumenty.begin(), argumenty.end());
     EXPECT_EQ(argumenty, (std::vector<std::vector<std::string>>{{"0905123456", "021234567", "Ján Novák", "Firma s.r.o."},
-                                                                {"0911222333", "Port 1", "Eva", "Mesto"}}));
+                                                                {"0911222333", "Port 1", "Eva", "Mesto"}}))
+        << CitajSubor(dir_ + L"recorder.log");
 
     // The log: the first call's mail and program, then the second call's.
     const std::string cas = hst[0].substr(12, 8);
