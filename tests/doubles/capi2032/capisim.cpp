@@ -131,6 +131,11 @@
 //     CALLCOUNT <entry point>       OK <n>
 //     SETFAIL <entry point> <code>  OK                      (Sim_SetFail)
 //     SETAUTO <0|1>                 OK
+//     HOLDGET <0|1>                 OK: while held (1), CAPI_GET_MESSAGE
+//                                   waits before it takes a message, so a
+//                                   test can let a woken poll thread fetch
+//                                   its message at a moment of its choosing;
+//                                   RESET and 0 let it go
 //   The module pins itself while the channel runs, so the code under test
 //   may free the library without unmapping the channel's thread.
 //
@@ -200,6 +205,7 @@ struct State {
   int waiting = 0;
   std::deque<Bytes> heldData;  // payloads of injected DATA_B3_IND
   HANDLE putEvent = nullptr;    // manual-reset: set by every recorded message
+  HANDLE getFree = nullptr;     // manual-reset: cleared while HOLDGET holds the fetch
 };
 
 State* g = nullptr;
@@ -456,6 +462,7 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     g = new State();
     InitializeCriticalSection(&g->lock);
     g->putEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g->getFree = CreateEventW(nullptr, TRUE, TRUE, nullptr);
     DefaultProfile(g->profile);
     char path[MAX_PATH];
     DWORD n = GetEnvironmentVariableA("VX_CAPISIM_RECORD", path, sizeof path);
@@ -540,6 +547,7 @@ DWORD WINAPI CAPI_PUT_MESSAGE(DWORD applId, void* message) {
 #if !defined(VX_SIM_WITHOUT_GET_MESSAGE)
 DWORD WINAPI CAPI_GET_MESSAGE(DWORD applId, void** message) {
   if (DWORD f = TakeFailure("CAPI_GET_MESSAGE")) return f;
+  WaitForSingleObject(g->getFree, INFINITE);
   Lock l;
   auto it = g->apps.find(applId);
   if (it == g->apps.end()) return 0x1101;
@@ -651,6 +659,7 @@ void Sim_Reset(void) {
   g->disconnectReason = 0;
   DefaultProfile(g->profile);
   g->heldData.clear();
+  SetEvent(g->getFree);
 }
 
 DWORD Sim_Inject(const BYTE* message, int len) {
@@ -969,6 +978,11 @@ std::string Execute(const std::string& line) {
   }
   if (c == "SETAUTO" && w.size() == 2 && Number(w[1], a)) {
     Sim_SetAuto(a != 0);
+    return "OK";
+  }
+  if (c == "HOLDGET" && w.size() == 2 && Number(w[1], a)) {
+    if (a) ResetEvent(g->getFree);
+    else SetEvent(g->getFree);
     return "OK";
   }
   return "ERR unknown command";

@@ -110,19 +110,6 @@ protected:
     // LAN as the call source, so that no CAPI library is needed.
     std::string Siet() { return "isCAPI=0\r\nisnet=-1\r\nUDPserverport=" + std::to_string(port_) + "\r\n"; }
 
-    // Opens the window with a posted command (it is modal) and waits for it.
-    HWND Otvor(HWND main, bool zMenu = false) {
-        if (zMenu)
-            Prikaz(main, ids::pumKonfiguracia);
-        else
-            PostMessageW(Potomok(main, ids::kImConfigure), BM_CLICK, 0, 0);
-        HWND w = nullptr;
-        CakajNa([&] {
-            w = FindWindowW(ids::kConfigClass, nullptr);
-            return w && IsWindowVisible(w);
-        }, 15000);
-        return w && IsWindowVisible(w) ? w : nullptr;
-    }
     static HWND C(HWND w, O o) { return Potomok(w, cfg::Id(o)); }
     static std::string T(HWND w, O o) { return TextOkna(C(w, o)); }
     static void Nastav(HWND w, O o, const std::string& text) {
@@ -142,7 +129,7 @@ TEST_F(Konfiguracia, ShowsTheFileSavesEveryKeyWithTheRunValueAndAppliesTheSwitch
     HWND main = StartVisible();
     ASSERT_TRUE(main);
     EXPECT_TRUE(Viditelny(main, Ind(TIndikator::swDisplay)));
-    HWND w = Otvor(main);
+    HWND w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w) << "the configuration window did not open";
     EXPECT_FALSE(IsWindowEnabled(main)) << "the main window stays usable under a modal window";
 
@@ -245,7 +232,7 @@ TEST_F(Konfiguracia, ShowsTheFileSavesEveryKeyWithTheRunValueAndAppliesTheSwitch
     EXPECT_TRUE(CakajNa([&] { return Bunka(main, 1, 0) == "0905111222"; }, 15000));
 
     // Saving again with the start-up box cleared removes the value.
-    w = Otvor(main, true);
+    w = OtvorKonfiguraciu(main, true);
     ASSERT_TRUE(w);
     EXPECT_TRUE(Zaskrtnute(C(w, O::cbStartUp)));
     EXPECT_FALSE(Zaskrtnute(C(w, O::cbCID)));
@@ -265,7 +252,7 @@ TEST_F(Konfiguracia, CancelAndTheCloseBoxLeaveFileAndMonitorAsTheyWere) {
     // Edited by hand while the monitor runs: the window shows it when it opens.
     const std::string rucne = Siet() + "ring=0\r\nemail2=x@y.sk\r\n";
     Ini(rucne);
-    HWND w = Otvor(main, true);
+    HWND w = OtvorKonfiguraciu(main, true);
     ASSERT_TRUE(w);
     EXPECT_FALSE(Zaskrtnute(C(w, O::cbZvonenie)));
     EXPECT_EQ(T(w, O::edMail2), "x@y.sk");
@@ -281,7 +268,7 @@ TEST_F(Konfiguracia, CancelAndTheCloseBoxLeaveFileAndMonitorAsTheyWere) {
 
     // The next opening shows the file, not the discarded edits; the close
     // box discards too.
-    w = Otvor(main);
+    w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     EXPECT_EQ(T(w, O::edMail2), "x@y.sk");
     EXPECT_FALSE(Zaskrtnute(C(w, O::cbStartUp)));
@@ -296,7 +283,7 @@ TEST_F(Konfiguracia, SourceButtonsSetTheirGroupsAndTheSerialChoiceIsSavedAsCodes
     Ini(Siet() + "sendUDP=-1\r\nPCIP1=127.0.0.1\r\n");
     HWND main = StartVisible();
     ASSERT_TRUE(main);
-    HWND w = Otvor(main);
+    HWND w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     struct Klik {
         O rb;
@@ -336,7 +323,7 @@ TEST_F(Konfiguracia, SpinEditsHoldTheirRangesAndAnUnknownDeviceIsLeftOut) {
     Ini(Siet() + "COMdevice=ZYXELISDN2\r\nCOMbaudrate=br9600\r\ncutrowshistory=20\r\n");
     HWND main = StartVisible();
     ASSERT_TRUE(main);
-    HWND w = Otvor(main);
+    HWND w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     EXPECT_EQ(T(w, O::ComboCOMdevice), "");
     EXPECT_EQ(T(w, O::ComboDTEspeed), "");
@@ -366,7 +353,7 @@ TEST_F(Konfiguracia, ASaveThatCannotWriteTheFileShowsTheErrorAndChangesNothing) 
     Ini(povodny);
     HWND main = StartVisible();
     ASSERT_TRUE(main);
-    HWND w = Otvor(main);
+    HWND w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     SendMessageW(C(w, O::cbCID), BM_CLICK, 0, 0);
     // Another program holds the file open without sharing it.
@@ -479,7 +466,7 @@ TEST_F(Konfiguracia, ASaveWithLettersInAPortWritesNothingAndNamesTheField) {
     ASSERT_TRUE(main);
     for (const auto& p : pripady) {
         SCOPED_TRACE(p.text);
-        HWND w = Otvor(main);
+        HWND w = OtvorKonfiguraciu(main);
         ASSERT_TRUE(w);
         SendMessageW(C(w, O::cbCID), BM_CLICK, 0, 0);
         Nastav(w, p.pole, p.text);
@@ -508,7 +495,7 @@ TEST_F(Konfiguracia, TheRunValueHoldsTheRealPathOfAProgramInAFolderOutsideCodePa
     Ini(Siet() + "email1=jano@example.sk\r\n");
     HWND main = StartVisible();
     ASSERT_TRUE(main);
-    HWND w = Otvor(main);
+    HWND w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     EXPECT_EQ(T(w, O::edMail1), "jano@example.sk");
     EXPECT_EQ(T(w, O::cbZvonenie), "Zvoniť pri prichádzajúcom hovore") << "the language file was read";
@@ -554,7 +541,7 @@ TEST_F(Konfiguracia, AProgramChosenInAFolderOutsideCodePage1250IsSavedAsAPathTha
     Ini(Siet());
     HWND main = StartVisible();
     ASSERT_TRUE(main);
-    HWND w = Otvor(main);
+    HWND w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     PostMessageW(Potomok(w, cfg::IdPrvku("btAction1")), BM_CLICK, 0, 0);
     HWND box = nullptr;
@@ -585,7 +572,7 @@ TEST_F(Konfiguracia, CallsGoOnWhileTheWindowIsOpen) {
     Ini(Siet());
     HWND main = StartVisible();
     ASSERT_TRUE(main);
-    HWND w = Otvor(main);
+    HWND w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     ASSERT_TRUE(PosliDatagram(port_, "0902333444;021;07.03.2024;10:00:00;Eva;Mesto"));
     EXPECT_TRUE(CakajNa([&] { return Bunka(main, 1, 0) == "0902333444"; }, 15000));
@@ -645,7 +632,7 @@ TEST_F(Konfiguracia, WithoutALanguageFileTheAboutBoxShowsOnlyTheVersion) {
     PostMessageW(Potomok(w, ids::about::OKButton), BM_CLICK, 0, 0);
     ASSERT_TRUE(Zatvorene(w));
     // The configuration window's texts are empty too.
-    w = Otvor(main);
+    w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     EXPECT_EQ(TextOkna(w), "");
     EXPECT_EQ(T(w, O::cbZvonenie), "");
@@ -680,7 +667,7 @@ TEST_F(Konfiguracia, SwitchesToggleTheirIndicatorsOnlyAndASaveCopiesTheFileBack)
     EXPECT_EQ(Subor(), pred) << "a switch never reaches the file";
 
     // A save without a change takes the switches from the file again.
-    HWND w = Otvor(main);
+    HWND w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     PostMessageW(Potomok(w, cfg::bbtZapis), BM_CLICK, 0, 0);
     ASSERT_TRUE(Zatvorene(w));
@@ -729,7 +716,7 @@ TEST_F(Konfiguracia, EveryCaptionOfTheConfigurationWindowFitsItsControlOnEveryTa
     Ini(Siet());
     HWND main = StartVisible();
     ASSERT_TRUE(main);
-    HWND w = Otvor(main);
+    HWND w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     ASSERT_EQ(T(w, O::cbZvonenie), "Zvoniť pri prichádzajúcom hovore");
     // Labels, check boxes, radio buttons and buttons of all seven pages, in

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "monitor/core/callroutine.h"
+#include "monitor/win32/configure_ids.h"
 #include "monitor/win32/ids.h"
 #include "tests/wine/inspector/inspector.h"
 
@@ -158,6 +159,22 @@ protected:
         HWND w = CakajNaHlavneOkno(kStart);
         EXPECT_TRUE(w) << "the main window did not show";
         return w;
+    }
+
+    // Opens the configuration window with a posted command (it is modal),
+    // from the main window's button or from the menu, and waits for it; null
+    // when it did not show.
+    static HWND OtvorKonfiguraciu(HWND main, bool zMenu = false) {
+        if (zMenu)
+            Prikaz(main, ids::pumKonfiguracia);
+        else
+            PostMessageW(Potomok(main, ids::kImConfigure), BM_CLICK, 0, 0);
+        HWND w = nullptr;
+        CakajNa([&] {
+            w = FindWindowW(ids::kConfigClass, nullptr);
+            return w && IsWindowVisible(w);
+        }, 15000);
+        return w && IsWindowVisible(w) ? w : nullptr;
     }
 
     void Hide(HWND w) {

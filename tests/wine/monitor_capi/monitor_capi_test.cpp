@@ -7,15 +7,18 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "base/win32/text.h"
 #include "monitor/core/callroutine.h"
 #include "monitor/win32/ids.h"
 #include "tests/doubles/capi2032/capisim_remote.h"
 #include "tests/wine/inspector/inspector.h"
 #include "tests/wine/monitor/monitor_fixture.h"
+#include "tests/wine/monitor/recorder_log.h"
 #include "tests/wine/monitor/silent_smtp.h"
 
 namespace vx {
@@ -296,6 +299,97 @@ TEST_F(MonitorCapi, ExitDuringACallAnswersTheCallBeforeTheProgramEnds) {
     EXPECT_EQ(Riadky(CitajSubor(dir_ + L"vestrix.hst")).size(), 1u);
 }
 
+// A CAPI call waits in its mail dispatch (the server takes the connection
+// and says nothing) while the user switches the source to the network in
+// the configuration window, and a call's datagram comes in: that call is
+// handled after the first one has ended, and each call's history line, mail
+// and program carry its own data.
+TEST_F(MonitorCapi, ACallFromTheNetworkDuringACapiCallIsHandledAfterItWithItsOwnData) {
+    TTichySmtp smtp;
+    ASSERT_TRUE(smtp.Start());
+    ASSERT_TRUE(CopyFileW(CestaWine(VX_RECORDER_EXE).c_str(), (dir_ + L"recorder.exe").c_str(), FALSE));
+    const std::string prog = Narrow(dir_ + L"recorder.exe");
+    const unsigned short udp = VolnyPort();
+    Ini("isCAPI=-1\r\nisnet=0\r\nisCOM=0\r\ncid=0\r\nring=0\r\nhistory=-1\r\nacceptname=-1\r\nUDPserverport=" +
+        std::to_string(udp) + "\r\nnotify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" + std::to_string(smtp.Port()) +
+        "\r\nemail1=prvy@example.com\r\naction=-1\r\nactionprogram1=" + prog + "\r\n");
+    ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.adr", "Ján;Novák;0905123456;;Firma s.r.o.\r\n"));
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(Pripoj()) << "no control channel: the control did not load the simulator";
+    ASSERT_NE(sim_.WaitApp(5000), 0u);
+    ASSERT_NE(sim_.ConnectInd(16, kVolajuci, kVolany, kBc), 0u);
+    ASSERT_TRUE(smtp.CakajNaSpojenie(20000)) << "the call never reached the mail server";
+
+    // The network becomes the source, as the user sets it.
+    HWND k = OtvorKonfiguraciu(w);
+    ASSERT_TRUE(k) << "the configuration window did not open during the call";
+    SendMessageW(Potomok(k, ids::config::Id(TOvladac::rbNet)), BM_CLICK, 0, 0);
+    PostMessageW(Potomok(k, ids::config::bbtZapis), BM_CLICK, 0, 0);
+    ASSERT_TRUE(CakajNa([k] { return !IsWindow(k) || !IsWindowVisible(k); }, 15000)) << "the save did not close it";
+    ASSERT_TRUE(CakajNa([w] { return Viditelny(w, Ind(TIndikator::swLAN)); }, 15000)) << "the network is no source";
+
+    auto spravy = [this] {
+        std::vector<std::string> out;
+        for (const std::string& l : Log()) out.push_back(Sprava(l));
+        return out;
+    };
+    auto je = [&](const std::string& sprava) {
+        std::vector<std::string> s = spravy();
+        return std::find(s.begin(), s.end(), sprava) != s.end();
+    };
+    ASSERT_TRUE(PosliDatagram(udp, "0911222333;Port 1;07.03.2024;14:06:00;Eva;Mesto"));
+    ASSERT_TRUE(CakajNa([&] { return je("Prijatie informácie o volajúcom cez LAN z adresy 127.0.0.1"); }, 15000))
+        << "the datagram was not taken";
+    Sleep(1000);  // time for a second call to start inside the first
+
+    // The first call's mail fails, and the second one's at once.
+    smtp.Skonci();
+    ASSERT_TRUE(CakajNa([&] { return Riadky(CitajSubor(dir_ + L"vestrix.hst")).size() >= 2; }, 20000));
+    ASSERT_TRUE(CakajNa([&] { return Zaznamy(CitajSubor(dir_ + L"recorder.log")).size() >= 2; }, 20000))
+        << CitajSubor(dir_ + L"recorder.log");
+    Sleep(1000);  // time for anything more to come
+
+    std::vector<std::string> hst = Riadky(CitajSubor(dir_ + L"vestrix.hst"));
+    ASSERT_EQ(hst.size(), 2u);
+    ASSERT_GE(hst[0].size(), 20u);
+    EXPECT_EQ(hst[0].substr(20), ";0905123456;Ján Novák;Firma s.r.o.;021234567") << hst[0];
+    EXPECT_EQ(hst[1], "07.03.2024  14:06:00;0911222333;Eva;Mesto;Port 1");
+
+    // Each call's program, the first call's first (its copy may write its
+    // lines after the second's).
+    std::vector<std::vector<std::string>> argumenty;
+    for (const vx::Zaznam& z : Zaznamy(CitajSubor(dir_ + L"recorder.log"))) argumenty.push_back(z.argumenty);
+    std::sort(argumenty.begin(), argumenty.end());
+    EXPECT_EQ(argumenty, (std::vector<std::vector<std::string>>{{"0905123456", "021234567", "Ján Novák", "Firma s.r.o."},
+                                                                {"0911222333", "Port 1", "Eva", "Mesto"}}))
+        << CitajSubor(dir_ + L"recorder.log");
+
+    // The log: the first call's mail and program, then the second call's.
+    const std::string cas = hst[0].substr(12, 8);
+    std::vector<std::string> kroky;
+    for (const std::string& s : spravy())
+        if (s.rfind("Connect na SMTP server", 0) == 0 || s.rfind("Zaradenie mailu", 0) == 0 ||
+            s.rfind("Vykonanie programu", 0) == 0)
+            kroky.push_back(s);
+    const std::vector<std::string> ocakavane = {
+        "Connect na SMTP server 127.0.0.1",
+        "Connect na SMTP server sa nepodaril",
+        "Zaradenie mailu Volanie z cisla 0905123456 - Jan Novak, Firma s.r.o. (cas " + cas +
+            ") po neúspešnom odoslaní do fronty",
+        "Vykonanie programu " + prog,
+        "Connect na SMTP server 127.0.0.1",
+        "Connect na SMTP server sa nepodaril",
+        "Zaradenie mailu Volanie z cisla 0911222333 - Eva, Mesto (cas 14:06:00) po neúspešnom odoslaní do fronty",
+        "Vykonanie programu " + prog,
+    };
+    EXPECT_EQ(kroky, ocakavane);
+
+    sim_.Close();
+    Prikaz(w, ids::pumUkoncit);
+    EXPECT_TRUE(a_.CakajNaKoniec(20000)) << "the program did not end";
+}
+
 // The place in the record of the release of a registration, or -1.
 int Uvolnenie(const std::wstring& path, unsigned long applId) {
     std::vector<std::string> riadky = Riadky(CitajSubor(path));
@@ -338,6 +432,33 @@ TEST_F(MonitorCapi, TheEndOfTheSessionEndsTheCapiRegistration) {
     EXPECT_TRUE(a_.CakajNaKoniec(20000));
 }
 
+// What the record of a program that ended says of the call plci: alerted,
+// answered with "ignore" once, then listening off and the registration
+// ended.
+void OdpovedanePredKoncom(const std::wstring& zaznam, unsigned long app, unsigned long plci) {
+    std::vector<std::vector<BYTE>> puts = Zaznamenane(zaznam);
+    int alert = -1, odpoved = -1, odpovede = 0, vypnutie = -1;
+    for (size_t i = 0; i < puts.size(); ++i) {
+        const std::vector<BYTE>& m = puts[i];
+        if (m.size() < 12 || Dvojslovo(m, 8) != plci) {
+            if (m.size() == 26 && m[4] == 0x05 && m[5] == 0x80 && Dvojslovo(m, 12) == 0) vypnutie = static_cast<int>(i);
+            continue;
+        }
+        if (m[4] == 0x01 && m[5] == 0x80 && alert < 0) alert = static_cast<int>(i);
+        if (m[4] == 0x02 && m[5] == 0x83) {
+            if (odpoved < 0) odpoved = static_cast<int>(i);
+            ++odpovede;
+            EXPECT_EQ(Slovo(m, 12), 1u) << "the call was not ignored";
+        }
+    }
+    ASSERT_GE(alert, 0) << "no ALERT_REQ";
+    EXPECT_GT(odpoved, alert) << "no CONNECT_RESP after the alert";
+    EXPECT_EQ(odpovede, 1);
+    EXPECT_GT(vypnutie, odpoved) << "no LISTEN_REQ off after the call's answer";
+    const int uvolnenie = Uvolnenie(zaznam, app);
+    EXPECT_GT(uvolnenie, vypnutie) << "the registration was not ended after listening off";
+}
+
 // The phone rings while the program ends: the call that the control hands
 // over while the exit takes the icon away (the shell is asked, and messages
 // sent to the program are handled meanwhile) is alerted, recorded once and
@@ -371,27 +492,7 @@ TEST_F(MonitorCapi, ACallThatRingsWhileTheProgramEndsIsAnsweredBeforeTheEnd) {
 
     // Alerted, answered with "ignore" once, then listening off and the
     // registration ended.
-    std::vector<std::vector<BYTE>> puts = Zaznamenane(zaznam);
-    int alert = -1, odpoved = -1, odpovede = 0, vypnutie = -1;
-    for (size_t i = 0; i < puts.size(); ++i) {
-        const std::vector<BYTE>& m = puts[i];
-        if (m.size() < 12 || Dvojslovo(m, 8) != plci) {
-            if (m.size() == 26 && m[4] == 0x05 && m[5] == 0x80 && Dvojslovo(m, 12) == 0) vypnutie = static_cast<int>(i);
-            continue;
-        }
-        if (m[4] == 0x01 && m[5] == 0x80 && alert < 0) alert = static_cast<int>(i);
-        if (m[4] == 0x02 && m[5] == 0x83) {
-            if (odpoved < 0) odpoved = static_cast<int>(i);
-            ++odpovede;
-            EXPECT_EQ(Slovo(m, 12), 1u) << "the call was not ignored";
-        }
-    }
-    ASSERT_GE(alert, 0) << "no ALERT_REQ";
-    EXPECT_GT(odpoved, alert) << "no CONNECT_RESP after the alert";
-    EXPECT_EQ(odpovede, 1);
-    EXPECT_GT(vypnutie, odpoved) << "no LISTEN_REQ off after the call's answer";
-    const int uvolnenie = Uvolnenie(zaznam, app);
-    EXPECT_GT(uvolnenie, vypnutie) << "the registration was not ended after listening off";
+    ASSERT_NO_FATAL_FAILURE(OdpovedanePredKoncom(zaznam, app, plci));
 
     // The call's history line once; the log's closing lines last.
     std::vector<std::string> hst = Riadky(CitajSubor(dir_ + L"vestrix.hst"));
@@ -405,6 +506,71 @@ TEST_F(MonitorCapi, ACallThatRingsWhileTheProgramEndsIsAnsweredBeforeTheEnd) {
     int konce = 0;
     for (const std::string& l : log) konce += Sprava(l) == "Ukončenie programu Vestrix";
     EXPECT_EQ(konce, 1);
+}
+
+// The phone rings once the window is going: the control, stopping at the
+// end, hands over a call it fetched just before (the simulator holds the
+// fetch until listening is off). The end takes no new call then: nothing of
+// it reaches the history or the mail, the control leaves it to the other
+// terminals, and the program ends with its closing lines last.
+TEST_F(MonitorCapi, ACallHandedOverWhileTheWindowGoesIsNotTakenAndTheProgramEnds) {
+    const std::wstring zaznam = Zaznam();
+    HWND w = nullptr;
+    const unsigned long app = StartSoZaznamom(
+        "isCAPI=-1\r\nhistory=-1\r\nnotify=-1\r\nSMTPaddress=127.0.0.1\r\nSMTPport=" +
+            std::to_string(CapiSimRemote::FreePort()) + "\r\nemail1=prvy@example.com\r\n",
+        w);
+    ASSERT_NE(app, 0u);
+    const long fetches = sim_.Number("CALLCOUNT CAPI_GET_MESSAGE");
+    ASSERT_EQ(sim_.Command("HOLDGET 1"), "OK");
+    const unsigned long plci = sim_.ConnectInd(16, kVolajuci, kVolany, kBc);
+    ASSERT_NE(plci, 0u);
+    ASSERT_TRUE(CakajNa([&] { return sim_.Number("CALLCOUNT CAPI_GET_MESSAGE") > fetches; }, 10000))
+        << "the control did not go for the call";
+
+    const int pred = sim_.PutCount();
+    Prikaz(w, ids::pumUkoncit);
+    const int po = sim_.WaitPuts(pred + 1, 20000);
+    std::vector<BYTE> vypnutie = po > pred ? sim_.Put(pred) : std::vector<BYTE>();
+    sim_.Command("HOLDGET 0");
+    ASSERT_EQ(vypnutie.size(), 26u) << "the end did not stop listening";
+    EXPECT_TRUE(vypnutie[4] == 0x05 && vypnutie[5] == 0x80 && Dvojslovo(vypnutie, 12) == 0);
+    sim_.Close();
+    ASSERT_TRUE(a_.CakajNaKoniec(30000)) << "the program did not end";
+    EXPECT_EQ(a_.KodKonca(), 0u);
+    a_.Zatvor();
+
+    // After listening off: the call alerted, answered "ignore" once, then the
+    // registration ended.
+    std::vector<std::vector<BYTE>> puts = Zaznamenane(zaznam);
+    int alert = -1, odpoved = -1, odpovede = 0;
+    for (size_t i = 0; i < puts.size(); ++i) {
+        const std::vector<BYTE>& m = puts[i];
+        if (m.size() < 14 || Dvojslovo(m, 8) != plci) continue;
+        if (m[4] == 0x01 && m[5] == 0x80 && alert < 0) alert = static_cast<int>(i);
+        if (m[4] == 0x02 && m[5] == 0x83) {
+            if (odpoved < 0) odpoved = static_cast<int>(i);
+            ++odpovede;
+            EXPECT_EQ(Slovo(m, 12), 1u) << "the call was not left to the other terminals";
+        }
+    }
+    EXPECT_GT(odpoved, alert);
+    EXPECT_GE(alert, 0) << "no ALERT_REQ";
+    EXPECT_EQ(odpovede, 1);
+    EXPECT_GT(Uvolnenie(zaznam, app), odpoved) << "the registration was not ended after the answer";
+
+    // Not taken: no history line, no mail; the log's closing lines once, last.
+    EXPECT_EQ(CitajSubor(dir_ + L"vestrix.hst"), "") << "a call taken while the window went";
+    std::vector<std::string> log = Log();
+    ASSERT_GE(log.size(), 3u);
+    int konce = 0;
+    for (const std::string& l : log) {
+        EXPECT_EQ(Sprava(l).rfind("Connect na SMTP server", 0), std::string::npos) << "a mail of a call taken at the end";
+        konce += Sprava(l) == "Ukončenie programu Vestrix";
+    }
+    EXPECT_EQ(konce, 1);
+    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
+    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
 }
 
 TEST_F(MonitorCapi, MissingLibraryShowsTheControlsBoxAndCapiOff) {

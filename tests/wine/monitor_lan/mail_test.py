@@ -20,8 +20,11 @@ strict real server about the dialogue and the header (no breach may show):
   6. a greeting that trickles, then one that floods: both given up, the
      mail delivered by the next retry;
   7. a caller from the network in letters the plain-letter table keeps, a
-     ";" in the firm, a long firm: the subject decodes letter for letter.
-Usage: mail_test.py TEST_EXE"""
+     ";" in the firm, a long firm: the subject decodes letter for letter;
+  8. a server named by a name the name service takes long over (the preload
+     library SLOWNAME.so in the Wine process): the caller-ID window goes on
+     time meanwhile, and the mail arrives once, after the name is resolved.
+Usage: mail_test.py TEST_EXE SLOWNAME.so"""
 import email
 import email.header
 import email.policy
@@ -170,10 +173,10 @@ def refused_then_retry(exe, tmp, problems):
 SUBJECT_EVA = "Volanie z cisla 0911222333 - Eva Mala, Mesto Senec (cas 14:06:00)"
 
 
-def with_peer(exe, case, behaviours, problems, signals=None, timeout=200):
+def with_peer(exe, case, behaviours, problems, signals=None, timeout=200, env_extra=None):
     """Runs one MonitorMail case against a Peer; returns the peer."""
     peer = Peer(behaviours)
-    env = dict(os.environ, VX_SMTP_PORT=str(peer.port))
+    env = dict(os.environ, VX_SMTP_PORT=str(peer.port), **(env_extra or {}))
     if signals:
         env["VX_SIGNAL_DIR"] = signals
     try:
@@ -313,12 +316,24 @@ def slovak_subject(exe, tmp, problems):
             problems.append(f"Slovak subject: envelope {m['from']!r} {m['rcpts']}")
 
 
+def slow_name(exe, tmp, problems):
+    case = "TheCallerIdWindowGoesOnTimeWhileTheServersNameIsResolved"
+    slow = {"LD_PRELOAD": sys.argv[2], "VX_SLOW_NAME": "pomaly-server.test", "VX_SLOW_NAME_MS": "20000"}
+    peer = with_peer(exe, case, [{}], problems, env_extra=slow)
+    mails = peer.mails()
+    if len(mails) != 1:
+        problems.append(f"slow name: {len(mails)} mails instead of 1")
+    for m in mails:
+        if subject(parsed(m)) != SUBJECT or m["rcpts"] != ["prvy@example.com"]:
+            problems.append(f"slow name: {subject(parsed(m))!r} to {m['rcpts']}")
+
+
 def main():
     exe = sys.argv[1]
     problems = []
     with tempfile.TemporaryDirectory() as tmp:
         for case in (three_addresses, refused_then_retry, line_dropped, greylisted, queued_during_retry, to_header,
-                     dragged_reply, slovak_subject):
+                     dragged_reply, slovak_subject, slow_name):
             try:
                 case(exe, tmp, problems)
             except Exception:  # one case's surprise must not hide the others
@@ -327,7 +342,8 @@ def main():
         print("FAIL:", p)
     if not problems:
         print("mail: three addresses in one connection, retry after a refused connection, a dropped line,"
-              " a greylisted address, a mail queued during a retry, the To header, replies dragged out, a Slovak subject")
+              " a greylisted address, a mail queued during a retry, the To header, replies dragged out, a Slovak subject,"
+              " a slowly resolved server name")
     return 1 if problems else 0
 
 
