@@ -324,10 +324,6 @@ bool TControl::Visible() const {
     return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-void TControl::SetBounds(int x, int y, int w, int h) {
-    if (hwnd_) MoveWindow(hwnd_, x, y, w, h, TRUE);
-}
-
 void TControl::Invalidate() {
     if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }

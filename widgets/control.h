@@ -78,7 +78,6 @@ public:
     // parent's state.
     void SetVisible(bool on);
     bool Visible() const;
-    void SetBounds(int x, int y, int w, int h);
     void Invalidate();
 
 protected:

@@ -59,10 +59,6 @@ TMenoFirma HladajVolajuceho(IFileSystem& fs, const std::string& CestaProgramu, c
     return TAdresarVPamati(fs).HladajVolajuceho(CestaProgramu, countryprefix, cislo);
 }
 
-bool JeVAdresari(IFileSystem& fs, const std::string& CestaProgramu, const std::string& cislo) {
-    return TAdresarVPamati(fs).JeVAdresari(CestaProgramu, cislo);
-}
-
 void NacitajAdresar(IFileSystem& fs, IMessagePump& pump, const std::string& CestaProgramu,
                     IAdresarMriezka& sgAdresar, int& PocetKontaktov) {
     PocetKontaktov = 0;

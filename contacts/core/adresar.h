@@ -60,10 +60,6 @@ struct TMenoFirma {
 TMenoFirma HladajVolajuceho(IFileSystem& fs, const std::string& CestaProgramu, const std::string& countryprefix,
                             const std::string& cislo);
 
-// The duplicate check of the import: some address-book line has the number
-// as phone 1 or phone 2. An empty number is never found.
-bool JeVAdresari(IFileSystem& fs, const std::string& CestaProgramu, const std::string& cislo);
-
 // The address-book grid as the routines see it: row 0 holds the headers,
 // column 0 the row number, columns 1 to 5 Krstne, Priezvisko, Firma, Cislo,
 // Cislo2.

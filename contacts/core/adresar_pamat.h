@@ -31,7 +31,8 @@ public:
     // for every book, found without scanning the book.
     TMenoFirma HladajVolajuceho(const std::string& CestaProgramu, const std::string& countryprefix,
                                 const std::string& cislo);
-    // The import's duplicate check (see JeVAdresari in adresar.h).
+    // The duplicate check of the import: some address-book line has the
+    // number as phone 1 or phone 2. An empty number is never found.
     bool JeVAdresari(const std::string& CestaProgramu, const std::string& cislo);
 
     // A pass over many numbers (the history's name fill-in): from its start

@@ -22,8 +22,6 @@ void NastavPresypacieHodiny(bool on) {
     SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(on ? IDC_WAIT : IDC_ARROW)));
 }
 
-bool PresypacieHodiny() { return g_hodiny; }
-
 void ZobrazSpravu(HWND owner, const std::string& text) {
     MessageBoxW(owner, Wide(text).c_str(), Wide(kTitul).c_str(), MB_OK);
 }

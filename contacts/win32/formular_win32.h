@@ -13,7 +13,6 @@ namespace vx {
 // The screen's cursor: the hourglass over every window of the program
 // while set, the default again when cleared.
 void NastavPresypacieHodiny(bool on);
-bool PresypacieHodiny();
 
 // The application's simple message box (one OK button).
 void ZobrazSpravu(HWND owner, const std::string& text);

@@ -80,11 +80,7 @@ public:
     // as things are now, the next cycle follows one COMinterval later.
     void VratPort();
 
-    // A batch is being handed to the call routine; no cycle starts meanwhile.
-    bool DavkaBezi() const { return davka_; }
-
     ITimer& Timer100() { return *t100_; }
-    ITimer& Timer101() { return *t101_; }
     ITimer& ReplyTimer(int model);  // 102 .. 105
 
 private:

@@ -5,6 +5,8 @@
 
 #include "base/diacritics.h"
 #include "base/pascal.h"
+#include "contacts/core/historia.h"
+#include "monitor/core/udpinfo.h"
 
 namespace vx {
 
@@ -160,8 +162,7 @@ void TCallRoutine::Obsluz(const std::string& calledNr, const std::string& callin
 
     // 8: forwarding; a call from the network is never sent on.
     if (!c.isnet && c.sendUDP && Hooks.PosliPoSieti)
-        Hooks.PosliPoSieti(v.Cislo + ";" + v.VolaneCislo + ";" + v.Datum + ";" + v.Cas + ";" +
-                           v.Meno + ";" + v.Firma);
+        Hooks.PosliPoSieti(VytvorUDPInfo(v));
 
     // 9: grid.
     grid_.PridajNaVrch(v.Datum + "  " + v.Cas, v.Cislo, v.Meno, v.Firma);
@@ -172,8 +173,7 @@ void TCallRoutine::Obsluz(const std::string& calledNr, const std::string& callin
 
     // 11: history.
     if (Hooks.ZapisHistoriu)
-        Hooks.ZapisHistoriu(v.Datum + "  " + v.Cas + ";" + v.Cislo + ";" + v.Meno + ";" + v.Firma +
-                            ";" + v.VolaneCislo);
+        Hooks.ZapisHistoriu(RiadokVolania(v.Datum, v.Cas, v.Cislo, v.Meno, v.Firma, v.VolaneCislo));
 
     // 12: net send follows the configuration key directly.
     if (c.messanger && Hooks.PosliKurierom) Hooks.PosliKurierom(v.Cislo);

@@ -14,10 +14,10 @@ enum class TLanguage { English = 0, Czech = 1, Portuguese = 2 };
 
 // What the connection-status record says of one connection.
 struct TRasConnStav {
-    uint32_t rasconnstate = 0;
-    uint32_t dwError = 0;
-    std::string szDeviceType;
-    std::string szDeviceName;
+    uint32_t state = 0;  // the connection's state, as RAS numbers it
+    uint32_t error = 0;  // the RAS error code of the connection, or 0
+    std::string deviceType;
+    std::string deviceName;
 };
 
 class IDialUp {

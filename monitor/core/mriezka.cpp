@@ -27,9 +27,4 @@ void TMriezka::PridajNaVrch(const std::string& datumCas, const std::string& cisl
     cells_[3][0] = firma;
 }
 
-void TMriezka::Vymaz() {
-    for (auto& col : cells_)
-        for (auto& c : col) c.clear();
-}
-
 }  // namespace vx

@@ -19,7 +19,6 @@ public:
     // Shifts down and puts one call on top.
     void PridajNaVrch(const std::string& datumCas, const std::string& cislo, const std::string& meno,
                       const std::string& firma);
-    void Vymaz();
 
 private:
     std::string cells_[kStlpce][kRiadky];

@@ -51,9 +51,6 @@ void TConnection::Destroying() {
     }
 }
 
-TLogger::TLogger(void* owner) : TConnection(owner) { InitializeCriticalSection(&lock_); }
-TLogger::~TLogger() { DeleteCriticalSection(&lock_); }
-
 int TLogConnection::WriteString(const std::string& S) {
     return Write(S.data(), static_cast<int>(S.size()));
 }

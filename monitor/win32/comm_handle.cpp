@@ -113,7 +113,6 @@ TCommEventThread::TCommEventThread(TCommHandle* owner, const TCommEventTypes& ev
     waitEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     unsigned id = 0;
     thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Entry, this, CREATE_SUSPENDED, &id));
-    threadId_ = id;
     if (thread_) {
         SetThreadPriority(thread_, THREAD_PRIORITY_ABOVE_NORMAL);
         ResumeThread(thread_);
@@ -221,7 +220,6 @@ void TCommHandle::HandOver(DWORD mask) {
 }
 
 void TCommHandle::DoOpen() {
-    if (Designing()) return;
     if (handle_ == INVALID_HANDLE_VALUE) RaiseLastCommError("CreateFile");
     const DWORD type = GetFileType(handle_);
     if (type != FILE_TYPE_UNKNOWN && type != FILE_TYPE_CHAR) {
@@ -239,7 +237,6 @@ void TCommHandle::DoOpen() {
 }
 
 void TCommHandle::DoClose() {
-    if (Designing()) return;
     if (handle_ == INVALID_HANDLE_VALUE) return;
     if (thread_) {
         thread_->Stop();
@@ -402,18 +399,12 @@ void TCommHandle::SetChar(int index, char v) {
 TComm::~TComm() { Destroying(); }
 
 void TComm::DoOpen() {
-    if (Designing()) return;
     std::wstring name = Wide(deviceName_);
     // The device namespace reaches every port, COM10 and above included.
     if (name.rfind(L"\\\\.\\", 0) != 0 && name.rfind(L"\\\\?\\", 0) != 0) name = L"\\\\.\\" + name;
     handle_ = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_FLAG_OVERLAPPED, nullptr);
     TCommHandle::DoOpen();
-}
-
-void TComm::DoClose() {
-    if (Designing()) return;
-    TCommHandle::DoClose();
 }
 
 }  // namespace vx

@@ -48,7 +48,6 @@ public:
     // Sets the terminated flag, then signals the thread's event object.
     void Stop();
     HANDLE ThreadHandle() const { return thread_; }
-    DWORD ThreadId() const { return threadId_; }
 
 private:
     static unsigned __stdcall Entry(void* self);
@@ -61,7 +60,6 @@ private:
     HANDLE waitEvent_;     // the overlapped wait's own event
     std::atomic<bool> terminated_{false};
     HANDLE thread_ = nullptr;
-    DWORD threadId_ = 0;
 };
 
 class TCommHandle : public TCommunicationConnection {
@@ -79,30 +77,21 @@ public:
 
     TBaudrate Baudrate() const { return baudrate_; }
     void SetBaudrate(TBaudrate v);
-    TParity Parity() const { return parity_; }
     void SetParity(TParity v);
-    TStopbits Stopbits() const { return stopbits_; }
     void SetStopbits(TStopbits v);
-    TDatabits Databits() const { return databits_; }
     void SetDatabits(TDatabits v);
-    const TCommOptions& Options() const { return options_; }
     void SetOptions(const TCommOptions& v);
-    TFlowControl FlowControl() const { return flowControl_; }
     void SetFlowControl(TFlowControl v);
     // The five characters: 1 XonChar, 2 XoffChar, 3 ErrorChar, 4 EofChar, 5 EvtChar.
-    char Char(int index) const { return chars_[index - 1]; }
     void SetChar(int index, char v);
-    int ReadBufSize() const { return readBufSize_; }
     void SetReadBufSize(int v) {
         CheckInactive();
         readBufSize_ = v;
     }
-    int WriteBufSize() const { return writeBufSize_; }
     void SetWriteBufSize(int v) {
         CheckInactive();
         writeBufSize_ = v;
     }
-    const TCommEventTypes& MonitorEvents() const { return monitorEvents_; }
     void SetMonitorEvents(const TCommEventTypes& v) {
         CheckInactive();
         monitorEvents_ = v;
@@ -163,7 +152,6 @@ public:
 
 protected:
     void DoOpen() override;
-    void DoClose() override;
 
 private:
     std::string deviceName_ = "Com2";

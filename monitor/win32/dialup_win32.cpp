@@ -191,8 +191,11 @@ int TDialUp::GetConnections() {
         const ras::RasConn& c = buf[i];
         status(c.hrasconn, &st);
         std::string text = StatusText(static_cast<int>(st.rasconnstate), static_cast<int>(st.dwError));
-        TRasConnStav s{st.rasconnstate, st.dwError, Field(st.szDeviceType, sizeof st.szDeviceType),
-                       Field(st.szDeviceName, sizeof st.szDeviceName)};
+        TRasConnStav s;
+        s.state = st.rasconnstate;
+        s.error = st.dwError;
+        s.deviceType = Field(st.szDeviceType, sizeof st.szDeviceType);
+        s.deviceName = Field(st.szDeviceName, sizeof st.szDeviceName);
         if (OnActiveConnection)
             OnActiveConnection(reinterpret_cast<uintptr_t>(c.hrasconn), s, text,
                                Field(c.szEntryName, sizeof c.szEntryName),

@@ -39,10 +39,9 @@ public:
 
     // Takes effect at the next activation; changing it while active changes nothing.
     void SetDefaultPort(uint16_t port) { defaultPort_ = port; }
-    uint16_t DefaultPort() const { return defaultPort_; }
 
     // Activating an active server changes nothing. Activation binds every
-    // local address on DefaultPort and raises vx::Exception when it cannot.
+    // local address on the default port and raises vx::Exception when it cannot.
     // Deactivation stops the listener; datagrams still waiting are dropped.
     // May be called from inside OnUDPRead.
     void SetActive(bool on);

@@ -14,7 +14,7 @@ add_custom_command(OUTPUT ${VESTRIX_RES_OUTPUTS}
 add_custom_target(vestrix_resources DEPENDS ${VESTRIX_RES_OUTPUTS})
 set_source_files_properties(vestrix.rc PROPERTIES OBJECT_DEPENDS "${VESTRIX_RES_OUTPUTS}")
 
-add_library(vestrix_shell STATIC vestrixform.cpp vestrixform_serial.cpp formvytocenie.cpp formcid.cpp callpanel.cpp)
+add_library(vestrix_shell STATIC vestrixform.cpp vestrixapp.cpp serialsource.cpp formvytocenie.cpp formcid.cpp callpanel.cpp)
 target_link_libraries(vestrix_shell PUBLIC monitor_core contacts_core vx_widgets monitor_win32_net monitor_win32_notify
                       monitor_win32_serial winmm)
 

@@ -1,23 +1,14 @@
 #include "monitor/win32/vestrixform.h"
 
-#include <mmsystem.h>
-
-#include "base/errors.h"
 #include "base/guard.h"
-#include "base/pascal.h"
 #include "base/win32/text.h"
-#include "contacts/core/adresar.h"
-#include "monitor/core/config.h"
-#include "monitor/core/udpinfo.h"
+#include "contacts/win32/kontakty_okna.h"
 #include "monitor/win32/formcid.h"
 #include "monitor/win32/ids.h"
-#include "monitor/win32/linkorhost.h"
-#include "monitor/win32/vestrixform_serial.h"
+#include "monitor/win32/serialsource.h"
 #include "widgets/gridpaint.h"
 
 namespace vx {
-
-TVestrixForm* VestrixForm = nullptr;
 
 namespace {
 
@@ -25,7 +16,6 @@ const char kTitul[] = "Vestrix";
 const COLORREF kNavy = RGB(0x1E, 0x36, 0x62);    // the top band and frame pictures
 const COLORREF kHeader = RGB(0x3A, 0x5C, 0x94);  // the column-header picture
 const COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
-const int kRingId = 101;
 const wchar_t kPismo[] = L"Tahoma";
 const int kTlacidloW = 54;  // an image button's column in the top band
 const int kPopisMax = 9;    // the labels' font, unless a caption needs a smaller one
@@ -33,167 +23,54 @@ const int kPopisMax = 9;    // the labels' font, unless a caption needs a smalle
 // ends at the grid's client edge, its line beyond it.
 const int kSirkyStlpcov[4] = {109, 87, 94, 95};
 
-class TUdpServerControl : public IUdpServerControl {
-public:
-    explicit TUdpServerControl(TUDPServer& s) : s_(s) {}
-    bool Active() const override { return s_.Active(); }
-    void SetActive(bool on) override { s_.SetActive(on); }
-    void SetPort(int port) override {
-        if (port < 0 || port > 65535) throw ERangeError();
-        s_.SetDefaultPort(static_cast<uint16_t>(port));
-    }
-
-private:
-    TUDPServer& s_;
-};
+// The window's navy background, kept for the life of the program.
+HBRUSH FondOkna() {
+    static HBRUSH b = CreateSolidBrush(kNavy);
+    return b;
+}
 
 }  // namespace
 
-// ------------------------------------------------------------ small parts
-
-DateTime TSystemClock::Now() {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    return DateTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
-}
-
-void TRingPlayer::Nacitaj(HINSTANCE module) {
-    HRSRC r = FindResourceW(module, MAKEINTRESOURCEW(kRingId), L"DATA");
-    if (!r) return;
-    HGLOBAL g = LoadResource(module, r);
-    if (!g) return;
-    data_ = LockResource(g);
-    size_ = data_ ? SizeofResource(module, r) : 0;
-}
-
-void TRingPlayer::Play() {
-    if (data_) PlaySoundW(static_cast<LPCWSTR>(data_), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT);
-}
-
 // ------------------------------------------------------------ the window
 
-TVestrixForm::TVestrixForm() { VestrixForm = this; }
+TVestrixForm::TVestrixForm() = default;
 
 TVestrixForm::~TVestrixForm() {
-    serial_.reset();
-    routine_.reset();
-    if (hwnd_) DestroyWindow(hwnd_);
-    if (ikonaOkna_) DestroyIcon(ikonaOkna_);
     for (HFONT f : {fLabel_, fHeader_, fGrid_, fVerzia_})
         if (f) DeleteObject(f);
-    if (VestrixForm == this) VestrixForm = nullptr;
 }
 
 bool TVestrixForm::Vytvor() {
     // Linkor1 comes first, with its stored settings: without the control
     // there is no main window, only the standard error box.
-    try {
-        Linkor1_ = VytvorLinkor1([this](const std::string& called, const std::string& calling, const std::string& typ) {
-            // A call that the control reports while the window goes (its
-            // stop lets messages through) is not taken: the routine would
-            // pump timers of a window being destroyed.
-            if (routine_ && !konci_) routine_->Linkor1InComingCall(called, calling, typ);
-        });
-    } catch (...) {
-        HandleCurrentException();
-        return false;
-    }
+    if (!app_.VytvorLinkor1()) return false;
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = ResourceModule();
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = CreateSolidBrush(kNavy);
-    wc.hIcon = LoadIconW(ResourceModule(), L"MAINICON");
-    wc.lpszClassName = ids::kMainClass;
-    RegisterClassExW(&wc);
-
+    TWindowClass trieda;
+    trieda.name = ids::kMainClass;
+    trieda.background = FondOkna();
+    trieda.icon = L"MAINICON";
     // Single border with the system menu only, centred on the desktop.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     RECT r{0, 0, kSirka, kVyska};
     AdjustWindowRectEx(&r, style, FALSE, 0);
     int w = r.right - r.left, h = r.bottom - r.top;
     int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    hwnd_ = CreateWindowExW(0, ids::kMainClass, Wide(kTitul).c_str(), style, x, y, w, h, nullptr, nullptr,
-                            ResourceModule(), this);
-    if (!hwnd_) return false;
+    if (!CreateWnd(trieda, 0, Wide(kTitul).c_str(), style, x, y, w, h, nullptr)) return false;
 
     VytvorKomponenty();
-    UDPServer_ = std::make_unique<TUDPServer>();
-    UDPServer_->OnUDPRead = [this](const std::string& data, const std::string& ip, uint16_t) {
-        if (!Log) return;
-        UDPServerUDPRead(data, ip, P, *Log, [this](const std::string& called, const std::string& calling) {
-            routine_->HALOHALO(called, calling);
-        });
-    };
-    UDPServer_->OnOverflow = [this](size_t zahodene) {
-        if (Log) Log->Add(RiadokPreteceniaUDP(zahodene));
-    };
-    UDPClient_ = std::make_unique<TUDPClient>();
-
-    serial_ = std::make_unique<TSerialSource>(*this);
-    routine_ = std::make_unique<TCallRoutine>(P, Mriezka, *this, zvukZvonenia_, timers_, clock_);
-    TCallHooks& k = routine_->Hooks;
-    k.HladajVolajuceho = [this](const std::string& cislo, std::string& meno, std::string& firma) {
-        TMenoFirma mf = adresar_.HladajVolajuceho(P.CestaProgramu, P.Config.countryprefix, cislo);
-        meno = mf.Meno;
-        firma = mf.Firma;
-    };
-    k.ZapisLog = [this](const std::string& s) {
-        if (Log) Log->Add(s);
-    };
-    k.PosliPoSieti = [this](const std::string& text) {
-        if (Log) PosliPoSieti(text, P.Config, *UDPClient_, *Log);
-    };
-    k.ZapisHistoriu = [this](const std::string& riadok) {
-        if (historia_)
-            historia_->ZapisHistoriu(riadok, P.Volanie.Cislo, P.Volanie.Datum, P.Volanie.Cas, P.Config.history);
-    };
-    auto zapis = [this](const std::string& s) {
-        if (Log) Log->Add(s);
-    };
-    programy_ = std::make_unique<TNotifikacieProgramov>(P, winExec_, fs_, zapis);
-    k.PosliKurierom = [this](const std::string& cislo) { programy_->PosliKurierom(cislo); };
-    k.SpustiProgram = [this](const std::string& cislo, const std::string& volane) {
-        return programy_->SpustiProgram(cislo, volane);
-    };
-    DialUp1_ = std::make_unique<TDialUp>();
-    smtpSocket_ = std::make_unique<TWinsockSocket>(pump_);
-    mail_ = std::make_unique<TMailNotifikacia>(P, *DialUp1_, *smtpSocket_, timers_, pump_, clock_, zapis);
-    mail_->ZatvorComm = [this] { serial_->ZatvorComm(); };
-    mail_->ObnovPolling = [this] { serial_->ObnovPolling(); };
-    mail_->ZobrazVysledok = [this](bool ok) {
-        display_->ShowIndicator(TIndikator::swNotifErr, !ok);
-        display_->ShowIndicator(TIndikator::swNotif, ok);
-    };
-    mail_->DatumMailu = [] { return SmtpDatumTeraz(); };
-    DialUp1_->OnConnect = [this] { mail_->DialUp1Connect(); };
-    DialUp1_->OnError = [this](int code, const std::string& msg) { mail_->DialUp1Error(code, msg); };
-    DialUp1_->OnAsyncEvent = [this](int state, int error, const std::string& text) {
-        mail_->DialUp1AsyncEvent(state, error, text);
-    };
-    DialUp1_->OnActiveConnection = [this](uintptr_t, const TRasConnStav&, const std::string&,
-                                          const std::string& entry, const std::string&, const std::string&) {
-        mail_->DialUp1ActiveConnection(entry);
-    };
-    k.OdosliNotifikaciu = [this](const std::string& predmet) { return mail_->OdosliNotifikaciu(predmet); };
-    k.TrimLog = [this] {
-        if (Log) Log->Trim();
-    };
-    k.Text = [this](int n) { return Texty[n]; };
+    app_.Pripoj();
     PripojKontakty();
 
     // A failed add of the icon (at log-on the shell may not be ready) is
     // tried again until it holds; a restarted shell announces itself.
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-    ikonaZnova_ = timers_.CreateTimer();
+    ikonaZnova_ = app_.timers.CreateTimer();
     ikonaZnova_->OnTimer = [this] {
         if (!ikonaZelana_ || ikona_.Added() || ikona_.AddAgain()) ikonaZnova_->SetEnabled(false);
     };
     ikonaZnova_->SetInterval(2000);
 
-    timer5_ = timers_.CreateTimer();
+    timer5_ = app_.timers.CreateTimer();
     timer5_->OnTimer = [this] { Timer5Timer(); };
     timer5_->SetInterval(5000);
     timer5_->SetEnabled(true);
@@ -290,22 +167,6 @@ void TVestrixForm::VytvorKomponenty() {
     PUMcisla.Add(ids::Zavolat, "", [this] { ZavolatClick(); });
 }
 
-LRESULT CALLBACK TVestrixForm::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TVestrixForm*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = h;
-    }
-    auto* self = reinterpret_cast<TVestrixForm*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(h, msg, wp, lp);
-    try {
-        return self->WndProc(msg, wp, lp);
-    } catch (...) {
-        HandleCurrentException();
-        return 0;
-    }
-}
-
 LRESULT TVestrixForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (taskbarCreated_ && msg == taskbarCreated_) {
         // The shell lost every icon when it restarted.
@@ -327,10 +188,6 @@ LRESULT TVestrixForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         FormDestroy();
         PostQuitMessage(0);
         return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        return 0;
     case WM_COMMAND:
         if (HIWORD(wp) == 0 && lp == 0) {
             UINT id = LOWORD(wp);
@@ -346,22 +203,6 @@ LRESULT TVestrixForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // ------------------------------------------------------------ start-up
-
-void TVestrixForm::ZistiCestu() {
-    std::wstring buf(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, &buf[0], static_cast<DWORD>(buf.size()));
-        if (n < buf.size()) {
-            buf.resize(n);
-            break;
-        }
-        buf.resize(buf.size() * 2);
-    }
-    // A path, not a text: any character of the folder's name survives.
-    std::string path = PathFromWide(buf);
-    size_t cut = path.find_last_of('\\');
-    P.CestaProgramu = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
 
 void TVestrixForm::PismoPopisov(TStaticText* const* popisy) {
     // The button labels share one font, the largest in which every caption
@@ -381,64 +222,32 @@ void TVestrixForm::FormCreate() {
     // Each step that can fail shows its error and the start goes on: one
     // bad value, an unreadable file or a full disk must not leave the
     // monitor without captions, icon or call source.
-    // 1-4
-    ZistiCestu();
-    historia_ = std::make_unique<THistoria>(fs_, pump_, timers_, clock_, P.CestaProgramu, P.HistoriaObsadena,
-                                            [this](const std::string& s) {
-                                                if (Log) Log->Add(s);
-                                            });
-    Chranene([this] { NacitajConfig(P.Config, fs_, P.CestaProgramu + "vestrix.ini"); });
-    Chranene([this] { NacitajTexty(Texty, fs_, P.CestaProgramu + "vestrix.lng"); });
-    P.HistoriaOtvorena = false;
+    TVestrixApp& a = app_;
+    a.ZacniBeh();
 
-    // 5
-    Log = std::make_unique<TLog>(fs_, clock_, P.CestaProgramu + "vestrix.log", 1000000, 2000);
-    Chranene([this] {
-        Log->Trim();
-        Log->Add("Štart programu VESTRIX 2.70.134");
-    });
-
-    Chranene([this] {
+    Chranene([this, &a] {
         // 6: captions from the language table.
         TStaticText* popisy[12] = {lSetup_.get(),  lNotify_.get(), lRing_.get(),  lCallerID_.get(),
                                    lHistory_.get(), lAdresar_.get(), lNumber_.get(), lView_.get(),
                                    stcas_.get(),    stCalling_.get(), stName_.get(), stFirm_.get()};
-        for (int i = 0; i < 12; ++i) popisy[i]->SetText(Texty[i + 1]);
+        for (int i = 0; i < 12; ++i) popisy[i]->SetText(a.Texty[i + 1]);
         PismoPopisov(popisy);
         const UINT polozky[8] = {ids::pumDeaktivuj, ids::pumAktivuj,  ids::pumZobrazit,  ids::pumKonfiguracia,
                                  ids::pumHistoria,  ids::pumAdresar,  ids::pumOprograme, ids::pumUkoncit};
-        for (int i = 0; i < 8; ++i) PopupMenu1.Find(polozky[i])->Caption = Texty[136 + i];
-        PUMcisla.Find(ids::pridat)->Caption = Texty[98];
-        PUMcisla.Find(ids::Zavolat)->Caption = Texty[155];
+        for (int i = 0; i < 8; ++i) PopupMenu1.Find(polozky[i])->Caption = a.Texty[136 + i];
+        PUMcisla.Find(ids::pridat)->Caption = a.Texty[98];
+        PUMcisla.Find(ids::Zavolat)->Caption = a.Texty[155];
     });
 
     // 7: one past the last row, so no cell shows as selected.
     StringGrid1_->SetSelection(0, TMriezka::kRiadky);
-    // 8
-    for (TPolozkaFronty& f : P.Fronta) f = TPolozkaFronty{};
-    // 9: rows 1-4 of the device table (row k at index k - 1).
-    const char* const zariadenia[4][2] = {{"TODOS SurfLITE -(INTERVAL)", "TODOS"},
-                                          {"TODOS ISDN TA -(INTERVAL)", "TODOSTA"},
-                                          {"ZyXEL Omni.net LCD Plus -(INTERVAL)", "ZYXELISDN"},
-                                          {"3Com USR ISDN Pro TA -(INTERVAL)", "3COM"}};
-    for (int i = 0; i < 10; ++i) P.Zariadenia[i] = TZariadenie{};
-    for (int i = 0; i < 4; ++i) P.Zariadenia[i] = TZariadenie{zariadenia[i][0], zariadenia[i][1]};
-    // 10
-    P.PrveCitanie = true;
-    // 11: the date and time formats are fixed ("dd.mm.yyyy", "hh:mm:ss").
-    // 12
-    zvukZvonenia_.Nacitaj(ResourceModule());
     // 13
-    SetShowHints(P.Config.showhint);
+    SetShowHints(a.P.Config.showhint);
     // 14
-    P.Prepinace.notify = P.Config.notify;
-    P.Prepinace.action = P.Config.action;
-    P.Prepinace.ring = P.Config.ring;
-    P.Prepinace.cid = P.Config.cid;
-    display_->ShowIndicator(TIndikator::swAkcia, P.Config.action);
-    display_->ShowIndicator(TIndikator::swDisplay, P.Config.cid);
-    display_->ShowIndicator(TIndikator::swZvonec, P.Config.ring);
-    display_->ShowIndicator(TIndikator::swNotif, P.Config.notify);
+    display_->ShowIndicator(TIndikator::swAkcia, a.P.Config.action);
+    display_->ShowIndicator(TIndikator::swDisplay, a.P.Config.cid);
+    display_->ShowIndicator(TIndikator::swZvonec, a.P.Config.ring);
+    display_->ShowIndicator(TIndikator::swNotif, a.P.Config.notify);
     // 15
     display_->SetCislo("");
     display_->SetMeno("");
@@ -447,23 +256,10 @@ void TVestrixForm::FormCreate() {
     StringGrid1_->SetDoubleBuffered(true);
     // 17
     PridajIkonu(L"MAINICON");
-    Chranene([this] {
-        // 18
-        historia_->NacitajPosledneVolania([this](const TZaznamHistorie& z) {
-            Mriezka.PridajNaVrch(z.DatumCas, z.Cislo, z.Meno, z.Firma);
-        });
-        GridChanged();
-        // 19: the newest call counts as seen by the 3Com reader.
-        if (!Mriezka.Cell(1, 0).empty()) P.Posledny3COM = Posledny3COMZMriezky(Mriezka);
-    });
+    // 18-19
+    Chranene([&a] { a.NacitajPosledneVolania(); });
     // 20
-    Chranene([this] { NastavCOMTeraz(); });
-}
-
-void TVestrixForm::NastavCOMTeraz() {
-    TUdpServerControl udp(*UDPServer_);
-    NastavComContext c{P, *this, Linkor1_.get(), udp, serial_->Control(), serial_->Link.Timer100(), pump_};
-    NastavCOM(c);
+    Chranene([&a] { a.NastavCOMTeraz(); });
 }
 
 void TVestrixForm::ZobrazChybu(const std::string& message) {
@@ -477,7 +273,7 @@ void TVestrixForm::PridajIkonu(const wchar_t* resource) {
     HICON nova = LoadIconW(ResourceModule(), resource);
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(nova));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(nova));
-    ikonaOkna_ = nullptr;  // icons from LoadIcon are shared; nothing to free
+    // Icons from LoadIcon are shared: nothing to free.
     ikonaZelana_ = true;
     if (!ikona_.Add(hwnd_, 1, ids::kIkonaSprava, nova, kTitul)) ikonaZnova_->SetEnabled(true);
 }
@@ -519,7 +315,7 @@ void TVestrixForm::imMenuClick() {
 void TVestrixForm::Timer5Timer() {
     timer5_->SetEnabled(false);
     // Hidden only with an icon to come back from.
-    if (P.Config.startminimized && ikona_.Added()) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+    if (app_.P.Config.startminimized && ikona_.Added()) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 bool TVestrixForm::FormClose() {
@@ -533,16 +329,14 @@ bool TVestrixForm::FormClose() {
 void TVestrixForm::pumUkoncitClick() {
     ikonaZelana_ = false;
     ikona_.Delete();
-    pump_.ProcessMessages();
+    app_.pump.ProcessMessages();
     // Only the message loop is told to end. The click may come from a wait
     // of a call (mail, dial-up, history, name resolution), which runs to its
     // end first; the window goes once the loop is over (Znic).
     PostQuitMessage(0);
 }
 
-void TVestrixForm::Znic() {
-    if (hwnd_) DestroyWindow(hwnd_);
-}
+void TVestrixForm::Znic() { DestroyWnd(); }
 
 void TVestrixForm::KoniecRelacie() {
     // Windows may end the process once this message returns: the window
@@ -550,38 +344,19 @@ void TVestrixForm::KoniecRelacie() {
     // registration. Inside a call (its routine lets messages through) the
     // window stays for the call to end; only the log is closed.
     pumUkoncitClick();
-    if (!routine_ || !routine_->VBehu()) {
+    if (!app_.VolanieVBehu()) {
         Znic();
     } else {
-        ZavriLog();
+        app_.ZavriLog();
     }
-}
-
-void TVestrixForm::ZavriLog() {
-    if (!Log) return;
-    try {
-        Log->Add("Ukončenie programu Vestrix");
-        Log->Add(std::string(42, '-'));
-    } catch (...) {
-        // The program ends all the same.
-    }
-    Log.reset();
 }
 
 void TVestrixForm::FormDestroy() {
-    konci_ = true;
+    app_.NeprijimajVolania();
     ikonaZelana_ = false;
     if (ikonaZnova_) ikonaZnova_->SetEnabled(false);
     ikona_.Delete();
-    routine_->Timer2Timer();  // the caller-ID window goes with the program
-    if (UDPServer_) {
-        try {
-            UDPServer_->SetActive(false);
-        } catch (...) {
-        }
-    }
-    ZavriLog();
-    Linkor1_.reset();  // the control ends its CAPI registration with the window
+    app_.Skonci();
 }
 
 // ------------------------------------------------------------ call view
@@ -594,7 +369,7 @@ void TVestrixForm::GridChanged() {
     std::vector<std::string> bunky;
     bunky.reserve(TMriezka::kRiadky * TMriezka::kStlpce);
     for (int r = 0; r < TMriezka::kRiadky; ++r)
-        for (int c = 0; c < TMriezka::kStlpce; ++c) bunky.push_back(Mriezka.Cell(c, r));
+        for (int c = 0; c < TMriezka::kStlpce; ++c) bunky.push_back(app_.Mriezka.Cell(c, r));
     StringGrid1_->SetCells(bunky);
 }
 
@@ -635,23 +410,26 @@ void TVestrixForm::Show(SourceItem item, bool visible) {
 // ------------------------------------------------------------ commands
 
 void TVestrixForm::btPovolitClick() {
-    P.Prepinace.notify = !P.Prepinace.notify;
-    display_->ShowIndicator(TIndikator::swNotif, P.Prepinace.notify);
-    if (!P.Prepinace.notify) {
+    TPrepinace& s = app_.P.Prepinace;
+    s.notify = !s.notify;
+    display_->ShowIndicator(TIndikator::swNotif, s.notify);
+    if (!s.notify) {
         display_->ShowIndicator(TIndikator::swNotifErr, false);
-        if (!IsActive() && P.Prepinace.cid && routine_->FormCID())
-            routine_->FormCID()->ShowIndicator(TIndikator::swNotifErr, false);
+        IPanelView* cid = app_.Volania().FormCID();
+        if (!IsActive() && s.cid && cid) cid->ShowIndicator(TIndikator::swNotifErr, false);
     }
 }
 
 void TVestrixForm::imAkciaClick() {
-    P.Prepinace.ring = !P.Prepinace.ring;
-    display_->ShowIndicator(TIndikator::swZvonec, P.Prepinace.ring);
+    TPrepinace& s = app_.P.Prepinace;
+    s.ring = !s.ring;
+    display_->ShowIndicator(TIndikator::swZvonec, s.ring);
 }
 
 void TVestrixForm::imDisplayClick() {
-    P.Prepinace.cid = !P.Prepinace.cid;
-    display_->ShowIndicator(TIndikator::swDisplay, P.Prepinace.cid);
+    TPrepinace& s = app_.P.Prepinace;
+    s.cid = !s.cid;
+    display_->ShowIndicator(TIndikator::swDisplay, s.cid);
 }
 
 void TVestrixForm::NastavVysku(int clientHeight) {
@@ -678,6 +456,29 @@ void TVestrixForm::StringGrid1MouseUp(int, int x, int y) {
     POINT p;
     GetCursorPos(&p);
     PUMcisla.Popup(hwnd_, p.x, p.y);
+}
+
+void TVestrixForm::ZavolatClick() {
+    TSerialSource* serial = app_.Serial();
+    if (PopupStlpec < 0 || PopupRiadok < 0 || !serial) return;
+    // The number and name of the row under the mouse: of the history grid
+    // while the history window is open, else of the main grid.
+    auto bunka = [this](int col) {
+        if (app_.P.HistoriaOtvorena && kontakty_) return kontakty_->BunkaHistorie(col, PopupRiadok);
+        return app_.Mriezka.Cell(col, PopupRiadok);
+    };
+    const std::string cislo = bunka(1);
+    const std::string popis = cislo + "  " + bunka(2);
+    if (cislo.empty() || cislo == "anonymous") return;
+    serial->Vytoc(cislo, popis);
+}
+
+void TVestrixForm::pumAktivujClick() {
+    if (TSerialSource* serial = app_.Serial()) serial->Link.pumAktivujClick();
+}
+
+void TVestrixForm::pumDeaktivujClick() {
+    if (TSerialSource* serial = app_.Serial()) serial->Link.pumDeaktivujClick();
 }
 
 }  // namespace vx

@@ -8,57 +8,19 @@
 #include <memory>
 #include <string>
 
-#include "base/files.h"
-#include "base/stdfiles.h"
-#include "contacts/core/adresar_pamat.h"
-#include "contacts/core/historia.h"
-#include "monitor/core/callroutine.h"
-#include "monitor/core/log.h"
-#include "monitor/core/mriezka.h"
-#include "monitor/core/mail_notifikacia.h"
-#include "monitor/core/nastavcom.h"
-#include "monitor/core/netsend_programs.h"
-#include "monitor/core/premenne.h"
-#include "monitor/core/texty.h"
 #include "monitor/win32/callpanel.h"
-#include "monitor/win32/dialup_win32.h"
-#include "monitor/win32/process_win32.h"
-#include "monitor/win32/smtp_win32.h"
-#include "monitor/win32/udp_win32.h"
+#include "monitor/win32/vestrixapp.h"
 #include "widgets/control.h"
 #include "widgets/popupmenu.h"
 #include "widgets/stringgrid.h"
 #include "widgets/trayicon.h"
-#include "widgets/wintimer.h"
+#include "widgets/window.h"
 
 namespace vx {
 
-class TSerialSource;
-
-// The real clock of the machine (local time).
-class TSystemClock : public IClock {
-public:
-    DateTime Now() override;
-    uint32_t TickCount() override { return GetTickCount(); }
-};
-
-// The ring sound played from the program's resource, located and locked once.
-class TRingPlayer : public IRingPlayer {
-public:
-    // Resource DATA 101; a missing resource leaves the ring silent.
-    void Nacitaj(HINSTANCE module);
-    void Play() override;
-    const void* Data() const { return data_; }
-    size_t Size() const { return size_; }
-
-private:
-    const void* data_ = nullptr;
-    size_t size_ = 0;
-};
-
 class TKontaktyOkna;
 
-class TVestrixForm : public IMainView, public ISourceView {
+class TVestrixForm : public TWindow, public IMonitorWindow {
 public:
     static constexpr int kSirka = 400, kVyska = 324;
     TVestrixForm();
@@ -70,17 +32,13 @@ public:
     // The start-up sequence. An error of a step is shown in the standard
     // error box and the steps after it run all the same.
     void FormCreate();
-    HWND Handle() const { return hwnd_; }
     // Destroys the window (FormDestroy) once the message loop has ended, so
     // that no handler of a call is still running on the stack below it.
     void Znic();
 
-    // The program-wide values and objects that the other windows reach
-    // through the main window.
-    TPremenne P;
-    TTexty Texty;
-    std::unique_ptr<TLog> Log;  // empty until the start-up created it
-    TMriezka Mriezka;           // StringGrid1's contents
+    // The sources, notifications and program-wide values the window shows
+    // and commands.
+    TVestrixApp& App() { return app_; }
 
     // IMainView
     IPanelView& Panel() override { return *display_; }
@@ -92,8 +50,11 @@ public:
     void Show(SourceItem item, bool visible) override;
     void ZmenIkonu(const std::string& state) override;
 
+    // IMonitorWindow
+    bool IndicatorVisible(TIndikator which) override { return display_->IndicatorVisible(which); }
+    HWND Vlastnik() override { return hwnd_; }
+
     // Handlers.
-    void ZistiCestu();
     void KlikNaIkonu(WPARAM wp, LPARAM lp);
     void Timer5Timer();
     bool FormClose();  // true when the window may really close
@@ -114,35 +75,20 @@ public:
     // The application's standard error box.
     void ZobrazChybu(const std::string& message);
 
-    TCallRoutine& Volania() { return *routine_; }
-
 private:
-    friend class TSerialSource;
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void PismoPopisov(TStaticText* const* popisy);
     void VytvorKomponenty();
     void NastavVysku(int clientHeight);
     void PridajIkonu(const wchar_t* resource);
-    void NastavCOMTeraz();
     // The end of a Windows session: the closing steps of the program's end
     // while the process may still run them.
     void KoniecRelacie();
-    // The log's closing lines, then the log goes: at the program's end.
-    void ZavriLog();
 
-    HWND hwnd_ = nullptr;
-    HICON ikonaOkna_ = nullptr;
+    // First in, last out: the window's timers come from it.
+    TVestrixApp app_{*this};
+
     HFONT fLabel_ = nullptr, fHeader_ = nullptr, fGrid_ = nullptr, fVerzia_ = nullptr;
-
-    StdFileSystem fs_;
-    TSystemClock clock_;
-    TWinTimerFactory timers_;
-    TWinPump pump_;
-    TRingPlayer zvukZvonenia_;
-    // The address book and prefix table of the lookups, read again only when
-    // they change.
-    TAdresarVPamati adresar_{fs_};
 
     // Components.
     std::unique_ptr<TImage> imPozadie_, imConfigure_, imNotifikacia_, imAkcia_, imDisplay_, imHistoria_,
@@ -157,27 +103,12 @@ private:
     bool ikonaZelana_ = false;                // the icon belongs in the notification area
     UINT taskbarCreated_ = 0;                 // the shell's announcement that it (re)started
     std::unique_ptr<ITimer> ikonaZnova_;      // tries a failed add of the icon again
-    bool konci_ = false;                      // the end has begun: no call starts any more
     std::unique_ptr<ITimer> timer5_;
-    std::unique_ptr<TSerialSource> serial_;  // Comm1 and the adapter link
-    std::unique_ptr<TUDPServer> UDPServer_;
-    std::unique_ptr<TUDPClient> UDPClient_;
-    std::unique_ptr<ILinkorBinding> Linkor1_;  // the embedded control, for the window's whole life
-    std::unique_ptr<THistoria> historia_;
-    TWinExecStarter winExec_;
-    std::unique_ptr<TNotifikacieProgramov> programy_;
-    std::unique_ptr<TDialUp> DialUp1_;
-    std::unique_ptr<TWinsockSocket> smtpSocket_;
-    std::unique_ptr<TMailNotifikacia> mail_;
-    std::unique_ptr<TCallRoutine> routine_;
     int PopupStlpec = -1, PopupRiadok = -1;
     // The address-book, add-number and history windows with their state for
     // the whole run, opened from the buttons and menus (vestrixform_kontakty.cpp).
     void PripojKontakty();
     std::shared_ptr<TKontaktyOkna> kontakty_;
 };
-
-// The one main window of the program.
-extern TVestrixForm* VestrixForm;
 
 }  // namespace vx

@@ -11,17 +11,18 @@ namespace vx {
 
 void TVestrixForm::imConfigureClick() {
     TRunKeyWin32 runKey;
-    TConfigForm::Kontext k{P, Texty, DialUp1_.get(), fs_, runKey, ProgramFilePath(), {}, hwnd_};
+    TVestrixApp& a = app_;
+    TConfigForm::Kontext k{a.P, a.Texty, a.DialUp1(), a.fs, runKey, ProgramFilePath(), {}, hwnd_};
     k.pouzitie.ShowIndicator = [this](TIndikator i, bool on) { display_->ShowIndicator(i, on); };
     k.pouzitie.SetShowHints = [](bool on) { SetShowHints(on); };
-    k.pouzitie.NastavCOM = [this] { NastavCOMTeraz(); };
-    k.pouzitie.Texty = &Texty;
+    k.pouzitie.NastavCOM = [&a] { a.NastavCOMTeraz(); };
+    k.pouzitie.Texty = &a.Texty;
     TConfigForm ConfigForm(std::move(k));
     ConfigForm.ShowModal();
 }
 
 void TVestrixForm::pumOprogrameClick() {
-    TAboutBox AboutBox(Texty, hwnd_);
+    TAboutBox AboutBox(app_.Texty, hwnd_);
     AboutBox.ShowModal();
 }
 

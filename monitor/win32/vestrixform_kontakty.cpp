@@ -7,7 +7,7 @@
 #include "contacts/win32/kontakty_okna.h"
 #include "monitor/win32/ids.h"
 #include "monitor/win32/vestrixform.h"
-#include "monitor/win32/vestrixform_serial.h"
+#include "monitor/win32/serialsource.h"
 
 namespace vx {
 
@@ -56,12 +56,13 @@ HWND Potomok(HWND root, int id) {
 }  // namespace
 
 void TVestrixForm::PripojKontakty() {
+    TVestrixApp& a = app_;
     auto k = std::make_shared<TKontaktyHlavneho>();
     THlavneOknoMena& h = k->hlavne;
-    h.Cislo = [this](int row) { return Mriezka.Cell(1, row); };
+    h.Cislo = [&a](int row) { return a.Mriezka.Cell(1, row); };
     h.MenoVRiadku = [this](int row, const std::string& meno, const std::string& firma) {
-        Mriezka.SetCell(2, row, meno);
-        Mriezka.SetCell(3, row, firma);
+        app_.Mriezka.SetCell(2, row, meno);
+        app_.Mriezka.SetCell(3, row, firma);
         GridChanged();
     };
     h.Zobrazene = [this] { return TextOvladaca(Potomok(hwnd_, ids::kCislo)); };
@@ -71,14 +72,15 @@ void TVestrixForm::PripojKontakty() {
     };
 
     TKontaktyMonitora m;
-    m.fs = &fs_;
-    m.Adresar = &adresar_;
-    m.pump = &pump_;
-    m.clock = &clock_;
-    m.Historia = [this] { return historia_.get(); };
-    m.CestaProgramu = [this] { return P.CestaProgramu; };
-    m.Texty = [this](int n) { return Texty[n]; };
-    m.Nastavenia = [this] {
+    m.fs = &a.fs;
+    m.Adresar = &a.adresar;
+    m.pump = &a.pump;
+    m.clock = &a.clock;
+    m.Historia = [&a] { return a.Historia(); };
+    m.CestaProgramu = [&a] { return a.P.CestaProgramu; };
+    m.Texty = [&a](int n) { return a.Texty[n]; };
+    m.Nastavenia = [&a] {
+        const TPremenne& P = a.P;
         TNastaveniaKontaktov n;
         n.isCAPI = P.Config.isCAPI;
         n.isnet = P.Config.isnet;
@@ -89,7 +91,7 @@ void TVestrixForm::PripojKontakty() {
         n.cutrowshistory = P.Config.cutrowshistory;
         return n;
     };
-    m.HistoriaOtvorena = &P.HistoriaOtvorena;
+    m.HistoriaOtvorena = &a.P.HistoriaOtvorena;
     m.PopupStlpec = &PopupStlpec;
     m.PopupRiadok = &PopupRiadok;
     m.Hlavne = &h;
@@ -99,8 +101,8 @@ void TVestrixForm::PripojKontakty() {
         PUMcisla.Popup(owner, p.x, p.y);
     };
     m.PrikazMenu = [this](UINT id) { return PopupMenu1.HandleCommand(id) || PUMcisla.HandleCommand(id); };
-    m.Vytoc = [this](const std::string& cislo, const std::string& popis) {
-        if (serial_) serial_->Vytoc(cislo, popis);
+    m.Vytoc = [&a](const std::string& cislo, const std::string& popis) {
+        if (TSerialSource* serial = a.Serial()) serial->Vytoc(cislo, popis);
     };
     m.HlavneOkno = [this] { return hwnd_; };
     k->okna = std::make_unique<TKontaktyOkna>(std::move(m));
@@ -109,11 +111,11 @@ void TVestrixForm::PripojKontakty() {
     TKontaktyOkna& o = *kontakty_;
     imHistoria_->OnClick = [&o] { o.OtvorHistoriu(); };
     imAdresar_->OnClick = [&o] { o.OtvorAdresar(); };
-    imPridaj_->OnClick = [this, &o] { o.OtvorPridanie(P.Volanie.Cislo); };
+    imPridaj_->OnClick = [&a, &o] { o.OtvorPridanie(a.P.Volanie.Cislo); };
     PopupMenu1.Find(ids::pumHistoria)->OnClick = [&o] { o.OtvorHistoriu(); };
     PopupMenu1.Find(ids::pumAdresar)->OnClick = [&o] { o.OtvorAdresar(); };
-    PUMcisla.Find(ids::pridat)->OnClick = [this, &o] {
-        o.pridatClick([this](int c, int r) { return Mriezka.Cell(c, r); });
+    PUMcisla.Find(ids::pridat)->OnClick = [&a, &o] {
+        o.pridatClick([&a](int c, int r) { return a.Mriezka.Cell(c, r); });
     };
 }
 

@@ -139,7 +139,7 @@ int HovoryDieta(bool skryty) {
         ShowWindow(form.Handle(), SW_SHOW);
         SetForegroundWindow(form.Handle());
     }
-    g_beh.port = static_cast<unsigned short>(std::atoi(form.P.Config.UDPserverport.c_str()));
+    g_beh.port = static_cast<unsigned short>(std::atoi(form.App().P.Config.UDPserverport.c_str()));
     g_beh.pocet = 500;
     if (const char* e = std::getenv("VX_BENCH_CALLS")) g_beh.pocet = std::max(20, std::atoi(e));
     g_beh.hovory.assign(static_cast<size_t>(g_beh.pocet), Hovor{});
@@ -148,7 +148,7 @@ int HovoryDieta(bool skryty) {
     g_beh.vDavke = 500;
 
     // The hooks time what they run, then hand on to the program's own.
-    TCallHooks& k = form.Volania().Hooks;
+    TCallHooks& k = form.App().Volania().Hooks;
     auto hladaj = k.HladajVolajuceho;
     k.HladajVolajuceho = [hladaj](const std::string& c, std::string& m, std::string& f) {
         if (g_beh.davka) {
@@ -209,7 +209,7 @@ int HovoryDieta(bool skryty) {
     }
     const double c50 = Percentil(celok, 0.5);
     std::printf("\none LAN call in the monitor, main window %s, 10,000 contacts, %zu calls\n",
-                !skryty ? "shown and active" : form.P.Prepinace.cid ? "hidden, caller-ID window shown" : "hidden, no caller-ID window",
+                !skryty ? "shown and active" : form.App().P.Prepinace.cid ? "hidden, caller-ID window shown" : "hidden, no caller-ID window",
                 celok.size());
     std::printf("  %-52s %8s %8s %8s\n", "step (ms)", "p50", "p99", "of p50");
     Riadok("datagram to history line", celok, c50);
@@ -237,10 +237,10 @@ int HovoryDieta(bool skryty) {
 
     // The pieces alone, on this thread, 200 times each.
     StdFileSystem fs;
-    const std::string dir = form.P.CestaProgramu;
+    const std::string dir = form.App().P.CestaProgramu;
     std::printf("  pieces alone:\n");
     HWND mriezka = Potomok(form.Handle(), ids::kGrid);
-    Riadok("  log line (TLog::Add)", Samo(200, [&](int) { form.Log->Add("Meraná položka"); }), c50);
+    Riadok("  log line (TLog::Add)", Samo(200, [&](int) { form.App().Log->Add("Meraná položka"); }), c50);
     Riadok("  history line alone (append)", Samo(200, [&](int i) {
                fs.AppendLine(dir + "kusy.hst", "09.03.2024  10:00:00;0900000001;Meno;Firma;021 " + std::to_string(i));
            }), c50);
@@ -252,12 +252,12 @@ int HovoryDieta(bool skryty) {
                fs.Stamp(dir + "vestrix.adr", s);
            }), c50);
     Riadok("  grid: new top row, without painting", Samo(200, [&](int i) {
-               form.Mriezka.PridajNaVrch("09.03.2024  10:00:00", CisloKontaktu(i), "Meno " + std::to_string(i), "Firma");
+               form.App().Mriezka.PridajNaVrch("09.03.2024  10:00:00", CisloKontaktu(i), "Meno " + std::to_string(i), "Firma");
                form.GridChanged();
            }), c50);
     UpdateWindow(mriezka);
     Riadok("  grid: new top row and painting it", Samo(200, [&](int i) {
-               form.Mriezka.PridajNaVrch("09.03.2024  10:00:00", CisloKontaktu(i), "Meno " + std::to_string(i), "Firma");
+               form.App().Mriezka.PridajNaVrch("09.03.2024  10:00:00", CisloKontaktu(i), "Meno " + std::to_string(i), "Firma");
                form.GridChanged();
                UpdateWindow(mriezka);
            }), c50);
@@ -435,8 +435,8 @@ int HistoriaDieta(bool doplnenie) {
     ShowWindow(form.Handle(), SW_SHOW);
     OknoHistorie o;
     o.hlavne = form.Handle();
-    o.subor = form.P.CestaProgramu + "vestrix.hst";
-    o.port = static_cast<unsigned short>(std::atoi(form.P.Config.UDPserverport.c_str()));
+    o.subor = form.App().P.CestaProgramu + "vestrix.hst";
+    o.port = static_cast<unsigned short>(std::atoi(form.App().P.Config.UDPserverport.c_str()));
     o.doplnenie = doplnenie;
     PROCESS_MEMORY_COUNTERS pm;
     pm.cb = sizeof pm;
@@ -445,7 +445,7 @@ int HistoriaDieta(bool doplnenie) {
     HANDLE vlakno = CreateThread(nullptr, 0, MeranieHistorie, &o, 0, nullptr);
     SlucaSpravy(vlakno);
     StdFileSystem fs;
-    const std::string hbk = form.P.CestaProgramu + "vestrix.hbk";
+    const std::string hbk = form.App().P.CestaProgramu + "vestrix.hbk";
     const double mb = 1048576.0, subor = static_cast<double>(fs.Size(hbk));
     std::printf("\nhistory window of the monitor, 1,000,000 lines, file %.1f MB%s; monitor's working set before "
                 "%.1f MB\n", subor / mb, doplnenie ? ", 100,000 contacts" : "", zaklad / mb);
@@ -458,10 +458,10 @@ int HistoriaDieta(bool doplnenie) {
     {
         std::string text;
         fs.ReadAll(hbk, text);
-        fs.WriteAll(form.P.CestaProgramu + "kopia.hst", text);
+        fs.WriteAll(form.App().P.CestaProgramu + "kopia.hst", text);
     }
     const double podlaha = Teraz() - p0;
-    fs.Remove(form.P.CestaProgramu + "kopia.hst");
+    fs.Remove(form.App().P.CestaProgramu + "kopia.hst");
     std::printf("  %-44s %8.0f ms, peak %6.1f MB, above the monitor before %6.1f MB (%.2f x the file)\n",
                 "opens, rows loaded", o.otvorene, o.spickaOtvorene / mb, (o.spickaOtvorene - zaklad) / mb,
                 (o.spickaOtvorene - zaklad) / subor);

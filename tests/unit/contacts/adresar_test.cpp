@@ -1,6 +1,7 @@
 // Address book and prefix table: line formats, the caller lookup, the
 // duplicate check, and loading and saving the address-book grid.
 #include "contacts/core/adresar.h"
+#include "contacts/core/adresar_pamat.h"
 
 #include <gtest/gtest.h>
 
@@ -216,7 +217,7 @@ TEST_F(Subory, BadLinesDoNotHideTheOthers) {
     EXPECT_EQ(r.Firma, std::string("\x9f\x00z", 3));
     EXPECT_EQ(Hladaj("444").Meno, "");
     EXPECT_EQ(Hladaj("555").Firma, "Posledná");
-    EXPECT_FALSE(JeVAdresari(fs, dir.Dir(), "xxx"));
+    EXPECT_FALSE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), "xxx"));
 }
 
 TEST_F(Subory, NumbersNeverMatchAcrossLineEnds) {
@@ -241,21 +242,21 @@ TEST_F(Subory, UnreadableFilesRaise) {
     EXPECT_THROW(HladajVolajuceho(bad, dir.Dir(), "00421", "999"), EInOutError);
     bad.ops = 0;
     bad.failAt = 1;
-    EXPECT_THROW(JeVAdresari(bad, dir.Dir(), "111"), EInOutError);
+    EXPECT_THROW(TAdresarVPamati(bad).JeVAdresari(dir.Dir(), "111"), EInOutError);
 }
 
 TEST_F(Subory, JeVAdresari) {
-    EXPECT_FALSE(JeVAdresari(fs, dir.Dir(), "0903111222"));  // no file
+    EXPECT_FALSE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), "0903111222"));  // no file
     Zapis(kSuborAdresara, kAdresar);
-    EXPECT_TRUE(JeVAdresari(fs, dir.Dir(), "0903111222"));
-    EXPECT_TRUE(JeVAdresari(fs, dir.Dir(), "0907000333"));
-    EXPECT_TRUE(JeVAdresari(fs, dir.Dir(), "0905999888"));
-    EXPECT_FALSE(JeVAdresari(fs, dir.Dir(), "0918777666"));
-    EXPECT_FALSE(JeVAdresari(fs, dir.Dir(), "024444555"));
-    EXPECT_FALSE(JeVAdresari(fs, dir.Dir(), "Novák"));
-    EXPECT_FALSE(JeVAdresari(fs, dir.Dir(), ""));  // an empty text is found nowhere
+    EXPECT_TRUE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), "0903111222"));
+    EXPECT_TRUE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), "0907000333"));
+    EXPECT_TRUE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), "0905999888"));
+    EXPECT_FALSE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), "0918777666"));
+    EXPECT_FALSE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), "024444555"));
+    EXPECT_FALSE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), "Novák"));
+    EXPECT_FALSE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), ""));  // an empty text is found nowhere
     Zapis(kSuborAdresara, ";;;;\r\n");
-    EXPECT_FALSE(JeVAdresari(fs, dir.Dir(), ""));
+    EXPECT_FALSE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), ""));
 }
 
 using test::Mriezka;
@@ -389,7 +390,7 @@ TEST_F(Subory, AnAddedContactAfterALastLineWithoutLineEndStaysItsOwnLine) {
               "Ján;Novák;0903111222;;Firma a.s.\r\nEva;Malá;0911222333;;Obchod\r\n");
     EXPECT_EQ(Hladaj("0903111222").Firma, "Firma a.s.");
     EXPECT_EQ(Hladaj("0911222333").Meno, "Eva Malá");
-    EXPECT_TRUE(JeVAdresari(fs, dir.Dir(), "0911222333"));
+    EXPECT_TRUE(TAdresarVPamati(fs).JeVAdresari(dir.Dir(), "0911222333"));
 }
 
 TEST_F(Subory, PridajDoAdresara) {
@@ -414,7 +415,7 @@ TEST_F(Grid, FileErrorsCarryTheSystemsCode) {
         {"load: a locked range", 1, 33, [&](IFileSystem& f) { NacitajAdresar(f, pump, dir.Dir(), grid, pocet); }},
         {"lookup: access denied", 1, 5, [&](IFileSystem& f) { HladajVolajuceho(f, dir.Dir(), "00421", "111"); }},
         {"prefix table: a bad sector", 2, 23, [&](IFileSystem& f) { HladajVolajuceho(f, dir.Dir(), "00421", "9"); }},
-        {"duplicate check: a network name gone", 1, 64, [&](IFileSystem& f) { JeVAdresari(f, dir.Dir(), "111"); }},
+        {"duplicate check: a network name gone", 1, 64, [&](IFileSystem& f) { TAdresarVPamati(f).JeVAdresari(dir.Dir(), "111"); }},
         {"save: the disk full", 1, 112, [&](IFileSystem& f) { ZapisAdresar(f, pump, dir.Dir(), grid, 1); }},
         {"save: the book held open", 2, 32, [&](IFileSystem& f) { ZapisAdresar(f, pump, dir.Dir(), grid, 1); }},
         {"save: access denied", 2, 5, [&](IFileSystem& f) { ZapisAdresar(f, pump, dir.Dir(), grid, 1); }},

@@ -11,6 +11,7 @@
 #include "../contacts_ui/fake_views.h"
 #include "base/errors.h"
 #include "contacts/core/adresar.h"
+#include "contacts/core/adresar_pamat.h"
 #include "contacts/core/adresar_okno.h"
 #include "contacts/core/outlook_import.h"
 #include "contacts/core/textsubor.h"
@@ -124,5 +125,5 @@ VX_FUZZ_TARGET(outlook) {
                      z.Cislo2 == k.Cislo2 && z.Firma == k.Firma,
                  "row " + std::to_string(r) + " reads back from " + Ukaz(ulozene[i - 1]));
     }
-    for (const std::string& c : cisla) VX_CHECK(JeVAdresari(fs, kCesta, c), "imported " + Ukaz(c) + " is not found");
+    for (const std::string& c : cisla) VX_CHECK(TAdresarVPamati(fs).JeVAdresari(kCesta, c), "imported " + Ukaz(c) + " is not found");
 }

@@ -1,7 +1,7 @@
-// The main window's serial call source: the port Comm1 of the terminal
-// adapter, the link that polls the adapter's call log through it, the serial
-// indicators and tray entries it drives, and the dialling window that
-// borrows the same port.
+// The serial call source: the port Comm1 of the terminal adapter, the link
+// that polls the adapter's call log through it, the serial indicators and
+// tray entries it drives, and the dialling window that borrows the same
+// port.
 #pragma once
 #include <string>
 
@@ -11,13 +11,15 @@
 
 namespace vx {
 
-class TVestrixForm;
+class TVestrixApp;
+class IMonitorWindow;
 
 class TSerialSource : private ISerialView {
 public:
-    // Created on the user-interface thread with the main window: the port's
-    // hand-overs and the link's timers run on that thread.
-    explicit TSerialSource(TVestrixForm& form);
+    // Created on the user-interface thread with the monitor: the port's
+    // hand-overs and the link's timers run on that thread. Calls go to the
+    // monitor's routine; the indicators and entries to the main window.
+    TSerialSource(TVestrixApp& app, IMonitorWindow& okno);
     ~TSerialSource() override;
     TSerialSource(const TSerialSource&) = delete;
     TSerialSource& operator=(const TSerialSource&) = delete;
@@ -50,7 +52,8 @@ private:
     void ShowAktivuj(bool visible) override;
     void ShowDeaktivuj(bool visible) override;
 
-    TVestrixForm& form_;
+    TVestrixApp& app_;
+    IMonitorWindow& okno_;
     TSerialPortControl control_{Port};
 };
 
