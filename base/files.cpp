@@ -18,13 +18,18 @@ bool TNewFile::Start(const std::string& data) {
 
 bool TNewFile::Add(std::string_view data) {
     gathered_.append(data);
-    return gathered_.size() < piece_ || WriteGathered();
+    if (gathered_.size() < piece_) return true;
+    if (!WriteGathered()) return false;
+    if (flushEvery_ == 0 || unflushed_ < flushEvery_) return true;
+    unflushed_ = 0;
+    return fs_.Flush(temp_) || Failed();
 }
 
 bool TNewFile::WriteGathered() {
     if (gathered_.empty()) return true;
     const int e = fs_.Append(temp_, gathered_);
     if (e != 0) return Failed(e);
+    unflushed_ += gathered_.size();
     gathered_.clear();
     return true;
 }

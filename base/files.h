@@ -95,8 +95,12 @@ public:
 class TNewFile {
 public:
     static constexpr size_t kPiece = 1 << 20;
-    TNewFile(IFileSystem& fs, std::string temp, size_t piece = kPiece)
-        : fs_(fs), temp_(std::move(temp)), piece_(piece) {}
+    // With flushEvery, Add forces what it wrote out to the disk whenever
+    // that many bytes have gone out since the last time: a long file then
+    // leaves Finish only its last bytes to force, so a caller that lets
+    // messages through between pieces never stalls on one long flush.
+    TNewFile(IFileSystem& fs, std::string temp, size_t piece = kPiece, uint64_t flushEvery = 0)
+        : fs_(fs), temp_(std::move(temp)), piece_(piece), flushEvery_(flushEvery) {}
     // Creates temp holding data, over whatever an earlier try left there.
     bool Start(const std::string& data = std::string());
     // Adds data at its end; written out once a piece is gathered.
@@ -120,6 +124,8 @@ private:
     IFileSystem& fs_;
     const std::string temp_;
     const size_t piece_;
+    const uint64_t flushEvery_;
+    uint64_t unflushed_ = 0;
     std::string gathered_;
     int error_ = 0;
 };

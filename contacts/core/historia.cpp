@@ -18,6 +18,10 @@ static constexpr uint32_t kCakanieMs = 120000;
 // Between two passes of the wait the thread sleeps this long rather than
 // spinning through an empty message queue.
 static constexpr uint32_t kKrokCakaniaMs = 10;
+// A rewrite forces its new file to the disk as it goes, in steps this large:
+// one flush of a whole long history at the end would hold up the messages
+// far longer than a pass allows, and a flush per piece costs the rewrite.
+static constexpr uint64_t kVynutKazdych = 4u << 20;
 
 TRezyZaznamu RezyZaznamu(std::string_view riadok) {
     TRezyZaznamu r;
@@ -183,7 +187,7 @@ void THistoria::PrepisJeden(const TKrok& krok, const std::function<void()>& poSp
         if (dlzka < 0) ChybaSuboru(fs_);
         // The history goes through piece by piece, and the new one out the
         // same way: neither is ever held whole, however long it is.
-        TNewFile subor(fs_, novy, TCitacRiadkov::kKus);
+        TNewFile subor(fs_, novy, TCitacRiadkov::kKus, kVynutKazdych);
         auto over = [&](bool ok) {
             if (!ok) throw EInOutError(subor.Error(kChybaObsadeny));
         };

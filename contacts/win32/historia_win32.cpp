@@ -150,9 +150,16 @@ void TFormHistoria::SetTopRow(int row) {
 
 void TFormHistoria::GridChanged() { sgHistoria_->Refresh(); }
 
-void TFormHistoria::ShowGauge(bool visible) { ShowWindow(Prvok(kids::HistoriaGauge), visible ? SW_SHOWNA : SW_HIDE); }
+void TFormHistoria::ShowGauge(bool visible) {
+    gauge_ = -1;
+    ShowWindow(Prvok(kids::HistoriaGauge), visible ? SW_SHOWNA : SW_HIDE);
+}
 
+// The fill-in sets the gauge at every line; only a move reaches the control,
+// since a window call per line would cost far more than the line.
 void TFormHistoria::SetGauge(int percent) {
+    if (percent == gauge_) return;
+    gauge_ = percent;
     SendMessageW(Prvok(kids::HistoriaGauge), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
 

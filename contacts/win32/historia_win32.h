@@ -44,6 +44,7 @@ private:
     TKontaktyOkna& okna_;
     std::unique_ptr<THistoriaOkno> logika_;
     std::unique_ptr<TGrid> sgHistoria_;
+    int gauge_ = -1;  // the gauge's position as last set, -1 once it is shown afresh
 };
 
 class TFormHistoriaFilter : public TFormular, private IFilterView {

@@ -246,6 +246,24 @@ TEST(NewFile, PiecesGoOutWholeAndTheOldFileBecomesTheBackup) {
     EXPECT_EQ(s, "old\r\n");
 }
 
+// A long file is forced to the disk as it goes, so that the last flush has
+// only the last bytes left.
+TEST(NewFile, ALongFileIsFlushedAsItGoes) {
+    fake::TempDir t;
+    StdFileSystem disk;
+    fake::RecordingFs fs(disk);
+    TNewFile f(fs, t / "f.tmp", 4, 8);
+    ASSERT_TRUE(f.Start());
+    for (const char* piece : {"abcd", "efgh", "ijkl", "mn"}) ASSERT_TRUE(f.Add(piece));
+    ASSERT_TRUE(f.Finish());
+    const std::vector<std::string> steps = {"WriteAll f.tmp", "Append f.tmp", "Append f.tmp", "Flush f.tmp",
+                                            "Append f.tmp",   "Append f.tmp", "Flush f.tmp"};
+    EXPECT_EQ(fs.steps, steps);
+    std::string s;
+    ASSERT_TRUE(disk.ReadAll(t / "f.tmp", s));
+    EXPECT_EQ(s, "abcdefghijklmn");
+}
+
 // When the new file cannot take the old one's place, the old file is put
 // back from the backup, and the error names the failed step.
 TEST(NewFile, AFailedSwapPutsTheOldFileBack) {
