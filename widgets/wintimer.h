@@ -3,9 +3,13 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
 #include "base/pump.h"
 
 namespace vx {
+
+class TMessageWindow;
 
 class TWinTimer : public ITimer {
 public:
@@ -18,8 +22,9 @@ public:
 
 private:
     void Update();
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
-    HWND wnd_ = nullptr;
+    void Fire();
+    HWND Wnd() const;
+    std::unique_ptr<TMessageWindow> wnd_;
     uint32_t interval_ = 1000;
     bool enabled_ = false;
 };

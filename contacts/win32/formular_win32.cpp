@@ -30,15 +30,6 @@ bool Otazka(HWND owner, const std::string& text, const std::string& caption) {
     return MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
-std::string TextOvladaca(HWND w) {
-    if (!w) return std::string();
-    int n = GetWindowTextLengthW(w);
-    std::wstring t(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(w, &t[0], n + 1);
-    t.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return Narrow(t);
-}
-
 void NastavText(HWND w, const std::string& cp1250) {
     if (w) SetWindowTextW(w, Wide(cp1250).c_str());
 }
@@ -52,44 +43,21 @@ void NastavCestu(HWND w, const std::string& utf8) {
 TFormular::TFormular() = default;
 
 TFormular::~TFormular() {
-    if (hwnd_) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
-    }
     if (font_) DeleteObject(font_);
 }
 
 bool TFormular::VytvorOkno(const wchar_t* trieda, const std::string& caption, DWORD style, int clientW,
                            int clientH) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExW(ResourceModule(), trieda, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = ResourceModule();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.hIcon = LoadIconW(ResourceModule(), L"MAINICON");
-        wc.lpszClassName = trieda;
-        RegisterClassExW(&wc);
-    }
-    const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT r{0, 0, clientW, clientH};
-    AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    hwnd_ = CreateWindowExW(exStyle, trieda, Wide(caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, ResourceModule(), this);
-    if (!hwnd_) return false;
+    if (!CreateForm(FormClass(trieda, L"MAINICON"), WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, style, Wide(caption), clientW, clientH, nullptr,
+                    TMiesto::Default))
+        return false;
     // The dialog font, in whose metrics the windows' sizes are given.
     font_ = MakeDialogFont();
     return true;
 }
 
 HWND TFormular::Ovladac(const wchar_t* cls, DWORD style, int id, int x, int y, int w, int h, DWORD exStyle) {
-    HWND c = CreateWindowExW(exStyle, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ResourceModule(), nullptr);
-    if (c && font_) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    return c;
+    return Child(cls, L"", WS_VISIBLE | style, id, x, y, w, h, font_, exStyle);
 }
 
 HWND TFormular::Tlacidlo(int id, int x, int y, int w, int h, bool predvolene) {
@@ -139,7 +107,7 @@ void TFormular::RozlozStav() {
     // off it.
     const int okraj = 2 * GetSystemMetrics(SM_CXEDGE) + 2;
     for (int i = 0; i < n; ++i) {
-        const int treba = TextWidth(font_, Wide(TextOvladaca(Prvok(stavPrvy_ + i)))) + okraj;
+        const int treba = TextWidth(font_, Wide(WindowText(Prvok(stavPrvy_ + i)))) + okraj;
         int chyba = treba - w[static_cast<size_t>(i)];
         if (chyba <= 0) continue;
         int najsirsi = -1;
@@ -159,34 +127,10 @@ void TFormular::RozlozStav() {
 
 void TFormular::ShowModal(HWND owner, const std::function<void()>& onShow) {
     if (!hwnd_) return;
-    done_ = false;
+    Reopen();
     modal_ = true;
-    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    CenterOver(hwnd_, centrovatNaVlastnika_ ? owner : nullptr);
-    RunModal(hwnd_, done_, owner, onShow);
+    ShowOver(owner, centrovatNaVlastnika_ ? owner : nullptr, onShow);
     modal_ = false;
-}
-
-LRESULT CALLBACK TFormular::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TFormular*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = h;
-    }
-    auto* self = reinterpret_cast<TFormular*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(h, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->done_ = true;
-        return DefWindowProcW(h, msg, wp, lp);
-    }
-    try {
-        return self->WndProc(msg, wp, lp);
-    } catch (...) {
-        HandleCurrentException();
-        return 0;
-    }
 }
 
 LRESULT TFormular::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -232,7 +176,7 @@ public:
 protected:
     void Prikaz(int id, int, HWND) override {
         if (id == IDOK) {
-            text_ = TextOvladaca(edit_);
+            text_ = WindowText(edit_);
             Close();
         } else if (id == IDCANCEL) {
             Close();

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "widgets/modal.h"
+
 namespace vx {
 
 // The screen's cursor: the hourglass over every window of the program
@@ -19,26 +21,20 @@ void ZobrazSpravu(HWND owner, const std::string& text);
 // A question with the buttons OK and Cancel: true only for OK.
 bool Otazka(HWND owner, const std::string& text, const std::string& caption);
 
-std::string TextOvladaca(HWND w);
 void NastavText(HWND w, const std::string& cp1250);
 // A file's full path as a window's text (UTF-8, whatever characters it holds).
 void NastavCestu(HWND w, const std::string& utf8);
 
-class TFormular {
+class TFormular : public TModalForm {
 public:
-    virtual ~TFormular();
-    TFormular(const TFormular&) = delete;
-    TFormular& operator=(const TFormular&) = delete;
+    ~TFormular() override;
 
-    HWND Handle() const { return hwnd_; }
     // Shows the window above owner, modal: the program's other windows take
     // no input until it closes, while every message of the thread (timers,
     // tray, calls) goes on being dispatched. onShow runs once the window is
     // up; an error it raises is shown as the standard error and the window
     // stays open. The window is hidden, not destroyed, when this returns.
     void ShowModal(HWND owner, const std::function<void()>& onShow = nullptr);
-    // Ends the modal loop.
-    void Close() { done_ = true; }
     bool Modal() const { return modal_; }
 
 protected:
@@ -65,9 +61,8 @@ protected:
     virtual void PrikazMenu(UINT id) {}
     // The title bar's close box or Alt+F4.
     virtual void TitulkoveZatvorenie() { Close(); }
-    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
-    HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
     bool centrovatNaVlastnika_ = false;  // else centred on the desktop
 
@@ -75,10 +70,6 @@ private:
     void RozlozStav();
     int stavPrvy_ = 0;
     std::vector<int> stavSirky_;
-
-private:
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
-    bool done_ = false;
     bool modal_ = false;
 };
 

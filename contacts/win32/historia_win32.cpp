@@ -261,9 +261,9 @@ void TFormHistoriaFilter::SetPolia(const TPoliaFiltra& p) {
 
 TPoliaFiltra TFormHistoriaFilter::Polia() {
     TPoliaFiltra p = polia_;
-    p.ledCalling = TextOvladaca(Prvok(kids::ledCalling));
-    p.ledMeno = TextOvladaca(Prvok(kids::ledMeno));
-    p.ledFirma = TextOvladaca(Prvok(kids::ledFirma));
+    p.ledCalling = WindowText(Prvok(kids::ledCalling));
+    p.ledMeno = WindowText(Prvok(kids::ledMeno));
+    p.ledFirma = WindowText(Prvok(kids::ledFirma));
     auto zaskrtnute = [&](int id) { return SendMessageW(Prvok(id), BM_GETCHECK, 0, 0) == BST_CHECKED; };
     p.cbCislo = zaskrtnute(kids::cbCislo);
     p.cbMeno = zaskrtnute(kids::cbMeno);

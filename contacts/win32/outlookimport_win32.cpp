@@ -92,7 +92,7 @@ void TFormImportOutlook::SetText(TPrvokImportu prvok, const std::string& text) {
     }
 }
 
-std::string TFormImportOutlook::Predvolba() { return TextOvladaca(Prvok(kids::ledPredvolba)); }
+std::string TFormImportOutlook::Predvolba() { return WindowText(Prvok(kids::ledPredvolba)); }
 
 void TFormImportOutlook::SetPredvolba(const std::string& text) { NastavText(Prvok(kids::ledPredvolba), text); }
 

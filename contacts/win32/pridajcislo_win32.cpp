@@ -60,7 +60,7 @@ void TFormCislo::SetText(TPrvokPridania prvok, const std::string& text) {
 }
 
 std::string TFormCislo::Edit(TPolePridania pole) {
-    return TextOvladaca(Prvok(kids::elCislo + static_cast<int>(pole)));
+    return WindowText(Prvok(kids::elCislo + static_cast<int>(pole)));
 }
 
 void TFormCislo::SetEdit(TPolePridania pole, const std::string& text) {

@@ -3,7 +3,6 @@
 #include "base/win32/text.h"
 #include "monitor/core/configure_logic.h"
 #include "monitor/win32/configure_ids.h"
-#include "monitor/win32/modal.h"
 #include "widgets/control.h"
 
 namespace vx {
@@ -21,7 +20,7 @@ const int kPopisX = kIkonaX + kIkonaW + 4;
 TAboutBox::TAboutBox(const TTexty& texty, HWND owner) : texty_(texty), owner_(owner) {}
 
 TAboutBox::~TAboutBox() {
-    if (hwnd_) DestroyWindow(hwnd_);
+    DestroyWnd();
     for (HFONT f : {font_, bold_})
         if (f) DeleteObject(f);
     if (ikona_) DestroyIcon(ikona_);
@@ -29,46 +28,22 @@ TAboutBox::~TAboutBox() {
 
 int TAboutBox::ShowModal() {
     if (!Vytvor()) return IDCANCEL;
-    try {
-        FormCreate();
-    } catch (...) {
-        HandleCurrentException();
-    }
-    RunModal(hwnd_, koniec_);
-    if (hwnd_) DestroyWindow(hwnd_);
+    Chranene([this] { FormCreate(); });
+    RunForm();
+    DestroyWnd();
     return vysledok_;
 }
 
 bool TAboutBox::Vytvor() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExW(ResourceModule(), ids::kAboutClass, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = ResourceModule();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = ids::kAboutClass;
-        RegisterClassExW(&wc);
-    }
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    const DWORD ex = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT r{0, 0, kSirka, kVyska};
-    AdjustWindowRectEx(&r, style, FALSE, ex);
-    POINT p = CenterOnScreen(r.right - r.left, r.bottom - r.top);
-    hwnd_ = CreateWindowExW(ex, ids::kAboutClass, L"", style, p.x, p.y, r.right - r.left, r.bottom - r.top, owner_,
-                            nullptr, ResourceModule(), this);
-    if (!hwnd_) return false;
+    if (!CreateForm(FormClass(ids::kAboutClass), WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+                    WS_POPUP | WS_CAPTION | WS_SYSMENU, L"", kSirka, kVyska, owner_, TMiesto::CenterOnScreen))
+        return false;
 
     font_ = MakeFont(L"MS Sans Serif", 11, false);
     bold_ = MakeFont(L"MS Sans Serif", 11, true);
     ikona_ = static_cast<HICON>(LoadImageW(ResourceModule(), L"ABOUTICON", IMAGE_ICON, kObrazok, kObrazok, 0));
     auto dieta = [this](const wchar_t* trieda, DWORD style, int x, int y, int w, int h, int id, HFONT f) {
-        HWND c = CreateWindowExW(0, trieda, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ResourceModule(), nullptr);
-        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
-        return c;
+        return Child(trieda, L"", WS_VISIBLE | style, id, x, y, w, h, f);
     };
     HWND obrazok = dieta(L"Static", SS_ICON | SS_CENTERIMAGE, kPanel.left + kIkonaX, kPanel.top + kIkonaY, kIkonaW,
                          kIkonaH, ids::about::ProgramIcon, nullptr);
@@ -90,11 +65,7 @@ void TAboutBox::FormCreate() {
 
 void TAboutBox::Koniec(int vysledok) {
     vysledok_ = vysledok;
-    koniec_ = true;
-}
-
-LRESULT CALLBACK TAboutBox::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    return ModalFormProc<TAboutBox>(h, msg, wp, lp, &TAboutBox::hwnd_, &TAboutBox::koniec_, &TAboutBox::WndProc);
+    Close();
 }
 
 LRESULT TAboutBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

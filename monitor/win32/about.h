@@ -5,17 +5,16 @@
 #include <windows.h>
 
 #include "monitor/core/texty.h"
+#include "widgets/modal.h"
 
 namespace vx {
 
-class TAboutBox {
+class TAboutBox : public TModalForm {
 public:
     static constexpr int kSirka = 261, kVyska = 240;  // client area
 
     TAboutBox(const TTexty& texty, HWND owner);
-    ~TAboutBox();
-    TAboutBox(const TAboutBox&) = delete;
-    TAboutBox& operator=(const TAboutBox&) = delete;
+    ~TAboutBox() override;
 
     // Creates the dialog, sets its texts and shows it modally; IDOK after
     // OKButton or Enter, IDCANCEL after the close box.
@@ -23,18 +22,15 @@ public:
     void FormCreate();
 
 private:
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     bool Vytvor();
     void Koniec(int vysledok);
 
     const TTexty& texty_;
     HWND owner_;
-    HWND hwnd_ = nullptr;
     HWND productName_ = nullptr, version_ = nullptr;
     HFONT font_ = nullptr, bold_ = nullptr;
     HICON ikona_ = nullptr;
-    bool koniec_ = false;
     int vysledok_ = IDCANCEL;
 };
 

@@ -10,6 +10,7 @@
 #include "base/win32/msgloop.h"
 #include "base/win32/text.h"
 #include "monitor/win32/comm_overlapped.h"
+#include "widgets/msgwindow.h"
 
 namespace vx {
 
@@ -38,30 +39,13 @@ private:
     CRITICAL_SECTION& cs_;
 };
 
-LRESULT CALLBACK SyncProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == kHandOverMessage) {
-        auto* owner = reinterpret_cast<TCommHandle*>(lParam);
-        try {
-            owner->HandleEvents(static_cast<DWORD>(wParam));
-        } catch (...) {
-            // A handler's failure must not unwind through the window manager.
-        }
-        return 0;
+// A handler's failure must not unwind into the event thread or through the
+// window manager; it ends here.
+void HandleEventsQuietly(TCommHandle& h, DWORD mask) {
+    try {
+        h.HandleEvents(mask);
+    } catch (...) {
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-HWND CreateSyncWindow() {
-    static ATOM atom = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = SyncProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kSyncClass;
-        return RegisterClassW(&wc);
-    }();
-    if (!atom) return nullptr;
-    return CreateWindowExW(0, kSyncClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
 }
 
 DWORD Timeout(int ms) { return ms < 0 ? 0 : static_cast<DWORD>(ms); }
@@ -198,25 +182,23 @@ void TCommEventThread::Execute() {
 TCommHandle::TCommHandle(void* owner) : TCommunicationConnection(owner) {
     event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     InitializeCriticalSection(&lock_);
-    syncWindow_ = CreateSyncWindow();
+    syncWindow_ = std::make_unique<TMessageWindow>(
+        kSyncClass, kHandOverMessage, [this](WPARAM mask, LPARAM) { HandleEventsQuietly(*this, static_cast<DWORD>(mask)); });
 }
 
 TCommHandle::~TCommHandle() {
     Destroying();
-    if (syncWindow_) DestroyWindow(syncWindow_);
+    syncWindow_.reset();
     CloseHandle(event_);
     DeleteCriticalSection(&lock_);
 }
 
 void TCommHandle::HandOver(DWORD mask) {
-    if (DontSynchronize || !syncWindow_) {
-        try {
-            HandleEvents(mask);
-        } catch (...) {
-        }
+    if (DontSynchronize || !syncWindow_->Handle()) {
+        HandleEventsQuietly(*this, mask);
         return;
     }
-    SendMessageW(syncWindow_, kHandOverMessage, static_cast<WPARAM>(mask), reinterpret_cast<LPARAM>(this));
+    SendMessageW(syncWindow_->Handle(), kHandOverMessage, static_cast<WPARAM>(mask), 0);
 }
 
 void TCommHandle::DoOpen() {

@@ -6,12 +6,15 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 
 #include "monitor/win32/comm_connect.h"
 
 namespace vx {
+
+class TMessageWindow;
 
 enum TBaudrate {
     br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000,
@@ -137,7 +140,7 @@ private:
     HANDLE event_;  // for the connection's own reads and writes
     CRITICAL_SECTION lock_;
     TCommEventThread* thread_ = nullptr;
-    HWND syncWindow_ = nullptr;  // receives the hand-overs on the creating thread
+    std::unique_ptr<TMessageWindow> syncWindow_;  // receives the hand-overs on the creating thread
 };
 
 class TComm : public TCommHandle {

@@ -9,7 +9,6 @@
 #include "base/pascal.h"
 #include "base/win32/text.h"
 #include "monitor/win32/configure_ids.h"
-#include "monitor/win32/modal.h"
 #include "widgets/control.h"
 
 namespace vx {
@@ -28,15 +27,6 @@ const TOvladac kPreposielanie[] = {TOvladac::cbSendUDP,  TOvladac::ledPCIP1,   T
                                    TOvladac::ledPCIP3,   TOvladac::ledPCport1, TOvladac::ledPCport2,
                                    TOvladac::ledPCPort3};
 
-std::string TextOkna(HWND w) {
-    if (!w) return std::string();
-    int n = GetWindowTextLengthW(w);
-    std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(w, &buf[0], n + 1);
-    buf.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return Narrow(buf);
-}
-
 int IdPrvku(const char* meno) { return ids::config::IdPrvku(meno); }
 
 }  // namespace
@@ -44,7 +34,7 @@ int IdPrvku(const char* meno) { return ids::config::IdPrvku(meno); }
 TConfigForm::TConfigForm(Kontext k) : k_(std::move(k)) {}
 
 TConfigForm::~TConfigForm() {
-    if (hwnd_) DestroyWindow(hwnd_);
+    DestroyWnd();
     if (font_) DeleteObject(font_);
     if (stetecStrany_) DeleteObject(stetecStrany_);
 }
@@ -52,8 +42,8 @@ TConfigForm::~TConfigForm() {
 int TConfigForm::ShowModal() {
     if (!Vytvor()) return IDCANCEL;
     FormCreate();
-    RunModal(hwnd_, koniec_);
-    if (hwnd_) DestroyWindow(hwnd_);
+    RunForm();
+    DestroyWnd();
     return vysledok_;
 }
 
@@ -61,27 +51,11 @@ bool TConfigForm::Vytvor() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExW(ResourceModule(), ids::kConfigClass, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = ResourceModule();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = ids::kConfigClass;
-        RegisterClassExW(&wc);
-    }
     // A fixed-size dialog with a close box, centred on the desktop.
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD ex = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT r{0, 0, kSirka, kVyska};
-    AdjustWindowRectEx(&r, style, FALSE, ex);
-    POINT p = CenterOnScreen(r.right - r.left, r.bottom - r.top);
-    hwnd_ = CreateWindowExW(ex, ids::kConfigClass, L"", style, p.x, p.y, r.right - r.left, r.bottom - r.top,
-                            k_.owner, nullptr, ResourceModule(), this);
-    if (!hwnd_) return false;
+    if (!CreateForm(FormClass(ids::kConfigClass), WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, L"", kSirka, kVyska, k_.owner,
+                    TMiesto::CenterOnScreen))
+        return false;
     font_ = MakeDialogFont();
     VytvorOvladace();
     // As designed, before the creation handler shows anything.
@@ -92,12 +66,8 @@ bool TConfigForm::Vytvor() {
 
 HWND TConfigForm::Dieta(const wchar_t* trieda, const wchar_t* text, DWORD style, int x, int y, int w, int h,
                         int id, int karta, DWORD exStyle) {
-    HWND c = CreateWindowExW(exStyle, trieda, text, WS_CHILD | style, x, y, w, h, hwnd_,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ResourceModule(), nullptr);
-    if (c) {
-        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        naKarte_.emplace_back(c, karta);
-    }
+    HWND c = Child(trieda, text, style, id, x, y, w, h, font_, exStyle);
+    if (c) naKarte_.emplace_back(c, karta);
     return c;
 }
 
@@ -372,10 +342,10 @@ TStavOkna TConfigForm::Stav() const {
                 h.zaskrtnute = SendMessageW(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
                 break;
             case TDruhOvladaca::SpinEdit:
-                h.cislo = v.rozsah.ZTextu(TextOkna(c));
+                h.cislo = v.rozsah.ZTextu(WindowText(c));
                 break;
             default:
-                h.text = TextOkna(c);
+                h.text = WindowText(c);
                 break;
         }
     }
@@ -392,7 +362,7 @@ void TConfigForm::KlikNaZdroj(TOvladac rb) {
 
 void TConfigForm::OpravSpin(TOvladac o) {
     HWND c = ovladace_[static_cast<size_t>(o)];
-    std::string text = TextOkna(c);
+    std::string text = WindowText(c);
     std::string drzane = IntToStr(Vazba(o).rozsah.ZTextu(text));
     if (drzane != text) SetWindowTextW(c, Wide(drzane).c_str());
 }
@@ -451,24 +421,16 @@ void TConfigForm::bbtZapisClick() {
     if (!zobrazene_) return;
     // The window closes with OK also when the save fails.
     vysledok_ = IDOK;
-    koniec_ = true;
-    try {
-        UlozConfig(Stav(), k_.p, k_.fs, k_.runKey, k_.programPath, k_.pouzitie);
-    } catch (...) {
-        HandleCurrentException();
-    }
+    Close();
+    Chranene([&] { UlozConfig(Stav(), k_.p, k_.fs, k_.runKey, k_.programPath, k_.pouzitie); });
 }
 
 void TConfigForm::bbtZrusClick() {
     vysledok_ = IDCANCEL;
-    koniec_ = true;
+    Close();
 }
 
 // ------------------------------------------------------------ messages
-
-LRESULT CALLBACK TConfigForm::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    return ModalFormProc<TConfigForm>(h, msg, wp, lp, &TConfigForm::hwnd_, &TConfigForm::koniec_, &TConfigForm::WndProc);
-}
 
 LRESULT TConfigForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {

@@ -18,10 +18,11 @@
 #include "monitor/core/dialup_api.h"
 #include "monitor/core/premenne.h"
 #include "monitor/core/texty.h"
+#include "widgets/modal.h"
 
 namespace vx {
 
-class TConfigForm {
+class TConfigForm : public TModalForm {
 public:
     struct Kontext {
         TPremenne& p;          // Config is read into and saved from; Zariadenia lists the devices
@@ -35,16 +36,13 @@ public:
     };
 
     explicit TConfigForm(Kontext k);
-    ~TConfigForm();
-    TConfigForm(const TConfigForm&) = delete;
-    TConfigForm& operator=(const TConfigForm&) = delete;
+    ~TConfigForm() override;
 
     // Creates the window, runs its creation (errors are shown in the
     // application's error box; the window opens all the same, and when the
     // file's values could not be shown its save button stays disabled) and
     // shows it modally. IDOK after the save button, IDCANCEL otherwise.
     int ShowModal();
-    HWND Handle() const { return hwnd_; }
 
     // Handlers.
     void FormCreate();
@@ -56,8 +54,7 @@ public:
     void bbtZrusClick();
 
 private:
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     bool Vytvor();
     void VytvorOvladace();
     HWND Dieta(const wchar_t* trieda, const wchar_t* text, DWORD style, int x, int y, int w, int h, int id,
@@ -74,7 +71,6 @@ private:
     void OpravSpin(TOvladac o);
 
     Kontext k_;
-    HWND hwnd_ = nullptr;
     HWND tab_ = nullptr;
     HFONT font_ = nullptr;
     COLORREF farbaStrany_ = 0;  // the colour of a page of the page control
@@ -84,7 +80,6 @@ private:
     std::array<HWND, kPocetOvladacov> sipky_{};
     std::map<std::string, HWND> prvky_;
     std::vector<std::pair<HWND, int>> naKarte_;  // each child and its tab (-1: below the tabs)
-    bool koniec_ = false;
     int vysledok_ = IDCANCEL;
     bool zobrazene_ = false;  // the controls show the file's values
 };

@@ -10,6 +10,7 @@
 #include "monitor/core/dialup_texts.h"
 #include "monitor/win32/dialup_ras.h"
 #include "widgets/control.h"
+#include "widgets/msgwindow.h"
 
 namespace vx {
 
@@ -50,54 +51,27 @@ std::string Field(const char* s, size_t n) { return std::string(s, strnlen(s, n)
 }  // namespace
 
 TDialUp::TDialUp() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &TDialUp::WndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kClassName;
-        RegisterClassW(&wc);
-        registered = true;
-    }
-    window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
-    if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // A handler that fails (a log line that cannot be written) ends under
+    // the window's guard; the events still pending come with their own
+    // wake-ups.
+    window_ = std::make_unique<TMessageWindow>(kClassName, kWmFireAsync, [this](WPARAM, LPARAM) { FireAsyncEvent(); });
     FillDUNA();
 }
 
 TDialUp::~TDialUp() {
     // Under the notifier's lock: once this returns no dial event reaches us.
     DialNotifier::ClearTarget(this);
-    if (window_) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
+    window_.reset();
     pending_.Clear();
 }
 
 void TDialUp::QueueDialEvent(const TDialEvent& e) {
     pending_.Push(e);
-    PostMessageW(window_, kWmFireAsync, 0, 0);
+    PostMessageW(window_->Handle(), kWmFireAsync, 0, 0);
 }
 
 void WINAPI TDialUp::RasDialFunc(UINT msg, DWORD state, DWORD error) {
     DialNotifier::Notify(TDialEvent{msg, static_cast<int>(state), static_cast<int>(error)});
-}
-
-LRESULT CALLBACK TDialUp::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == kWmFireAsync) {
-        auto* self = reinterpret_cast<TDialUp*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        // A handler that fails (a log line that cannot be written) must not
-        // cross the system's dispatch, which would end the program; the
-        // events still pending come with their own wake-ups.
-        try {
-            if (self) self->FireAsyncEvent();
-        } catch (...) {
-            HandleCurrentException();
-        }
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 void TDialUp::FireAsyncEvent() {

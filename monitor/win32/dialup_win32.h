@@ -6,11 +6,14 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "monitor/core/dialup_api.h"
 #include "monitor/core/dialup_events.h"
 
 namespace vx {
+
+class TMessageWindow;
 
 class TDialUp : public IDialUp, private IDialNotifyTarget {
 public:
@@ -36,11 +39,10 @@ protected:
 
 private:
     void QueueDialEvent(const TDialEvent& e) override;
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static void WINAPI RasDialFunc(UINT msg, DWORD state, DWORD error);
     std::string ErrorString(int error);
 
-    HWND window_ = nullptr;
+    std::unique_ptr<TMessageWindow> window_;
     TDialEventQueue pending_;
     uintptr_t handle_ = 0;  // connection dialled last; kept after a hang-up
 };

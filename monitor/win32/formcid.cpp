@@ -5,22 +5,12 @@
 namespace vx {
 
 TFormCID::TFormCID() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExW(ResourceModule(), ids::kCidClass, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = ResourceModule();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.lpszClassName = ids::kCidClass;
-        RegisterClassExW(&wc);
-    }
+    TWindowClass cls;
+    cls.name = ids::kCidClass;
     // The desktop is its parent: it belongs to no window of ours and has no
     // button on the taskbar.
-    hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, ids::kCidClass, L"Vestrix",
-                            WS_POPUP | WS_CLIPCHILDREN, 0, 0, kSirka, kVyska, GetDesktopWindow(), nullptr,
-                            ResourceModule(), nullptr);
+    CreateWnd(cls, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Vestrix", WS_POPUP | WS_CLIPCHILDREN, 0, 0, kSirka, kVyska,
+              GetDesktopWindow());
     image1_ = std::make_unique<TImage>(hwnd_, ids::kImage1, 0, 0, kSirka, kVyska, L"CIDPOZADIE");
     panel_ = std::make_unique<TCallPanel>(hwnd_, 10, 12, TCallPanel::kSirka, TCallPanel::kVyska, false);
     SetWindowPos(image1_->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -31,7 +21,7 @@ TFormCID::TFormCID() {
 TFormCID::~TFormCID() {
     panel_.reset();
     image1_.reset();
-    if (hwnd_) DestroyWindow(hwnd_);
+    DestroyWnd();
 }
 
 }  // namespace vx

@@ -9,12 +9,11 @@
 
 namespace vx {
 
-class TFormCID : public IPanelView {
+class TFormCID : public TWindow, public IPanelView {
 public:
     static constexpr int kSirka = 217, kVyska = 84;
     TFormCID();
     ~TFormCID() override;
-    HWND Handle() const { return hwnd_; }
 
     void SetCislo(const std::string& t) override { panel_->SetCislo(t); }
     void SetMeno(const std::string& t) override { panel_->SetMeno(t); }
@@ -22,7 +21,6 @@ public:
     void ShowIndicator(TIndikator w, bool v) override { panel_->ShowIndicator(w, v); }
 
 private:
-    HWND hwnd_ = nullptr;
     std::unique_ptr<TImage> image1_;
     std::unique_ptr<TCallPanel> panel_;
 };

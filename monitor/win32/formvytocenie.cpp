@@ -10,56 +10,35 @@ namespace {
 
 const int kTlacidloX = 110, kTlacidloY = 52, kTlacidloW = 100, kTlacidloH = 26;
 
-HWND Tlacidlo(HWND parent, int id, HFONT font) {
-    HWND b = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kTlacidloX,
-                             kTlacidloY, kTlacidloW, kTlacidloH, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ResourceModule(), nullptr);
-    if (b && font) SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return b;
-}
-
 }  // namespace
 
 TFormVytocenie::TFormVytocenie(TPremenne& p, TAdapterLink& link, ISerialPort& comm1, IMessagePump& pump,
                                std::function<std::string(int)> texty, TLogHook log, const std::string& cislo,
                                const std::string& popis)
     : ctx_{p, link, comm1, pump, *this, std::move(texty), std::move(log), cislo, popis} {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = ResourceModule();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = ids::kVytocenieClass;
-        registered = RegisterClassExW(&wc) != 0;
-    }
     // A fixed border with the system menu only.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    RECT r{0, 0, kSirka, kVyska};
-    AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME);
-    hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, ids::kVytocenieClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, ResourceModule(), this);
-    if (!hwnd_) return;
+    if (!CreateForm(FormClass(ids::kVytocenieClass), WS_EX_DLGMODALFRAME, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                    L"", kSirka, kVyska, nullptr, TMiesto::Default))
+        return;
     fOznam_ = MakeDialogFont();
     fTlacidla_ = MakeDialogFont();
     stOznam_ = std::make_unique<TStaticText>(hwnd_, ids::kStOznam, 6, 16, kSirka - 12, 20, fOznam_,
                                              GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE),
                                              TStaticText::Center);
-    btVytocit_ = Tlacidlo(hwnd_, ids::kBtVytocit, fTlacidla_);
-    btZrusit_ = Tlacidlo(hwnd_, ids::kBtZrusit, fTlacidla_);
-    try {
-        FormVytocenieCreate(ctx_);
-    } catch (...) {
-        // Shown as the standard error; the window opens all the same.
-        HandleCurrentException();
-    }
+    // Both buttons stand in one place; the dialling shows one at a time.
+    auto tlacidlo = [this](int id) {
+        return Child(L"BUTTON", L"", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, id, kTlacidloX, kTlacidloY, kTlacidloW,
+                     kTlacidloH, fTlacidla_);
+    };
+    btVytocit_ = tlacidlo(ids::kBtVytocit);
+    btZrusit_ = tlacidlo(ids::kBtZrusit);
+    // An error is shown as the standard error; the window opens all the same.
+    Chranene([this] { FormVytocenieCreate(ctx_); });
 }
 
 TFormVytocenie::~TFormVytocenie() {
     stOznam_.reset();
-    if (hwnd_) DestroyWindow(hwnd_);
+    DestroyWnd();
     for (HFONT f : {fOznam_, fTlacidla_})
         if (f) DeleteObject(f);
 }
@@ -73,29 +52,11 @@ void TFormVytocenie::ShowModal(HWND owner) {
     if (aktivne && aktivne != hwnd_ && IsWindowVisible(aktivne) &&
         GetWindowThreadProcessId(aktivne, nullptr) == GetCurrentThreadId())
         owner = aktivne;
-    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    CenterOver(hwnd_, hlavne);
     // Modal: every other window of the program takes no input meanwhile;
     // calls, timers and the serial hand-over go on.
-    RunModal(hwnd_, koniec_, owner, [this] {
+    ShowOver(owner, hlavne, [this] {
         if (btVytocit_) SetFocus(btVytocit_);
     });
-}
-
-LRESULT CALLBACK TFormVytocenie::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TFormVytocenie*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = h;
-    }
-    auto* self = reinterpret_cast<TFormVytocenie*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(h, msg, wp, lp);
-    try {
-        return self->WndProc(msg, wp, lp);
-    } catch (...) {
-        HandleCurrentException();
-        return 0;
-    }
 }
 
 LRESULT TFormVytocenie::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -116,20 +77,17 @@ LRESULT TFormVytocenie::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         else
             CloseWindow();
         return 0;
-    case WM_NCDESTROY: {
-        // Also when the main window goes and takes this one with it.
-        HWND h = hwnd_;
-        SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-        hwnd_ = btVytocit_ = btZrusit_ = nullptr;
-        koniec_ = true;
-        return DefWindowProcW(h, msg, wp, lp);
-    }
+    case WM_NCDESTROY:
+        // Also when the main window goes and takes this one with it; the
+        // form counts as closed from then on.
+        btVytocit_ = btZrusit_ = nullptr;
+        break;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 void TFormVytocenie::Klik(int id) {
-    if (koniec_) return;
+    if (Closed()) return;
     if (zaneprazdnene_) {
         // Cancel pressed while the dialling still runs: it follows at once
         // after it. A second dial cannot be asked for (its button is gone).
@@ -140,7 +98,7 @@ void TFormVytocenie::Klik(int id) {
     try {
         if (id == ids::kBtVytocit) {
             btVytocitClick(ctx_);
-            if (zrusitPotom_ && !koniec_) {
+            if (zrusitPotom_ && !Closed()) {
                 zrusitPotom_ = false;
                 btZrusitClick(ctx_);
             }
@@ -187,7 +145,7 @@ void TFormVytocenie::EnableZrusit(bool enabled) {
 
 void TFormVytocenie::CloseWindow() {
     // The modal loop ends and hands the focus back before the window goes.
-    koniec_ = true;
+    Close();
     if (hwnd_) PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 

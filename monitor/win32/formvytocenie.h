@@ -9,10 +9,11 @@
 
 #include "monitor/core/dial_actions.h"
 #include "widgets/control.h"
+#include "widgets/modal.h"
 
 namespace vx {
 
-class TFormVytocenie : public IDialView {
+class TFormVytocenie : public TModalForm, public IDialView {
 public:
     static constexpr int kSirka = 320, kVyska = 92;  // client area
     // Creates the window (hidden) and sets its texts.
@@ -20,12 +21,9 @@ public:
                    std::function<std::string(int)> texty, TLogHook log, const std::string& cislo,
                    const std::string& popis);
     ~TFormVytocenie() override;
-    TFormVytocenie(const TFormVytocenie&) = delete;
-    TFormVytocenie& operator=(const TFormVytocenie&) = delete;
 
     // Centred on owner, which stays disabled until the window closes.
     void ShowModal(HWND owner);
-    HWND Handle() const { return hwnd_; }
 
     // IDialView
     void SetCaption(const std::string& text) override;
@@ -37,19 +35,16 @@ public:
     void CloseWindow() override;
 
 private:
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void Klik(int id);
 
     TDialContext ctx_;
-    HWND hwnd_ = nullptr;
     HWND btVytocit_ = nullptr, btZrusit_ = nullptr;
     HFONT fOznam_ = nullptr, fTlacidla_ = nullptr;
     std::unique_ptr<TStaticText> stOznam_;
     // An action waits with window messages flowing; a click or a close that
     // arrives meanwhile is carried out once the action has ended.
     bool zaneprazdnene_ = false, zrusitPotom_ = false, zavrietPotom_ = false;
-    bool koniec_ = false;
 };
 
 }  // namespace vx

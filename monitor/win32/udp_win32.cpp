@@ -18,6 +18,7 @@
 #include "base/errors.h"
 #include "base/guard.h"
 #include "monitor/win32/resolve_win32.h"
+#include "widgets/msgwindow.h"
 
 namespace vx {
 
@@ -123,17 +124,6 @@ struct TUDPServer::Listener {
     }
 };
 
-struct TUDPServerAccess {
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-        if (msg == kMsgRead) {
-            if (auto* s = reinterpret_cast<TUDPServer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)))
-                Chranene([s] { s->Deliver(); });
-            return 0;
-        }
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-};
-
 void TUDPServer::Deliver() {
     // A notice that arrives while a handler lets messages through waits for
     // that handler: the hand-over in progress looks at the queue when it ends.
@@ -175,28 +165,12 @@ void TUDPServer::Deliver() {
 
 TUDPServer::TUDPServer() {
     winsock_ = StartWinsock();
-    HINSTANCE inst = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc;
-    std::memset(&wc, 0, sizeof wc);
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExW(inst, kClassName, &wc)) {
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &TUDPServerAccess::WndProc;
-        wc.hInstance = inst;
-        wc.lpszClassName = kClassName;
-        RegisterClassExW(&wc);
-    }
-    HWND h = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
-    if (h) SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    hwnd_ = h;
+    window_ = std::make_unique<TMessageWindow>(kClassName, kMsgRead, [this](WPARAM, LPARAM) { Deliver(); });
 }
 
 TUDPServer::~TUDPServer() {
     Stop();
-    if (hwnd_) {
-        SetWindowLongPtrW(static_cast<HWND>(hwnd_), GWLP_USERDATA, 0);
-        DestroyWindow(static_cast<HWND>(hwnd_));
-    }
+    window_.reset();
     if (winsock_) WSACleanup();
 }
 
@@ -208,10 +182,10 @@ void TUDPServer::SetActive(bool on) {
         return;
     }
     if (active_) return;
-    if (!hwnd_ || !winsock_) throw Exception("Could not bind socket. Address and port are already in use.");
+    if (!window_->Handle() || !winsock_) throw Exception("Could not bind socket. Address and port are already in use.");
 
     Listener* l = new Listener;
-    l->hwnd = static_cast<HWND>(hwnd_);
+    l->hwnd = window_->Handle();
     l->maxCount = queueCount_ > 0 ? queueCount_ : 1;
     l->maxBytes = queueBytes_;
     l->sock = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);

@@ -11,6 +11,8 @@
 
 namespace vx {
 
+class TMessageWindow;
+
 // UDP server. Receives on a listener thread of its own and hands each
 // datagram over to the thread that created the server (the user-interface
 // thread) through a hidden message window, one at a time and in the order
@@ -68,11 +70,10 @@ private:
     uint16_t defaultPort_ = 8888;
     size_t queueCount_ = kQueueCount;
     size_t queueBytes_ = kQueueBytes;
-    void* hwnd_ = nullptr;
+    std::unique_ptr<TMessageWindow> window_;
     Listener* active_ = nullptr;
     bool handing_ = false;  // a datagram is on the user-interface thread's stack
     bool winsock_ = false;
-    friend struct TUDPServerAccess;
 };
 
 // UDP client: one socket per datagram, IPv4, host by address or name.

@@ -25,5 +25,5 @@ target_link_libraries(Vestrix PRIVATE vestrix_shell ws2_32 comctl32 winmm shell3
 target_link_options(Vestrix PRIVATE -mwindows)
 
 # The configuration window and the about box, opened by the main window.
-target_sources(vestrix_shell PRIVATE configure.cpp about.cpp modal.cpp vestrixform_commands.cpp)
+target_sources(vestrix_shell PRIVATE configure.cpp about.cpp vestrixform_commands.cpp)
 target_link_libraries(vestrix_shell PUBLIC comctl32 comdlg32)

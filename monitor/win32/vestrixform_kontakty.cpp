@@ -65,7 +65,7 @@ void TVestrixForm::PripojKontakty() {
         app_.Mriezka.SetCell(3, row, firma);
         GridChanged();
     };
-    h.Zobrazene = [this] { return TextOvladaca(Potomok(hwnd_, ids::kCislo)); };
+    h.Zobrazene = [this] { return WindowText(Potomok(hwnd_, ids::kCislo)); };
     h.NastavZobrazene = [this](const std::string& meno, const std::string& firma) {
         display_->SetMeno(meno);
         display_->SetFirma(firma);

@@ -5,8 +5,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/win32/msgloop.h"
@@ -15,6 +18,7 @@
 #include "widgets/grid.h"
 #include "widgets/gridpaint.h"
 #include "widgets/modal.h"
+#include "widgets/msgwindow.h"
 #include "widgets/popupmenu.h"
 #include "widgets/stringgrid.h"
 #include "widgets/trayicon.h"
@@ -280,6 +284,41 @@ TEST_F(Okno, TimersFireOnTheMessageLoopAndStopWhenDisabled) {
     b->SetEnabled(true);
     Pump(300);
     EXPECT_EQ(ticks, 2);
+}
+
+// What another thread posts reaches the handler on the thread that made the
+// window, each message once and in order; a handler's error is reported and
+// the next message still comes; a handler may free its own window.
+TEST_F(Okno, AMessageWindowHandsItsMessageToItsOwnThread) {
+    std::vector<std::string> errors;
+    SetExceptionHandler([&](const std::string& m) { errors.push_back(m); });
+    const UINT kMsg = WM_APP + 0x77;
+    std::vector<std::pair<WPARAM, LPARAM>> got;
+    std::vector<DWORD> threads;
+    std::unique_ptr<TMessageWindow> w;
+    w = std::make_unique<TMessageWindow>(L"VxTestMessageWindow", kMsg, [&](WPARAM wp, LPARAM lp) {
+        threads.push_back(GetCurrentThreadId());
+        got.emplace_back(wp, lp);
+        if (wp == 1) throw std::runtime_error("handler failed");
+        if (wp == 3) w.reset();
+    });
+    ASSERT_TRUE(w->Handle());
+    const HWND h = w->Handle();
+    std::thread t([h, kMsg] {
+        PostMessageW(h, kMsg, 1, 10);
+        PostMessageW(h, WM_APP + 0x78, 9, 90);  // not its message
+        PostMessageW(h, kMsg, 2, 20);
+        PostMessageW(h, kMsg, 3, 30);
+        PostMessageW(h, kMsg, 4, 40);  // the window is gone by then
+    });
+    t.join();
+    Pump(200);
+    SetExceptionHandler(nullptr);
+    EXPECT_EQ(got, (std::vector<std::pair<WPARAM, LPARAM>>{{1, 10}, {2, 20}, {3, 30}}));
+    EXPECT_EQ(threads, std::vector<DWORD>(3, GetCurrentThreadId()));
+    EXPECT_EQ(errors, std::vector<std::string>{"handler failed"});
+    EXPECT_FALSE(w);
+    EXPECT_FALSE(IsWindow(h));
 }
 
 // Told to end (a WM_QUIT in the queue), every wait that lets messages
