@@ -349,12 +349,12 @@ void TImage::SetPicture(const wchar_t* res) {
 
 LRESULT TImage::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        RECT r;
-        GetClientRect(hwnd_, &r);
-        if (bmp_) {
+    case WM_PAINT:
+        PaintWindow(hwnd_, [this](HDC dc, const RECT& r) {
+            if (!bmp_) {
+                FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+                return;
+            }
             HDC mem = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(mem, bmp_);
             BITMAP bm{};
@@ -362,12 +362,8 @@ LRESULT TImage::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             StretchBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
             SelectObject(mem, old);
             DeleteDC(mem);
-        } else {
-            FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-        }
-        EndPaint(hwnd_, &ps);
+        });
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     case WM_SETCURSOR:
@@ -442,22 +438,16 @@ std::wstring TStaticText::ShownText() const {
 
 LRESULT TStaticText::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        RECT r;
-        GetClientRect(hwnd_, &r);
-        HBRUSH b = CreateSolidBrush(bg_);
-        FillRect(dc, &r, b);
-        DeleteObject(b);
-        HGDIOBJ old = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, fg_);
-        KresliRiadok(dc, WholeText(), r, align_ == Center ? DT_CENTER : align_ == Right ? DT_RIGHT : DT_LEFT);
-        SelectObject(dc, old);
-        EndPaint(hwnd_, &ps);
+    case WM_PAINT:
+        PaintWindow(hwnd_, [this](HDC dc, const RECT& r) {
+            FillSolid(dc, r, bg_);
+            HGDIOBJ old = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, fg_);
+            KresliRiadok(dc, WholeText(), r, align_ == Center ? DT_CENTER : align_ == Right ? DT_RIGHT : DT_LEFT);
+            SelectObject(dc, old);
+        });
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     case WM_NCHITTEST:
@@ -485,18 +475,13 @@ TPanel::TPanel(HWND parent, int id, int x, int y, int w, int h, COLORREF backgro
 
 LRESULT TPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        RECT r;
-        GetClientRect(hwnd_, &r);
-        HBRUSH b = CreateSolidBrush(bg_);
-        FillRect(dc, &r, b);
-        DeleteObject(b);
-        DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
-        EndPaint(hwnd_, &ps);
+    case WM_PAINT:
+        PaintWindow(hwnd_, [this](HDC dc, const RECT& client) {
+            FillSolid(dc, client, bg_);
+            RECT r = client;
+            DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+        });
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     }

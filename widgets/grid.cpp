@@ -500,7 +500,7 @@ LRESULT TGrid::OnSetText(const wchar_t* text) {
 LRESULT TGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT:
-        PaintGrid(hwnd_, doubleBuffered_, [this](HDC dc, const RECT& r) { Paint(dc, r); });
+        PaintWindow(hwnd_, doubleBuffered_, [this](HDC dc, const RECT& r) { Paint(dc, r); });
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);

@@ -28,26 +28,6 @@ void PaintGridCell(HDC dc, const RECT& cell, const std::wstring& text, HBRUSH fi
     LineTo(dc, cell.right, cell.bottom);
 }
 
-void PaintGrid(HWND hwnd, bool doubleBuffered, const std::function<void(HDC, const RECT&)>& paint) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT r;
-    GetClientRect(hwnd, &r);
-    if (doubleBuffered && r.right > 0 && r.bottom > 0) {
-        HDC mem = CreateCompatibleDC(dc);
-        HBITMAP bmp = CreateCompatibleBitmap(dc, r.right, r.bottom);
-        HGDIOBJ old = SelectObject(mem, bmp);
-        paint(mem, r);
-        BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-        DeleteDC(mem);
-    } else {
-        paint(dc, r);
-    }
-    EndPaint(hwnd, &ps);
-}
-
 std::wstring GridQueryText(HWND grid, HFONT font, const std::wstring& text, bool shown, int width) {
     if (!shown) return text;
     HDC dc = GetDC(grid);

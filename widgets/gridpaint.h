@@ -24,9 +24,6 @@ std::wstring GridCellShown(HDC dc, const std::wstring& text, int width);
 // the font selected into dc, and its right and bottom grid line with the
 // selected pen.
 void PaintGridCell(HDC dc, const RECT& cell, const std::wstring& text, HBRUSH fill, COLORREF ink);
-// The grid's WM_PAINT: paint(dc, client), through an off-screen bitmap when
-// doubleBuffered.
-void PaintGrid(HWND hwnd, bool doubleBuffered, const std::function<void(HDC, const RECT&)>& paint);
 // A cell's text as another process reads it: the whole text, or as drawn in
 // `width` pixels with `font`.
 std::wstring GridQueryText(HWND grid, HFONT font, const std::wstring& text, bool shown, int width);

@@ -101,6 +101,34 @@ LRESULT CALLBACK TWindow::Thunk(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return r;
 }
 
+void PaintWindow(HWND w, bool doubleBuffered, const std::function<void(HDC, const RECT&)>& paint) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    RECT r;
+    GetClientRect(w, &r);
+    if (doubleBuffered && r.right > 0 && r.bottom > 0) {
+        HDC mem = CreateCompatibleDC(dc);
+        HBITMAP bmp = CreateCompatibleBitmap(dc, r.right, r.bottom);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        Chranene([&] { paint(mem, r); });
+        BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+    } else {
+        Chranene([&] { paint(dc, r); });
+    }
+    EndPaint(w, &ps);
+}
+
+void PaintWindow(HWND w, const std::function<void(HDC, const RECT&)>& paint) { PaintWindow(w, false, paint); }
+
+void FillSolid(HDC dc, const RECT& r, COLORREF colour) {
+    HBRUSH b = CreateSolidBrush(colour);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+}
+
 std::wstring WindowTextWide(HWND w) {
     if (!w) return std::wstring();
     int n = GetWindowTextLengthW(w);

@@ -10,6 +10,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "base/guard.h"
@@ -79,6 +80,14 @@ INT_PTR CALLBACK DialogThunk(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     Chranene([&] { r = self->DialogProc(h, msg, wp, lp); });
     return r;
 }
+
+// A window's WM_PAINT: paint(dc, client area), through an off-screen bitmap
+// when doubleBuffered (no flicker while a large window is redrawn). The
+// paint ends also when `paint` throws; the error is reported.
+void PaintWindow(HWND w, bool doubleBuffered, const std::function<void(HDC, const RECT&)>& paint);
+void PaintWindow(HWND w, const std::function<void(HDC, const RECT&)>& paint);
+// Fills r with a solid colour.
+void FillSolid(HDC dc, const RECT& r, COLORREF colour);
 
 // A window's text as Win32 holds it, and as code page 1250.
 std::wstring WindowTextWide(HWND w);

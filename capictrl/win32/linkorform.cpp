@@ -76,16 +76,9 @@ LRESULT TLinkorFormWindow::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd_, &ps);
-            RECT r;
-            GetClientRect(hwnd_, &r);
-            // EndPaint comes also after a failed painting.
-            Chranene([&] { PaintLinkorForm(dc, r); });
-            EndPaint(hwnd_, &ps);
+        case WM_PAINT:
+            PaintWindow(hwnd_, PaintLinkorForm);
             return 0;
-        }
         case WM_LBUTTONDOWN:
         case WM_SETFOCUS:
             if (onUserActivate_) onUserActivate_();

@@ -71,12 +71,11 @@ void TAboutBox::Koniec(int vysledok) {
 LRESULT TAboutBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd_, &ps);
-            // Panel1: outer bevel lowered, inner bevel raised.
-            RECT r = kPanel;
-            DrawEdge(dc, &r, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
-            EndPaint(hwnd_, &ps);
+            PaintWindow(hwnd_, [](HDC dc, const RECT&) {
+                // Panel1: outer bevel lowered, inner bevel raised.
+                RECT r = kPanel;
+                DrawEdge(dc, &r, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
+            });
             return 0;
         }
         case WM_COMMAND:
