@@ -91,7 +91,9 @@ TEST_F(Monitor, StartTakesBackALeftLogBackupEveryLineOnceInOrder) {
         SCOPED_TRACE(sLogom ? "backup beside a log" : "backup alone");
         DeleteFileW((dir_ + L"vestrix.log").c_str());
         ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.log.bkp", starsie));
-        if (sLogom) ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.log", novsie));
+        if (sLogom) {
+            ASSERT_TRUE(ZapisSubor(dir_ + L"vestrix.log", novsie));
+        }
         HWND w = StartVisible();
         ASSERT_TRUE(w);
         Prikaz(w, ids::pumUkoncit);
@@ -256,7 +258,9 @@ TEST_F(Monitor, MalformedFilesShowTheErrorBoxAndTheStartGoesOn) {
         const unsigned short port = VolnyPort();
         const std::string siet = "isCAPI=0\r\nisnet=-1\r\nUDPserverport=" + std::to_string(port) + "\r\n";
         Ini(std::wstring(z.subor) == L"vestrix.ini" ? z.obsah + siet : siet);
-        if (std::wstring(z.subor) != L"vestrix.ini") ASSERT_TRUE(ZapisSubor(dir_ + z.subor, z.obsah));
+        if (std::wstring(z.subor) != L"vestrix.ini") {
+            ASSERT_TRUE(ZapisSubor(dir_ + z.subor, z.obsah));
+        }
         DeleteFileW((dir_ + L"vestrix.hst").c_str());
         a_ = Start();
         HWND box = nullptr;
