@@ -78,7 +78,6 @@ public:
 
     // The model changed: row count, scroll range and picture follow it.
     void Refresh();
-    int TopRow() const { return top_; }
     void SetTopRow(int row);
     // The selected range and the current cell.
     void Selection(int& left, int& top, int& right, int& bottom) const;
