@@ -321,32 +321,21 @@ void TCommHandle::PurgeOut() {
     if (Active()) PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
 }
 
-int TCommHandle::Write(const void* Buffer, int Count) {
+int TCommHandle::Write(const void* Buffer, int Count) { return Transfer(true, const_cast<void*>(Buffer), Count); }
+
+int TCommHandle::Read(void* Buffer, int Count) { return Transfer(false, Buffer, Count); }
+
+int TCommHandle::Transfer(bool write, void* buffer, int count) {
     Lock lock(lock_);
     TOverlapped o(event_);
     DWORD n = 0;
-    if (!WriteFile(handle_, Buffer, static_cast<DWORD>(Count < 0 ? 0 : Count), &n, &o.ov) &&
-        GetLastError() != ERROR_IO_PENDING)
-        RaiseLastCommError("WriteFile");
-    if (WaitForSingleObject(event_, Timeout(WriteTimeout)) == WAIT_OBJECT_0)
+    const DWORD want = static_cast<DWORD>(count < 0 ? 0 : count);
+    const BOOL started = write ? WriteFile(handle_, buffer, want, &n, &o.ov) : ReadFile(handle_, buffer, want, &n, &o.ov);
+    if (!started && GetLastError() != ERROR_IO_PENDING) RaiseLastCommError(write ? "WriteFile" : "ReadFile");
+    if (WaitForSingleObject(event_, Timeout(write ? WriteTimeout : ReadTimeout)) == WAIT_OBJECT_0)
         n = o.Result(handle_);
     else
         n = o.CancelAndWait(handle_);  // the record and buffer are ours again
-    ResetEvent(event_);
-    return static_cast<int>(n);
-}
-
-int TCommHandle::Read(void* Buffer, int Count) {
-    Lock lock(lock_);
-    TOverlapped o(event_);
-    DWORD n = 0;
-    if (!ReadFile(handle_, Buffer, static_cast<DWORD>(Count < 0 ? 0 : Count), &n, &o.ov) &&
-        GetLastError() != ERROR_IO_PENDING)
-        RaiseLastCommError("ReadFile");
-    if (WaitForSingleObject(event_, Timeout(ReadTimeout)) == WAIT_OBJECT_0)
-        n = o.Result(handle_);
-    else
-        n = o.CancelAndWait(handle_);
     ResetEvent(event_);
     return static_cast<int>(n);
 }

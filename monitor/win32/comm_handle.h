@@ -126,6 +126,8 @@ private:
     // Runs HandleEvents on the thread that created the connection and waits.
     void HandOver(DWORD mask);
     void SetTimeouts();
+    // One overlapped read or write within its time-out: the bytes moved.
+    int Transfer(bool write, void* buffer, int count);
 
     TBaudrate baudrate_ = br9600;
     TParity parity_ = paNone;
