@@ -6,6 +6,7 @@
 
 #include "base/files.h"
 #include "base/stdfiles.h"
+#include "base/testing/passthroughfs.h"
 #include "base/testing/tempdir.h"
 #include "contacts/core/adresar.h"
 
@@ -110,9 +111,9 @@ private:
 // Stamps as a test wants them: the real ones with the clock moved on, or one
 // fixed stamp whatever the file holds (a rewrite of the same size within one
 // step of the file times); counts the readings.
-class StampFs : public IFileSystem {
+class StampFs : public fake::PassThroughFs {
 public:
-    explicit StampFs(IFileSystem& in) : in_(in) {}
+    explicit StampFs(IFileSystem& in) : PassThroughFs(in) {}
     int64_t posun = 0;            // added to Now
     bool pevny = false;           // every stamp is `stamp`
     TFileStamp stamp;
@@ -122,22 +123,12 @@ public:
         auto it = citaniaSuborov.find(p);
         return it == citaniaSuborov.end() ? 0 : it->second;
     }
-    bool Exists(const std::string& p) override { return in_.Exists(p); }
-    int64_t Size(const std::string& p) override { return in_.Size(p); }
     bool ReadAll(const std::string& p, std::string& out) override {
         ++citania;
         ++citaniaSuborov[p];
         return in_.ReadAll(p, out);
     }
-    bool ReadRange(const std::string& p, int64_t od, size_t n, std::string& out) override {
-        return in_.ReadRange(p, od, n, out);
-    }
-    bool WriteAll(const std::string& p, const std::string& d) override { return in_.WriteAll(p, d); }
-    int Append(const std::string& p, const std::string& d) override { return in_.Append(p, d); }
     int AppendLine(const std::string& p, const std::string& l) override { return in_.AppendLine(p, l); }
-    bool Rename(const std::string& a, const std::string& b) override { return in_.Rename(a, b); }
-    bool Replace(const std::string& a, const std::string& b) override { return in_.Replace(a, b); }
-    bool Remove(const std::string& p) override { return in_.Remove(p); }
     int stampy = 0;
     bool Stamp(const std::string& p, TFileStamp& out) override {
         ++stampy;
@@ -149,9 +140,6 @@ public:
         out.Now += posun;
         return true;
     }
-
-private:
-    IFileSystem& in_;
 };
 
 constexpr int64_t kSekunda = 10000000;  // in the ticks of TFileStamp
