@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "base/errors.h"
 #include "contacts/core/textsubor.h"
 
 namespace vx {
@@ -61,7 +62,7 @@ bool TAdresarVPamati::Obnov(TSnimka& s, const std::string& cesta, bool& zmenena)
         s.cesta = cesta;
         return false;
     }
-    if (maStamp && s.platna && s.overena && s.cesta == cesta && s.stamp.SameVersion(stamp)) return true;
+    if (maStamp && s.Drzi(cesta, stamp)) return true;
     std::string text;
     ++citania_;
     CitajSubor(fs_, cesta, text);
@@ -74,17 +75,23 @@ bool TAdresarVPamati::Obnov(TSnimka& s, const std::string& cesta, bool& zmenena)
     return true;
 }
 
-std::string_view TAdresarVPamati::Pole(const TMiesto& m) const {
-    const std::string_view text(adr_.text);
+std::string_view TAdresarVPamati::Pole(std::string_view text, const TMiesto& m) {
     const size_t od = m.od - 1;
     return text.substr(od, text.find(';', od) - od);
 }
 
-void TAdresarVPamati::IndexujAdresar() {
-    const std::string_view text(adr_.text);
-    telefony_.clear();
-    bezIndexu_ = text.size() >= UINT32_MAX;
-    if (bezIndexu_) return;
+void TAdresarVPamati::IndexujAdresar() { Indexuj(adr_.text, telefony_, bezIndexu_, {}); }
+
+void TAdresarVPamati::Indexuj(std::string_view text, std::vector<TMiesto>& telefony, bool& bezIndexu,
+                              const std::function<void()>& poKroku) const {
+    // Each of the three rounds below calls poKroku after this many items.
+    constexpr size_t kKrok = 4096;
+    auto krok = [&](size_t i) {
+        if (poKroku && i % kKrok == kKrok - 1) poKroku();
+    };
+    telefony.clear();
+    bezIndexu = text.size() >= UINT32_MAX;
+    if (bezIndexu) return;
     // One pass over the text: for each line the first four ";" (the split
     // rule of Telefony), the phones in file order.
     struct TPole {
@@ -100,7 +107,7 @@ void TAdresarVPamati::IndexujAdresar() {
         return k ? static_cast<size_t>(static_cast<const char*>(k) - p) : n;
     };
     size_t cr = dalsi('\r', 0), lf = dalsi('\n', 0);
-    size_t i = 0;
+    size_t i = 0, riadkov = 0;
     while (i < n) {
         if (cr < i) cr = dalsi('\r', i);
         if (lf < i) lf = dalsi('\n', i);
@@ -119,31 +126,36 @@ void TAdresarVPamati::IndexujAdresar() {
             polia.push_back({static_cast<uint32_t>(b[2] + 1), static_cast<uint32_t>(b[3] - b[2] - 1), 0});
         i = koniec + 1;
         if (koniec == cr && i < n && p[i] == '\n') ++i;
+        krok(riadkov++);
     }
     size_t velkost = 16;
     while (velkost < 2 * polia.size()) velkost *= 2;
-    telefony_.assign(velkost, TMiesto{});
+    telefony.assign(velkost, TMiesto{});
     const size_t maska = velkost - 1;
-    for (TPole& pole : polia) pole.hash = Hash(text.substr(pole.od, pole.dlzka));
+    for (size_t y = 0; y < polia.size(); ++y) {
+        polia[y].hash = Hash(text.substr(polia[y].od, polia[y].dlzka));
+        krok(y);
+    }
     // The places are far apart in the table: each is asked for a few phones
     // ahead, so that the memory is there by the time it is needed.
     const size_t vopred = 8;
-    for (size_t x = 0; x < polia.size() && x < vopred; ++x) __builtin_prefetch(&telefony_[polia[x].hash & maska]);
+    for (size_t x = 0; x < polia.size() && x < vopred; ++x) __builtin_prefetch(&telefony[polia[x].hash & maska]);
     for (size_t y = 0; y < polia.size(); ++y) {
         const TPole& pole = polia[y];
-        if (y + vopred < polia.size()) __builtin_prefetch(&telefony_[polia[y + vopred].hash & maska]);
+        if (y + vopred < polia.size()) __builtin_prefetch(&telefony[polia[y + vopred].hash & maska]);
+        krok(y);
         const std::string_view cislo = text.substr(pole.od, pole.dlzka);
         TMiesto m;
         m.od = pole.od + 1;
         m.hash = pole.hash;
         for (size_t x = m.hash & maska;; x = (x + 1) & maska) {
-            TMiesto& miesto = telefony_[x];
+            TMiesto& miesto = telefony[x];
             if (miesto.od == 0) {
                 miesto = m;
                 break;
             }
             // The first line that has a number keeps it.
-            if (miesto.hash == m.hash && Pole(miesto) == cislo) break;
+            if (miesto.hash == m.hash && Pole(text, miesto) == cislo) break;
         }
     }
 }
@@ -157,6 +169,37 @@ void TAdresarVPamati::IndexujPredvolby() {
         // A line without a prefix never matches.
         if (!p.Predvolba.empty()) predvolby_.push_back(std::move(p));
     }
+}
+
+void TAdresarVPamati::Priprav(const std::string& CestaProgramu, const std::function<void()>& poKroku) {
+    const std::string cesta = CestaProgramu + kSuborAdresara;
+    TFileStamp stamp;
+    if (pripravuje_ || !fs_.Stamp(cesta, stamp) || adr_.Drzi(cesta, stamp) || !StampSettled(stamp)) return;
+    TSnimka s;
+    std::vector<TMiesto> telefony;
+    bool bezIndexu = false;
+    {
+        pripravuje_ = true;
+        struct Koniec {
+            bool& b;
+            ~Koniec() { b = false; }
+        } koniec{pripravuje_};
+        try {
+            CitajSubor(fs_, cesta, s.text, poKroku);
+        } catch (const EInOutError&) {
+            return;
+        }
+        ++citania_;
+        Indexuj(s.text, telefony, bezIndexu, poKroku);
+    }
+    // The stamp was taken before the reading, as a lookup takes it: a book
+    // changed while it was read is read again by the next lookup that looks.
+    s.cesta = cesta;
+    s.platna = s.overena = true;
+    s.stamp = stamp;
+    adr_ = std::move(s);
+    telefony_ = std::move(telefony);
+    bezIndexu_ = bezIndexu;
 }
 
 bool TAdresarVPamati::Pozriet(bool& overeny) {
@@ -212,7 +255,7 @@ bool TAdresarVPamati::NajdiRiadok(const std::string& CestaProgramu, const std::s
     for (size_t i = h & maska;; i = (i + 1) & maska) {
         const TMiesto& m = telefony_[i];
         if (m.od == 0) return false;
-        if (m.hash == h && Pole(m) == cislo) {
+        if (m.hash == h && Pole(text, m) == cislo) {
             riadok = celyRiadok(m.od - 1);
             return true;
         }

@@ -9,6 +9,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,16 @@ public:
     // between take the files as they were. After its end (Koniec) every
     // lookup looks at the files again.
     void Priechod(TKrokPriechodu krok);
+    // Before a pass over many numbers: brings the book up to its file as a
+    // lookup would, but reads and indexes it in steps with poKroku run
+    // between them (a pass of window messages), so that a long book never
+    // holds up the messages for its whole reading. A lookup made meanwhile,
+    // from inside poKroku, finds the book it found before, whole: the new
+    // one takes its place only once it is read and indexed. Whatever stands
+    // in its way (no stamps, a book changed too recently for its stamp to
+    // vouch for it, a file that cannot be read) is left to the lookups, which
+    // read the file at once and report what they cannot read.
+    void Priprav(const std::string& CestaProgramu, const std::function<void()>& poKroku);
 
     // How many times a file was read so far.
     int Citania() const { return citania_; }
@@ -54,6 +65,10 @@ private:
         bool overena = false;    // stamp can vouch for the text until it changes
         TFileStamp stamp;
         std::string text;
+        // Holds the file at cesta as long as it has this stamp.
+        bool Drzi(const std::string& c, const TFileStamp& s) const {
+            return platna && overena && cesta == c && stamp.SameVersion(s);
+        }
     };
     // Brings s up to the file at cesta: false when the file does not exist;
     // EInOutError when it exists but cannot be read. True in zmenena when
@@ -74,6 +89,7 @@ private:
     IFileSystem& fs_;
     int citania_ = 0;
     bool priechod_ = false;
+    bool pripravuje_ = false;  // Priprav runs below on this thread
     bool skontroluj_ = false;  // in a pass: the next lookup looks at the files
     bool adrOvereny_ = false, pfxOvereny_ = false;  // looked at in this round of a pass
     TSnimka adr_, pfx_;
@@ -88,7 +104,11 @@ private:
         uint32_t hash = 0;
     };
     uint32_t Hash(std::string_view cislo) const;
-    std::string_view Pole(const TMiesto& m) const;
+    static std::string_view Pole(std::string_view text, const TMiesto& m);
+    // The index of the phones of the book text into telefony (see TMiesto);
+    // poKroku, when given, runs every few thousand phones.
+    void Indexuj(std::string_view text, std::vector<TMiesto>& telefony, bool& bezIndexu,
+                 const std::function<void()>& poKroku) const;
     std::vector<TMiesto> telefony_;
     bool bezIndexu_ = false;  // a book beyond 4 GB is searched line by line
     uint64_t semienko_;       // of the hash: a book cannot be made to collide on purpose

@@ -149,6 +149,7 @@ void THistoria::PrepisHistoriu(const TKrok& krok, const std::function<void()>& p
     // A second rewrite would share the first one's new file.
     if (prepisuje_) throw EInOutError(kChybaObsadeny);
     prepisuje_ = true;
+    ++prepisy_;
     auto odlozene = [this](bool chyby) {
         while (!odlozene_.empty()) {
             const std::function<void()> f = std::move(odlozene_.front());

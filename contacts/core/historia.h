@@ -108,6 +108,9 @@ public:
     using TKrok = std::function<bool(int k, const std::string& riadok, std::string& novy)>;
     void PrepisHistoriu(const TKrok& krok, const std::function<void()>& poSpravach = {});
     static constexpr uint32_t kPriechodMs = 10;
+    // How many rewrites have started so far: a reader that lets messages
+    // through can tell whether one of them changed the file under it.
+    uint64_t Prepisy() const { return prepisy_; }
 
     // Puts back vestrix.hst when a rewrite was interrupted between putting
     // the old file aside and the new one in its place, and removes a new file
@@ -135,6 +138,7 @@ private:
     TLogFn log_;
     std::unique_ptr<ITimer> timer3_;
     bool prepisuje_ = false;  // a rewrite is under way (below us on the stack when we run meanwhile)
+    uint64_t prepisy_ = 0;
     // Name changes asked for during a rewrite, run once it is over.
     std::vector<std::function<void()>> odlozene_;
 };

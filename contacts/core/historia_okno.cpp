@@ -143,24 +143,40 @@ void THistoriaOkno::Nacitaj() {
     const std::string hst = historia_.CestaProgramu + kSuborHistorie;
     if (!fs_.Exists(hst)) return;
     grid_.VyprazdniPrvyRiadok();
-    // Read whole and let go at once: the file is never held while messages
-    // are let through, so a call can still append its line. The text read is
-    // what the grid keeps; its rows only point into it.
-    size_t dlzka = 0;
-    {
-        std::string subor;
-        CitajSubor(fs_, hst, subor);
-        dlzka = subor.size();
-        grid_.NovyText(std::move(subor));
-    }
-    const std::string& text = grid_.Text();
     view_.SetHourglass(true);
-    const int rok = clock_.Now().Year;
-    TNastavenieFiltra& f = stav_.FilterHistorie;
+    // Messages go through by time, as in the rewrites: a line costs far less
+    // than a pass, and a filter that keeps few rows must not make a pass of
+    // every line it drops.
+    TPriechodPoCase casovac(pump_, clock_, THistoria::kPriechodMs);
     // The box is looked at for the first line and again after messages went
     // through: it changes nowhere else, and asking the window for every one
     // of a million lines costs more than the load.
     bool boxPozrety = false;
+    auto priechod = [&] {
+        if (casovac.Krok()) boxPozrety = false;
+    };
+    // Read piece by piece and let go at once: the file is never held while
+    // messages are let through, so a call can still append its line. A
+    // rewrite run from one of those passes (a contact added from the grid's
+    // menu) may have changed the file under the reading: it is read again.
+    // The text read is what the grid keeps; its rows only point into it.
+    {
+        std::string subor;
+        for (;;) {
+            const uint64_t prepisy = historia_.Prepisy();
+            try {
+                CitajSubor(fs_, hst, subor, priechod);
+            } catch (const EInOutError&) {
+                if (historia_.Prepisy() == prepisy) throw;
+                continue;
+            }
+            if (historia_.Prepisy() == prepisy) break;
+        }
+        grid_.NovyText(std::move(subor));
+    }
+    const std::string& text = grid_.Text();
+    const int rok = clock_.Now().Year;
+    TNastavenieFiltra& f = stav_.FilterHistorie;
     auto riadok = [&](std::string_view r) {
         bool vezmi = true;
         if (f.Zapnuty && MaKriterium(f)) {
@@ -178,18 +194,18 @@ void THistoriaOkno::Nacitaj() {
             ++stav_.PocetVolani;
             grid_.PridajRiadok(static_cast<size_t>(r.data() - text.data()), r.size());
         }
-        if (stav_.PocetVolani % 100 == 0) {
-            pump_.ProcessMessages();
-            boxPozrety = false;
-        }
+        priechod();
     };
     // The rows get their room at once: counted first, they never move.
     size_t riadkov = 0;
-    ForEachLine(std::string_view(text).substr(0, dlzka), [&](std::string_view) { ++riadkov; });
+    ForEachLine(text, [&](std::string_view) {
+        ++riadkov;
+        priechod();
+    });
     grid_.Rezervuj(riadkov + 1);
     // A file of zero bytes is one empty line.
     riadkov = 0;
-    ForEachLine(std::string_view(text).substr(0, dlzka), [&](std::string_view r) {
+    ForEachLine(text, [&](std::string_view r) {
         ++riadkov;
         riadok(r);
     });
@@ -247,6 +263,12 @@ void THistoriaOkno::btDoplClick() {
     };
     priechod(TKrokPriechodu::Zaciatok);
     try {
+        if (OnPriprav) {
+            TPriechodPoCase casovac(pump_, clock_, THistoria::kPriechodMs);
+            OnPriprav([&] {
+                if (casovac.Krok()) priechod(TKrokPriechodu::PoSpravach);
+            });
+        }
         historia_.PrepisHistoriu(
             [&](int k, const std::string& riadok, std::string& novy) {
                 view_.SetGauge(pocet < 100 ? 1 : std::min(100, k / (pocet / 100)));

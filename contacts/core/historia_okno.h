@@ -104,6 +104,10 @@ public:
     // changed meanwhile), and when it ends, so that the lookup need not look
     // at the book's file for every line (TAdresarVPamati::Priechod).
     std::function<void(TKrokPriechodu)> OnPriechod;
+    // Before the fill-in's rewrite: the lookup makes ready what it needs
+    // (TAdresarVPamati::Priprav), running priechod between its steps, which
+    // lets window messages through when their time has come.
+    std::function<void(const std::function<void()>& priechod)> OnPriprav;
 
 private:
     void Nacitaj();

@@ -7,12 +7,28 @@
 
 namespace vx {
 
+namespace {
+
+[[noreturn]] void ChybaCitania(IFileSystem& fs, const std::string& cesta) {
+    const int kod = IoErrorCode(fs, 0);
+    throw EInOutError(kod ? kod : fs.Exists(cesta) ? kChybaObsadeny : kChybaNenajdeny);
+}
+
+}  // namespace
+
 void CitajSubor(IFileSystem& fs, const std::string& cesta, std::string& out) {
     if (!fs.ReadAll(cesta, out)) {
         out.clear();
-        const int kod = IoErrorCode(fs, 0);
-        throw EInOutError(kod ? kod : fs.Exists(cesta) ? kChybaObsadeny : kChybaNenajdeny);
+        ChybaCitania(fs, cesta);
     }
+}
+
+void CitajSubor(IFileSystem& fs, const std::string& cesta, std::string& out, const std::function<void()>& poKuse) {
+    out.clear();
+    const int64_t dlzka = fs.Size(cesta);
+    if (dlzka < 0) ChybaCitania(fs, cesta);
+    out.reserve(static_cast<size_t>(dlzka));
+    TCitacRiadkov(fs, cesta, dlzka).Docitaj(poKuse, &out);
 }
 
 void ChybaSuboru(const IFileSystem& fs) { throw EInOutError(IoErrorCode(fs, kChybaObsadeny)); }
@@ -98,9 +114,11 @@ void TCitacRiadkov::Bajt(unsigned char b) {
 
 uint64_t TCitacRiadkov::Odtlacok() const { return ((odtlacok_ ^ slovo_) * kNasobok) ^ bajtov_; }
 
-void TCitacRiadkov::Docitaj(const std::function<void()>& poKuse) {
-    while (Dolej())
+void TCitacRiadkov::Docitaj(const std::function<void()>& poKuse, std::string* kam) {
+    while (Dolej()) {
+        if (kam) kam->append(buf_);
         if (poKuse) poKuse();
+    }
     poz_ = buf_.size();
 }
 

@@ -19,6 +19,12 @@ constexpr int kChybaObsadeny = 32;
 // The whole file into out; EInOutError with the system's code when it
 // cannot be read.
 void CitajSubor(IFileSystem& fs, const std::string& cesta, std::string& out);
+// The same, read piece by piece with poKuse run after each piece (a pass of
+// window messages): a file of any length never holds up the caller's
+// messages for its whole reading. out gets what the file held at the start,
+// up to its length then (lines appended meanwhile are not read); a file that
+// has become shorter meanwhile raises EInOutError too.
+void CitajSubor(IFileSystem& fs, const std::string& cesta, std::string& out, const std::function<void()>& poKuse);
 
 // Raises EInOutError for the operation of fs that just failed.
 [[noreturn]] void ChybaSuboru(const IFileSystem& fs);
@@ -46,8 +52,9 @@ public:
     // The next line, without its line end; false after the last one.
     bool Dalsi(std::string& riadok);
     // Reads what is left without splitting it (for the fingerprint);
-    // poKuse, when given, runs after each piece.
-    void Docitaj(const std::function<void()>& poKuse = {});
+    // poKuse, when given, runs after each piece, and kam, when given, gets
+    // the pieces appended.
+    void Docitaj(const std::function<void()>& poKuse = {}, std::string* kam = nullptr);
     uint64_t Odtlacok() const;
     // The bytes read so far end in the middle of a line (no CR or LF last).
     bool BezKoncaRiadku() const { return posledny_ != '\r' && posledny_ != '\n' && precitane_ > 0; }

@@ -33,6 +33,9 @@ TFormHistoria::TFormHistoria(TKontaktyOkna& okna) : okna_(okna) {
     logika_->OnPriechod = [m](TKrokPriechodu krok) {
         if (m.Adresar) m.Adresar->Priechod(krok);
     };
+    logika_->OnPriprav = [m](const std::function<void()>& priechod) {
+        if (m.Adresar) m.Adresar->Priprav(m.CestaProgramu(), priechod);
+    };
     if (!VytvorOkno(kids::kHistoriaClass, "História hovorov", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
                     kSirka, kVyska))
         return;

@@ -288,24 +288,27 @@ int HovoryDieta(bool skryty) {
 
 // The history window of the monitor over a history of a million calls:
 // from the tray command until its rows are loaded and counted in its status
-// bar; then either the name fill-in (from its button until the new file is
-// in place) or the trim at closing (from the close button until the file is
-// rewritten), with a LAN call sent 200 ms into the trim; the peak working
-// set of the monitor after each. While the rewrite runs, a message is sent
-// to the monitor's window again and again from this thread: how long each
-// waits is how long the window waits for the rewrite's next message pass.
-// Floors from the same monitor: the same messages and the same call while
-// it has nothing else to do, and the file read and written once.
+// bar; then one of three things: the trim at closing (from the close button
+// until the file is rewritten), with a LAN call sent 200 ms into the trim;
+// the name fill-in (from its button until the new file is in place, and on
+// until the window's reload of the file is over); or the filter applied with
+// a name no line has (from the dialog's button until the load is over). The
+// peak working set of the monitor after each. While the window works, a
+// message is sent to the monitor's window again and again from this thread:
+// how long each waits is how long the window waits for the next pass of the
+// messages. Floors from the same monitor: the same messages and the same
+// call while it has nothing else to do, and the file read and written once.
+enum class Praca { Trim, Doplnenie, Filter };
+
 struct OknoHistorie {
     HWND hlavne = nullptr;
     std::string subor;
     unsigned short port = 0;
-    bool doplnenie = false;  // the fill-in, else the trim
-    int riadkov = 0;         // lines of the history before it opens (the idle floor's call among them)
-    double otvorene = 0, prepis = 0, spickaOtvorene = 0, spickaPrepis = 0;
-    std::vector<double> odozva, odozvaNecinne;  // waits of a sent message
-    double odozvaPoPrepise = -1;                 // the wait of one answered after the new file was put in place
-    double volanie = -1, volanieNecinne = -1;   // datagram sent until its line is in the file
+    Praca praca = Praca::Trim;
+    int riadkov = 0;  // lines of the history before it opens (the idle floor's call among them)
+    double otvorene = 0, prepis = 0, cele = 0, spickaOtvorene = 0, spickaPrepis = 0;
+    std::vector<double> odozvaOtvorene, odozva, odozvaNecinne;  // waits of a sent message
+    double volanie = -1, volanieNecinne = -1;                    // datagram sent until its line is in the file
     bool ok = false;
 };
 
@@ -362,6 +365,15 @@ struct Volanie {
     }
 };
 
+// The history window's filter dialog, once it shows.
+HWND DialogFiltra() {
+    for (double t0 = Teraz(); Teraz() - t0 < 30000; Sleep(5)) {
+        HWND d = FindWindowW(kids::kFilterClass, nullptr);
+        if (d && IsWindowVisible(d)) return d;
+    }
+    return nullptr;
+}
+
 DWORD WINAPI MeranieHistorie(void* arg) {
     auto* o = static_cast<OknoHistorie*>(arg);
     Sleep(300);
@@ -386,36 +398,49 @@ DWORD WINAPI MeranieHistorie(void* arg) {
 
     double t0 = Teraz();
     PostMessageW(o->hlavne, WM_COMMAND, ids::pumHistoria, 0);
-    // Looked at every 10 ms, the status panel found once: the looking takes
+    // Looked at every few ms, the status panel found once: the looking takes
     // next to nothing from the window measured.
     HWND h = nullptr, pocet = nullptr;
     while (Teraz() - t0 < 300000) {
-        if (!h) h = FindWindowW(L"TFormHistoria", nullptr);
-        if (h && !pocet) pocet = Potomok(h, 2311 + 3);
+        if (!h) h = FindWindowW(kids::kHistoriaClass, nullptr);
+        if (h && !pocet) pocet = Potomok(h, kids::HistoriaStatus + 3);
         if (pocet && IsWindowVisible(h) && std::atoi(TextOkna(pocet).c_str()) >= o->riadkov) break;
-        Sleep(10);
+        o->odozvaOtvorene.push_back(Odozva(o->hlavne));
+        Sleep(2);
     }
     if (!pocet) h = nullptr;
     if (!h) return 0;
     o->otvorene = Teraz() - t0;
     o->spickaOtvorene = Spicka();
     DeleteFileW(hbk.c_str());
-    t0 = Teraz();
-    PostMessageW(Potomok(h, o->doplnenie ? kids::btDopl : IDCANCEL), BM_CLICK, 0, 0);
-    bool poslane = o->doplnenie;
-    // The rewrite is over when its new file has taken the old one's place.
-    while (Teraz() - t0 < 600000) {
-        if (Existuje(hbk) && !Existuje(tmp)) break;
-        if (Existuje(tmp)) {
-            const double w = Odozva(o->hlavne);
-            // A message answered once the new file is in place also waited
-            // for what the window does after the rewrite (the fill-in's
-            // reload of the file): it is shown apart.
-            if (Existuje(tmp))
-                o->odozva.push_back(w);
-            else
-                o->odozvaPoPrepise = w;
+    if (o->praca == Praca::Filter) {
+        // Ticked, the box opens the dialog; a name no line has, then its
+        // button starts the load.
+        PostMessageW(Potomok(h, kids::cbFilter), BM_CLICK, 0, 0);
+        HWND d = DialogFiltra();
+        if (!d) return 0;
+        SendMessageW(Potomok(d, kids::ledMeno), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Nikto Taký"));
+        SendMessageW(Potomok(d, kids::cbMeno), BM_SETCHECK, BST_CHECKED, 0);
+        t0 = Teraz();
+        PostMessageW(Potomok(d, IDOK), BM_CLICK, 0, 0);
+    } else {
+        t0 = Teraz();
+        PostMessageW(Potomok(h, o->praca == Praca::Doplnenie ? kids::btDopl : IDCANCEL), BM_CLICK, 0, 0);
+    }
+    bool poslane = o->praca != Praca::Trim;
+    // The trim and the fill-in have rewritten the file when the new one has
+    // taken the old one's place; the fill-in then loads the file again, and
+    // the window refuses to close until it has, as during the filter's load.
+    bool prepisane = o->praca == Praca::Filter;
+    while (Teraz() - t0 < 900000) {
+        if (!prepisane && Existuje(hbk) && !Existuje(tmp)) {
+            prepisane = true;
+            o->prepis = Teraz() - t0;
+            o->spickaPrepis = Spicka();
         }
+        if (prepisane && !IsWindowVisible(h)) break;
+        o->odozva.push_back(Odozva(o->hlavne));
+        if (prepisane) PostMessageW(Potomok(h, IDCANCEL), BM_CLICK, 0, 0);
         if (!poslane && Teraz() - t0 >= 200) {
             poslane = true;
             volanie.Posli(2);
@@ -424,16 +449,10 @@ DWORD WINAPI MeranieHistorie(void* arg) {
         if (volanie.Prislo(ms)) o->volanie = ms;
         Sleep(1);
     }
-    o->prepis = Teraz() - t0;
-    o->spickaPrepis = Spicka();
+    o->cele = Teraz() - t0;
+    if (o->praca == Praca::Filter) o->spickaPrepis = Spicka();
     for (double t1 = Teraz(); o->volanie < 0 && volanie.poslane >= 0 && Teraz() - t1 < 5000; Sleep(1))
         volanie.Prislo(o->volanie);
-    // After the fill-in the window loads the file again and refuses to
-    // close until it has.
-    while (IsWindowVisible(h) && Teraz() - t0 < 900000) {
-        PostMessageW(Potomok(h, IDCANCEL), BM_CLICK, 0, 0);
-        Sleep(100);
-    }
     o->ok = true;
     PostMessageW(o->hlavne, WM_NULL, 0, 0);
     return 0;
@@ -446,7 +465,7 @@ void RiadokOdozvy(const char* nazov, const std::vector<double>& v, const std::ve
                 podlaha.empty() ? 0.0 : *std::max_element(podlaha.begin(), podlaha.end()));
 }
 
-int HistoriaDieta(bool doplnenie) {
+int HistoriaDieta(Praca praca) {
     SetResourceModule(LoadLibraryExW(CestaWine(VX_VESTRIX_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     TVestrixForm form;
     if (!form.Vytvor()) return 3;
@@ -456,7 +475,7 @@ int HistoriaDieta(bool doplnenie) {
     o.hlavne = form.Handle();
     o.subor = form.App().P.CestaProgramu + "vestrix.hst";
     o.port = static_cast<unsigned short>(std::atoi(form.App().P.Config.UDPserverport.c_str()));
-    o.doplnenie = doplnenie;
+    o.praca = praca;
     PROCESS_MEMORY_COUNTERS pm;
     pm.cb = sizeof pm;
     GetProcessMemoryInfo(GetCurrentProcess(), &pm, sizeof pm);
@@ -464,10 +483,11 @@ int HistoriaDieta(bool doplnenie) {
     HANDLE vlakno = CreateThread(nullptr, 0, MeranieHistorie, &o, 0, nullptr);
     SlucaSpravy(vlakno);
     StdFileSystem fs;
-    const std::string hbk = form.App().P.CestaProgramu + "vestrix.hbk";
-    const double mb = 1048576.0, subor = static_cast<double>(fs.Size(hbk));
+    const std::string hst = form.App().P.CestaProgramu + "vestrix.hst";
+    const double mb = 1048576.0, subor = static_cast<double>(fs.Size(hst));
+    const char* const co[] = {"", ", 100,000 contacts", ", filter by a name no line has"};
     std::printf("\nhistory window of the monitor, 1,000,000 lines, file %.1f MB%s; monitor's working set before "
-                "%.1f MB\n", subor / mb, doplnenie ? ", 100,000 contacts" : "", zaklad / mb);
+                "%.1f MB\n", subor / mb, co[static_cast<int>(praca)], zaklad / mb);
     if (!o.ok) {
         std::printf("  the window did not show its rows\n");
         return 4;
@@ -476,7 +496,7 @@ int HistoriaDieta(bool doplnenie) {
     const double p0 = Teraz();
     {
         std::string text;
-        fs.ReadAll(hbk, text);
+        fs.ReadAll(hst, text);
         fs.WriteAll(form.App().P.CestaProgramu + "kopia.hst", text);
     }
     const double podlaha = Teraz() - p0;
@@ -484,16 +504,20 @@ int HistoriaDieta(bool doplnenie) {
     std::printf("  %-44s %8.0f ms, peak %6.1f MB, above the monitor before %6.1f MB (%.2f x the file)\n",
                 "opens, rows loaded", o.otvorene, o.spickaOtvorene / mb, (o.spickaOtvorene - zaklad) / mb,
                 (o.spickaOtvorene - zaklad) / subor);
+    RiadokOdozvy("a message sent meanwhile waits", o.odozvaOtvorene, o.odozvaNecinne);
+    const double spicka = o.spickaPrepis;
+    const char* const praca_[] = {"closes, oldest line trimmed", "fill-in, names of 1,000,000 lines",
+                                  "filter keeping no row, rows loaded"};
+    const double cas = praca == Praca::Trim ? o.prepis : o.cele;
     std::printf("  %-44s %8.0f ms (goal 2000; floor, the file read and written once: %.0f ms), peak %6.1f MB, "
                 "above the monitor before %6.1f MB (%.2f x the file)\n",
-                doplnenie ? "fill-in, names of 1,000,000 lines" : "closes, oldest line trimmed", o.prepis, podlaha,
-                o.spickaPrepis / mb, (o.spickaPrepis - zaklad) / mb, (o.spickaPrepis - zaklad) / subor);
-    RiadokOdozvy(doplnenie ? "a message sent meanwhile waits (goal max 50)" : "a message sent meanwhile waits (goal max 50)",
-                 o.odozva, o.odozvaNecinne);
-    if (o.odozvaPoPrepise >= 0)
-        std::printf("  %-44s %8.2f ms (the file put in place%s)\n", "the one sent last, answered after it",
-                    o.odozvaPoPrepise, doplnenie ? ", then the window's reload read" : "");
-    if (!doplnenie)
+                praca_[static_cast<int>(praca)], cas, podlaha, spicka / mb, (spicka - zaklad) / mb,
+                (spicka - zaklad) / subor);
+    if (praca == Praca::Doplnenie)
+        std::printf("  %-44s %8.0f ms, then the window's reload of the file\n", "  of which until the new file is in place",
+                    o.prepis);
+    RiadokOdozvy("a message sent meanwhile waits (goal max 50)", o.odozva, o.odozvaNecinne);
+    if (praca == Praca::Trim)
         std::printf("  %-44s %8.1f ms (goal 1000; floor, the monitor idle: %.1f ms)\n",
                     "a LAN call sent 200 ms into the trim, to its line", o.volanie, o.volanieNecinne);
     std::fflush(stdout);
@@ -561,6 +585,8 @@ TEST_F(CallSteps, Measure) {
     Ini("isCAPI=0\r\nisnet=-1\r\nisCOM=0\r\nhistory=-1\r\ncuthistory=0\r\nUDPserverport=" +
         std::to_string(VolnyPort()) + "\r\n");
     EXPECT_EQ(Spusti(L"--history fill"), 0u);
+    // A filter that keeps no row of them, in the same monitor.
+    EXPECT_EQ(Spusti(L"--history filter"), 0u);
 }
 
 }  // namespace
@@ -570,7 +596,8 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::string(argv[1]) == "--history") {
         WSADATA wsa;
         WSAStartup(MAKEWORD(2, 2), &wsa);
-        return vx::HistoriaDieta(argc >= 3 && std::string(argv[2]) == "fill");
+        const std::string co = argc >= 3 ? argv[2] : "";
+        return vx::HistoriaDieta(co == "fill" ? vx::Praca::Doplnenie : co == "filter" ? vx::Praca::Filter : vx::Praca::Trim);
     }
     if (argc >= 2 && std::string(argv[1]) == "--child") {
         WSADATA wsa;

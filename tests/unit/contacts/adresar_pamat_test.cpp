@@ -236,6 +236,55 @@ TEST_F(Pamat, APassLooksAtTheFilesOnlyAfterMessagesWentThrough) {
     EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "111").Firma, "Styr");
 }
 
+// Making the book ready between passes of the messages: a lookup made from
+// one of those passes (a call) finds the book it found before, whole, and
+// the lookups after it find the new one without reading it again; a book
+// changed while it was read is not taken, and the next lookup reads the
+// file as it is now.
+TEST_F(Pamat, AReadyBookTakesThePlaceOfTheOldOneOnlyWhole) {
+    auto kniha = [](const char* firma, int riadkov) {
+        std::string s;
+        for (int i = 0; i < riadkov; ++i)
+            s += "K;P" + std::to_string(i) + ";09" + std::to_string(10000000 + i) + ";;" + firma + "\r\n";
+        return s;
+    };
+    const int n = 300000;  // several pieces of the file, many steps of the index
+    Zapis(kSuborAdresara, kniha("Stará", n));
+    StampFs sfs(fs);
+    sfs.posun = 10 * kSekunda;
+    TAdresarVPamati pamat(sfs);
+    EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "0910000005").Firma, "Stará");
+    Zapis(kSuborAdresara, kniha("Nová", n));
+    sfs.posun = 20 * kSekunda;
+    pamat.Priechod(TKrokPriechodu::Zaciatok);
+    int kroky = 0;
+    pamat.Priprav(dir.Dir(), [&] {
+        ++kroky;
+        // The old book, whole, for every number it has and none it lacks.
+        for (int i : {0, 5, n / 2, n - 1})
+            EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "09" + std::to_string(10000000 + i)).Meno,
+                      "K P" + std::to_string(i));
+        EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "09" + std::to_string(10000000 + n)).Meno, "");
+    });
+    EXPECT_GE(kroky, 8);
+    const int citania = sfs.citania;
+    EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "0910000005").Firma, "Nová");
+    EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "09" + std::to_string(10000000 + n - 1)).Firma, "Nová");
+    EXPECT_EQ(sfs.citania, citania);
+
+    // Changed while it is read: the lookups read the newest book.
+    Zapis(kSuborAdresara, kniha("Tretia", n));
+    sfs.posun = 30 * kSekunda;
+    bool zmenena = false;
+    pamat.Priprav(dir.Dir(), [&] {
+        if (!zmenena) Zapis(kSuborAdresara, kniha("Štvrtá", n));
+        zmenena = true;
+    });
+    pamat.Priechod(TKrokPriechodu::PoSpravach);
+    EXPECT_EQ(pamat.HladajVolajuceho(dir.Dir(), "00421", "0910000005").Firma, "Štvrtá");
+    pamat.Priechod(TKrokPriechodu::Koniec);
+}
+
 // A book that cannot be read raises; one that cannot be read any more after
 // it changed raises too and is read again once it can.
 TEST_F(Pamat, UnreadableBookRaises) {

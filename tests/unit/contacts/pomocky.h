@@ -128,6 +128,14 @@ public:
         ++citaniaSuborov[p];
         return in_.ReadAll(p, out);
     }
+    // A reading piece by piece counts once, at its first piece.
+    bool ReadRange(const std::string& p, int64_t od, size_t n, std::string& out) override {
+        if (od == 0) {
+            ++citania;
+            ++citaniaSuborov[p];
+        }
+        return in_.ReadRange(p, od, n, out);
+    }
     int AppendLine(const std::string& p, const std::string& l) override { return in_.AppendLine(p, l); }
     int stampy = 0;
     bool Stamp(const std::string& p, TFileStamp& out) override {

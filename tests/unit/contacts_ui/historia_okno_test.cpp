@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/errors.h"
@@ -432,7 +433,7 @@ TEST_F(Historia, ClickDuringALoadDoesNotNest) {
     };
     view.filterChecked = false;
     okno->cbFilterClick();
-    EXPECT_EQ(kliky, 2);
+    EXPECT_GE(kliky, 2);
     EXPECT_FALSE(view.filterChecked);  // put back
     EXPECT_EQ(stav.PocetVolani, 250);
     EXPECT_EQ(okno->Mriezka().RowCount(), 251);
@@ -487,14 +488,147 @@ TEST_F(Historia, ALoadAsksForTheFilterBoxOncePerPassOfTheMessages) {
     Zapis(Riadky(1, 1000));
     Otvor();
     EXPECT_EQ(stav.PocetVolani, 1000);
-    EXPECT_EQ(pump.processed, 10);
-    EXPECT_LE(view.filterAsked, 11);
+    EXPECT_GE(pump.processed, 10);
+    EXPECT_LE(view.filterAsked, pump.processed + 1);
     // Ticked without a filter applied: the first line unticks it.
     view.filterChecked = true;
     view.filterAsked = 0;
     okno->NacitajHistoriu();
     EXPECT_FALSE(view.filterChecked);
     EXPECT_EQ(stav.PocetVolani, 1000);
+}
+
+// A disk on which reading takes time: every byte read moves the clock on
+// (at msNaMB a megabyte). Stamps and readings as StampFs gives them.
+class PomalyFs : public test::StampFs {
+public:
+    PomalyFs(IFileSystem& in, fake::FakeClock& clock, uint32_t msNaMB)
+        : StampFs(in), clock_(clock), msNaMB_(msNaMB) {}
+    bool ReadAll(const std::string& p, std::string& out) override { return Cas(StampFs::ReadAll(p, out), out); }
+    bool ReadRange(const std::string& p, int64_t od, size_t n, std::string& out) override {
+        return Cas(StampFs::ReadRange(p, od, n, out), out);
+    }
+
+private:
+    bool Cas(bool ok, const std::string& out) {
+        clock_.Advance(static_cast<uint32_t>(out.size() * msNaMB_ / (1u << 20)));
+        return ok;
+    }
+    fake::FakeClock& clock_;
+    uint32_t msNaMB_;
+};
+
+// The moments of the passes of the messages from now on; at Koniec, the
+// longest time between two of them (or the start or the end) and their
+// count.
+struct Priechody {
+    fake::FakePump& pump;
+    fake::FakeClock& clock;
+    uint32_t zaciatok = clock.tick, najdlhsia = 0;
+    int pocet = 0;
+    Priechody(fake::FakePump& p, fake::FakeClock& c) : pump(p), clock(c) {
+        pump.onProcess = [this] { Pass(); };
+    }
+    void Pass() {
+        najdlhsia = std::max(najdlhsia, clock.tick - zaciatok);
+        zaciatok = clock.tick;
+        ++pocet;
+    }
+    uint32_t Koniec() {
+        pump.onProcess = nullptr;
+        najdlhsia = std::max(najdlhsia, clock.tick - zaciatok);
+        return najdlhsia;
+    }
+};
+
+// A load lets messages through by time, as the rewrites do: about every
+// 10 ms, whatever the filter keeps and however long the file takes to read.
+// A filter that keeps no row makes no pass of every line it drops, and a
+// file read piece by piece is read between passes.
+TEST_F(Historia, ALoadLetsMessagesThroughEvery10MsWhateverTheFilterKeeps) {
+    const int n = 30000;  // two pieces of the file
+    Zapis(Riadky(1, n));
+    const uint32_t kus = 15;  // ms a piece of the file takes
+    PomalyFs pomaly(fs, clock, kus);
+    okno = std::make_unique<THistoriaOkno>(pomaly, pump, clock, historia, Text, stav, otvorena, nullptr, view);
+    struct {
+        const char* popis;
+        const char* meno;  // the name filter, or none
+        int riadkov;
+    } cases[] = {
+        {"no filter", nullptr, n},
+        {"a filter that keeps every row", "meno", n},
+        {"a filter that keeps no row", "nikto", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.popis);
+        TNastavenieFiltra& f = stav.FilterHistorie;
+        f.Zapnuty = c.meno != nullptr;
+        f.PodlaMena = c.meno != nullptr;
+        f.Meno = c.meno ? c.meno : "";
+        const uint32_t od = clock.tick;
+        Priechody p(pump, clock);
+        okno->NacitajHistoriu();
+        const uint32_t najdlhsia = p.Koniec();
+        EXPECT_EQ(stav.PocetVolani, c.riadkov);
+        // A pass waits for the piece or the line under way.
+        EXPECT_LE(najdlhsia, THistoria::kPriechodMs + kus + 1);
+        EXPECT_LE(p.pocet, static_cast<int>((clock.tick - od) / THistoria::kPriechodMs) + 1);
+    }
+}
+
+// A contact added from a pass of a load (the grid's menu) rewrites the
+// history under the reading: the load reads it again and shows the
+// history as the rewrite left it.
+TEST_F(Historia, ALoadReadsAgainWhatARewriteFromItsPassChanged) {
+    const int n = 30000;
+    Zapis(Riadky(1, n));
+    PomalyFs pomaly(fs, clock, 15);
+    okno = std::make_unique<THistoriaOkno>(pomaly, pump, clock, historia, Text, stav, otvorena, nullptr, view);
+    bool pridany = false;
+    pump.onProcess = [&] {
+        if (!pridany) {
+            pridany = true;
+            historia.ZmenMenoVHistorii("0900000007", "Nové Meno", "Nová Firma");
+        }
+    };
+    okno->NacitajHistoriu();
+    pump.onProcess = nullptr;
+    ASSERT_TRUE(pridany);
+    EXPECT_EQ(stav.PocetVolani, n);
+    EXPECT_EQ(Bunka(2, 7), "Nové Meno");
+    EXPECT_EQ(Bunka(2, 8), "Meno 8");
+    EXPECT_EQ(Bunka(1, n), "09" + std::string(8 - std::to_string(n).size(), '0') + std::to_string(n));
+}
+
+// The fill-in reads and indexes a long address book between passes of the
+// messages, before its rewrite: a book that takes long to read never holds
+// them up for its whole reading, and the lookups of the lines then find it
+// in memory without reading it again.
+TEST_F(Historia, TheFillInReadsALongBookBetweenPassesOfTheMessages) {
+    std::string adr;
+    for (int i = 0; i < 100000; ++i)
+        adr += "K" + std::to_string(i) + ";P;09" + std::to_string(10000000 + i) + ";;Firma " + std::to_string(i) + "\r\n";
+    ASSERT_TRUE(fs.WriteAll(dir / "vestrix.adr", adr));
+    ASSERT_GT(adr.size(), 3u << 20);
+    Zapis("01.02.2024  10:00:00;0910000007;;;Port 1\r\n01.02.2024  10:01:00;0910099999;;;Port 2\r\n");
+    const uint32_t kus = 15;
+    PomalyFs pomaly(fs, clock, kus);
+    pomaly.posun = 10 * test::kSekunda;  // the book's last change lies far back
+    TAdresarVPamati pamat(pomaly);
+    okno = std::make_unique<THistoriaOkno>(
+        fs, pump, clock, historia, Text, stav, otvorena,
+        [&](const std::string& c) { return pamat.HladajVolajuceho(dir.Dir(), "00421", c); }, view);
+    okno->OnPriechod = [&](TKrokPriechodu krok) { pamat.Priechod(krok); };
+    okno->OnPriprav = [&](const std::function<void()>& priechod) { pamat.Priprav(dir.Dir(), priechod); };
+    okno->FormCreate();
+    Priechody p(pump, clock);
+    okno->btDoplClick();
+    EXPECT_LE(p.Koniec(), THistoria::kPriechodMs + kus + 1);
+    EXPECT_EQ(Hst(),
+              "01.02.2024  10:00:00;0910000007;K7 P;Firma 7;Port 1\r\n"
+              "01.02.2024  10:01:00;0910099999;K99999 P;Firma 99999;Port 2\r\n");
+    EXPECT_EQ(pomaly.Citania(dir / "vestrix.adr"), 1);
 }
 
 // Without the file, a reload leaves row 1 showing what it showed.
