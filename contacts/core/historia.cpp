@@ -210,6 +210,13 @@ void THistoria::PrepisJeden(const TKrok& krok, const std::function<void()>& poSp
             priechod();
         }
         over(subor.WriteGathered());
+        // The backup from before goes now, and messages go through after it:
+        // removing a long file takes the file system a while, and from the
+        // check below to the swap nothing may come in any more.
+        if (fs_.Exists(hbk)) {
+            if (!fs_.Remove(hbk)) ChybaSuboru(fs_);
+            priechod();
+        }
 
         // Calls that came in while messages were let through were appended
         // to vestrix.hst itself; they belong at the end of the new file.

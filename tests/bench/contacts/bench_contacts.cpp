@@ -139,12 +139,11 @@ public:
         if (zastavena) return;
         ProcessMessages();
         zastavena = true;
-        koniec = Clock::now();
     }
     long pocet = 0;
     double medzera = 0;
     bool zastavena = false;
-    Clock::time_point od, koniec;
+    Clock::time_point od;
 };
 
 // The machine's tick count, for what lets messages through by time.
@@ -285,7 +284,7 @@ Vysledok Usporiadanie(const std::string& dir) {
 struct Okno {
     StdFileSystem fs;
     Pumpa pumpa;
-    fake::FakeClock hodiny;
+    fake::FakeClock hodiny;  // Timer3's, which never fires here
     fake::FakeTimerFactory casovace{hodiny};
     Hodiny tiky;
     bool obsadena = false, otvorena = false;
@@ -296,20 +295,39 @@ struct Okno {
     THistoriaOkno okno;
     explicit Okno(const std::string& dir)
         : historia(fs, pumpa, casovace, tiky, dir, obsadena, [](const std::string&) {}),
-          okno(fs, pumpa, hodiny, historia, nullptr, stav, otvorena,
+          okno(fs, pumpa, tiky, historia, nullptr, stav, otvorena,
                [this, dir](const std::string& c) { return adresar.HladajVolajuceho(dir, "00421", c); }, view) {
-        hodiny.now = DateTime{2024, 3, 9, 12, 0, 0, 0};
-        // As the monitor wires it: the book looked at between message passes.
+        // As the monitor wires it: the book made ready between message
+        // passes, then looked at only after them.
         okno.OnPriechod = [this](TKrokPriechodu krok) { adresar.Priechod(krok); };
+        okno.OnPriprav = [this, dir](const std::function<void()>& priechod) { adresar.Priprav(dir, priechod); };
     }
 };
 
 Vysledok Otvorenie(const std::string& dir) {
     Vysledok v;
     Okno o(dir);
+    o.pumpa.Zacni();
     v.Meraj([&] { o.okno.FormCreate(); });
+    o.pumpa.Zastav();
     v.Podlaha([&] { CitajAZapis(dir + kSuborHistorie); });  // reading the file
-    v.poznamka = std::to_string(o.stav.PocetVolani) + " rows";
+    v.poznamka = std::to_string(o.stav.PocetVolani) + " rows; " + o.pumpa.Popis();
+    return v;
+}
+
+// A filter that keeps no row: a load that drops every line.
+Vysledok Filter(const std::string& dir) {
+    Vysledok v;
+    Okno o(dir);
+    o.okno.FormCreate();
+    TNastavenieFiltra& f = o.stav.FilterHistorie;
+    f.Zapnuty = f.PodlaMena = true;
+    f.Meno = "Nikto Taký";
+    o.pumpa.Zacni();
+    v.Meraj([&] { o.okno.NacitajHistoriu(); });
+    o.pumpa.Zastav();
+    v.Podlaha([&] { CitajAZapis(dir + kSuborHistorie); });  // reading the file
+    v.poznamka = std::to_string(o.stav.PocetVolani) + " rows; " + o.pumpa.Popis();
     return v;
 }
 
@@ -319,6 +337,7 @@ Vysledok Zatvorenie(const std::string& dir) {
     o.okno.FormCreate();
     o.pumpa.Zacni();
     v.Meraj([&] { o.okno.FormClose(true, 0, 0); });  // the built-in limits: the oldest lines go
+    o.pumpa.Zastav();
     const std::string priechody = o.pumpa.Popis();
     v.Podlaha([&] { CitajAZapis(dir + kSuborHistorie, dir + "kopia.hst"); });  // read and written once
     v.poznamka = "trim, window open, goal 2000 ms; " + priechody;
@@ -329,17 +348,18 @@ Vysledok Doplnenie(const std::string& dir) {
     Vysledok v;
     Okno o(dir);
     o.okno.FormCreate();
-    // The rewrite's passes only: the grid's reload after it lets messages
-    // through as the window's opening does.
-    o.okno.OnPriechod = [&o](TKrokPriechodu krok) {
+    // The book made ready and the rewrite, then the grid's reload.
+    Clock::time_point prepisane;
+    o.okno.OnPriechod = [&o, &prepisane](TKrokPriechodu krok) {
         o.adresar.Priechod(krok);
-        if (krok == TKrokPriechodu::Koniec) o.pumpa.Zastav();
+        if (krok == TKrokPriechodu::Koniec) prepisane = Clock::now();
     };
     const Clock::time_point t0 = Clock::now();
     o.pumpa.Zacni();
     v.Meraj([&] { o.okno.btDoplClick(); });
+    o.pumpa.Zastav();
     char b[64];
-    std::snprintf(b, sizeof b, "the rewrite %.0f ms, ", std::chrono::duration<double, std::milli>(o.pumpa.koniec - t0).count());
+    std::snprintf(b, sizeof b, "the rewrite %.0f ms; ", std::chrono::duration<double, std::milli>(prepisane - t0).count());
     const std::string priechody = b + o.pumpa.Popis();
     // Floor: the book and the history read, the history written once.
     v.Podlaha([&] {
@@ -347,7 +367,7 @@ Vysledok Doplnenie(const std::string& dir) {
         CitajAZapis(dir + kSuborHistorie, dir + "kopia.hst");
     });
     v.poznamka = "book read " + std::to_string(o.adresar.Citania()) + "x (with the prefix table), window open, goal "
-                 "2000 ms; " + priechody + ", then the grid reloaded";
+                 "2000 ms with the grid's reload; " + priechody;
     return v;
 }
 
@@ -441,6 +461,7 @@ struct Pripad {
 const Pripad kPripady[] = {
     {"sort", "address-book sort, 100,000 contacts", Usporiadanie, "vestrix.adr"},
     {"open", "history window opens, 1,000,000 lines", Otvorenie, "vestrix.hst"},
+    {"filter", "history filter keeping no row", Filter, "vestrix.hst"},
     {"close", "history window closes (trim)", Zatvorenie, "vestrix.hst"},
     {"fillin", "name fill-in, 1,000,000 lines, 100,000 contacts", Doplnenie, "vestrix.hst"},
     {"lookup", "caller lookup, 100,000 contacts", Hladanie, "vestrix.adr"},

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -456,6 +457,42 @@ TEST_F(Historia, RewritesLetMessagesThroughEvery10Ms) {
         EXPECT_LE(priechody.size(), (koniec - zaciatok) / THistoria::kPriechodMs + 1);
         EXPECT_TRUE(Hst() == (c.trim ? Riadky(2, c.riadkov) : Riadky(1, c.riadkov)));
     }
+}
+
+// Removing a long backup from before and forcing the new file to the disk
+// each take the file system a while, and nothing can go through during
+// either: they never come one after the other without a pass between them.
+TEST_F(Historia, TheOldBackupsRemovalAndTheLastFlushNeverAddUpToOneWait) {
+    const uint32_t mazanie = 30, vynutenie = 30;  // ms each takes
+    struct Pomaly : fake::PassThroughFs {
+        Pomaly(IFileSystem& in, fake::FakeClock& c, uint32_t m, uint32_t v)
+            : PassThroughFs(in), clock(c), mazanie(m), vynutenie(v) {}
+        fake::FakeClock& clock;
+        uint32_t mazanie, vynutenie;
+        bool Remove(const std::string& p) override {
+            clock.Advance(mazanie);
+            return in_.Remove(p);
+        }
+        bool Flush(const std::string& p) override {
+            clock.Advance(vynutenie);
+            return in_.Flush(p);
+        }
+    } pomaly(disk, clock, mazanie, vynutenie);
+    auto x = Nova(pomaly);
+    Zapis(kSuborHistorie, Riadky(1, 200));
+    Zapis(kZalohaHistorie, Riadky(1, 300));
+    clock.stepUs = 100;
+    uint32_t pred = clock.tick, najdlhsia = 0;
+    pump.onProcess = [&] {
+        najdlhsia = std::max(najdlhsia, clock.tick - pred);
+        pred = clock.tick;
+    };
+    x->SkratHistoriu(true, 200, 0, 1);
+    pump.onProcess = nullptr;
+    najdlhsia = std::max(najdlhsia, clock.tick - pred);
+    EXPECT_EQ(Hst(), Riadky(2, 200));
+    EXPECT_EQ(Hbk(), Riadky(1, 200));
+    EXPECT_LE(najdlhsia, THistoria::kPriechodMs + std::max(mazanie, vynutenie) + 1);
 }
 
 // Another operation on the history from inside a trim's message pass never
