@@ -304,6 +304,13 @@ void THistoriaOkno::btDoplClick() {
     NacitajHistoriu();
 }
 
+void THistoriaOkno::PripojAdresar(TAdresarVPamati& adresar) {
+    OnPriechod = [&adresar](TKrokPriechodu krok) { adresar.Priechod(krok); };
+    OnPriprav = [&adresar, this](const std::function<void()>& priechod) {
+        adresar.Priprav(historia_.CestaProgramu, priechod);
+    };
+}
+
 void THistoriaOkno::FormClose(bool cuthistory, int maxrowshistory, int cutrowshistory) {
     otvorena_ = false;
     historia_.SkratHistoriu(cuthistory, stav_.PocetVolani, std::max(maxrowshistory, kNajmenejRiadkovHistorie),

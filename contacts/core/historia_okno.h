@@ -108,6 +108,8 @@ public:
     // (TAdresarVPamati::Priprav), running priechod between its steps, which
     // lets window messages through when their time has come.
     std::function<void(const std::function<void()>& priechod)> OnPriprav;
+    // Both of the above for the book in memory that the lookup reads.
+    void PripojAdresar(TAdresarVPamati& adresar);
 
 private:
     void Nacitaj();

@@ -30,12 +30,7 @@ TFormHistoria::TFormHistoria(TKontaktyOkna& okna) : okna_(okna) {
                                               okna_.StavHistorie, *m.HistoriaOtvorena, std::move(hladaj),
                                               static_cast<IHistoriaView&>(*this));
     // The fill-in takes the book as it is between two passes of the messages.
-    logika_->OnPriechod = [m](TKrokPriechodu krok) {
-        if (m.Adresar) m.Adresar->Priechod(krok);
-    };
-    logika_->OnPriprav = [m](const std::function<void()>& priechod) {
-        if (m.Adresar) m.Adresar->Priprav(m.CestaProgramu(), priechod);
-    };
+    if (m.Adresar) logika_->PripojAdresar(*m.Adresar);
     if (!VytvorOkno(kids::kHistoriaClass, "História hovorov", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
                     kSirka, kVyska))
         return;

@@ -299,8 +299,7 @@ struct Okno {
                [this, dir](const std::string& c) { return adresar.HladajVolajuceho(dir, "00421", c); }, view) {
         // As the monitor wires it: the book made ready between message
         // passes, then looked at only after them.
-        okno.OnPriechod = [this](TKrokPriechodu krok) { adresar.Priechod(krok); };
-        okno.OnPriprav = [this, dir](const std::function<void()>& priechod) { adresar.Priprav(dir, priechod); };
+        okno.PripojAdresar(adresar);
     }
 };
 
@@ -350,8 +349,8 @@ Vysledok Doplnenie(const std::string& dir) {
     o.okno.FormCreate();
     // The book made ready and the rewrite, then the grid's reload.
     Clock::time_point prepisane;
-    o.okno.OnPriechod = [&o, &prepisane](TKrokPriechodu krok) {
-        o.adresar.Priechod(krok);
+    o.okno.OnPriechod = [monitor = o.okno.OnPriechod, &prepisane](TKrokPriechodu krok) {
+        monitor(krok);
         if (krok == TKrokPriechodu::Koniec) prepisane = Clock::now();
     };
     const Clock::time_point t0 = Clock::now();
