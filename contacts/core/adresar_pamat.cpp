@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "base/busy.h"
 #include "base/errors.h"
 #include "contacts/core/textsubor.h"
 
@@ -179,11 +180,7 @@ void TAdresarVPamati::Priprav(const std::string& CestaProgramu, const std::funct
     std::vector<TMiesto> telefony;
     bool bezIndexu = false;
     {
-        pripravuje_ = true;
-        struct Koniec {
-            bool& b;
-            ~Koniec() { b = false; }
-        } koniec{pripravuje_};
+        const TBusy pripravuje(pripravuje_);
         try {
             CitajSubor(fs_, cesta, s.text, poKroku);
         } catch (const EInOutError&) {

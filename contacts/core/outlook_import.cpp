@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/busy.h"
 #include "base/errors.h"
 #include "base/pascal.h"
 
@@ -70,11 +71,7 @@ void TImportOutlook::FormCreate(const std::string& countryprefix) {
 void TImportOutlook::btImportujClick() {
     if (busy_) return;
     auto T = [&](int n) { return texty_ ? texty_(n) : std::string(); };
-    struct Busy {
-        bool& b;
-        ~Busy() { b = false; }
-    } busy{busy_};
-    busy_ = true;
+    const TBusy busy(busy_);
 
     // The whole count: a folder of more than 65535 contacts is imported whole.
     const int pocet = std::max(outlook_.GetItemCount(), 0);

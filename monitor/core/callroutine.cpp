@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/busy.h"
 #include "base/diacritics.h"
 #include "base/pascal.h"
 #include "contacts/core/historia.h"
@@ -66,11 +67,7 @@ void TCallRoutine::HALOHALO(const std::string& calledNr, const std::string& call
         Uloz(beziace_);
         return;
     }
-    struct Beh {
-        bool& b;
-        explicit Beh(bool& x) : b(x) { b = true; }
-        ~Beh() { b = false; }
-    } beh(vBehu_);
+    const TBusy beh(vBehu_);
     std::exception_ptr chyba;
     try {
         Obsluz(calledNr, callingNr);

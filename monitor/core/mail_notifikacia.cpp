@@ -1,5 +1,6 @@
 #include "monitor/core/mail_notifikacia.h"
 
+#include "base/busy.h"
 #include "base/pascal.h"
 
 namespace vx {
@@ -40,11 +41,7 @@ bool TMailNotifikacia::OdosliNotifikaciu(const std::string& Text) {
         if (!Text.empty()) VlozDoFronty(Text);
         return false;
     }
-    struct Straz {
-        bool& b;
-        ~Straz() { b = false; }
-    } straz{dispatchBezi_};
-    dispatchBezi_ = true;
+    const TBusy straz(dispatchBezi_);
     spojenieStratene_ = false;
     bool vysledok = Odosli(Text);
     if (!FrontaPrazdna() && !timer6_->Enabled()) {
