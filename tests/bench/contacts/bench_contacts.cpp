@@ -303,32 +303,26 @@ struct Okno {
     }
 };
 
-Vysledok Otvorenie(const std::string& dir) {
+// A load of the history into the window, its message passes counted: the
+// opening's, or with a filter that keeps no row, a load that drops every line.
+Vysledok Nacitanie(const std::string& dir, bool filter) {
     Vysledok v;
     Okno o(dir);
+    if (filter) {
+        o.okno.FormCreate();
+        TNastavenieFiltra& f = o.stav.FilterHistorie;
+        f.Zapnuty = f.PodlaMena = true;
+        f.Meno = "Nikto Taký";
+    }
     o.pumpa.Zacni();
-    v.Meraj([&] { o.okno.FormCreate(); });
+    v.Meraj([&] { filter ? o.okno.NacitajHistoriu() : o.okno.FormCreate(); });
     o.pumpa.Zastav();
     v.Podlaha([&] { CitajAZapis(dir + kSuborHistorie); });  // reading the file
     v.poznamka = std::to_string(o.stav.PocetVolani) + " rows; " + o.pumpa.Popis();
     return v;
 }
-
-// A filter that keeps no row: a load that drops every line.
-Vysledok Filter(const std::string& dir) {
-    Vysledok v;
-    Okno o(dir);
-    o.okno.FormCreate();
-    TNastavenieFiltra& f = o.stav.FilterHistorie;
-    f.Zapnuty = f.PodlaMena = true;
-    f.Meno = "Nikto Taký";
-    o.pumpa.Zacni();
-    v.Meraj([&] { o.okno.NacitajHistoriu(); });
-    o.pumpa.Zastav();
-    v.Podlaha([&] { CitajAZapis(dir + kSuborHistorie); });  // reading the file
-    v.poznamka = std::to_string(o.stav.PocetVolani) + " rows; " + o.pumpa.Popis();
-    return v;
-}
+Vysledok Otvorenie(const std::string& dir) { return Nacitanie(dir, false); }
+Vysledok Filter(const std::string& dir) { return Nacitanie(dir, true); }
 
 Vysledok Zatvorenie(const std::string& dir) {
     Vysledok v;
