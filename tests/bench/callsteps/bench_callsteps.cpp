@@ -413,11 +413,12 @@ DWORD WINAPI MeranieHistorie(void* arg) {
     o->otvorene = Teraz() - t0;
     o->spickaOtvorene = Spicka();
     DeleteFileW(hbk.c_str());
+    HWND d = nullptr;  // the filter dialog
     if (o->praca == Praca::Filter) {
         // Ticked, the box opens the dialog; a name no line has, then its
         // button starts the load.
         PostMessageW(Potomok(h, kids::cbFilter), BM_CLICK, 0, 0);
-        HWND d = DialogFiltra();
+        d = DialogFiltra();
         if (!d) return 0;
         SendMessageW(Potomok(d, kids::ledMeno), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Nikto Taký"));
         SendMessageW(Potomok(d, kids::cbMeno), BM_SETCHECK, BST_CHECKED, 0);
@@ -430,10 +431,13 @@ DWORD WINAPI MeranieHistorie(void* arg) {
     bool poslane = o->praca != Praca::Trim;
     // The trim and the fill-in have rewritten the file when the new one has
     // taken the old one's place; the fill-in then loads the file again, and
-    // the window refuses to close until it has, as during the filter's load.
-    bool prepisane = o->praca == Praca::Filter;
+    // the window refuses to close until it has, as during the filter's load,
+    // which follows the dialog (the window's close button would close the
+    // window from under the dialog).
+    bool prepisane = false;
     while (Teraz() - t0 < 900000) {
-        if (!prepisane && Existuje(hbk) && !Existuje(tmp)) {
+        if (d && !prepisane && !IsWindowVisible(d)) prepisane = true;
+        if (!d && !prepisane && Existuje(hbk) && !Existuje(tmp)) {
             prepisane = true;
             o->prepis = Teraz() - t0;
             o->spickaPrepis = Spicka();
