@@ -34,11 +34,15 @@ public:
         : pump_(pump), clock_(clock), ms_(ms), posledny_(clock.TickCount()) {}
     // Called after each step; true when it let messages through.
     bool Krok() {
-        const uint32_t teraz = clock_.TickCount();
-        if (teraz - posledny_ < ms_) return false;
+        if (clock_.TickCount() - posledny_ < ms_) return false;
+        Teraz();
+        return true;
+    }
+    // Lets the messages through now, and counts from here: for a loop that
+    // follows work which let none through.
+    void Teraz() {
         pump_.ProcessMessages();
         posledny_ = clock_.TickCount();
-        return true;
     }
 
 private:

@@ -146,8 +146,11 @@ void THistoriaOkno::Nacitaj() {
     view_.SetHourglass(true);
     // Messages go through by time, as in the rewrites: a line costs far less
     // than a pass, and a filter that keeps few rows must not make a pass of
-    // every line it drops.
+    // every line it drops. They go through first as the load starts: what
+    // came before it (a dialog closed, the last load's rows given back) let
+    // none through either.
     TPriechodPoCase casovac(pump_, clock_, THistoria::kPriechodMs);
+    casovac.Teraz();
     // The box is looked at for the first line and again after messages went
     // through: it changes nowhere else, and asking the window for every one
     // of a million lines costs more than the load.
