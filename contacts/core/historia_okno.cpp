@@ -262,13 +262,13 @@ void THistoriaOkno::btDoplClick() {
     view_.SetGauge(0);
     const int pocet = stav_.PocetVolani;
     auto priechod = [this](TKrokPriechodu p) {
-        if (OnPriechod) OnPriechod(p);
+        if (adresar_) adresar_->Priechod(p);
     };
     priechod(TKrokPriechodu::Zaciatok);
     try {
-        if (OnPriprav) {
+        if (adresar_) {
             TPriechodPoCase casovac(pump_, clock_, THistoria::kPriechodMs);
-            OnPriprav([&] {
+            adresar_->Priprav(historia_.CestaProgramu, [&] {
                 if (casovac.Krok()) priechod(TKrokPriechodu::PoSpravach);
             });
         }
@@ -305,13 +305,6 @@ void THistoriaOkno::btDoplClick() {
     view_.ShowGauge(false);
     busy_ = false;
     NacitajHistoriu();
-}
-
-void THistoriaOkno::PripojAdresar(TAdresarVPamati& adresar) {
-    OnPriechod = [&adresar](TKrokPriechodu krok) { adresar.Priechod(krok); };
-    OnPriprav = [&adresar, this](const std::function<void()>& priechod) {
-        adresar.Priprav(historia_.CestaProgramu, priechod);
-    };
 }
 
 void THistoriaOkno::FormClose(bool cuthistory, int maxrowshistory, int cutrowshistory) {

@@ -99,17 +99,13 @@ public:
 
     bool Zaneprazdnene() const { return busy_; }
 
-    // The fill-in's pass over the address book: told when it starts, each
-    // time it has let window messages through (when the book may have been
-    // changed meanwhile), and when it ends, so that the lookup need not look
-    // at the book's file for every line (TAdresarVPamati::Priechod).
-    std::function<void(TKrokPriechodu)> OnPriechod;
-    // Before the fill-in's rewrite: the lookup makes ready what it needs
-    // (TAdresarVPamati::Priprav), running priechod between its steps, which
-    // lets window messages through when their time has come.
-    std::function<void(const std::function<void()>& priechod)> OnPriprav;
-    // Both of the above for the book in memory that the lookup reads.
-    void PripojAdresar(TAdresarVPamati& adresar);
+    // The book in memory that the lookup reads, when it reads one: the
+    // fill-in makes it ready before its rewrite, letting window messages
+    // through (TAdresarVPamati::Priprav), and tells it when the pass over
+    // the lines starts, each time messages went through (when the book may
+    // have been changed meanwhile) and when it ends, so that the lookup need
+    // not look at the book's file for every line (TAdresarVPamati::Priechod).
+    void PripojAdresar(TAdresarVPamati& adresar) { adresar_ = &adresar; }
 
 private:
     void Nacitaj();
@@ -123,6 +119,7 @@ private:
     TStavHistorie& stav_;
     bool& otvorena_;
     THladajFn hladaj_;
+    TAdresarVPamati* adresar_ = nullptr;
     IHistoriaView& view_;
     TMriezkaHistorie grid_;
     bool busy_ = false;

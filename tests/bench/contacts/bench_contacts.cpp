@@ -186,9 +186,13 @@ public:
     void SetFilterChecked(bool) override {}
     void SetTopRow(int) override {}
     void GridChanged() override {}
-    void ShowGauge(bool) override {}
+    // The fill-in hides its gauge when its rewrite is over, before the reload.
+    void ShowGauge(bool on) override {
+        if (!on) skryty = Clock::now();
+    }
     void SetGauge(int) override {}
     void ShowFilterDialog() override {}
+    Clock::time_point skryty;
 };
 class ImportView : public IImportView {
 public:
@@ -342,17 +346,12 @@ Vysledok Doplnenie(const std::string& dir) {
     Okno o(dir);
     o.okno.FormCreate();
     // The book made ready and the rewrite, then the grid's reload.
-    Clock::time_point prepisane;
-    o.okno.OnPriechod = [monitor = o.okno.OnPriechod, &prepisane](TKrokPriechodu krok) {
-        monitor(krok);
-        if (krok == TKrokPriechodu::Koniec) prepisane = Clock::now();
-    };
     const Clock::time_point t0 = Clock::now();
     o.pumpa.Zacni();
     v.Meraj([&] { o.okno.btDoplClick(); });
     o.pumpa.Zastav();
     char b[64];
-    std::snprintf(b, sizeof b, "the rewrite %.0f ms; ", std::chrono::duration<double, std::milli>(prepisane - t0).count());
+    std::snprintf(b, sizeof b, "the rewrite %.0f ms; ", std::chrono::duration<double, std::milli>(o.view.skryty - t0).count());
     const std::string priechody = b + o.pumpa.Popis();
     // Floor: the book and the history read, the history written once.
     v.Podlaha([&] {
