@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "base/errors.h"
 
 namespace vx {
 
@@ -13,11 +12,12 @@ std::string TLog::FormLine(const DateTime& t, const std::string& Msg) {
     return FormatDate(t) + " " + FormatTime(t) + "  " + Msg;
 }
 
-void TLog::Add(const std::string& Msg) {
+int TLog::Add(const std::string& Msg) {
+    if (zavrety_) return 0;
     int r = fs_.AppendLine(FileName, FormLine(clock_.Now(), Msg));
     // A log that cannot be opened or created loses the line without a word;
-    // a write that fails on an open file is the caller's to handle.
-    if (r > 0) throw EInOutError(r);
+    // a write that fails on an open file loses it too, with its code.
+    return r > 0 ? r : 0;
 }
 
 namespace {
@@ -48,7 +48,7 @@ bool TLog::TakeBackBackup() {
 }
 
 void TLog::Trim() {
-    if (!TakeBackBackup()) return;
+    if (zavrety_ || !TakeBackBackup()) return;
     if (!fs_.Exists(FileName)) return;
     // The size is taken only from a log that can be opened for writing: a
     // read-only or locked log is left exactly as it is.

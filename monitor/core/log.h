@@ -16,10 +16,18 @@ public:
     TLog(IFileSystem& fs, IClock& clock, const std::string& FileName, int32_t MaxSize, int32_t TrimLines);
 
     // Appends "dd.mm.yyyy hh:mm:ss  " + Msg + CR LF (the message starts at the
-    // 22nd character). A log that cannot be opened or created loses the line
-    // silently; a write that fails after the file was opened raises
-    // EInOutError with the operating system's error code.
-    void Add(const std::string& Msg);
+    // 22nd character). A line that cannot be written is lost, and nothing
+    // else: a log line comes before much of a call's work, and a full disk
+    // must not cost the call. A log that cannot be opened or created loses
+    // the line silently (0); a write that fails after the file was opened
+    // returns the operating system's error code, for a caller that reports it.
+    int Add(const std::string& Msg);
+
+    // The log's end: what is added after it is dropped and the file is no
+    // longer trimmed, so that the closing lines stay its last ones also when
+    // work below the end (a call that lets messages through) goes on.
+    void Zavri() { zavrety_ = true; }
+    bool Zavrety() const { return zavrety_; }
 
     // First takes back a backup FileName + ".bkp" left by an unfinished
     // trim (see TakeBackBackup). Then, when the log is larger than MaxSize
@@ -45,6 +53,7 @@ private:
 
     IFileSystem& fs_;
     IClock& clock_;
+    bool zavrety_ = false;
 };
 
 }  // namespace vx
