@@ -263,7 +263,15 @@ void TCapiCtrl::ClearCallState(bool voiceDone) {
 }
 
 void TCapiCtrl::StopCapi() {
-    if (!AppIsRegistered || stopping_) return;
+    if (!AppIsRegistered) return;
+    if (stopping_) {
+        // Asked for again from inside the wait of a stop under way (the
+        // host's session ends there, and its process may be gone once that
+        // returns): the application is released now; the stop below still
+        // ends the poll thread, and does not release it twice.
+        Release();
+        return;
+    }
     if (handover_ > 0) {
         // Asked for by a handler while the poll thread waits for it: waiting
         // for the thread here would never end. Stop it from fetching more and
@@ -278,14 +286,22 @@ void TCapiCtrl::StopCapi() {
     StopNow();
 }
 
+void TCapiCtrl::Release() {
+    if (released_) return;
+    released_ = true;
+    releaseResult_ = LastResult = lib_->Release(applicationID);
+}
+
 void TCapiCtrl::StopNow() {
     stopping_ = true;
+    released_ = false;
     if (poller_) poller_->RequestStop();
     ListenReq(false);
     // The LISTEN_CONF wakes the poll thread; a library that never sends it
     // must not hold the host thread for ever.
     bool ended = !poller_ || poller_->WaitForEnd(StopWaitMs);
-    uint32_t r = LastResult = lib_->Release(applicationID);
+    Release();
+    const uint32_t r = releaseResult_;
     if (!ended) {
         ended = poller_->WaitForEnd(StopWaitMs);
         if (!ended) {

@@ -176,6 +176,8 @@ private:
     void TraceMalformed(const TCapiMessage& m);
     bool TraceConf(const TCapiMessage& m, const char* idLabel, const char* infoLabel, bool setPlci);
     void StopNow();
+    // CAPI_RELEASE of the registration being stopped, once.
+    void Release();
     void ResetCallState();
     // No call under way and the voice path's counts at zero; `voiceDone`:
     // its play and record ends count as reached (after a call), else as yet
@@ -220,6 +222,8 @@ private:
     int handover_ = 0;          // depth of hand-overs being handled
     bool stopping_ = false;     // StopCapi under way
     bool stopDeferred_ = false; // StopCapi asked for during a hand-over
+    bool released_ = false;     // the stop under way has released the application
+    uint32_t releaseResult_ = 0;
     bool destroying_ = false;
     bool libraryPinned_ = false;  // an abandoned poll thread may still be inside it
     std::vector<uint32_t> ignoredPlcis_;

@@ -391,6 +391,25 @@ TEST_F(Registration, StopWithAThreadThatNeverEndsIsBounded) {
     EXPECT_EQ(host.poller.abandoned, 1);
 }
 
+// A host whose session ends inside the wait of a stop (the LISTEN_CONF is
+// late) asks for the stop again from there, and its process may be gone as
+// soon as that returns: the application is released at once, and the stop
+// below still ends the poll thread without releasing it twice.
+TEST_F(Registration, StopAskedForInsideTheWaitOfAStopReleasesAtOnce) {
+    Start();
+    int releasedInside = -1;
+    host.poller.pendingHandover = [&] {
+        ctrl->StopCapi();
+        releasedInside = lib.released;
+    };
+    ctrl->StopCapi();
+    EXPECT_EQ(releasedInside, 1);
+    EXPECT_EQ(lib.released, 1);
+    EXPECT_FALSE(ctrl->AppIsRegistered);
+    EXPECT_EQ(host.poller.waits, 1);
+    EXPECT_TRUE(events.empty());
+}
+
 TEST_F(Registration, HandOverPendingDuringStopRuns) {
     Listen();
     Start();
