@@ -21,8 +21,8 @@ bool IsRegistered(ILinkorBinding* l) {
     }
 }
 
-// Stops the control's CAPI registration when it has one; the switch to
-// another source goes on whatever the control answers.
+}  // namespace
+
 void StopCapiIfRegistered(ILinkorBinding* l) {
     if (!l) return;
     try {
@@ -30,8 +30,6 @@ void StopCapiIfRegistered(ILinkorBinding* l) {
     } catch (...) {
     }
 }
-
-}  // namespace
 
 void NastavCOM(NastavComContext& c) {
     const TConfig& cfg = c.p.Config;

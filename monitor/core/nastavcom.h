@@ -61,6 +61,10 @@ public:
     virtual void SetDeviceName(const std::string& name) = 0;
 };
 
+// Stops the control's CAPI registration when it has one; whatever the
+// control answers is swallowed.
+void StopCapiIfRegistered(ILinkorBinding* l);
+
 // "br38400" and "br57600" select those speeds; every other text 115,200.
 int BaudRateFromConfig(const std::string& COMbaudrate);
 

@@ -6,6 +6,7 @@
 #include "base/guard.h"
 #include "base/win32/text.h"
 #include "monitor/core/config.h"
+#include "monitor/core/koniec.h"
 #include "monitor/core/udpinfo.h"
 #include "monitor/win32/linkorhost.h"
 #include "monitor/win32/serialsource.h"
@@ -185,7 +186,9 @@ void TVestrixApp::ZacniBeh() {
     Log = std::make_unique<TLog>(fs, clock, P.CestaProgramu + "vestrix.log", 1000000, 2000);
     Chranene([this] {
         Log->Trim();
-        Log->Add("Štart programu VESTRIX 2.70.134");
+        // Later lines that cannot be written are lost quietly; at the start
+        // a log that cannot take a line is worth the user's knowing.
+        if (int r = Log->Add("Štart programu VESTRIX 2.70.134")) throw EInOutError(r);
     });
 
     // 8
@@ -225,6 +228,11 @@ void TVestrixApp::NastavCOMTeraz() {
 
 // ------------------------------------------------------------ the end
 
+void TVestrixApp::KoniecRelacie() {
+    konci_ = true;
+    vx::KoniecRelacie(Log.get(), Linkor1_.get());
+}
+
 void TVestrixApp::Skonci() {
     konci_ = true;
     routine_->Timer2Timer();  // the caller-ID window goes with the program
@@ -234,19 +242,9 @@ void TVestrixApp::Skonci() {
         } catch (...) {
         }
     }
-    ZavriLog();
-    Linkor1_.reset();  // the control ends its CAPI registration with the window
-}
-
-void TVestrixApp::ZavriLog() {
-    if (!Log) return;
-    try {
-        Log->Add("Ukončenie programu Vestrix");
-        Log->Add(std::string(42, '-'));
-    } catch (...) {
-        // The program ends all the same.
-    }
+    ZavriLog(Log.get());
     Log.reset();
+    Linkor1_.reset();  // the control ends its CAPI registration with the window
 }
 
 }  // namespace vx

@@ -85,14 +85,15 @@ public:
     // The end: no call starts any more ...
     void NeprijimajVolania() { konci_ = true; }
     // ... then the caller-ID window, the LAN receiver, the log and the
-    // control's CAPI registration go.
+    // control's CAPI registration go. Only once the main loop has returned:
+    // nothing below it may still use them.
     void Skonci();
-    // The log's closing lines, then the log goes.
-    void ZavriLog();
+    // The end of the Windows session, which may come inside any wait of a
+    // frame below: no call starts any more, the log gets its closing lines
+    // and the control ends its CAPI registration; nothing is freed.
+    void KoniecRelacie();
 
     TCallRoutine& Volania() { return *routine_; }
-    // A call is being handled (its routine lets messages through).
-    bool VolanieVBehu() const { return routine_ && routine_->VBehu(); }
     TSerialSource* Serial() { return serial_.get(); }
     THistoria* Historia() { return historia_.get(); }
     TDialUp* DialUp1() { return DialUp1_.get(); }
