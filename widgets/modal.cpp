@@ -23,10 +23,33 @@ BOOL CALLBACK ZakazOkno(HWND w, LPARAM lp) {
     return TRUE;
 }
 
+// The windows RunModal runs, innermost last (the user-interface thread only).
+std::vector<HWND>& Modalne() {
+    static std::vector<HWND> okna;
+    return okna;
+}
+
+// w is the innermost modal window for its own lifetime.
+class TModalneOkno {
+public:
+    explicit TModalneOkno(HWND w) { Modalne().push_back(w); }
+    ~TModalneOkno() { Modalne().pop_back(); }
+    TModalneOkno(const TModalneOkno&) = delete;
+    TModalneOkno& operator=(const TModalneOkno&) = delete;
+};
+
 }  // namespace
+
+HWND ModalneOkno() {
+    const std::vector<HWND>& okna = Modalne();
+    for (auto it = okna.rbegin(); it != okna.rend(); ++it)
+        if (IsWindow(*it) && IsWindowVisible(*it)) return *it;
+    return nullptr;
+}
 
 void RunModal(HWND w, const bool& done, HWND owner, const std::function<void()>& onShow) {
     if (!w) return;
+    const TModalneOkno modalne(w);
     Zakazanie z{w, {}};
     EnumThreadWindows(GetCurrentThreadId(), ZakazOkno, reinterpret_cast<LPARAM>(&z));
     ShowWindow(w, SW_SHOW);

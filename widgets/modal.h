@@ -25,6 +25,10 @@ namespace vx {
 // hidden and `owner`, when given and visible, takes the activation back.
 void RunModal(HWND w, const bool& done, HWND owner = nullptr, const std::function<void()>& onShow = nullptr);
 
+// The innermost window that RunModal runs on this thread now (the one the
+// user works in while modal windows are open), or null.
+HWND ModalneOkno();
+
 // Moves w, keeping its size, to the centre of `over` when that is visible,
 // else of the desktop's work area.
 void CenterOver(HWND w, HWND over);

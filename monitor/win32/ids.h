@@ -10,6 +10,8 @@ constexpr const wchar_t* kVytocenieClass = L"TFormVytocenie";
 
 // Message of the notification-area icon (WM_USER + 1).
 constexpr unsigned kIkonaSprava = 1025;
+// The main window's own message: show the errors its start put aside (WM_APP + 1).
+constexpr unsigned kChybyStartu = 0x8001;
 
 // The call panel (Display) of both windows.
 constexpr int kDisplay = 1000;

@@ -1,5 +1,6 @@
 #include "monitor/win32/vestrixform.h"
 
+#include "base/busy.h"
 #include "base/guard.h"
 #include "base/win32/text.h"
 #include "contacts/win32/kontakty_okna.h"
@@ -7,6 +8,7 @@
 #include "monitor/win32/ids.h"
 #include "monitor/win32/serialsource.h"
 #include "widgets/gridpaint.h"
+#include "widgets/modal.h"
 
 namespace vx {
 
@@ -194,6 +196,9 @@ LRESULT TVestrixForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (PopupMenu1.HandleCommand(id) || PUMcisla.HandleCommand(id)) return 0;
         }
         break;
+    case ids::kChybyStartu:
+        ZobrazChybyStartu();
+        return 0;
     case ids::kIkonaSprava:
         KlikNaIkonu(wp, lp);
         if (static_cast<UINT>(lp) == WM_LBUTTONDOWN) return 0;
@@ -221,7 +226,18 @@ void TVestrixForm::PismoPopisov(TStaticText* const* popisy) {
 void TVestrixForm::FormCreate() {
     // Each step that can fail shows its error and the start goes on: one
     // bad value, an unreadable file or a full disk must not leave the
-    // monitor without captions, icon or call source.
+    // monitor without captions, icon or call source. The errors are shown
+    // once the call source listens: a message waits for the user, and a PC
+    // that starts the monitor with nobody at the desk would meanwhile lose
+    // every call.
+    {
+        const TBusy start(startuje_);
+        KrokyStartu();
+    }
+    if (!chybyStartu_.empty()) PostMessageW(hwnd_, ids::kChybyStartu, 0, 0);
+}
+
+void TVestrixForm::KrokyStartu() {
     TVestrixApp& a = app_;
     a.ZacniBeh();
 
@@ -263,8 +279,21 @@ void TVestrixForm::FormCreate() {
 }
 
 void TVestrixForm::ZobrazChybu(const std::string& message) {
-    MessageBoxW(hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr, Wide(message).c_str(), Wide(kTitul).c_str(),
-                MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    if (startuje_) {
+        chybyStartu_.push_back(message);
+        return;
+    }
+    // Owned by the window the user works in: a box owned by a window that
+    // a modal one has disabled would enable it again when it closes.
+    HWND vlastnik = ModalneOkno();
+    if (!vlastnik && hwnd_ && IsWindowVisible(hwnd_)) vlastnik = hwnd_;
+    MessageBoxW(vlastnik, Wide(message).c_str(), Wide(kTitul).c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+void TVestrixForm::ZobrazChybyStartu() {
+    std::vector<std::string> chyby;
+    chyby.swap(chybyStartu_);
+    for (const std::string& c : chyby) ZobrazChybu(c);
 }
 
 // ------------------------------------------------------------ tray icon
@@ -327,28 +356,30 @@ bool TVestrixForm::FormClose() {
 }
 
 void TVestrixForm::pumUkoncitClick() {
+    UkonciSlucku();
+    app_.pump.ProcessMessages();
+}
+
+void TVestrixForm::UkonciSlucku() {
     ikonaZelana_ = false;
     ikona_.Delete();
-    app_.pump.ProcessMessages();
-    // Only the message loop is told to end. The click may come from a wait
-    // of a call (mail, dial-up, history, name resolution), which runs to its
-    // end first; the window goes once the loop is over (Znic).
+    // Only the message loop is told to end. The end may come inside a wait
+    // (a call's mail, dial-up, history or name resolution, a save's switch
+    // of the call source), which runs to its end first; the window and what
+    // it owns go once the loop is over (Znic).
     PostQuitMessage(0);
 }
 
 void TVestrixForm::Znic() { DestroyWnd(); }
 
 void TVestrixForm::KoniecRelacie() {
-    // Windows may end the process once this message returns: the window
-    // goes now, with the closing lines and the control's end of its CAPI
-    // registration. Inside a call (its routine lets messages through) the
-    // window stays for the call to end; only the log is closed.
-    pumUkoncitClick();
-    if (!app_.VolanieVBehu()) {
-        Znic();
-    } else {
-        app_.ZavriLog();
-    }
+    // Windows may end the process once this message returns, and it may
+    // come inside any wait of a frame below: what must be done by then is
+    // done now (the closing lines, the end of the CAPI registration), and
+    // nothing is freed; the window goes when the main loop ends, as at every
+    // end. No messages are let through here: the session is ending.
+    UkonciSlucku();
+    app_.KoniecRelacie();
 }
 
 void TVestrixForm::FormDestroy() {

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "monitor/win32/callpanel.h"
 #include "monitor/win32/vestrixapp.h"
@@ -72,18 +73,23 @@ public:
     void ZavolatClick();
     void pumAktivujClick();
     void pumDeaktivujClick();
-    // The application's standard error box.
+    // The application's standard error box, owned by the window the user
+    // works in. During the start it waits until the call source listens.
     void ZobrazChybu(const std::string& message);
 
 private:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void PismoPopisov(TStaticText* const* popisy);
     void VytvorKomponenty();
+    void KrokyStartu();
+    void ZobrazChybyStartu();
     void NastavVysku(int clientHeight);
     void PridajIkonu(const wchar_t* resource);
     // The end of a Windows session: the closing steps of the program's end
     // while the process may still run them.
     void KoniecRelacie();
+    // The icon goes and the main loop is told to end.
+    void UkonciSlucku();
 
     // First in, last out: the window's timers come from it.
     TVestrixApp app_{*this};
@@ -105,6 +111,8 @@ private:
     std::unique_ptr<ITimer> ikonaZnova_;      // tries a failed add of the icon again
     std::unique_ptr<ITimer> timer5_;
     int PopupStlpec = -1, PopupRiadok = -1;
+    bool startuje_ = false;                   // FormCreate runs
+    std::vector<std::string> chybyStartu_;    // its errors, shown once it is over
     // The address-book, add-number and history windows with their state for
     // the whole run, opened from the buttons and menus (vestrixform_kontakty.cpp).
     void PripojKontakty();
