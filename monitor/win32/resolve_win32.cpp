@@ -47,7 +47,7 @@ struct Resolve {
 
 }  // namespace
 
-bool ResolveHost(const std::string& host, uint32_t& out, const TResolver& lookup) {
+bool ResolveHost(const std::string& host, uint32_t& out, uint32_t timeoutMs, const TResolver& lookup) {
     if (host.empty()) return false;
     unsigned long a = inet_addr(host.c_str());
     if (a != INADDR_NONE || host == "255.255.255.255") {
@@ -64,10 +64,11 @@ bool ResolveHost(const std::string& host, uint32_t& out, const TResolver& lookup
     }
     TMessageLoop loop;
     loop.handle = t;
-    RunMessageLoop(loop);
+    loop.timeoutMs = timeoutMs;
+    const bool ended = RunMessageLoop(loop) == TLoopEnd::Signalled;
     CloseHandle(t);
-    bool ok = r->ok;
-    out = r->addr;
+    const bool ok = ended && r->ok;
+    if (ok) out = r->addr;
     r->Release();
     return ok;
 }

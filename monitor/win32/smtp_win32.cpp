@@ -51,9 +51,14 @@ TWinsockSocket::Cakanie TWinsockSocket::Wait(bool write, uint32_t timeoutMs) {
 bool TWinsockSocket::Connect(const std::string& host, uint16_t port, uint32_t timeoutMs) {
     Close();
     if (!wsa_) return false;
-    // The name service may be slow or absent: the windows and timers go on.
+    // The name service may be slow or absent: the windows and timers go on,
+    // and the name counts towards the connection's time.
+    const DWORD start = GetTickCount();
     uint32_t addr = 0;
-    if (!ResolveHost(host, addr, Resolver)) return false;
+    if (!ResolveHost(host, addr, timeoutMs, Resolver)) return false;
+    const DWORD spent = GetTickCount() - start;
+    if (spent >= timeoutMs) return false;
+    timeoutMs -= spent;
     s_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s_ == INVALID_SOCKET) return false;
     u_long nb = 1;

@@ -26,6 +26,9 @@ namespace {
 
 const UINT kMsgRead = WM_APP + 0x105;
 const wchar_t kClassName[] = L"VxUdpServerWindow";
+// The longest a forwarded call waits for a target's name: the call's grid
+// row, history line and notifications come after the forwarding.
+const uint32_t kResolveMs = 3000;
 
 struct Packet {
     std::string data;
@@ -248,7 +251,7 @@ TUDPClient::~TUDPClient() {
 bool TUDPClient::Send(const std::string& host, uint16_t port, const std::string& data) {
     if (!winsock_) return false;
     uint32_t addr;
-    if (!ResolveHost(host, addr)) return false;
+    if (!ResolveHost(host, addr, kResolveMs)) return false;
     SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     if (s == INVALID_SOCKET) return false;
     BOOL bc = TRUE;  // a broadcast address is a valid target

@@ -78,7 +78,7 @@ private:
 
 // UDP client: one socket per datagram, IPv4, host by address or name.
 // While a name is being resolved the calling thread keeps processing
-// window messages.
+// window messages; a name not resolved within a few seconds is a failed send.
 class TUDPClient : public IUdpSender {
 public:
     TUDPClient();
