@@ -432,6 +432,54 @@ TEST_F(MonitorCapi, TheEndOfTheSessionEndsTheCapiRegistration) {
     EXPECT_TRUE(a_.CakajNaKoniec(20000));
 }
 
+// The session ends while a save switches the source away from the ISDN card
+// and the controller holds the LISTEN_CONF that the control's stop waits
+// for: by the time WM_ENDSESSION has returned the registration is ended and
+// the log has its closing lines; the save, the window and the control go
+// only after, without a fault, and the closing lines are written once.
+TEST_F(MonitorCapi, TheSessionEndingWhileTheStopWaitsForItsControllerReleasesAtOnce) {
+    const std::wstring zaznam = Zaznam();
+    HWND w = nullptr;
+    const unsigned long app =
+        StartSoZaznamom("isCAPI=-1\r\nUDPserverport=" + std::to_string(VolnyPort()) + "\r\n", w);
+    ASSERT_NE(app, 0u);
+    ASSERT_EQ(sim_.Command("SETAUTO 0"), "OK");
+    HWND cfg = OtvorKonfiguraciu(w);
+    ASSERT_TRUE(cfg) << "no configuration window";
+    SendMessageW(Potomok(cfg, ids::config::Id(TOvladac::rbNet)), BM_CLICK, 0, 0);
+    const int pred = sim_.PutCount();
+    PostMessageW(Potomok(cfg, ids::config::bbtZapis), BM_CLICK, 0, 0);
+    ASSERT_GT(sim_.WaitPuts(pred + 1, 15000), pred) << "the save did not stop the control";
+    std::vector<BYTE> vypnutie = sim_.Put(pred);
+    ASSERT_EQ(vypnutie.size(), 26u);
+    ASSERT_TRUE(vypnutie[4] == 0x05 && vypnutie[5] == 0x80 && Dvojslovo(vypnutie, 12) == 0) << "no LISTEN_REQ off";
+    sim_.Close();
+    ASSERT_EQ(Uvolnenie(zaznam, app), -1) << "released before the session ended";
+
+    DWORD_PTR r = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+    EXPECT_EQ(r, static_cast<DWORD_PTR>(TRUE));
+    ASSERT_TRUE(SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+    EXPECT_GE(Uvolnenie(zaznam, app), 0) << "WM_ENDSESSION returned with the registration still up";
+    std::vector<std::string> log = Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
+    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+
+    ASSERT_TRUE(a_.CakajNaKoniec(30000)) << "the program did not end";
+    EXPECT_EQ(a_.KodKonca(), 0u) << "the program ended with a fault";
+    a_.Zatvor();
+    log = Log();
+    ASSERT_GE(log.size(), 2u);
+    int konce = 0;
+    for (const std::string& l : log) konce += Sprava(l) == "Ukončenie programu Vestrix";
+    EXPECT_EQ(konce, 1);
+    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+    int uvolnenia = 0;
+    for (const std::string& l : Riadky(CitajSubor(zaznam))) uvolnenia += l == kUvolnenie + std::to_string(app);
+    EXPECT_EQ(uvolnenia, 1);
+}
+
 // What the record of a program that ended says of the call plci: alerted,
 // answered with "ignore" once, then listening off and the registration
 // ended.
@@ -571,6 +619,123 @@ TEST_F(MonitorCapi, ACallHandedOverWhileTheWindowGoesIsNotTakenAndTheProgramEnds
     EXPECT_EQ(konce, 1);
     EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
     EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+}
+
+// ------------------------------------------------------------ a slow name service
+
+// A forwarding target whose name the name service never answers
+// (VX_SLOW_NAME, from the test that preloads the slow name service): run by
+// its own test, monitor_capi_slowname.
+class MonitorCapiPomaleMeno : public MonitorCapi {
+protected:
+    void SetUp() override {
+        const char* meno = std::getenv("VX_SLOW_NAME");
+        if (!meno) GTEST_SKIP() << "needs the slow name service (VX_SLOW_NAME)";
+        meno_ = meno;
+        MonitorCapi::SetUp();
+    }
+    // A second target: a UDP socket on loopback that records what it gets.
+    bool PrijimacCiela() {
+        ciel_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (bind(ciel_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return false;
+        int n = sizeof a;
+        getsockname(ciel_, reinterpret_cast<sockaddr*>(&a), &n);
+        portCiela_ = ntohs(a.sin_port);
+        DWORD t = 20000;
+        setsockopt(ciel_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&t), sizeof t);
+        return true;
+    }
+    void TearDown() override {
+        if (ciel_ != INVALID_SOCKET) closesocket(ciel_);
+        MonitorCapi::TearDown();
+    }
+    std::string Presmerovanie() const {
+        return "sendUDP=-1\r\nPCIP1=" + meno_ + "\r\nPCport1=8888\r\nPCIP2=127.0.0.1\r\nPCport2=" +
+               std::to_string(portCiela_) + "\r\n";
+    }
+    std::string meno_;
+    SOCKET ciel_ = INVALID_SOCKET;
+    unsigned short portCiela_ = 0;
+};
+
+// The target's name never comes: after a few seconds that target counts as
+// a failed send, and the call goes on to the next target, its grid row and
+// its history line.
+TEST_F(MonitorCapiPomaleMeno, ANameThatNeverResolvesHoldsTheForwardedCallForSecondsOnly) {
+    WSADATA d;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
+    ASSERT_TRUE(PrijimacCiela());
+    HWND w = nullptr;
+    ASSERT_NE(StartSoZaznamom("isCAPI=-1\r\nhistory=-1\r\n" + Presmerovanie(), w), 0u);
+    const DWORD od = GetTickCount();
+    ASSERT_NE(sim_.ConnectInd(16, kVolajuci, kVolany, kBc), 0u);
+    char buf[512];
+    const int n = recv(ciel_, buf, sizeof buf, 0);
+    const DWORD trvanie = GetTickCount() - od;
+    ASSERT_GT(n, 0) << "the second target got nothing";
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(n)).substr(0, 20), "0905123456;021234567");
+    EXPECT_LT(trvanie, 10000u) << "the call waited for the name without a limit";
+    ASSERT_TRUE(CakajNa([&] { return Riadky(CitajSubor(dir_ + L"vestrix.hst")).size() == 1; }, 15000))
+        << "no history line";
+    std::vector<std::string> s;
+    for (const std::string& l : Log()) s.push_back(Sprava(l));
+    const std::string pokus = "Poslanie info po sieti na adresu " + meno_ + ":8888";
+    const std::string neuspech = "Poslanie info na adresu " + meno_ + ":8888 sa nepodarilo";
+    auto kde = [&](const std::string& x) { return std::find(s.begin(), s.end(), x) - s.begin(); };
+    EXPECT_LT(kde(pokus), kde(neuspech));
+    EXPECT_LT(kde(neuspech), static_cast<long>(s.size()));
+    EXPECT_LT(kde(neuspech), kde("Poslanie info po sieti na adresu 127.0.0.1:" + std::to_string(portCiela_)));
+    WSACleanup();
+}
+
+// Windows ends the session while the forwarding of a CAPI call waits for a
+// target's name: the program writes its closing lines once, ends its CAPI
+// registration, and ends without a fault once the call is over, with the
+// call recorded.
+TEST_F(MonitorCapiPomaleMeno, TheSessionEndingWhileACallWaitsForANameEndsCleanly) {
+    WSADATA d;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
+    ASSERT_TRUE(PrijimacCiela());
+    const std::wstring zaznam = Zaznam();
+    HWND w = nullptr;
+    const unsigned long app = StartSoZaznamom("isCAPI=-1\r\nhistory=-1\r\n" + Presmerovanie(), w);
+    ASSERT_NE(app, 0u);
+    const unsigned long plci = sim_.ConnectInd(16, kVolajuci, kVolany, kBc);
+    ASSERT_NE(plci, 0u);
+    const std::string pokus = "Poslanie info po sieti na adresu " + meno_ + ":8888";
+    ASSERT_TRUE(CakajNa([&] {
+        for (const std::string& l : Log())
+            if (Sprava(l) == pokus) return true;
+        return false;
+    }, 15000)) << "the forwarding did not begin";
+
+    DWORD_PTR r = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+    ASSERT_TRUE(SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+    std::vector<std::string> log = Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
+    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+
+    ASSERT_TRUE(a_.CakajNaKoniec(30000)) << "the program did not end";
+    EXPECT_EQ(a_.KodKonca(), 0u) << "the program ended with a fault";
+    a_.Zatvor();
+    sim_.Close();
+    // The call ran to its end: answered "ignore", recorded; then the
+    // registration ended.
+    ASSERT_NO_FATAL_FAILURE(OdpovedanePredKoncom(zaznam, app, plci));
+    EXPECT_EQ(Riadky(CitajSubor(dir_ + L"vestrix.hst")).size(), 1u);
+    log = Log();
+    int konce = 0;
+    for (const std::string& l : log) konce += Sprava(l) == "Ukončenie programu Vestrix";
+    EXPECT_EQ(konce, 1);
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
+    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+    WSACleanup();
 }
 
 TEST_F(MonitorCapi, MissingLibraryShowsTheControlsBoxAndCapiOff) {

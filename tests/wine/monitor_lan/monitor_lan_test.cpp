@@ -748,6 +748,83 @@ TEST_F(MonitorLan, ExitDuringAMailDispatchEndsTheProgramAfterTheCall) {
     EXPECT_EQ(Obsah(L"vestrix.hst"), "07.03.2024  14:05:09;0905123456;;;021\r\n");
 }
 
+// ------------------------------------------------------------ a start that reports an error
+
+// One value of vestrix.ini does not convert: the start shows its message,
+// and the call source listens while it waits for the user, so that a PC
+// that starts the monitor with nobody at the desk takes its calls.
+TEST_F(MonitorLan, ACallWhileTheStartsErrorMessageIsOpenIsHandledInFull) {
+    Ini(Zaklad() + "acceptname=0\r\nring=ano\r\n");
+    Subor(L"vestrix.adr", kAdresar);
+    a_ = Start();
+    HWND box = nullptr;
+    ASSERT_TRUE(CakajNa([&] { return (box = DialogProcesu(a_.pi.dwProcessId)) != nullptr; }, kStart))
+        << "no message of the start";
+    EXPECT_EQ(TextSpravy(box).rfind("'ano' is not a valid boolean value", 0), 0u) << TextSpravy(box);
+
+    ASSERT_TRUE(PosliDatagram(port_, "0905123456;021;07.03.2024;14:05:09;;"));
+    ASSERT_TRUE(CakajNaHistoriu(1)) << "the call sent while the message was open is lost";
+    EXPECT_EQ(Obsah(L"vestrix.hst"), "07.03.2024  14:05:09;0905123456;Ján Novák;Účtovníctvo s.r.o.;021\r\n");
+    HWND w = HlavneOkno();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(CakajNa([&] { return Bunka(w, 1, 0) == "0905123456"; }, 5000));
+    EXPECT_TRUE(IsWindow(box) && IsWindowVisible(box)) << "the message went by itself";
+    EXPECT_GE(KdeJe("Prijatie informácie o volajúcom cez LAN z adresy 127.0.0.1"), 0);
+
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(CakajNa([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000));
+    EXPECT_TRUE(IsWindowVisible(w));
+    Zastav();
+}
+
+// ------------------------------------------------------------ a log that cannot grow
+
+// A disk where the log cannot grow and the history can (this process and
+// the monitor it starts run under a file-size limit, VX_LIMIT_SUBORU bytes,
+// and vestrix.log already has that size): the start reports that its line
+// cannot be written, and every call is handled and recorded all the same.
+// Run by its own test, which sets the limit.
+class MonitorPlnyDisk : public MonitorLan {
+protected:
+    void SetUp() override {
+        const char* l = std::getenv("VX_LIMIT_SUBORU");
+        if (!l) GTEST_SKIP() << "needs VX_LIMIT_SUBORU and a file-size limit of that many bytes";
+        limit_ = static_cast<size_t>(std::atol(l));
+        odkazy_ = true;  // the program is far larger than the limit
+        MonitorLan::SetUp();
+    }
+    size_t limit_ = 0;
+};
+
+TEST_F(MonitorPlnyDisk, ACallIsRecordedWhileTheLogCannotGrow) {
+    ASSERT_LT(limit_, 1000000u) << "a log above its limit would be trimmed at the start";
+    std::string log;
+    const std::string riadok = "10.12.2026 14:00:00  Volanie z čísla 0905000000 10.12.2026 14:00:00\r\n";
+    while (log.size() + riadok.size() <= limit_) log += riadok;
+    log += std::string(limit_ - log.size() - 2, 'x') + "\r\n";
+    ASSERT_EQ(log.size(), limit_);
+    Subor(L"vestrix.log", log);
+    Subor(L"vestrix.adr", kAdresar);
+    Ini(Zaklad() + "acceptname=0\r\n");
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    HWND box = nullptr;
+    ASSERT_TRUE(CakajNa([&] { return (box = DialogProcesu(a_.pi.dwProcessId)) != nullptr; }, 15000))
+        << "the start did not report its log";
+    EXPECT_EQ(TextSpravy(box).rfind("I/O error ", 0), 0u) << TextSpravy(box);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(CakajNa([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000));
+
+    Volanie(w, "0905123456;021;07.03.2024;14:05:09;;", "0905123456", 1);
+    EXPECT_EQ(Text(w, ids::kMeno), "Ján Novák");
+    Volanie(w, "0911222333;Port 1;07.03.2024;14:06:00;;", "0911222333", 2);
+    EXPECT_EQ(Obsah(L"vestrix.hst"),
+              "07.03.2024  14:05:09;0905123456;Ján Novák;Účtovníctvo s.r.o.;021\r\n"
+              "07.03.2024  14:06:00;0911222333;Eva Malá;Mesto Senec;Port 1\r\n");
+    EXPECT_EQ(Obsah(L"vestrix.log"), log) << "the log changed";
+    Zastav();
+}
+
 // ------------------------------------------------------------ mail (from mail_test.py)
 
 // The SMTP port that mail_test.py gives, or 0.
