@@ -3,6 +3,7 @@
 #pragma once
 #include <map>
 #include <string>
+#include <utility>
 
 #include "base/files.h"
 #include "base/stdfiles.h"
@@ -148,6 +149,39 @@ public:
         out.Now += posun;
         return true;
     }
+};
+
+// Rewrites that fail where the system refuses them: rewrite n (counted by
+// the start of its new file, from 1) fails with the system's code as its
+// new file is created, or as the new file takes the history's place.
+class ZlePrepisyFs : public fake::PassThroughFs {
+public:
+    struct TChyba {
+        bool naMieste;  // as the new file takes the history's place, else at its start
+        int kod;
+    };
+    ZlePrepisyFs(IFileSystem& in, std::string novy) : PassThroughFs(in), novy_(std::move(novy)) {}
+    std::map<int, TChyba> zle;
+    bool WriteAll(const std::string& p, const std::string& d) override {
+        if (p == novy_ && Zlyha(++prepis_, false)) return false;
+        return in_.WriteAll(p, d);
+    }
+    bool Rename(const std::string& a, const std::string& b) override {
+        if (a == novy_ && Zlyha(prepis_, true)) return false;
+        return in_.Rename(a, b);
+    }
+    int LastError() const override { return kod_; }
+
+private:
+    bool Zlyha(int prepis, bool naMieste) {
+        auto it = zle.find(prepis);
+        if (it == zle.end() || it->second.naMieste != naMieste) return false;
+        kod_ = it->second.kod;
+        return true;
+    }
+    const std::string novy_;
+    int prepis_ = 0;
+    int kod_ = 0;
 };
 
 constexpr int64_t kSekunda = 10000000;  // in the ticks of TFileStamp

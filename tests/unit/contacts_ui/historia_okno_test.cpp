@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "base/errors.h"
+#include "base/guard.h"
 #include "base/stdfiles.h"
 #include "base/testing/fakes.h"
 #include "base/testing/tempdir.h"
@@ -386,6 +387,48 @@ TEST_F(Historia, FillInCompletesMissingNamesAndRebuildsEveryLine) {
     EXPECT_FALSE(view.gaugeVisible);
     EXPECT_FALSE(obsadena);
     EXPECT_EQ(Bunka(2, 1), "Ján Novák");  // reloaded
+}
+
+// A contact added from a window that a pass of the fill-in let run asks for
+// its name change; that change runs after the fill-in and fails: its error
+// is shown as its own, and the fill-in's work stands, reloaded into the grid.
+TEST_F(Historia, ANameChangeFailingAfterTheFillInLeavesTheFillInShown) {
+    std::vector<std::string> hlasene;
+    SetExceptionHandler([&](const std::string& m) { hlasene.push_back(m); });
+    struct Vrat {
+        ~Vrat() { SetExceptionHandler(nullptr); }
+    } vrat;
+    std::string hst, vyplnena;
+    for (int i = 1; i <= 300; ++i) {
+        const std::string cislo = "09" + std::to_string(10000000 + i);
+        hst += "01.02.2024  10:00:00;" + cislo + ";;;Port 1\r\n";
+        vyplnena += "01.02.2024  10:00:00;" + cislo + ";Meno " + std::to_string(i) + ";Firma;Port 1\r\n";
+        kniha[cislo] = {"Meno " + std::to_string(i), "Firma"};
+    }
+    Zapis(hst);
+    // The fill-in is the first rewrite, the name change the second.
+    test::ZlePrepisyFs zle(fs, dir / "vestrix.hst.tmp");
+    zle.zle = {{2, {false, 112}}};
+    THistoria h(zle, pump, timers, clock, dir.Dir(), obsadena, [](const std::string&) {});
+    okno = std::make_unique<THistoriaOkno>(
+        zle, pump, clock, h, Text, stav, otvorena, [this](const std::string& c) { return kniha[c]; }, view);
+    okno->FormCreate();
+    bool pridany = false;
+    pump.onProcess = [&] {
+        if (pridany) return;
+        pridany = true;
+        h.ZmenMenoVHistorii("0910000007", "Eva Malá", "Obchod");
+    };
+    EXPECT_NO_THROW(okno->btDoplClick());
+    pump.onProcess = nullptr;
+    ASSERT_TRUE(pridany);
+    EXPECT_EQ(hlasene, (std::vector<std::string>{"I/O error 112"}));
+    EXPECT_EQ(Hst(), vyplnena);
+    EXPECT_EQ(stav.PocetVolani, 300);
+    EXPECT_EQ(Bunka(2, 1), "Meno 1");  // reloaded
+    EXPECT_EQ(Bunka(2, 300), "Meno 300");
+    EXPECT_FALSE(view.gaugeVisible);
+    EXPECT_FALSE(obsadena);
 }
 
 TEST_F(Historia, FillInGauge) {
