@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "base/guard.h"
 #include "base/testing/fakes.h"
 #include "contacts/core/textsubor.h"
 #include "pomocky.h"
@@ -544,11 +543,7 @@ TEST_F(Historia, AnOperationInsideARewritesPassLeavesItsFilesAlone) {
 // stands, and the changes after it still run. A trim that fails raises its
 // own error, and the changes still run on the history it left whole.
 TEST_F(Historia, EachNameChangeAskedForDuringARewriteRunsAndReportsItsOwnFailure) {
-    std::vector<std::string> hlasene;
-    SetExceptionHandler([&](const std::string& m) { hlasene.push_back(m); });
-    struct Vrat {
-        ~Vrat() { SetExceptionHandler(nullptr); }
-    } vrat;
+    test::HlaseneChyby hlasene;
     // Lines od..20, those in zmenene with the name their change gives them.
     auto historia = [](int od, std::vector<int> zmenene) {
         std::string s;
@@ -582,7 +577,7 @@ TEST_F(Historia, EachNameChangeAskedForDuringARewriteRunsAndReportsItsOwnFailure
         SCOPED_TRACE(c.popis);
         disk.Remove(dir / kZalohaHistorie);
         Zapis(kSuborHistorie, Riadky(1, 20));
-        hlasene.clear();
+        hlasene.spravy.clear();
         ZlePrepisyFs zle(disk, dir / kNovaHistoria);
         zle.zle = c.zle;
         std::unique_ptr<THistoria> x = Nova(zle);
@@ -602,7 +597,7 @@ TEST_F(Historia, EachNameChangeAskedForDuringARewriteRunsAndReportsItsOwnFailure
         }
         pump.onProcess = nullptr;
         EXPECT_TRUE(pridane);
-        EXPECT_EQ(hlasene, c.hlasene);
+        EXPECT_EQ(hlasene.spravy, c.hlasene);
         EXPECT_EQ(Hst(), c.potom);
         EXPECT_FALSE(Tmp());
         EXPECT_FALSE(obsadena);

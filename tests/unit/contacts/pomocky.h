@@ -4,8 +4,10 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/files.h"
+#include "base/guard.h"
 #include "base/stdfiles.h"
 #include "base/testing/passthroughfs.h"
 #include "base/testing/tempdir.h"
@@ -182,6 +184,18 @@ private:
     const std::string novy_;
     int prepis_ = 0;
     int kod_ = 0;
+};
+
+// The errors handed to the program's error handler while it lives: the
+// messages its standard error box would show, in order.
+struct HlaseneChyby {
+    std::vector<std::string> spravy;
+    HlaseneChyby() {
+        SetExceptionHandler([this](const std::string& m) { spravy.push_back(m); });
+    }
+    ~HlaseneChyby() { SetExceptionHandler(nullptr); }
+    HlaseneChyby(const HlaseneChyby&) = delete;
+    HlaseneChyby& operator=(const HlaseneChyby&) = delete;
 };
 
 constexpr int64_t kSekunda = 10000000;  // in the ticks of TFileStamp

@@ -9,7 +9,6 @@
 #include <cstdio>
 
 #include "base/errors.h"
-#include "base/guard.h"
 #include "base/stdfiles.h"
 #include "base/testing/fakes.h"
 #include "base/testing/tempdir.h"
@@ -394,11 +393,7 @@ TEST_F(Historia, FillInCompletesMissingNamesAndRebuildsEveryLine) {
 // its name change; that change runs after the fill-in and fails: its error
 // is shown as its own, and the fill-in's work stands, reloaded into the grid.
 TEST_F(Historia, ANameChangeFailingAfterTheFillInLeavesTheFillInShown) {
-    std::vector<std::string> hlasene;
-    SetExceptionHandler([&](const std::string& m) { hlasene.push_back(m); });
-    struct Vrat {
-        ~Vrat() { SetExceptionHandler(nullptr); }
-    } vrat;
+    test::HlaseneChyby hlasene;
     std::string hst, vyplnena;
     for (int i = 1; i <= 300; ++i) {
         const std::string cislo = "09" + std::to_string(10000000 + i);
@@ -423,7 +418,7 @@ TEST_F(Historia, ANameChangeFailingAfterTheFillInLeavesTheFillInShown) {
     EXPECT_NO_THROW(okno->btDoplClick());
     pump.onProcess = nullptr;
     ASSERT_TRUE(pridany);
-    EXPECT_EQ(hlasene, (std::vector<std::string>{"I/O error 112"}));
+    EXPECT_EQ(hlasene.spravy, (std::vector<std::string>{"I/O error 112"}));
     EXPECT_EQ(Hst(), vyplnena);
     EXPECT_EQ(stav.PocetVolani, 300);
     EXPECT_EQ(Bunka(2, 1), "Meno 1");  // reloaded
