@@ -802,7 +802,8 @@ TEST_F(Historia, FillInReadsTheBookOnceAndGivesWhatALookupPerLineGives) {
 TEST_F(Historia, ACallInAPassOfTheFillInIsNamedFromTheBookSavedInThatPass) {
     ASSERT_TRUE(fs.WriteAll(dir / "vestrix.adr", "Ján;Novák;0910000001;;Prvá s.r.o.\r\n"));
     std::string hst;
-    for (int i = 1; i <= 300; ++i) hst += "01.02.2024  10:00:00;091000000" + std::to_string(1 + i % 2) + ";;;Port 1\r\n";
+    for (int i = 1; i <= 300; ++i)
+        hst += "01.02.2024  10:00:00;091000000" + std::to_string(1 + i % 2) + ";;;Port 1\r\n";
     Zapis(hst);
     test::StampFs sfs(fs);
     OtvorSKnihouVPamati(sfs);
