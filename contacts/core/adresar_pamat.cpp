@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstring>
 
-#include "base/busy.h"
 #include "base/errors.h"
 #include "contacts/core/textsubor.h"
 
@@ -204,7 +203,9 @@ bool TAdresarVPamati::Pozriet(bool& overeny) {
         skontroluj_ = false;
         adrOvereny_ = pfxOvereny_ = false;
     }
-    if (priechod_ && overeny) return false;
+    // Only the pass's own lookups may take the files as they were: whatever
+    // runs inside its passes of the messages may have just changed them.
+    if (priechod_ && vlastne_ && overeny) return false;
     overeny = true;
     return true;
 }

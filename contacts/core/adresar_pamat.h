@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/busy.h"
 #include "base/files.h"
 #include "contacts/core/adresar.h"
 
@@ -37,21 +38,33 @@ public:
     bool JeVAdresari(const std::string& CestaProgramu, const std::string& cislo);
 
     // A pass over many numbers (the history's name fill-in): from its start
-    // (Zaciatok) the files are looked at by the first lookup and after that
-    // only again after each time window messages were let through
-    // (PoSpravach), when anything else may have changed them; the lookups in
-    // between take the files as they were. After its end (Koniec) every
-    // lookup looks at the files again.
+    // (Zaciatok) the pass's own lookups (those made under TVlastneHladanie)
+    // look at the files with the first of them, and after that only again
+    // after each time window messages were let through (PoSpravach), when
+    // anything else may have changed them; its own lookups in between take
+    // the files as they were. Any other lookup meanwhile is made by code
+    // that a pass of window messages let run (a call, a window that may just
+    // have saved the book): it looks at the files as every lookup outside a
+    // pass does. After its end (Koniec) every lookup looks at the files.
     void Priechod(TKrokPriechodu krok);
+    // While one lives, the lookups made on this thread are the pass's own.
+    class TVlastneHladanie {
+    public:
+        explicit TVlastneHladanie(TAdresarVPamati& a) : vlastne_(a.vlastne_) {}
+
+    private:
+        TBusy vlastne_;
+    };
     // Before a pass over many numbers: brings the book up to its file as a
     // lookup would, but reads and indexes it in steps with poKroku run
     // between them (a pass of window messages), so that a long book never
-    // holds up the messages for its whole reading. A lookup made meanwhile,
-    // from inside poKroku, finds the book it found before, whole: the new
-    // one takes its place only once it is read and indexed. Whatever stands
-    // in its way (no stamps, a book changed too recently for its stamp to
-    // vouch for it, a file that cannot be read) is left to the lookups, which
-    // read the file at once and report what they cannot read.
+    // holds up the messages for its whole reading. The new book takes the
+    // place of the old one only once it is read and indexed: a lookup made
+    // meanwhile, from inside poKroku, never finds one half read (it looks at
+    // the file as any lookup outside a pass does). Whatever stands in the
+    // way (no stamps, a book changed too recently for its stamp to vouch for
+    // it, a file that cannot be read) is left to the lookups, which read the
+    // file at once and report what they cannot read.
     void Priprav(const std::string& CestaProgramu, const std::function<void()>& poKroku);
 
     // How many times a file was read so far.
@@ -80,7 +93,7 @@ private:
     // Brings s, and with indexuj what is built from it, up to the file at
     // cesta when the lookup is to look at the file now; false without the file.
     bool Aktualny(TSnimka& s, const std::string& cesta, bool& overeny, void (TAdresarVPamati::*indexuj)());
-    // Whether a lookup is to look at a file now (see ZacniPriechod); marks it
+    // Whether a lookup is to look at a file now (see Priechod); marks it
     // looked at.
     bool Pozriet(bool& overeny);
     void IndexujAdresar();
@@ -89,6 +102,7 @@ private:
     IFileSystem& fs_;
     int citania_ = 0;
     bool priechod_ = false;
+    bool vlastne_ = false;     // a lookup of the pass itself runs below on this thread
     bool pripravuje_ = false;  // Priprav runs below on this thread
     bool skontroluj_ = false;  // in a pass: the next lookup looks at the files
     bool adrOvereny_ = false, pfxOvereny_ = false;  // looked at in this round of a pass

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/guard.h"
 #include "contacts/core/textsubor.h"
 
 namespace vx {
@@ -150,29 +151,26 @@ void THistoria::PrepisHistoriu(const TKrok& krok, const std::function<void()>& p
     if (prepisuje_) throw EInOutError(kChybaObsadeny);
     prepisuje_ = true;
     ++prepisy_;
-    auto odlozene = [this](bool chyby) {
-        while (!odlozene_.empty()) {
-            const std::function<void()> f = std::move(odlozene_.front());
-            odlozene_.erase(odlozene_.begin());
-            if (chyby) {
-                f();
-                continue;
-            }
-            try {
-                f();
-            } catch (...) {
-            }
-        }
+    // The name changes asked for meanwhile run now, in order. A change that
+    // fails is reported as its own error (the program's error message, as
+    // for any error that escapes a handler) before the next one runs; it
+    // does not take the place of this rewrite's outcome, nor keep the
+    // changes after it waiting. Those asked for during a change's own
+    // rewrite follow that one.
+    auto odlozene = [this] {
+        std::vector<std::function<void()>> zmeny;
+        zmeny.swap(odlozene_);
+        for (const std::function<void()>& f : zmeny) Chranene(f);
     };
     try {
         PrepisJeden(krok, poSpravach);
     } catch (...) {
         prepisuje_ = false;
-        odlozene(false);  // the rewrite's own failure is the one to report
+        odlozene();
         throw;
     }
     prepisuje_ = false;
-    odlozene(true);
+    odlozene();
 }
 
 void THistoria::PrepisJeden(const TKrok& krok, const std::function<void()>& poSpravach) {

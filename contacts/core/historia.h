@@ -91,7 +91,9 @@ public:
 
     // A new contact's name and firm into every line whose calling number is
     // exactly cislo. Nothing happens without vestrix.hst. Asked for while
-    // another rewrite lets messages through, it follows that rewrite.
+    // another rewrite lets messages through, it follows that rewrite, and a
+    // failure of its own is then handed to the program's error handler
+    // (base/guard.h): that rewrite returns or raises as it would have alone.
     void ZmenMenoVHistorii(const std::string& cislo, const std::string& meno, const std::string& firma);
 
     // The rewrite shared by the trim, the name change and the history

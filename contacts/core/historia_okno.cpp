@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <vector>
 
 #include "base/errors.h"
@@ -281,8 +282,12 @@ void THistoriaOkno::btDoplClick() {
                 std::string_view pole[5];
                 for (int i = 0; i < 5; ++i) pole[i] = PoleZaznamu(riadok, rezy, i);
                 TMenoFirma mf;
-                if ((pole[2].empty() || pole[3].empty()) && !pole[1].empty()) {
-                    if (hladaj_) mf = hladaj_(std::string(pole[1]));
+                if ((pole[2].empty() || pole[3].empty()) && !pole[1].empty() && hladaj_) {
+                    // The fill-in's own lookup: it takes the book as it was
+                    // at the last pass, unlike one made inside a pass.
+                    std::optional<TAdresarVPamati::TVlastneHladanie> vlastne;
+                    if (adresar_) vlastne.emplace(*adresar_);
+                    mf = hladaj_(std::string(pole[1]));
                     // A name or firm the line has survives an empty answer.
                     if (!mf.Meno.empty()) pole[2] = mf.Meno;
                     if (!mf.Firma.empty()) pole[3] = mf.Firma;

@@ -98,19 +98,20 @@ void TFormAdresar::Prikaz(int id, int kod, HWND) {
         // error shows and the edits stay.
         if (logika_->bbtZapisClick()) Close();
         break;
-    case kids::bbtZrus:
-        sgAdresar_->EndEdit();
-        if (logika_->bbtZrusClick()) Close();
-        break;
+    case kids::bbtZrus: Zavriet(); break;
     }
 }
 
 void TFormAdresar::PrikazMenu(UINT id) { okna_.PrikazMenu(id); }
 
-void TFormAdresar::TitulkoveZatvorenie() {
-    // Without a question and without saving, but not in the middle of a
-    // load, save, sort or search.
-    if (!logika_->Zaneprazdnene()) Close();
+// The title bar's close leaves as Zavrieť does: what the user typed is not
+// dropped without the question.
+void TFormAdresar::TitulkoveZatvorenie() { Zavriet(); }
+
+void TFormAdresar::Zavriet() {
+    // A cell still being typed in counts as an edit.
+    sgAdresar_->EndEdit();
+    if (logika_->bbtZrusClick()) Close();
 }
 
 void TFormAdresar::MysUvolnena(int button, int x, int y) {

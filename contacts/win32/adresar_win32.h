@@ -47,6 +47,9 @@ private:
     void SetDialEntryCaption(const std::string& text) override;
 
     void MysUvolnena(int button, int x, int y);
+    // Zavrieť: the save question when the book was changed, then closed
+    // (not in the middle of a load, save, sort or search).
+    void Zavriet();
 
     TKontaktyOkna& okna_;
     std::unique_ptr<TAdresarOkno> logika_;

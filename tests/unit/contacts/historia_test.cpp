@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "base/errors.h"
 #include "base/testing/fakes.h"
@@ -533,6 +536,74 @@ TEST_F(Historia, AnOperationInsideARewritesPassLeavesItsFilesAlone) {
         EXPECT_FALSE(obsadena);
     }
 }
+// Contacts added from a window that a trim's pass of the messages let run
+// ask for their name changes while the trim holds the history: each one
+// runs once the trim is over, in order. A change that fails is reported as
+// its own, with the program's standard error message; the trim's outcome
+// stands, and the changes after it still run. A trim that fails raises its
+// own error, and the changes still run on the history it left whole.
+TEST_F(Historia, EachNameChangeAskedForDuringARewriteRunsAndReportsItsOwnFailure) {
+    test::HlaseneChyby hlasene;
+    // Lines od..20, those in zmenene with the name their change gives them.
+    auto historia = [](int od, std::vector<int> zmenene) {
+        std::string s;
+        for (int i = od; i <= 20; ++i) {
+            TZaznamHistorie z = RozdelZaznam(Riadok(i));
+            if (std::find(zmenene.begin(), zmenene.end(), i) != zmenene.end())
+                z.Meno = "Nový " + std::to_string(i), z.Firma = "Firma " + std::to_string(i) + " s.r.o.";
+            s += ZlozZaznam(z) + "\r\n";
+        }
+        return s;
+    };
+    using test::ZlePrepisyFs;
+    using TChyba = ZlePrepisyFs::TChyba;
+    // Rewrite 1 is the trim, 2 to 4 the changes of lines 3, 5 and 7.
+    struct {
+        const char* popis;
+        std::map<int, TChyba> zle;
+        const char* chybaOrezania;  // what the trim raises, or none
+        std::vector<std::string> hlasene;
+        std::string potom;
+    } cases[] = {
+        {"all succeed", {}, nullptr, {}, historia(2, {3, 5, 7})},
+        {"the first change fails", {{2, {false, 112}}}, nullptr, {"I/O error 112"}, historia(2, {5, 7})},
+        {"two changes fail", {{2, {false, 112}}, {3, {true, 5}}}, nullptr, {"I/O error 112", "I/O error 5"},
+         historia(2, {7})},
+        {"the trim fails", {{1, {true, 32}}}, "I/O error 32", {}, historia(1, {3, 5, 7})},
+        {"the trim and a change fail", {{1, {true, 32}}, {3, {false, 112}}}, "I/O error 32", {"I/O error 112"},
+         historia(1, {3, 7})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.popis);
+        disk.Remove(dir / kZalohaHistorie);
+        Zapis(kSuborHistorie, Riadky(1, 20));
+        hlasene.spravy.clear();
+        ZlePrepisyFs zle(disk, dir / kNovaHistoria);
+        zle.zle = c.zle;
+        std::unique_ptr<THistoria> x = Nova(zle);
+        bool pridane = false;
+        pump.onProcess = [&] {
+            if (pridane) return;
+            pridane = true;
+            for (int i : {3, 5, 7})
+                x->ZmenMenoVHistorii(RozdelZaznam(Riadok(i)).Cislo, "Nový " + std::to_string(i),
+                                     "Firma " + std::to_string(i) + " s.r.o.");
+        };
+        try {
+            x->SkratHistoriu(true, 20, 0, 1);
+            EXPECT_EQ(c.chybaOrezania, nullptr) << "the trim raised nothing";
+        } catch (const EInOutError& e) {
+            EXPECT_EQ(c.chybaOrezania ? c.chybaOrezania : "<none>", e.Message());
+        }
+        pump.onProcess = nullptr;
+        EXPECT_TRUE(pridane);
+        EXPECT_EQ(hlasene.spravy, c.hlasene);
+        EXPECT_EQ(Hst(), c.potom);
+        EXPECT_FALSE(Tmp());
+        EXPECT_FALSE(obsadena);
+    }
+}
+
 TEST_F(Historia, AFailingStepOfTheFillInLeavesEverythingAsItWas) {
     Zapis(kSuborHistorie, Riadky(1, 5));
     EXPECT_THROW(h->PrepisHistoriu(

@@ -3,8 +3,11 @@
 #pragma once
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/files.h"
+#include "base/guard.h"
 #include "base/stdfiles.h"
 #include "base/testing/passthroughfs.h"
 #include "base/testing/tempdir.h"
@@ -148,6 +151,51 @@ public:
         out.Now += posun;
         return true;
     }
+};
+
+// Rewrites that fail where the system refuses them: rewrite n (counted by
+// the start of its new file, from 1) fails with the system's code as its
+// new file is created, or as the new file takes the history's place.
+class ZlePrepisyFs : public fake::PassThroughFs {
+public:
+    struct TChyba {
+        bool naMieste;  // as the new file takes the history's place, else at its start
+        int kod;
+    };
+    ZlePrepisyFs(IFileSystem& in, std::string novy) : PassThroughFs(in), novy_(std::move(novy)) {}
+    std::map<int, TChyba> zle;
+    bool WriteAll(const std::string& p, const std::string& d) override {
+        if (p == novy_ && Zlyha(++prepis_, false)) return false;
+        return in_.WriteAll(p, d);
+    }
+    bool Rename(const std::string& a, const std::string& b) override {
+        if (a == novy_ && Zlyha(prepis_, true)) return false;
+        return in_.Rename(a, b);
+    }
+    int LastError() const override { return kod_; }
+
+private:
+    bool Zlyha(int prepis, bool naMieste) {
+        auto it = zle.find(prepis);
+        if (it == zle.end() || it->second.naMieste != naMieste) return false;
+        kod_ = it->second.kod;
+        return true;
+    }
+    const std::string novy_;
+    int prepis_ = 0;
+    int kod_ = 0;
+};
+
+// The errors handed to the program's error handler while it lives: the
+// messages its standard error box would show, in order.
+struct HlaseneChyby {
+    std::vector<std::string> spravy;
+    HlaseneChyby() {
+        SetExceptionHandler([this](const std::string& m) { spravy.push_back(m); });
+    }
+    ~HlaseneChyby() { SetExceptionHandler(nullptr); }
+    HlaseneChyby(const HlaseneChyby&) = delete;
+    HlaseneChyby& operator=(const HlaseneChyby&) = delete;
 };
 
 constexpr int64_t kSekunda = 10000000;  // in the ticks of TFileStamp

@@ -12,6 +12,7 @@
 #include "base/stdfiles.h"
 #include "base/testing/fakes.h"
 #include "base/testing/tempdir.h"
+#include "contacts/core/adresar_okno.h"
 #include "contacts/core/adresar_pamat.h"
 #include "fake_views.h"
 #include "tests/unit/contacts/pomocky.h"
@@ -388,6 +389,44 @@ TEST_F(Historia, FillInCompletesMissingNamesAndRebuildsEveryLine) {
     EXPECT_EQ(Bunka(2, 1), "Ján Novák");  // reloaded
 }
 
+// A contact added from a window that a pass of the fill-in let run asks for
+// its name change; that change runs after the fill-in and fails: its error
+// is shown as its own, and the fill-in's work stands, reloaded into the grid.
+TEST_F(Historia, ANameChangeFailingAfterTheFillInLeavesTheFillInShown) {
+    test::HlaseneChyby hlasene;
+    std::string hst, vyplnena;
+    for (int i = 1; i <= 300; ++i) {
+        const std::string cislo = "09" + std::to_string(10000000 + i);
+        hst += "01.02.2024  10:00:00;" + cislo + ";;;Port 1\r\n";
+        vyplnena += "01.02.2024  10:00:00;" + cislo + ";Meno " + std::to_string(i) + ";Firma;Port 1\r\n";
+        kniha[cislo] = {"Meno " + std::to_string(i), "Firma"};
+    }
+    Zapis(hst);
+    // The fill-in is the first rewrite, the name change the second.
+    test::ZlePrepisyFs zle(fs, dir / "vestrix.hst.tmp");
+    zle.zle = {{2, {false, 112}}};
+    THistoria h(zle, pump, timers, clock, dir.Dir(), obsadena, [](const std::string&) {});
+    okno = std::make_unique<THistoriaOkno>(
+        zle, pump, clock, h, Text, stav, otvorena, [this](const std::string& c) { return kniha[c]; }, view);
+    okno->FormCreate();
+    bool pridany = false;
+    pump.onProcess = [&] {
+        if (pridany) return;
+        pridany = true;
+        h.ZmenMenoVHistorii("0910000007", "Eva Malá", "Obchod");
+    };
+    EXPECT_NO_THROW(okno->btDoplClick());
+    pump.onProcess = nullptr;
+    ASSERT_TRUE(pridany);
+    EXPECT_EQ(hlasene.spravy, (std::vector<std::string>{"I/O error 112"}));
+    EXPECT_EQ(Hst(), vyplnena);
+    EXPECT_EQ(stav.PocetVolani, 300);
+    EXPECT_EQ(Bunka(2, 1), "Meno 1");  // reloaded
+    EXPECT_EQ(Bunka(2, 300), "Meno 300");
+    EXPECT_FALSE(view.gaugeVisible);
+    EXPECT_FALSE(obsadena);
+}
+
 TEST_F(Historia, FillInGauge) {
     Zapis(Riadky(1, 50));
     Otvor();
@@ -752,6 +791,49 @@ TEST_F(Historia, FillInReadsTheBookOnceAndGivesWhatALookupPerLineGives) {
     // The files are looked at when the book is made ready and when messages
     // went through, not for every line.
     EXPECT_LE(sfs.stampy, 1 + 2 * (2500 / 100 + 1));
+}
+
+// While the fill-in lets messages through, the address book opened from the
+// tray gets the number of the lines' second caller and is saved; a call from
+// that number comes in before the book's window closes. The call is named
+// from the book as saved, and the lines after that pass are too; the
+// fill-in's own lookups still look at the book only after messages went
+// through.
+TEST_F(Historia, ACallInAPassOfTheFillInIsNamedFromTheBookSavedInThatPass) {
+    ASSERT_TRUE(fs.WriteAll(dir / "vestrix.adr", "Ján;Novák;0910000001;;Prvá s.r.o.\r\n"));
+    std::string hst;
+    for (int i = 1; i <= 300; ++i)
+        hst += "01.02.2024  10:00:00;091000000" + std::to_string(1 + i % 2) + ";;;Port 1\r\n";
+    Zapis(hst);
+    test::StampFs sfs(fs);
+    OtvorSKnihouVPamati(sfs);
+    TStavAdresara stavAdresara;
+    test::FakeAdresarView adresarView;
+    std::string volanie = "<no call>";
+    int priechody = 0;
+    bool vnutri = false;
+    pump.onProcess = [&] {
+        if (vnutri || ++priechody != 1) return;
+        vnutri = true;
+        TAdresarOkno adresar(fs, pump, dir.Dir(), Text, stavAdresara, adresarView);
+        adresar.FormCreate();
+        adresar.BunkaUpravena(kStlpecCislo2, 1, "0910000002");
+        adresar.bbtZapisClick();
+        const TMenoFirma mf = pamat->HladajVolajuceho(dir.Dir(), "00421", "0910000002");
+        volanie = mf.Meno + "|" + mf.Firma;
+        vnutri = false;
+    };
+    okno->btDoplClick();
+    pump.onProcess = nullptr;
+    ASSERT_EQ(test::Citaj(fs, dir / "vestrix.adr"), "Ján;Novák;0910000001;0910000002;Prvá s.r.o.\r\n");
+    EXPECT_EQ(volanie, "Ján Novák|Prvá s.r.o.");
+    std::vector<std::string> riadky;
+    SplitLines(Hst(), riadky);
+    ASSERT_EQ(riadky.size(), 300u);
+    EXPECT_EQ(riadky[0], "01.02.2024  10:00:00;0910000002;;;Port 1");  // before the pass
+    EXPECT_EQ(riadky[298], "01.02.2024  10:00:00;0910000002;Ján Novák;Prvá s.r.o.;Port 1");
+    EXPECT_EQ(riadky[299], "01.02.2024  10:00:00;0910000001;Ján Novák;Prvá s.r.o.;Port 1");
+    EXPECT_LE(sfs.stampy, 2 + 2 * (300 / 100 + 1));
 }
 
 TEST(HistoriaPopup, Cell) {

@@ -172,37 +172,57 @@ TEST_F(KontaktneOkna, AddEditDeleteAndTheCloseQuestionReachTheFileAsTheUserChose
 
     // ...until the close question is answered with OK.
     Klik(a, kids::bbtZrus);
-    sprava = CakajNaSpravu();
-    ASSERT_TRUE(sprava) << "no save question";
-    EXPECT_EQ(TextOkna(sprava), "Adresár ");
-    EXPECT_EQ(TextSpravy(sprava), "Adresár bol zmenený. Uložiť zmeny? ");
-    Odpovedz(sprava, IDOK);
+    OdpovedzNaOtazkuUlozenia(IDOK);
     ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
-    EXPECT_EQ(Subor(L"vestrix.adr"),
-              "Ján;Novák;0905111222;;Nová firma\r\n"
-              "Marek;Šťastný;0907333444;;Žilina\r\n");
+    const std::string ulozena =
+        "Ján;Novák;0905111222;;Nová firma\r\n"
+        "Marek;Šťastný;0907333444;;Žilina\r\n";
+    EXPECT_EQ(Subor(L"vestrix.adr"), ulozena);
 
-    // A new window: an edit lost by Cancel to the question, and by the title bar.
+    // A new window each time: an edit given up with Cancel to the question
+    // of the close button or of the title bar's close, which asks the same.
     for (int pokus = 0; pokus < 2; ++pokus) {
-        SCOPED_TRACE(pokus == 0 ? "Cancel to the question" : "title bar");
+        SCOPED_TRACE(pokus == 0 ? "Cancel to the question" : "title bar, Cancel to the question");
         a = OtvorAdresar(w);
         ASSERT_TRUE(a);
         g = Potomok(a, kids::sgAdresar);
         UpravBunku(g, 2, 1, "Iný");
-        if (pokus == 0) {
+        if (pokus == 0)
             Klik(a, kids::bbtZrus);
-            sprava = CakajNaSpravu();
-            ASSERT_TRUE(sprava);
-            Odpovedz(sprava, IDCANCEL);
-        } else {
+        else
             PostMessageW(a, WM_CLOSE, 0, 0);
-        }
+        OdpovedzNaOtazkuUlozenia(IDCANCEL);
         ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
         EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr);
-        EXPECT_EQ(Subor(L"vestrix.adr"),
-                  "Ján;Novák;0905111222;;Nová firma\r\n"
-                  "Marek;Šťastný;0907333444;;Žilina\r\n");
+        EXPECT_EQ(Subor(L"vestrix.adr"), ulozena);
     }
+
+    // The title bar's close of a book left as it was asks nothing.
+    a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    PostMessageW(a, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+    EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr);
+    EXPECT_EQ(Subor(L"vestrix.adr"), ulozena);
+
+    // A surname still being typed in its cell when the title bar's close
+    // comes: the question, and OK saves what was typed.
+    a = OtvorAdresar(w);
+    ASSERT_TRUE(a);
+    g = Potomok(a, kids::sgAdresar);
+    Posli(g, VXTG_SETRANGE, MAKEWPARAM(2, 2), MAKELPARAM(2, 2));
+    PostMessageW(g, WM_KEYDOWN, VK_F2, 0);
+    HWND bunka = nullptr;
+    ASSERT_TRUE(CakajNa([&] { return (bunka = FindWindowExW(g, nullptr, L"EDIT", nullptr)) && IsWindowVisible(bunka); },
+                        kCas))
+        << "no edit in the cell";
+    Posli(bunka, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide("Šťastná").c_str()));
+    PostMessageW(a, WM_SYSCOMMAND, SC_CLOSE, 0);
+    OdpovedzNaOtazkuUlozenia(IDOK);
+    ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
+    EXPECT_EQ(Subor(L"vestrix.adr"),
+              "Ján;Novák;0905111222;;Nová firma\r\n"
+              "Marek;Šťastná;0907333444;;Žilina\r\n");
 }
 
 // The main grid's popup: a right click on a row, the entry chosen from the keyboard.
@@ -625,6 +645,7 @@ TEST_F(KontaktneOkna, FileErrorsShowTheSystemsCode) {
     Odpovedz(sprava, IDOK);
     EXPECT_TRUE(Okno(kids::kAdresarClass)) << "the window with its edits stays";
     PostMessageW(a, WM_CLOSE, 0, 0);
+    OdpovedzNaOtazkuUlozenia(IDCANCEL);
     ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
     EXPECT_EQ(Subor(L"vestrix.adr"), kKniha);
 

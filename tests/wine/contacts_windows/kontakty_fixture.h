@@ -87,6 +87,16 @@ protected:
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(tlacidlo, BN_CLICKED), 0);
         ASSERT_TRUE(CakajNa([&] { return !IsWindow(box) || !IsWindowVisible(box); }, kCas));
     }
+    // The address book's question whether to save a changed book, the same
+    // for its close button and for the title bar's close, answered with
+    // tlacidlo (IDOK saves).
+    void OdpovedzNaOtazkuUlozenia(int tlacidlo) {
+        HWND q = CakajNaSpravu();
+        ASSERT_TRUE(q) << "no save question";
+        EXPECT_EQ(TextOkna(q), "Adresár ");
+        EXPECT_EQ(TextSpravy(q), "Adresár bol zmenený. Uložiť zmeny? ");
+        Odpovedz(q, tlacidlo);
+    }
     std::string Subor(const wchar_t* meno) { return CitajSubor(dir_ + meno); }
     void Zapis(const wchar_t* meno, const std::string& obsah) { ASSERT_TRUE(ZapisSubor(dir_ + meno, obsah)); }
     HWND OtvorAdresar(HWND w) {
