@@ -1,10 +1,9 @@
 // Non-visual connection components: a connection with an Active state and
 // open/close events, a connection that reads and writes texts, and a
-// byte-stream connection with an event for received characters. The Windows serial port builds on them
-// (comm_handle.h).
+// byte-stream connection with an event for received characters. They need
+// nothing of the platform; the Windows serial port builds on them
+// (monitor/win32/comm_handle.h).
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
 #include <functional>
 #include <string>
