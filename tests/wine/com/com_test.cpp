@@ -522,15 +522,20 @@ TEST_F(LinkorCom, RegisteredTypeLibraryHoldsTheTwelveTypesInTheirOrder) {
     tl->Release();
 }
 
+// The registered library and the dispatch and vtable sides of ILinkor.
+void LoadILinkor(ITypeLib** tl, ITypeInfo** disp, ITypeInfo** vt) {
+    ASSERT_EQ(LoadRegTypeLib(LIBID_LinkorCtrl, 1, 0, 0x409, tl), S_OK);
+    ASSERT_EQ((*tl)->GetTypeInfoOfGuid(IID_ILinkor, disp), S_OK);
+    HREFTYPE href;
+    ASSERT_EQ((*disp)->GetRefTypeOfImplType(-1, &href), S_OK);
+    ASSERT_EQ((*disp)->GetRefTypeInfo(href, vt), S_OK);
+}
+
 TEST_F(LinkorCom, ILinkorHasItsMembersInTheBindingVtableOrder) {
     ITypeLib* tl = nullptr;
-    ASSERT_EQ(LoadRegTypeLib(LIBID_LinkorCtrl, 1, 0, 0x409, &tl), S_OK);
-    ITypeInfo* disp = nullptr;
-    ASSERT_EQ(tl->GetTypeInfoOfGuid(IID_ILinkor, &disp), S_OK);
-    HREFTYPE href;
-    ASSERT_EQ(disp->GetRefTypeOfImplType(-1, &href), S_OK);
-    ITypeInfo* vt = nullptr;
-    ASSERT_EQ(disp->GetRefTypeInfo(href, &vt), S_OK);
+    ITypeInfo *disp = nullptr, *vt = nullptr;
+    LoadILinkor(&tl, &disp, &vt);
+    ASSERT_NE(vt, nullptr);
     struct Member {
         const wchar_t* name;
         DISPID id;
@@ -612,29 +617,28 @@ TEST_F(LinkorCom, ILinkorHasItsMembersInTheBindingVtableOrder) {
     tl->Release();
 }
 
-// The name of the type a member's type refers to, as a browser shows it; empty
-// for a type of automation's own.
-std::wstring ReferredType(ITypeInfo* from, const TYPEDESC& td) {
-    const TYPEDESC* t = &td;
-    while (t->vt == VT_PTR) t = t->lptdesc;
-    if (t->vt != VT_USERDEFINED) return L"";
+// The name of the type `from` refers to by `href`, as a browser shows it.
+std::wstring ReferredName(ITypeInfo* from, HREFTYPE href) {
     ITypeInfo* r = nullptr;
-    if (from->GetRefTypeInfo(t->hreftype, &r) != S_OK) return L"<unresolved>";
+    if (from->GetRefTypeInfo(href, &r) != S_OK) return L"<unresolved>";
     Bstr name;
     r->GetDocumentation(MEMBERID_NIL, &name.b, nullptr, nullptr, nullptr);
     r->Release();
     return name.str();
 }
 
+// The same for a member's type; empty for a type of automation's own.
+std::wstring ReferredType(ITypeInfo* from, const TYPEDESC& td) {
+    const TYPEDESC* t = &td;
+    while (t->vt == VT_PTR) t = t->lptdesc;
+    return t->vt == VT_USERDEFINED ? ReferredName(from, t->hreftype) : L"";
+}
+
 TEST_F(LinkorCom, MembersAndTheClassReferToTheirTypes) {
     ITypeLib* tl = nullptr;
-    ASSERT_EQ(LoadRegTypeLib(LIBID_LinkorCtrl, 1, 0, 0x409, &tl), S_OK);
-    ITypeInfo* disp = nullptr;
-    ASSERT_EQ(tl->GetTypeInfoOfGuid(IID_ILinkor, &disp), S_OK);
-    HREFTYPE href;
-    ASSERT_EQ(disp->GetRefTypeOfImplType(-1, &href), S_OK);
-    ITypeInfo* vt = nullptr;
-    ASSERT_EQ(disp->GetRefTypeInfo(href, &vt), S_OK);
+    ITypeInfo *disp = nullptr, *vt = nullptr;
+    LoadILinkor(&tl, &disp, &vt);
+    ASSERT_NE(vt, nullptr);
     const std::vector<std::wstring> want = {
         L"VoiceMailRecordFormat:TCapiVoiceMailFileFormat", L"VoiceMailRecordFormat:TCapiVoiceMailFileFormat",
         L"VoiceMailPlayFormat:TCapiVoiceMailFileFormat", L"VoiceMailPlayFormat:TCapiVoiceMailFileFormat",
@@ -675,14 +679,9 @@ TEST_F(LinkorCom, MembersAndTheClassReferToTheirTypes) {
     for (UINT i = 0; i < 2; ++i) {
         HREFTYPE h;
         ASSERT_EQ(cls->GetRefTypeOfImplType(i, &h), S_OK);
-        ITypeInfo* r = nullptr;
-        ASSERT_EQ(cls->GetRefTypeInfo(h, &r), S_OK);
-        Bstr name;
-        r->GetDocumentation(MEMBERID_NIL, &name.b, nullptr, nullptr, nullptr);
-        r->Release();
         INT flags = 0;
         cls->GetImplTypeFlags(i, &flags);
-        impl.push_back(name.str() + L":" + std::to_wstring(flags));
+        impl.push_back(ReferredName(cls, h) + L":" + std::to_wstring(flags));
     }
     EXPECT_EQ(impl, (std::vector<std::wstring>{L"ILinkor:1", L"ILinkorEvents:3"}));
     cls->Release();
