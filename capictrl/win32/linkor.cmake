@@ -24,11 +24,21 @@ add_custom_command(OUTPUT ${vx_gen}/linkor_idl.h
 add_custom_command(OUTPUT ${vx_gen}/linkor_idl_i.c
   COMMAND ${VX_WIDL} -I${VX_WINE_IDL_DIR} -u -o ${vx_gen}/linkor_idl_i.c ${vx_idl}
   DEPENDS ${vx_idl} ${CMAKE_CURRENT_SOURCE_DIR}/linkor_dispids.h VERBATIM)
-add_custom_command(OUTPUT ${vx_gen}/linkor.tlb
-  COMMAND ${VX_WIDL} ${vx_widl_arch} -I${VX_WINE_IDL_DIR} -L${VX_STDOLE_DIR} -t -o ${vx_gen}/linkor.tlb ${vx_idl}
+add_custom_command(OUTPUT ${vx_gen}/linkor_widl.tlb
+  COMMAND ${VX_WIDL} ${vx_widl_arch} -I${VX_WINE_IDL_DIR} -L${VX_STDOLE_DIR} -t -o ${vx_gen}/linkor_widl.tlb ${vx_idl}
   DEPENDS ${vx_idl} ${CMAKE_CURRENT_SOURCE_DIR}/linkor_dispids.h VERBATIM)
-# The control's icons and the link label's hand cursor, drawn from code.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# The library's types in the order that clients walking it by index see.
+# widl puts each type that ILinkor's members use right behind ILinkor and
+# the coclass last, whatever the order of the IDL, so the order is set here.
+set(vx_tlb_order ILinkor ILinkorEvents Linkor
+    TxActiveFormBorderStyle TxPrintScale TxMouseButton TxBiDiMode
+    TCapiPDG1 TCapiPDG2 TCapiPlayBufferMode TCapiAudioFormat TCapiVoiceMailFileFormat)
+add_custom_command(OUTPUT ${vx_gen}/linkor.tlb
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/order_typelib.py
+          ${vx_gen}/linkor_widl.tlb ${vx_gen}/linkor.tlb ${vx_tlb_order}
+  DEPENDS ${vx_gen}/linkor_widl.tlb ${CMAKE_CURRENT_SOURCE_DIR}/order_typelib.py VERBATIM)
+# The control's icons and the link label's hand cursor, drawn from code.
 add_custom_command(OUTPUT ${vx_gen}/linkor.ico ${vx_gen}/phone.ico ${vx_gen}/hand.cur
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/make_ui_res.py ${vx_gen}
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/make_ui_res.py VERBATIM)

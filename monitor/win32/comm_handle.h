@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "monitor/win32/comm_connect.h"
+#include "monitor/core/serial_connect.h"
 
 namespace vx {
 

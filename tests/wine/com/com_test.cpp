@@ -427,7 +427,7 @@ TEST_F(LinkorCom, VersionInformationMarksTheFileAsSelfRegistering) {
 
 // ---------------------------------------------------------------- type library
 
-TEST_F(LinkorCom, RegisteredTypeLibraryHoldsTheTwelveTypes) {
+TEST_F(LinkorCom, RegisteredTypeLibraryHoldsTheTwelveTypesInTheirOrder) {
     ITypeLib* tl = nullptr;
     ASSERT_EQ(LoadRegTypeLib(LIBID_LinkorCtrl, 1, 0, 0x409, &tl), S_OK);
     TLIBATTR* la = nullptr;
@@ -468,10 +468,26 @@ TEST_F(LinkorCom, RegisteredTypeLibraryHoldsTheTwelveTypes) {
     };
     ASSERT_EQ(tl->GetTypeInfoCount(), 12u);
     for (UINT i = 0; i < 12; ++i) {
+        // Type-library browsers and containers walk the library by index.
+        Bstr listed;
+        ASSERT_EQ(tl->GetDocumentation(i, &listed.b, nullptr, nullptr, nullptr), S_OK) << i;
+        EXPECT_EQ(listed.str(), types[i].name) << i;
+        TYPEKIND listedKind;
+        ASSERT_EQ(tl->GetTypeInfoType(i, &listedKind), S_OK) << i;
+        EXPECT_EQ(listedKind, types[i].kind) << types[i].name;
         ITypeInfo* ti = nullptr;
+        ASSERT_EQ(tl->GetTypeInfo(i, &ti), S_OK) << i;
+        // The same type is found by its GUID.
         GUID want{};
         CLSIDFromString(const_cast<LPOLESTR>(types[i].guid), &want);
-        ASSERT_EQ(tl->GetTypeInfoOfGuid(want, &ti), S_OK) << types[i].name;
+        ITypeInfo* byGuid = nullptr;
+        ASSERT_EQ(tl->GetTypeInfoOfGuid(want, &byGuid), S_OK) << types[i].name;
+        ITypeLib* owner = nullptr;
+        UINT index = 99;
+        ASSERT_EQ(byGuid->GetContainingTypeLib(&owner, &index), S_OK);
+        EXPECT_EQ(index, i) << types[i].name;
+        owner->Release();
+        byGuid->Release();
         TYPEATTR* ta = nullptr;
         ti->GetTypeAttr(&ta);
         Bstr name, doc;
@@ -506,15 +522,20 @@ TEST_F(LinkorCom, RegisteredTypeLibraryHoldsTheTwelveTypes) {
     tl->Release();
 }
 
+// The registered library and the dispatch and vtable sides of ILinkor.
+void LoadILinkor(ITypeLib** tl, ITypeInfo** disp, ITypeInfo** vt) {
+    ASSERT_EQ(LoadRegTypeLib(LIBID_LinkorCtrl, 1, 0, 0x409, tl), S_OK);
+    ASSERT_EQ((*tl)->GetTypeInfoOfGuid(IID_ILinkor, disp), S_OK);
+    HREFTYPE href;
+    ASSERT_EQ((*disp)->GetRefTypeOfImplType(-1, &href), S_OK);
+    ASSERT_EQ((*disp)->GetRefTypeInfo(href, vt), S_OK);
+}
+
 TEST_F(LinkorCom, ILinkorHasItsMembersInTheBindingVtableOrder) {
     ITypeLib* tl = nullptr;
-    ASSERT_EQ(LoadRegTypeLib(LIBID_LinkorCtrl, 1, 0, 0x409, &tl), S_OK);
-    ITypeInfo* disp = nullptr;
-    ASSERT_EQ(tl->GetTypeInfoOfGuid(IID_ILinkor, &disp), S_OK);
-    HREFTYPE href;
-    ASSERT_EQ(disp->GetRefTypeOfImplType(-1, &href), S_OK);
-    ITypeInfo* vt = nullptr;
-    ASSERT_EQ(disp->GetRefTypeInfo(href, &vt), S_OK);
+    ITypeInfo *disp = nullptr, *vt = nullptr;
+    LoadILinkor(&tl, &disp, &vt);
+    ASSERT_NE(vt, nullptr);
     struct Member {
         const wchar_t* name;
         DISPID id;
@@ -593,6 +614,77 @@ TEST_F(LinkorCom, ILinkorHasItsMembersInTheBindingVtableOrder) {
         ev->ReleaseFuncDesc(fd);
     }
     ev->Release();
+    tl->Release();
+}
+
+// The name of the type `from` refers to by `href`, as a browser shows it.
+std::wstring ReferredName(ITypeInfo* from, HREFTYPE href) {
+    ITypeInfo* r = nullptr;
+    if (from->GetRefTypeInfo(href, &r) != S_OK) return L"<unresolved>";
+    Bstr name;
+    r->GetDocumentation(MEMBERID_NIL, &name.b, nullptr, nullptr, nullptr);
+    r->Release();
+    return name.str();
+}
+
+// The same for a member's type; empty for a type of automation's own.
+std::wstring ReferredType(ITypeInfo* from, const TYPEDESC& td) {
+    const TYPEDESC* t = &td;
+    while (t->vt == VT_PTR) t = t->lptdesc;
+    return t->vt == VT_USERDEFINED ? ReferredName(from, t->hreftype) : L"";
+}
+
+TEST_F(LinkorCom, MembersAndTheClassReferToTheirTypes) {
+    ITypeLib* tl = nullptr;
+    ITypeInfo *disp = nullptr, *vt = nullptr;
+    LoadILinkor(&tl, &disp, &vt);
+    ASSERT_NE(vt, nullptr);
+    const std::vector<std::wstring> want = {
+        L"VoiceMailRecordFormat:TCapiVoiceMailFileFormat", L"VoiceMailRecordFormat:TCapiVoiceMailFileFormat",
+        L"VoiceMailPlayFormat:TCapiVoiceMailFileFormat", L"VoiceMailPlayFormat:TCapiVoiceMailFileFormat",
+        L"RecallTCapiPDG:TCapiPDG1", L"RecallTCapiPDGO:TCapiPDG2", L"RecallTCapiPDB1:TCapiPDG2",
+        L"RecallTCapiPDB2:TCapiPDG2", L"RecallTCapiPDB3:TCapiPDG2", L"SpeakerBuffer:TCapiPlayBufferMode",
+        L"SpeakerBuffer:TCapiPlayBufferMode", L"AudioFormat:TCapiAudioFormat", L"AudioFormat:TCapiAudioFormat",
+    };
+    // The dispatch side lists IUnknown's and IDispatch's methods first, whose
+    // types the standard library holds.
+    std::vector<std::wstring> wantDisp = {L"QueryInterface:GUID", L"GetIDsOfNames:GUID", L"Invoke:GUID",
+                                          L"Invoke:DISPPARAMS", L"Invoke:EXCEPINFO"};
+    wantDisp.insert(wantDisp.end(), want.begin(), want.end());
+    for (ITypeInfo* ti : {disp, vt}) {
+        TYPEATTR* ta = nullptr;
+        ti->GetTypeAttr(&ta);
+        const WORD n = ta->cFuncs;
+        ti->ReleaseTypeAttr(ta);
+        std::vector<std::wstring> seen;
+        for (WORD i = 0; i < n; ++i) {
+            FUNCDESC* fd = nullptr;
+            ASSERT_EQ(ti->GetFuncDesc(i, &fd), S_OK);
+            Bstr name;
+            ti->GetDocumentation(fd->memid, &name.b, nullptr, nullptr, nullptr);
+            std::vector<std::wstring> types = {ReferredType(ti, fd->elemdescFunc.tdesc)};
+            for (SHORT p = 0; p < fd->cParams; ++p) types.push_back(ReferredType(ti, fd->lprgelemdescParam[p].tdesc));
+            for (const auto& t : types)
+                if (!t.empty()) seen.push_back(name.str() + L":" + t);
+            ti->ReleaseFuncDesc(fd);
+        }
+        EXPECT_EQ(seen, ti == disp ? wantDisp : want);
+    }
+    vt->Release();
+    disp->Release();
+
+    ITypeInfo* cls = nullptr;
+    ASSERT_EQ(tl->GetTypeInfoOfGuid(CLSID_Linkor, &cls), S_OK);
+    std::vector<std::wstring> impl;
+    for (UINT i = 0; i < 2; ++i) {
+        HREFTYPE h;
+        ASSERT_EQ(cls->GetRefTypeOfImplType(i, &h), S_OK);
+        INT flags = 0;
+        cls->GetImplTypeFlags(i, &flags);
+        impl.push_back(ReferredName(cls, h) + L":" + std::to_wstring(flags));
+    }
+    EXPECT_EQ(impl, (std::vector<std::wstring>{L"ILinkor:1", L"ILinkorEvents:3"}));
+    cls->Release();
     tl->Release();
 }
 

@@ -1,12 +1,12 @@
 // Non-visual connection components: a connection with an Active state and
-// open/close events, a connection that reads and writes texts, and a
-// byte-stream connection with an event for received characters. The Windows serial port builds on them
-// (comm_handle.h).
+// open/close events, a logger, a connection that reads and writes texts and
+// may log them, and a byte-stream connection with an event for received
+// characters. They need nothing of the platform; the Windows serial port
+// builds on them (monitor/win32/comm_handle.h).
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "monitor/core/serial_errors.h"
@@ -16,6 +16,9 @@ namespace vx {
 class TConnection;
 
 using TConnectionNotifyEvent = std::function<void(TConnection* DataSet)>;
+using TAcceptChannelEvent =
+    std::function<void(void* Sender, const std::string& aLogName, uint8_t aChannel, bool& aAccept)>;
+using TFormatLogEvent = std::function<void(void* Sender, uint8_t aChannel, std::string& aText)>;
 using TCommRxCharEvent = std::function<void(void* Sender, int Count)>;
 using TCommErrorEvent = std::function<void(void* Sender, int Errors)>;
 using TNotifyEvent = std::function<void(void* Sender)>;
@@ -60,9 +63,39 @@ private:
     bool destroying_ = false;
 };
 
+// A sink for the log texts of connections. The monitor creates none and
+// nothing in the family calls the two operations below: they are the hook a
+// concrete logger implements, serialised with Lock, since several
+// connections may write to one logger.
+class TLogger : public TConnection {
+public:
+    using TConnection::TConnection;
+    bool AutoOpen() const { return autoOpen_; }
+    // Raises EConnectError "Connection is active" while open and keeps the value.
+    void SetAutoOpen(bool v) {
+        CheckInactive();
+        autoOpen_ = v;
+    }
+    TAcceptChannelEvent AcceptChannel;
+
+    // Writes one text of a connection's channel to the log.
+    virtual void WriteLog(const std::string& aLogName, uint8_t aChannel, const std::string& aText) = 0;
+    // Puts out what WriteLog has buffered.
+    virtual void FlushLog() = 0;
+
+protected:
+    std::mutex Lock;
+
+private:
+    bool autoOpen_ = false;
+};
+
 class TLogConnection : public TConnection {
 public:
     using TConnection::TConnection;
+    TLogger* Logger = nullptr;
+    std::string LogName;
+    TFormatLogEvent OnFormatLog;
 
     // Writes S; returns the count written.
     int WriteString(const std::string& S);
@@ -71,6 +104,12 @@ public:
 
     virtual int Write(const void* Buffer, int Count) = 0;
     virtual int Read(void* Buffer, int Count) = 0;
+
+protected:
+    // Lets OnFormatLog rewrite a text of the channel before it is logged.
+    virtual void DoFormatLog(uint8_t aChannel, std::string& aText) {
+        if (OnFormatLog) OnFormatLog(this, aChannel, aText);
+    }
 };
 
 class TCommunicationConnection : public TLogConnection {

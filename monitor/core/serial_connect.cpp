@@ -1,4 +1,4 @@
-#include "monitor/win32/comm_connect.h"
+#include "monitor/core/serial_connect.h"
 
 namespace vx {
 
