@@ -263,8 +263,14 @@ void TVestrixForm::FormCreate() {
 }
 
 void TVestrixForm::ZobrazChybu(const std::string& message) {
-    MessageBoxW(hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr, Wide(message).c_str(), Wide(kTitul).c_str(),
-                MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    // Over the window the user works in: a modal window in front (the
+    // configuration window after a refused save) keeps the activation when
+    // the box closes, and the windows it disabled stay disabled, which a box
+    // owned by one of them would enable again as it closes.
+    HWND vlastnik = GetActiveWindow();
+    if (!vlastnik || !IsWindowVisible(vlastnik) || !IsWindowEnabled(vlastnik))
+        vlastnik = hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
+    MessageBoxW(vlastnik, Wide(message).c_str(), Wide(kTitul).c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 // ------------------------------------------------------------ tray icon
