@@ -431,7 +431,7 @@ void TConfigForm::bbtZapisClick() {
         return;
     } catch (...) {
         HandleCurrentException();
-        UkazPole(fokus);
+        VratFokus(fokus);
         return;
     }
     vysledok_ = IDOK;
@@ -441,11 +441,11 @@ void TConfigForm::bbtZapisClick() {
 void TConfigForm::UkazPole(TOvladac o) {
     ZobrazKartu(static_cast<int>(Vazba(o).karta));
     HWND c = ovladace_[static_cast<size_t>(o)];
-    UkazPole(c);
+    VratFokus(c);
     SendMessageW(c, EM_SETSEL, 0, -1);
 }
 
-void TConfigForm::UkazPole(HWND c) {
+void TConfigForm::VratFokus(HWND c) {
     // The error box gave the activation away: the window takes it back.
     SetActiveWindow(hwnd_);
     if (c && IsChild(hwnd_, c)) SetFocus(c);

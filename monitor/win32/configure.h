@@ -73,7 +73,7 @@ private:
     // After a refused save: the field's tab, the focus in the field.
     void UkazPole(TOvladac o);
     // The focus back in the window, on c when it is one of its controls.
-    void UkazPole(HWND c);
+    void VratFokus(HWND c);
 
     Kontext k_;
     HWND tab_ = nullptr;
