@@ -335,21 +335,25 @@ std::string TextPrvku(const TTexty& texty, const TTextOkna& t) {
 }
 
 void SkontrolujCisla(const TStavOkna& s, const TTexty* texty) {
-    // The texts that the monitor takes as numbers: written as they are, a
-    // text that is none would leave the monitor deaf or mute from the next
-    // start. Each is named by its tab and label as the window shows them.
+    // The texts that the monitor takes as numbers, each checked only where
+    // the values saved put it to use: written as they are, a text that is
+    // none would leave the monitor deaf or losing calls from the next start.
+    // One nothing uses is written as typed, as any text is. Each is named by
+    // its tab and label as the window shows them.
     struct Pole {
         TOvladac o;
+        bool pouzity;
         const char* karta;
         const char* popis;
         const char* poradie;
     };
     const Pole polia[] = {
-        {TOvladac::edUDPport, "Hardware", "Label1", ""},
-        {TOvladac::edSMTPport, "Notifikacia", "stSMTPport", ""},
-        {TOvladac::ledPCport1, "Siet", "ledPCport1", " 1"},
-        {TOvladac::ledPCport2, "Siet", "ledPCport2", " 2"},
-        {TOvladac::ledPCPort3, "Siet", "ledPCPort3", " 3"},
+        {TOvladac::edUDPport, s[TOvladac::rbNet].zaskrtnute, "Hardware", "Label1", ""},
+        {TOvladac::edSMTPport, s[TOvladac::cbNotifikacia].zaskrtnute, "Notifikacia", "stSMTPport", ""},
+        // A forwarding slot without its address is passed over by the sender.
+        {TOvladac::ledPCport1, !s[TOvladac::ledPCIP1].text.empty(), "Siet", "ledPCport1", " 1"},
+        {TOvladac::ledPCport2, !s[TOvladac::ledPCIP2].text.empty(), "Siet", "ledPCport2", " 2"},
+        {TOvladac::ledPCPort3, !s[TOvladac::ledPCIP3].text.empty(), "Siet", "ledPCPort3", " 3"},
     };
     auto text = [texty](const char* prvok) {
         for (const TTextOkna& t : TextyOkna())
@@ -357,13 +361,14 @@ void SkontrolujCisla(const TStavOkna& s, const TTexty* texty) {
         return std::string();
     };
     for (const Pole& pole : polia) {
+        if (!pole.pouzity) continue;
         try {
             StrToInt(s[pole.o].text);
         } catch (const EConvertError& e) {
             // Without the language table the field goes by its key.
             const std::string pole_ = texty ? text(pole.karta) + ": " + text(pole.popis) + pole.poradie
                                             : Vazba(pole.o).kluc;
-            throw EConvertError(e.Message() + "\r\n" + pole_);
+            throw EZlyPort(e.Message() + "\r\n" + pole_, pole.o);
         }
     }
 }

@@ -154,10 +154,20 @@ struct TPouzitieConfigu {
     const TTexty* Texty = nullptr;
 };
 
-// Raises EConvertError, the text's conversion message with the field's tab
-// and label on the line below it, for the first of the UDP port, the SMTP
-// port and the three forwarding ports that is not a whole number (texty
-// null: the key in place of tab and label).
+// A port of the window that is no number where the monitor needs one: the
+// text's conversion message with the field named on the line below it, and
+// the field's control, where the window takes the user.
+class EZlyPort : public EConvertError {
+public:
+    EZlyPort(const std::string& message, TOvladac pole) : EConvertError(message), Pole(pole) {}
+    TOvladac Pole;
+};
+
+// Raises EZlyPort for the first port that is not a whole number where the
+// values in s put it to use: the UDP port with rbNet ticked, the SMTP port
+// with cbNotifikacia ticked, a forwarding port beside its address (named by
+// the field's tab and label; texty null: by its key). A port nothing uses is
+// left as typed.
 void SkontrolujCisla(const TStavOkna& s, const TTexty* texty);
 
 // The save button: writes vestrix.ini from s with the Run value and reads
@@ -165,8 +175,8 @@ void SkontrolujCisla(const TStavOkna& s, const TTexty* texty);
 // and cid into the switches, shows the indicators swAkcia, swDisplay,
 // swZvonec and swNotif by them, sets the hints and activates the call
 // source anew. An error stops the steps after it and goes to the caller;
-// a port that is not a number (SkontrolujCisla) stops it before the file
-// is touched.
+// a port that is not a number where it is used (SkontrolujCisla) stops it
+// before the file is touched.
 void UlozConfig(const TStavOkna& s, TPremenne& p, IFileSystem& fs, IRunKey& runKey,
                 const std::string& programPath, const TPouzitieConfigu& pouzitie);
 

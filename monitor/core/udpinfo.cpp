@@ -43,9 +43,12 @@ void PosliPoSieti(const std::string& text, const TConfig& config, IUdpSender& se
     };
     for (const Ciel& c : ciele) {
         if (c.ip.empty()) continue;
-        int32_t port = StrToInt(c.port);
+        // A port that is no number (vestrix.ini edited by hand) fails this
+        // target alone, as one out of range does: the call must go on.
+        int32_t port = 0;
+        const bool cislo = TryStrToInt(c.port, port);
         log.Add(c.riadok + c.ip + ":" + c.port);
-        bool ok = port >= 1 && port <= 65535 && sender.Send(c.ip, static_cast<uint16_t>(port), text);
+        bool ok = cislo && port >= 1 && port <= 65535 && sender.Send(c.ip, static_cast<uint16_t>(port), text);
         if (!ok) log.Add("Poslanie info na adresu " + c.ip + ":" + c.port + " sa nepodarilo");
     }
 }

@@ -40,9 +40,8 @@ public:
 
 // PosliPoSieti: sends text to each target k = 1..3 whose PCIPk is set, with
 // its port PCportk, logging each attempt and each failure. A port text that
-// is not a number raises EConvertError before that target's log line and
-// the later targets are not tried. A port outside 1..65535 counts as a
-// failed send.
+// is not a number, or one outside 1..65535, counts as a failed send of that
+// target; the later targets are still tried.
 void PosliPoSieti(const std::string& text, const TConfig& config, IUdpSender& sender, TLog& log);
 
 // HALOHALO as the LAN receiver calls it: (called number, calling number).

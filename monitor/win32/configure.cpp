@@ -419,10 +419,36 @@ void TConfigForm::btActionClick(int k) {
 
 void TConfigForm::bbtZapisClick() {
     if (!zobrazene_) return;
-    // The window closes with OK also when the save fails.
+    // A save that is refused or fails keeps the window open with what the
+    // user typed; only one that went through closes it with OK.
+    HWND fokus = GetFocus();
+    try {
+        UlozConfig(Stav(), k_.p, k_.fs, k_.runKey, k_.programPath, k_.pouzitie);
+    } catch (const EZlyPort& e) {
+        const TOvladac pole = e.Pole;
+        HandleCurrentException();
+        UkazPole(pole);
+        return;
+    } catch (...) {
+        HandleCurrentException();
+        VratFokus(fokus);
+        return;
+    }
     vysledok_ = IDOK;
     Close();
-    Chranene([&] { UlozConfig(Stav(), k_.p, k_.fs, k_.runKey, k_.programPath, k_.pouzitie); });
+}
+
+void TConfigForm::UkazPole(TOvladac o) {
+    ZobrazKartu(static_cast<int>(Vazba(o).karta));
+    HWND c = ovladace_[static_cast<size_t>(o)];
+    VratFokus(c);
+    SendMessageW(c, EM_SETSEL, 0, -1);
+}
+
+void TConfigForm::VratFokus(HWND c) {
+    // The error box gave the activation away: the window takes it back.
+    SetActiveWindow(hwnd_);
+    if (c && IsChild(hwnd_, c)) SetFocus(c);
 }
 
 void TConfigForm::bbtZrusClick() {

@@ -41,7 +41,8 @@ public:
     // Creates the window, runs its creation (errors are shown in the
     // application's error box; the window opens all the same, and when the
     // file's values could not be shown its save button stays disabled) and
-    // shows it modally. IDOK after the save button, IDCANCEL otherwise.
+    // shows it modally. IDOK after a save that went through, IDCANCEL
+    // otherwise: a save that is refused or fails leaves the window open.
     int ShowModal();
 
     // Handlers.
@@ -69,6 +70,10 @@ private:
     TStavOkna Stav() const;
     void KlikNaZdroj(TOvladac rb);
     void OpravSpin(TOvladac o);
+    // After a refused save: the field's tab, the focus in the field.
+    void UkazPole(TOvladac o);
+    // The focus back in the window, on c when it is one of its controls.
+    void VratFokus(HWND c);
 
     Kontext k_;
     HWND tab_ = nullptr;

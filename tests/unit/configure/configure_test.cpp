@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -691,9 +692,12 @@ TEST_F(UlozenieFixture, OpeningShowsTheFileUnlessItCouldNotBeRead) {
     }
 }
 
-// A port with letters is refused before the file is touched: the save
-// writes nothing, applies nothing, and names the field that is wrong.
-TEST_F(UlozenieFixture, APortThatIsNoNumberStopsTheSaveBeforeTheFileAndNamesTheField) {
+// A port with letters where the monitor would use it (the UDP port with the
+// LAN as the source, the SMTP port with mail on, a forwarding port beside
+// its address, as the window is being saved) is refused before the file is
+// touched: the save writes nothing, applies nothing, and names the field
+// that is wrong, which the window then takes the user to.
+TEST_F(UlozenieFixture, APortThatIsNoNumberWhereItIsUsedStopsTheSaveBeforeTheFileAndNamesTheField) {
     TTexty texty;
     texty.Set(17, "Hardvér");
     texty.Set(18, "Notifikácia");
@@ -703,15 +707,19 @@ TEST_F(UlozenieFixture, APortThatIsNoNumberStopsTheSaveBeforeTheFileAndNamesTheF
     struct {
         TOvladac pole;
         const char* text;
+        std::function<void(TStavOkna&)> pouzity;
         std::string sprava, bezTextov;
     } cases[] = {
-        {TOvladac::edUDPport, "port", "'port' is not a valid integer value\r\nHardvér: UDP port",
+        {TOvladac::edUDPport, "port", [](TStavOkna& s) { KlikNaZdroj(s, TOvladac::rbNet); },
+         "'port' is not a valid integer value\r\nHardvér: UDP port",
          "'port' is not a valid integer value\r\nUDPserverport"},
-        {TOvladac::edSMTPport, "25a", "'25a' is not a valid integer value\r\nNotifikácia: Port SMTP",
+        {TOvladac::edSMTPport, "25a", [](TStavOkna& s) { s[TOvladac::cbNotifikacia].zaskrtnute = true; },
+         "'25a' is not a valid integer value\r\nNotifikácia: Port SMTP",
          "'25a' is not a valid integer value\r\nSMTPport"},
-        {TOvladac::ledPCport2, "", "'' is not a valid integer value\r\nSieť: UDP port 2",
-         "'' is not a valid integer value\r\nPCport2"},
-        {TOvladac::ledPCPort3, "88 88", "'88 88' is not a valid integer value\r\nSieť: UDP port 3",
+        {TOvladac::ledPCport2, "", [](TStavOkna& s) { s[TOvladac::ledPCIP2].text = "127.0.0.2"; },
+         "'' is not a valid integer value\r\nSieť: UDP port 2", "'' is not a valid integer value\r\nPCport2"},
+        {TOvladac::ledPCPort3, "88 88", [](TStavOkna& s) { s[TOvladac::ledPCIP3].text = "pc3"; },
+         "'88 88' is not a valid integer value\r\nSieť: UDP port 3",
          "'88 88' is not a valid integer value\r\nPCport3"},
     };
     const std::string predtym = "ring=0\r\nUDPserverport=8888\r\n";
@@ -725,19 +733,84 @@ TEST_F(UlozenieFixture, APortThatIsNoNumberStopsTheSaveBeforeTheFileAndNamesTheF
             s[TOvladac::cbZvonenie].zaskrtnute = true;
             s[TOvladac::cbStartUp].zaskrtnute = true;
             s[c.pole].text = c.text;
+            c.pouzity(s);
             pouzitie.Texty = t;
             kroky.clear();
             try {
                 UlozConfig(s, p, fs, run, program, pouzitie);
                 ADD_FAILURE() << "no error";
-            } catch (const EConvertError& e) {
+            } catch (const EZlyPort& e) {
                 EXPECT_EQ(e.Message(), t ? c.sprava : c.bezTextov);
+                EXPECT_EQ(e.Pole, c.pole);
             }
             EXPECT_EQ(Subor(), predtym);
             EXPECT_TRUE(run.volania.empty());
             EXPECT_TRUE(kroky.empty());
             EXPECT_FALSE(p.Config.ring);
         }
+    }
+}
+
+// A port that nothing will use after the save is written as typed, as any
+// text key is: a forwarding slot without its address, the UDP port while
+// another source is chosen, the SMTP port while mail is off. Clearing an
+// unused slot's port must not block every other change.
+TEST_F(UlozenieFixture, APortThatNothingUsesIsWrittenAsTyped) {
+    struct {
+        const char* popis;
+        std::function<void(TStavOkna&)> zmen;
+        std::string riadok;
+    } cases[] = {
+        {"a forwarding slot without its address",
+         [](TStavOkna& s) {
+             s[TOvladac::cbSendUDP].zaskrtnute = true;
+             s[TOvladac::ledPCIP1].text = "127.0.0.1";
+             s[TOvladac::ledPCport2].text = "";
+         },
+         "\r\nPCIP1=127.0.0.1\r\nPCport1=8888\r\nPCIP2=\r\nPCport2=\r\nPCIP3=\r\n"},
+        {"the third slot, also with forwarding on",
+         [](TStavOkna& s) {
+             s[TOvladac::cbSendUDP].zaskrtnute = true;
+             s[TOvladac::ledPCPort3].text = "tretí";
+         },
+         "\r\nPCport3=tretí\r\n"},
+        {"the UDP port while the control is the source",
+         [](TStavOkna& s) {
+             KlikNaZdroj(s, TOvladac::rbCAPI);
+             s[TOvladac::edUDPport].text = "";
+         },
+         "\r\nUDPserverport=\r\n"},
+        {"the UDP port while the serial adapter is the source",
+         [](TStavOkna& s) {
+             KlikNaZdroj(s, TOvladac::rbCOM);
+             s[TOvladac::edUDPport].text = "port";
+         },
+         "\r\nUDPserverport=port\r\n"},
+        {"the SMTP port while mail is off",
+         [](TStavOkna& s) {
+             s[TOvladac::cbNotifikacia].zaskrtnute = false;
+             s[TOvladac::edSMTPport].text = "smtp";
+         },
+         "\r\nSMTPport=smtp\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.popis);
+        // The file had the slot, the LAN and mail in use: what counts is the
+        // window being saved.
+        StdFileSystem().WriteAll(Ini(), "isnet=-1\r\nisCAPI=0\r\nnotify=-1\r\nPCIP2=127.0.0.2\r\n");
+        p.Config = TConfig();
+        NacitajConfig(p.Config, fs, Ini());
+        TStavOkna s = Otvor();
+        s[TOvladac::ledPCIP2].text = "";
+        s[TOvladac::cbZvonenie].zaskrtnute = false;
+        c.zmen(s);
+        kroky.clear();
+        EXPECT_NO_THROW(UlozConfig(s, p, fs, run, program, pouzitie));
+        const std::string f = Subor();
+        EXPECT_NE(f.find(c.riadok), std::string::npos) << f;
+        EXPECT_NE(f.find("\r\nring=0\r\n"), std::string::npos) << "the other changes are saved";
+        EXPECT_FALSE(p.Prepinace.ring);
+        EXPECT_FALSE(kroky.empty()) << "the save is applied";
     }
 }
 

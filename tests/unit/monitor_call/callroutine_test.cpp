@@ -10,6 +10,8 @@
 #include "base/testing/tempdir.h"
 #include "contacts/core/adresar.h"
 #include "contacts/core/adresar_pamat.h"
+#include "monitor/core/log.h"
+#include "monitor/core/udpinfo.h"
 #include "tests/unit/monitor_spine/faultfs.h"
 
 namespace vx {
@@ -330,17 +332,52 @@ TEST_F(CallRoutine, FailingLookupLeavesTheCallUnnamedAndItsLaterStepsRun) {
     EXPECT_EQ(log.size(), 2u);
 }
 
-TEST_F(CallRoutine, FailingForwardStopsBeforeTheGridRow) {
+// A forwarding target whose port is no number (vestrix.ini edited by hand)
+// is a failed send of that target only: the other target gets the
+// datagram, both attempts are logged, and the call goes on to its grid row,
+// ring, history line, mail and the log's trim.
+TEST_F(CallRoutine, AForwardingPortThatIsNoNumberCostsOnlyThatTarget) {
+    struct Sender : IUdpSender {
+        std::vector<std::string> sent;
+        bool Send(const std::string& host, uint16_t port, const std::string& data) override {
+            sent.push_back(host + ":" + std::to_string(port) + " " + data);
+            return true;
+        }
+    } sender;
+    fake::TempDir dir;
+    fake::FaultFs fs;
+    const std::string path = dir / "vestrix.log";
+    TLog log{fs, clock, path, 1000000, 2000};
     p.Config.sendUDP = true;
-    routine.Hooks.PosliPoSieti = [](const std::string&) {
-        throw std::runtime_error("'x' is not a valid integer value");
+    p.Config.PCIP1 = "127.0.0.1";
+    p.Config.PCport1 = "abc";
+    p.Config.PCIP2 = "127.0.0.2";
+    p.Config.PCport2 = "9002";
+    routine.Hooks.PosliPoSieti = [&](const std::string& d) { PosliPoSieti(d, p.Config, sender, log); };
+    bool trimmed = false;
+    routine.Hooks.TrimLog = [&] { trimmed = true; };
+    std::vector<std::string> mails;
+    p.Prepinace.notify = true;
+    routine.Hooks.OdosliNotifikaciu = [&](const std::string& s) {
+        mails.push_back(s);
+        return true;
     };
     book["0905"] = {"Ján", "F"};
+
     routine.Linkor1InComingCall("1", "0905", "");
+    EXPECT_EQ(sender.sent, (std::vector<std::string>{"127.0.0.2:9002 0905;1;07.03.2024;14:05:09;Ján;F"}));
+    const std::string stamp = "07.03.2024 14:05:09  ";
+    EXPECT_EQ(fs.Read(path), stamp + "Poslanie info po sieti na adresu 127.0.0.1:abc\r\n" + stamp +
+                                 "Poslanie info na adresu 127.0.0.1:abc sa nepodarilo\r\n" + stamp +
+                                 "Poslanie info po sieti na adresu 127.0.0.2:9002\r\n");
     EXPECT_EQ(view.panel.meno, "Ján");
-    EXPECT_EQ(grid.Cell(1, 0), "");
-    EXPECT_EQ(ring.plays, 0);
-    EXPECT_TRUE(history.empty());
+    EXPECT_EQ(grid.Cell(1, 0), "0905");
+    EXPECT_EQ(grid.Cell(2, 0), "Ján");
+    EXPECT_EQ(ring.plays, 1);
+    EXPECT_EQ(history, (std::vector<std::string>{"07.03.2024  14:05:09;0905;Ján;F;1"}));
+    EXPECT_EQ(mails, (std::vector<std::string>{"Volanie z cisla 0905 - Jan, F (o 14:05:09)"}));
+    EXPECT_TRUE(view.panel.Shown(TIndikator::swNotif));
+    EXPECT_TRUE(trimmed);
 }
 
 TEST_F(CallRoutine, NotificationsRunInOrderAndSetTheIndicators) {

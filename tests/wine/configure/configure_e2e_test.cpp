@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -348,7 +349,12 @@ TEST_F(Konfiguracia, SpinEditsHoldTheirRangesAndAnUnknownDeviceIsLeftOut) {
     EXPECT_EQ(Riadky(f).size(), 49u);
 }
 
-TEST_F(Konfiguracia, ASaveThatCannotWriteTheFileShowsTheErrorAndChangesNothing) {
+// A save that fails (vestrix.ini held open by another program without
+// sharing it) shows the error and keeps the window open with what the user
+// typed: nothing is applied, the file stays as it was and the main window
+// stays disabled under the window. Once the file can be written, the same
+// window saves those values and closes.
+TEST_F(Konfiguracia, ASaveThatCannotWriteTheFileShowsTheErrorAndKeepsTheWindowOpen) {
     const std::string povodny = Siet();
     Ini(povodny);
     HWND main = StartVisible();
@@ -356,19 +362,36 @@ TEST_F(Konfiguracia, ASaveThatCannotWriteTheFileShowsTheErrorAndChangesNothing) 
     HWND w = OtvorKonfiguraciu(main);
     ASSERT_TRUE(w);
     SendMessageW(C(w, O::cbCID), BM_CLICK, 0, 0);
-    // Another program holds the file open without sharing it.
+    Nastav(w, O::edMail1, "jano@example.sk");
     HANDLE zamok = CreateFileW((dir_ + L"vestrix.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(zamok, INVALID_HANDLE_VALUE);
     PostMessageW(Potomok(w, cfg::bbtZapis), BM_CLICK, 0, 0);
     HWND box = nullptr;
-    ASSERT_TRUE(CakajNa([&] { return (box = DialogProcesu(a_.pi.dwProcessId)) != nullptr; }, 15000))
-        << "no error box";
-    EXPECT_EQ(TextSpravy(box), "I/O error 5");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    const bool chyba = CakajNa([&] { return (box = DialogProcesu(a_.pi.dwProcessId)) != nullptr; }, 15000);
+    if (chyba) {
+        EXPECT_EQ(TextSpravy(box), "I/O error 5");
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(CakajNa([&] { return DialogProcesu(a_.pi.dwProcessId) == nullptr; }, 15000));
+    }
     CloseHandle(zamok);
-    ASSERT_TRUE(Zatvorene(w)) << "the window closes also after a failed save";
+    ASSERT_TRUE(chyba) << "no error box";
+    // Still open, with the user's values.
+    EXPECT_TRUE(CakajNa([&] { return Fokus(w) != nullptr && IsChild(w, Fokus(w)); }, 5000))
+        << "the window did not take the focus back";
+    ASSERT_TRUE(IsWindow(w) && IsWindowVisible(w)) << "the window closed after a failed save";
+    EXPECT_FALSE(Zaskrtnute(C(w, O::cbCID)));
+    EXPECT_EQ(T(w, O::edMail1), "jano@example.sk");
     EXPECT_EQ(Subor(), povodny);
     EXPECT_TRUE(Viditelny(main, Ind(TIndikator::swDisplay))) << "nothing was applied";
+    EXPECT_FALSE(IsWindowEnabled(main));
+
+    // Saved once the file can be written.
+    PostMessageW(Potomok(w, cfg::bbtZapis), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Zatvorene(w));
+    EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr) << TextSpravy(DialogProcesu(a_.pi.dwProcessId));
+    EXPECT_NE(Subor().find("\r\ncid=0\r\n"), std::string::npos) << Subor();
+    EXPECT_NE(Subor().find("\r\nemail1=jano@example.sk\r\n"), std::string::npos) << Subor();
+    EXPECT_TRUE(CakajNa([&] { return !Viditelny(main, Ind(TIndikator::swDisplay)); }, 5000));
     EXPECT_TRUE(CakajNa([&] { return IsWindowEnabled(main) != FALSE; }, 5000));
     EXPECT_TRUE(a_.Bezi());
 }
@@ -448,27 +471,45 @@ TEST_F(Konfiguracia, AfterAnErrorAtOpeningTheSaveWritesNothingTheUserDidNotSee) 
     }
 }
 
-// Letters in a field that the monitor takes as a number: the save shows
-// the conversion error naming the field and leaves vestrix.ini as it was,
-// so the next start still listens where it did.
-TEST_F(Konfiguracia, ASaveWithLettersInAPortWritesNothingAndNamesTheField) {
+// Letters in a port that the values being saved put to use (the UDP port
+// with the LAN as the source, the SMTP port with mail on, a forwarding port
+// beside its address): the save shows the conversion error naming the
+// field and writes and applies nothing. The window stays open with what the
+// user typed, on the field's tab with the focus in it; mended, the same
+// window saves, so the next start still listens where it did.
+TEST_F(Konfiguracia, ASaveWithLettersInAUsedPortIsRefusedAndTheWindowStaysAtThatField) {
     struct {
         O pole;
         const char* text;
+        std::function<void(HWND)> pouzi;  // what puts the port to use
+        int karta;
         std::string chyba;
+        std::string opravene;  // the port mended
     } pripady[] = {
-        {O::edUDPport, "port", "'port' is not a valid integer value\r\nHardvér: UDP port"},
-        {O::edSMTPport, "smtp", "'smtp' is not a valid integer value\r\nNotifikácia: Port SMTP"},
+        {O::edUDPport, "port", [](HWND) {}, 1, "'port' is not a valid integer value\r\nHardvér: UDP port",
+         std::to_string(port_)},
+        {O::edSMTPport, "smtp", [](HWND w) { SendMessageW(C(w, O::cbNotifikacia), BM_CLICK, 0, 0); }, 2,
+         "'smtp' is not a valid integer value\r\nNotifikácia: Port SMTP", "25"},
+        {O::ledPCport2, "dva",
+         [](HWND w) {
+             SendMessageW(C(w, O::rbCAPI), BM_CLICK, 0, 0);
+             Nastav(w, O::ledPCIP2, "127.0.0.2");
+         },
+         5, "'dva' is not a valid integer value\r\nSieť: UDP port 2", "9002"},
     };
-    const std::string povodny = Siet() + "cid=0\r\n";
-    Ini(povodny);
+    Ini(Siet());
     HWND main = StartVisible();
     ASSERT_TRUE(main);
     for (const auto& p : pripady) {
         SCOPED_TRACE(p.text);
+        const std::string povodny = Subor();
+        const bool displej = Viditelny(main, Ind(TIndikator::swDisplay));
         HWND w = OtvorKonfiguraciu(main);
         ASSERT_TRUE(w);
         SendMessageW(C(w, O::cbCID), BM_CLICK, 0, 0);
+        const std::string mail = std::string(p.text) + "@example.sk";
+        Nastav(w, O::edMail1, mail);
+        p.pouzi(w);
         Nastav(w, p.pole, p.text);
         PostMessageW(Potomok(w, cfg::bbtZapis), BM_CLICK, 0, 0);
         HWND box = nullptr;
@@ -476,15 +517,76 @@ TEST_F(Konfiguracia, ASaveWithLettersInAPortWritesNothingAndNamesTheField) {
             << "no error box";
         EXPECT_EQ(TextSpravy(box), p.chyba);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(Zatvorene(w));
+        ASSERT_TRUE(CakajNa([&] { return DialogProcesu(a_.pi.dwProcessId) == nullptr; }, 15000));
+
+        // Still open, at the field, with the user's values; the main window
+        // stays disabled under it.
+        EXPECT_TRUE(CakajNa([&] { return Fokus(w) == C(w, p.pole); }, 5000)) << "the focus is not in the port";
+        ASSERT_TRUE(IsWindow(w) && IsWindowVisible(w)) << "the window closed after a refused save";
+        EXPECT_FALSE(IsWindowEnabled(main));
+        EXPECT_EQ(SendMessageW(Potomok(w, cfg::kNastavenie), TCM_GETCURSEL, 0, 0), p.karta);
+        EXPECT_TRUE(IsWindowVisible(C(w, p.pole)));
+        EXPECT_EQ(T(w, p.pole), p.text);
+        EXPECT_EQ(Zaskrtnute(C(w, O::cbCID)), !displej);
+        EXPECT_EQ(T(w, O::edMail1), mail);
         EXPECT_EQ(Subor(), povodny);
-        EXPECT_FALSE(Viditelny(main, Ind(TIndikator::swDisplay))) << "nothing was applied";
+        EXPECT_EQ(Viditelny(main, Ind(TIndikator::swDisplay)), displej) << "nothing was applied";
         EXPECT_TRUE(Viditelny(main, Ind(TIndikator::swLAN)));
+
+        // Mended, the same window saves what the user typed.
+        Nastav(w, p.pole, p.opravene);
+        PostMessageW(Potomok(w, cfg::bbtZapis), BM_CLICK, 0, 0);
+        ASSERT_TRUE(Zatvorene(w));
+        EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr) << TextSpravy(DialogProcesu(a_.pi.dwProcessId));
+        const std::string f = Subor();
+        EXPECT_NE(f.find("\r\n" + std::string(Vazba(p.pole).kluc) + "=" + p.opravene + "\r\n"),
+                  std::string::npos) << f;
+        EXPECT_NE(f.find("\r\nemail1=" + mail + "\r\n"), std::string::npos) << f;
+        EXPECT_NE(f.find("\r\ncid=" + std::string(displej ? "0" : "-1") + "\r\n"), std::string::npos) << f;
+        ASSERT_TRUE(CakajNa([&] { return IsWindowEnabled(main) != FALSE; }, 5000));
+        if (p.pole == O::edUDPport) {
+            // The monitor still listens on its port.
+            ASSERT_TRUE(PosliDatagram(port_, "0905111222;021;07.03.2024;14:05:09;Ján;Firma"));
+            EXPECT_TRUE(CakajNa([&] { return Bunka(main, 1, 0) == "0905111222"; }, 15000));
+        }
+    }
+}
+
+// A port that nothing uses after the save is written as typed, as any text
+// is: clearing the port of a forwarding slot without an address, or of the
+// mail server while mail is off, blocks no other change.
+TEST_F(Konfiguracia, APortThatNothingUsesIsSavedAsTyped) {
+    struct {
+        O pole;
+        const char* text;
+    } pripady[] = {
+        {O::ledPCport2, ""},
+        {O::edSMTPport, ""},
+        {O::ledPCPort3, "tretí"},
+    };
+    Ini(Siet() + "sendUDP=-1\r\nPCIP1=127.0.0.1\r\nPCport1=9001\r\n");
+    HWND main = StartVisible();
+    ASSERT_TRUE(main);
+    for (const auto& p : pripady) {
+        SCOPED_TRACE(Vazba(p.pole).meno);
+        HWND w = OtvorKonfiguraciu(main);
+        ASSERT_TRUE(w);
+        // Forwarding from the control's calls, to the first slot only.
+        SendMessageW(C(w, O::rbCAPI), BM_CLICK, 0, 0);
+        EXPECT_FALSE(Zaskrtnute(C(w, O::cbNotifikacia)));
+        const std::string mail = std::string(Vazba(p.pole).meno) + "@example.sk";
+        Nastav(w, O::edMail1, mail);
+        Nastav(w, p.pole, p.text);
+        PostMessageW(Potomok(w, cfg::bbtZapis), BM_CLICK, 0, 0);
+        ASSERT_TRUE(Zatvorene(w)) << TextSpravy(DialogProcesu(a_.pi.dwProcessId));
+        EXPECT_EQ(DialogProcesu(a_.pi.dwProcessId), nullptr) << TextSpravy(DialogProcesu(a_.pi.dwProcessId));
+        const std::string f = Subor();
+        EXPECT_NE(f.find("\r\n" + std::string(Vazba(p.pole).kluc) + "=" + p.text + "\r\n"), std::string::npos) << f;
+        EXPECT_NE(f.find("\r\nemail1=" + mail + "\r\n"), std::string::npos) << f;
+        EXPECT_NE(f.find("\r\nPCIP1=127.0.0.1\r\nPCport1=9001\r\nPCIP2=\r\n"), std::string::npos) << f;
+        EXPECT_NE(f.find("\r\nisnet=0\r\nisCAPI=-1\r\n"), std::string::npos) << f;
         ASSERT_TRUE(CakajNa([&] { return IsWindowEnabled(main) != FALSE; }, 5000));
     }
-    // The monitor still listens on its port.
-    ASSERT_TRUE(PosliDatagram(port_, "0905111222;021;07.03.2024;14:05:09;Ján;Firma"));
-    EXPECT_TRUE(CakajNa([&] { return Bunka(main, 1, 0) == "0905111222"; }, 15000));
 }
 
 // The program lives in a folder whose name holds characters outside code

@@ -118,6 +118,14 @@ HWND Potomok(HWND root, int id) {
     return h.found;
 }
 
+HWND Fokus(HWND w) {
+    if (!w) return nullptr;
+    GUITHREADINFO g{};
+    g.cbSize = sizeof(g);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &g)) return nullptr;
+    return g.hwndFocus;
+}
+
 std::string TextOkna(HWND w) {
     if (!w) return std::string();
     DWORD_PTR n = 0;

@@ -31,6 +31,8 @@ std::string Text(HWND root, int id);
 std::string TextOkna(HWND w);
 // WS_VISIBLE of a descendant by id (its own state, whatever its parents').
 bool Viditelny(HWND root, int id);
+// The window that has the keyboard focus in the thread of w (null: none).
+HWND Fokus(HWND w);
 // A cell of the main window's grid.
 std::string Bunka(HWND main, int col, int row);
 // MAKELRESULT(col, row) of the grid's selection.

@@ -17,6 +17,7 @@
 #include "monitor/win32/ids.h"
 #include "tests/wine/inspector/inspector.h"
 #include "tests/wine/monitor/monitor_fixture.h"
+#include "tests/wine/monitor/udp_peer.h"
 
 namespace vx {
 namespace {
@@ -117,9 +118,10 @@ protected:
 
     // The serial source with an adapter model, a short poll interval and no
     // caller-ID window.
-    void IniSerial(const std::string& device, int interval = 400) {
+    void IniSerial(const std::string& device, int interval = 400, const std::string& dalsie = "") {
         Ini("isCOM=-1\r\nisCAPI=0\r\nisnet=0\r\nCOMport=Com5\r\nCOMdevice=" + device +
-            "\r\nCOMbaudrate=br115200\r\nCOMinterval=" + std::to_string(interval) + "\r\ncid=0\r\nring=-1\r\n");
+            "\r\nCOMbaudrate=br115200\r\nCOMinterval=" + std::to_string(interval) + "\r\ncid=0\r\nring=-1\r\n" +
+            dalsie);
     }
 
     // The serial source with mail notification to a server that refuses
@@ -199,6 +201,49 @@ TEST_F(SerialMonitor, TodosBatchReachesGridAndHistoryInOrderRingsOnceAndIsCleare
     // No failure of the link was logged.
     EXPECT_TRUE(Spravy("Odpoved modemu").empty());
     EXPECT_TRUE(Spravy("Neúspešné otvorenie").empty());
+}
+
+// A forwarding target whose port is no number (vestrix.ini edited by hand)
+// is a failed send of that target only: every call of the batch still
+// reaches the grid and the history whole, the batch rings once, and the
+// other target gets each call's datagram.
+TEST_F(SerialMonitor, AForwardingPortOfLettersCostsTheCallsOfABatchNothing) {
+    Prijimac druhy;
+    ASSERT_EQ(Ctl()("mode TODOS"), "OK");
+    ASSERT_EQ(Ctl()("call 0905111111 1 01-06-2024 10:00"), "OK");
+    ASSERT_EQ(Ctl()("call 0905222222 2 02-06-2024 11:05"), "OK");
+    ASSERT_EQ(Ctl()("call 0905333333 1+2 03-06-2024 12:10"), "OK");
+    const std::string port = std::to_string(druhy.Port());
+    IniSerial("TODOS", 400, "sendUDP=-1\r\nPCIP1=127.0.0.1\r\nPCport1=jeden\r\nPCIP2=127.0.0.1\r\nPCport2=" + port + "\r\n");
+    const int zvonenia = Zvonenia();
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(CakajNa([&] { return Bunka(w, 1, 2) == "0905111111"; }, 30000)) << Bunka(w, 1, 0);
+    EXPECT_EQ(Bunka(w, 1, 0), "0905333333");
+    ASSERT_TRUE(CakajNaPrikazy("ATE0&K3&U0", 2, 15000));
+    const std::string rok = Rok();
+    EXPECT_EQ(Historia(), (std::vector<std::string>{
+                              "01.06." + rok + "  10:00:00;0905111111;;;Port 1",
+                              "02.06." + rok + "  11:05:00;0905222222;;;Port 2",
+                              "03.06." + rok + "  12:10:00;0905333333;;;Port 1+2",
+                          }));
+    EXPECT_EQ(Zvonenia() - zvonenia, 1);
+    std::vector<std::string> datagramy;
+    std::string d;
+    while (datagramy.size() < 3 && druhy.Cakaj(d, 5000)) datagramy.push_back(d);
+    EXPECT_EQ(datagramy, (std::vector<std::string>{
+                             "0905111111;Port 1;01.06." + rok + ";10:00:00;;",
+                             "0905222222;Port 2;02.06." + rok + ";11:05:00;;",
+                             "0905333333;Port 1+2;03.06." + rok + ";12:10:00;;",
+                         }));
+    std::vector<std::string> poslanie;
+    for (int i = 0; i < 3; ++i) {
+        poslanie.push_back("Poslanie info po sieti na adresu 127.0.0.1:jeden");
+        poslanie.push_back("Poslanie info na adresu 127.0.0.1:jeden sa nepodarilo");
+        poslanie.push_back("Poslanie info po sieti na adresu 127.0.0.1:" + port);
+    }
+    EXPECT_EQ(Spravy("Poslanie info "), poslanie);
+    EXPECT_EQ(Spravy("Volanie z čísla ").size(), 3u);
 }
 
 // A call that comes in while the adapter prints an entry puts its "RING"
