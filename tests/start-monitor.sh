@@ -9,6 +9,7 @@
 #
 #   tests/start-monitor.sh                 build, then start
 #   VX_NO_BUILD=1 tests/start-monitor.sh   start what is built
+#   VX_MONITOR_DIR=DIR                     another program directory than build/monitor
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -32,20 +33,27 @@ fi
 
 # A program directory of its own: the monitor keeps every data file beside
 # the program (vestrix.ini, vestrix.log, vestrix.hst, ...).
-prog=$root/build/monitor
+prog=${VX_MONITOR_DIR:-$root/build/monitor}
 mkdir -p "$prog"
 cp build/$preset/bin/Vestrix.exe build/$preset/bin/vestrix.lng "$prog/"
 echo "Program directory: $prog"
 [ -f "$prog/vestrix.ini" ] || echo "(no vestrix.ini there: the built-in settings apply, with the ISDN card as the call source)"
 
 run() {
+  # What the Wine processes print (the sound library's complaints, the CAPI
+  # library's debug lines, Wine's own messages) goes to a file in the
+  # program directory; the terminal shows only this script's lines.
+  out=$prog/wine.log
+  : >"$out"
   # The main window embeds the Linkor control, which must be registered.
-  wine regsvr32 /s "$(winepath -w "$ocx")" || { echo "LINKOR.OCX could not be registered" >&2; return 1; }
+  wine regsvr32 /s "$(winepath -w "$ocx" 2>>"$out")" >>"$out" 2>&1 ||
+    { echo "LINKOR.OCX could not be registered (see $out)" >&2; return 1; }
   cd "$prog"
   echo "Vestrix runs on display $DISPLAY; end it from its tray menu (Wine System Tray) or with Ctrl+C."
+  echo "What Wine prints goes to $out."
   [ -n "${VX_PRIVATE_DISPLAY:-}" ] &&
     echo "That is a private Xvfb: look at it with  import -display $DISPLAY -window root shot.png"
-  wine ./Vestrix.exe
+  wine ./Vestrix.exe >>"$out" 2>&1
 }
 export -f run
 export prog

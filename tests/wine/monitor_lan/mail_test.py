@@ -23,7 +23,9 @@ strict real server about the dialogue and the header (no breach may show):
      ";" in the firm, a long firm: the subject decodes letter for letter;
   8. a server named by a name the name service takes long over (the preload
      library SLOWNAME.so in the Wine process): the caller-ID window goes on
-     time meanwhile, and the mail arrives once, after the name is resolved.
+     time meanwhile, and the mail arrives once, after the name is resolved;
+  9. a server named by a name the name service never answers: the dispatch
+     gives up after its connection time and queues the mail.
 Usage: mail_test.py TEST_EXE SLOWNAME.so"""
 import email
 import email.header
@@ -318,7 +320,8 @@ def slovak_subject(exe, tmp, problems):
 
 def slow_name(exe, tmp, problems):
     case = "TheCallerIdWindowGoesOnTimeWhileTheServersNameIsResolved"
-    slow = {"LD_PRELOAD": sys.argv[2], "VX_SLOW_NAME": "pomaly-server.test", "VX_SLOW_NAME_MS": "20000"}
+    # Slow, but within the connection's ten seconds.
+    slow = {"LD_PRELOAD": sys.argv[2], "VX_SLOW_NAME": "pomaly-server.test", "VX_SLOW_NAME_MS": "7000"}
     peer = with_peer(exe, case, [{}], problems, env_extra=slow)
     mails = peer.mails()
     if len(mails) != 1:
@@ -328,12 +331,20 @@ def slow_name(exe, tmp, problems):
             problems.append(f"slow name: {subject(parsed(m))!r} to {m['rcpts']}")
 
 
+def name_never_resolves(exe, tmp, problems):
+    case = "AServersNameThatNeverResolvesCostsTheMailOnlyItsConnectionTime"
+    never = {"LD_PRELOAD": sys.argv[2], "VX_SLOW_NAME": "nikdy-server.test", "VX_SLOW_NAME_MS": "600000"}
+    peer = with_peer(exe, case, [{}], problems, env_extra=never)
+    if peer.mails():
+        problems.append(f"name never resolves: {len(peer.mails())} mails")
+
+
 def main():
     exe = sys.argv[1]
     problems = []
     with tempfile.TemporaryDirectory() as tmp:
         for case in (three_addresses, refused_then_retry, line_dropped, greylisted, queued_during_retry, to_header,
-                     dragged_reply, slovak_subject, slow_name):
+                     dragged_reply, slovak_subject, slow_name, name_never_resolves):
             try:
                 case(exe, tmp, problems)
             except Exception:  # one case's surprise must not hide the others
@@ -343,7 +354,7 @@ def main():
     if not problems:
         print("mail: three addresses in one connection, retry after a refused connection, a dropped line,"
               " a greylisted address, a mail queued during a retry, the To header, replies dragged out, a Slovak subject,"
-              " a slowly resolved server name")
+              " a slowly resolved server name, a server name never resolved")
     return 1 if problems else 0
 
 

@@ -1103,5 +1103,35 @@ TEST_F(MonitorMail, TheCallerIdWindowGoesOnTimeWhileTheServersNameIsResolved) {
     Zastav();
 }
 
+// The mail server is named by a name the name service never answers
+// (mail_test.py): the dispatch gives up once its connection time is over,
+// as for a server that does not answer, and queues the mail; meanwhile the
+// caller-ID window goes at the end of its interval.
+TEST_F(MonitorMail, AServersNameThatNeverResolvesCostsTheMailOnlyItsConnectionTime) {
+    const char* meno = std::getenv("VX_SLOW_NAME");
+    ASSERT_TRUE(meno) << "needs VX_SLOW_NAME (mail_test.py)";
+    Ini("isCAPI=0\r\nisnet=-1\r\nisCOM=0\r\nring=0\r\ncid=-1\r\ncidinterval=2\r\nacceptname=0\r\nUDPserverport=" +
+        std::to_string(port_) + "\r\nnotify=-1\r\nSMTPaddress=" + meno + "\r\nSMTPport=" + std::to_string(smtp_) +
+        "\r\nemail1=prvy@example.com\r\n");
+    Subor(L"vestrix.adr", kAdresar);
+    HWND w = StartVisible();
+    ASSERT_TRUE(w);
+    Hide(w);
+    const DWORD od = GetTickCount();
+    Volanie(w, "0905123456;021;07.03.2024;14:05:09;;", "0905123456", 1);
+    ASSERT_TRUE(CakajNaLog(std::string("Connect na SMTP server ") + meno));
+    EXPECT_TRUE(CakajNa([] { return OknoCID() == nullptr; }, 6000)) << "the caller-ID window stood still";
+    ASSERT_TRUE(CakajNaLog("Connect na SMTP server sa nepodaril", 30000)) << "the dispatch waited for the name";
+    const DWORD trvanie = GetTickCount() - od;
+    EXPECT_GE(trvanie, 9000u) << "given up before the connection's time";
+    EXPECT_LT(trvanie, 20000u);
+    EXPECT_EQ(Od(Spravy(), std::string("Connect na SMTP server ") + meno),
+              (std::vector<std::string>{std::string("Connect na SMTP server ") + meno,
+                                        "Connect na SMTP server sa nepodaril",
+                                        std::string("Zaradenie mailu ") + kPredmet + " po neúspešnom odoslaní do fronty"}));
+    EXPECT_TRUE(Viditelny(w, Ind(TIndikator::swNotifErr)));
+    Zastav();
+}
+
 }  // namespace
 }  // namespace vx
