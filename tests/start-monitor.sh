@@ -53,7 +53,11 @@ run() {
   echo "What Wine prints goes to $out."
   [ -n "${VX_PRIVATE_DISPLAY:-}" ] &&
     echo "That is a private Xvfb: look at it with  import -display $DISPLAY -window root shot.png"
-  wine ./Vestrix.exe >>"$out" 2>&1
+  # A GUI program under Wine takes no notice of Ctrl+C: waited for in the
+  # background, it leaves this shell free to end at Ctrl+C, and the session
+  # then ends it with everything else it started.
+  wine ./Vestrix.exe >>"$out" 2>&1 &
+  wait $!
 }
 export -f run
 export prog

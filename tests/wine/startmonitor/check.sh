@@ -1,8 +1,8 @@
 #!/bin/bash
 # Runs tests/start-monitor.sh (with what is built) in a scratch program
 # directory and Wine prefix of its own, hands the monitor one call over UDP,
-# ends it with Ctrl+C as a user does, and checks that the terminal showed
-# only the script's own lines while Wine's output went to wine.log.
+# ends it as Ctrl+C does, and checks that the terminal showed only the
+# script's own lines while Wine's output went to wine.log.
 set -u
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 tmp=$(mktemp -d)
@@ -19,10 +19,14 @@ fail() { echo "FAIL: $*"; echo "--- terminal:"; cat "$tmp/out"; exit 1; }
 port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 mkdir -p "$tmp/prog"
 printf 'isCAPI=0\r\nisCOM=0\r\nisnet=-1\r\nUDPserverport=%s\r\n' "$port" >"$tmp/prog/vestrix.ini"
-# Its own session: a process group of its own, so that Ctrl+C reaches the
-# script and everything it started.
-VX_NO_BUILD=1 VX_MONITOR_DIR=$tmp/prog VX_WINEPREFIX=$tmp/prefix \
-  setsid "$root/tests/start-monitor.sh" >"$tmp/out" 2>&1 </dev/null &
+# Its own session, as a terminal gives it: a process group of its own that
+# Ctrl+C reaches whole, with SIGINT handled by default (a job that a script
+# starts in the background would ignore it).
+VX_NO_BUILD=1 VX_MONITOR_DIR=$tmp/prog VX_WINEPREFIX=$tmp/prefix /usr/bin/python3 -c '
+import os, signal, sys
+signal.signal(signal.SIGINT, signal.SIG_DFL)
+os.setsid()
+os.execv(sys.argv[1], sys.argv[1:])' "$root/tests/start-monitor.sh" >"$tmp/out" 2>&1 </dev/null &
 pid=$!
 
 for _ in $(seq 600); do
