@@ -56,7 +56,7 @@ public:
     using TLogFn = std::function<void(const std::string&)>;
 
     // HistoriaObsadena is the program-wide busy flag of the rewrites; log
-    // writes one line to the program's log (it may raise, as the log does).
+    // writes one line to the program's log (a line it cannot write is lost).
     // Timer3 is made here from timers: 120000 ms, disabled. The rewrites let
     // window messages through by the time of clock.
     THistoria(IFileSystem& fs, IMessagePump& pump, ITimerFactory& timers, IClock& clock,

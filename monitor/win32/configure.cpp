@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/busy.h"
 #include "base/pascal.h"
 #include "base/win32/text.h"
 #include "monitor/win32/configure_ids.h"
@@ -418,7 +419,10 @@ void TConfigForm::btActionClick(int k) {
 }
 
 void TConfigForm::bbtZapisClick() {
-    if (!zobrazene_) return;
+    // The save switches the call source, which lets messages through: a
+    // second press meanwhile would save over the one under way.
+    if (!zobrazene_ || uklada_) return;
+    const TBusy ukladanie(uklada_);
     // A save that is refused or fails keeps the window open with what the
     // user typed; only one that went through closes it with OK.
     HWND fokus = GetFocus();

@@ -87,6 +87,7 @@ private:
     std::vector<std::pair<HWND, int>> naKarte_;  // each child and its tab (-1: below the tabs)
     int vysledok_ = IDCANCEL;
     bool zobrazene_ = false;  // the controls show the file's values
+    bool uklada_ = false;     // a save runs below on this thread
 };
 
 }  // namespace vx
