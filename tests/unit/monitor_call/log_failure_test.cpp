@@ -15,6 +15,7 @@
 #include "monitor/core/log.h"
 #include "monitor/core/netsend_programs.h"
 #include "monitor/core/udpinfo.h"
+#include "tests/unit/monitor_call/okno_fakes.h"
 
 namespace vx {
 namespace {
@@ -29,28 +30,6 @@ public:
         if (p == log && !d.empty()) return 112;
         return in_.Append(p, d);
     }
-};
-
-struct PanelView : IPanelView {
-    std::string cislo, meno, firma;
-    std::map<TIndikator, bool> ind;
-    void SetCislo(const std::string& t) override { cislo = t; }
-    void SetMeno(const std::string& t) override { meno = t; }
-    void SetFirma(const std::string& t) override { firma = t; }
-    void ShowIndicator(TIndikator w, bool v) override { ind[w] = v; }
-};
-
-struct View : IMainView {
-    PanelView panel;
-    IPanelView& Panel() override { return panel; }
-    bool IsActive() override { return true; }
-    void GridChanged() override {}
-    std::unique_ptr<IPanelView> CreateCallerIdWindow() override { return nullptr; }
-};
-
-struct Ring : IRingPlayer {
-    int plays = 0;
-    void Play() override { ++plays; }
 };
 
 struct Sender : IUdpSender {
@@ -117,8 +96,8 @@ protected:
     Starter starter;
     TNotifikacieProgramov programy{p, starter, fs, [this](const std::string& s) { log.Add(s); }};
     TMriezka grid;
-    View view;
-    Ring ring;
+    fake::TAktivneOkno view;
+    fake::TZvonec ring;
     TCallRoutine routine{p, grid, view, ring, timers, clock};
     Sender sender;
     std::vector<std::string> mails;

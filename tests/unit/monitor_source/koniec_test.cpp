@@ -16,6 +16,7 @@
 #include "base/testing/fakes.h"
 #include "base/testing/tempdir.h"
 #include "monitor/core/callroutine.h"
+#include "tests/unit/monitor_call/okno_fakes.h"
 
 namespace vx {
 namespace {
@@ -62,23 +63,6 @@ struct Comm : ISerialPortControl {
     void SetBaudRate(int) override {}
     void SetDeviceName(const std::string&) override {}
 };
-struct PanelView : IPanelView {
-    void SetCislo(const std::string&) override {}
-    void SetMeno(const std::string&) override {}
-    void SetFirma(const std::string&) override {}
-    void ShowIndicator(TIndikator, bool) override {}
-};
-struct View : IMainView {
-    PanelView panel;
-    IPanelView& Panel() override { return panel; }
-    bool IsActive() override { return true; }
-    void GridChanged() override {}
-    std::unique_ptr<IPanelView> CreateCallerIdWindow() override { return nullptr; }
-};
-struct Ring : IRingPlayer {
-    void Play() override {}
-};
-
 const char kKoniec[] = "Ukončenie programu Vestrix";
 
 class KoniecRelacieVCakani : public ::testing::Test, protected fake::VirtualTime {
@@ -163,8 +147,8 @@ TEST_F(KoniecRelacieVCakani, InTheWaitOfTheControlsStop) {
 // call goes on to its history line and its last step after the session's
 // end, and writes nothing after the closing lines.
 TEST_F(KoniecRelacieVCakani, InTheWaitOfACallsForwarding) {
-    View okno;
-    Ring ring;
+    fake::TAktivneOkno okno;
+    fake::TZvonec ring;
     TMriezka grid;
     TCallRoutine routine(p, grid, okno, ring, timers, clock);
     p.Config.isCAPI = true;

@@ -140,6 +140,33 @@ protected:
         return app;
     }
 
+    // The log's closing lines stand last.
+    void ZatvoreneNaKonci() {
+        std::vector<std::string> log = Log();
+        ASSERT_GE(log.size(), 2u);
+        EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
+        EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+    }
+    // Windows ends the session: when WM_ENDSESSION has returned, the log has
+    // its closing lines.
+    void KoniecRelacie(HWND w) {
+        DWORD_PTR r = 0;
+        ASSERT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+        EXPECT_EQ(r, static_cast<DWORD_PTR>(TRUE)) << "the monitor refused the session's end";
+        ASSERT_TRUE(SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+        ZatvoreneNaKonci();
+    }
+    // The program then ends without a fault, its closing lines once, last.
+    void KoniecBezChyby() {
+        ASSERT_TRUE(a_.CakajNaKoniec(30000)) << "the program did not end";
+        EXPECT_EQ(a_.KodKonca(), 0u) << "the program ended with a fault";
+        a_.Zatvor();
+        int konce = 0;
+        for (const std::string& l : Log()) konce += Sprava(l) == "Ukončenie programu Vestrix";
+        EXPECT_EQ(konce, 1);
+        ZatvoreneNaKonci();
+    }
+
     unsigned short port_ = 0;
     TPremennaProstredia portEnv_{L"VX_CAPISIM_PORT"};
     CapiSimRemote sim_;
@@ -456,25 +483,9 @@ TEST_F(MonitorCapi, TheSessionEndingWhileTheStopWaitsForItsControllerReleasesAtO
     sim_.Close();
     ASSERT_EQ(Uvolnenie(zaznam, app), -1) << "released before the session ended";
 
-    DWORD_PTR r = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
-    EXPECT_EQ(r, static_cast<DWORD_PTR>(TRUE));
-    ASSERT_TRUE(SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
+    ASSERT_NO_FATAL_FAILURE(KoniecRelacie(w));
     EXPECT_GE(Uvolnenie(zaznam, app), 0) << "WM_ENDSESSION returned with the registration still up";
-    std::vector<std::string> log = Log();
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
-    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
-
-    ASSERT_TRUE(a_.CakajNaKoniec(30000)) << "the program did not end";
-    EXPECT_EQ(a_.KodKonca(), 0u) << "the program ended with a fault";
-    a_.Zatvor();
-    log = Log();
-    ASSERT_GE(log.size(), 2u);
-    int konce = 0;
-    for (const std::string& l : log) konce += Sprava(l) == "Ukončenie programu Vestrix";
-    EXPECT_EQ(konce, 1);
-    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
+    ASSERT_NO_FATAL_FAILURE(KoniecBezChyby());
     int uvolnenia = 0;
     for (const std::string& l : Riadky(CitajSubor(zaznam))) uvolnenia += l == kUvolnenie + std::to_string(app);
     EXPECT_EQ(uvolnenia, 1);
@@ -712,29 +723,13 @@ TEST_F(MonitorCapiPomaleMeno, TheSessionEndingWhileACallWaitsForANameEndsCleanly
         return false;
     }, 15000)) << "the forwarding did not begin";
 
-    DWORD_PTR r = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
-    ASSERT_TRUE(SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &r));
-    std::vector<std::string> log = Log();
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
-    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
-
-    ASSERT_TRUE(a_.CakajNaKoniec(30000)) << "the program did not end";
-    EXPECT_EQ(a_.KodKonca(), 0u) << "the program ended with a fault";
-    a_.Zatvor();
+    ASSERT_NO_FATAL_FAILURE(KoniecRelacie(w));
+    ASSERT_NO_FATAL_FAILURE(KoniecBezChyby());
     sim_.Close();
     // The call ran to its end: answered "ignore", recorded; then the
     // registration ended.
     ASSERT_NO_FATAL_FAILURE(OdpovedanePredKoncom(zaznam, app, plci));
     EXPECT_EQ(Riadky(CitajSubor(dir_ + L"vestrix.hst")).size(), 1u);
-    log = Log();
-    int konce = 0;
-    for (const std::string& l : log) konce += Sprava(l) == "Ukončenie programu Vestrix";
-    EXPECT_EQ(konce, 1);
-    ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(Sprava(log[log.size() - 2]), "Ukončenie programu Vestrix");
-    EXPECT_EQ(Sprava(log.back()), std::string(42, '-'));
     WSACleanup();
 }
 
