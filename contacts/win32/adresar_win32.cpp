@@ -104,11 +104,19 @@ void TFormAdresar::Prikaz(int id, int kod, HWND) {
 
 void TFormAdresar::PrikazMenu(UINT id) { okna_.PrikazMenu(id); }
 
+bool TFormAdresar::Zaneprazdnene() const { return logika_->Zaneprazdnene(); }
+
 // The title bar's close leaves as Zavrieť does: what the user typed is not
 // dropped without the question.
 void TFormAdresar::TitulkoveZatvorenie() { Zavriet(); }
 
 void TFormAdresar::Zavriet() {
+    // Not while a load, save, sort or search lets messages through: the
+    // window closes after it.
+    if (Zaneprazdnene()) {
+        OdlozZatvorenie();
+        return;
+    }
     // A cell still being typed in counts as an edit.
     sgAdresar_->EndEdit();
     if (logika_->bbtZrusClick()) Close();

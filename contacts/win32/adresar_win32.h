@@ -24,6 +24,7 @@ protected:
     void Prikaz(int id, int kod, HWND ovladac) override;
     void PrikazMenu(UINT id) override;
     void TitulkoveZatvorenie() override;
+    bool Zaneprazdnene() const override;
 
 private:
     // IAdresarView

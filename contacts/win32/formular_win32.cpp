@@ -128,9 +128,19 @@ void TFormular::RozlozStav() {
 void TFormular::ShowModal(HWND owner, const std::function<void()>& onShow) {
     if (!hwnd_) return;
     Reopen();
+    zatvorPotom_ = false;
     modal_ = true;
-    ShowOver(owner, centrovatNaVlastnika_ ? owner : nullptr, onShow);
+    ShowOver(owner, centrovatNaVlastnika_ ? owner : nullptr, [this, &onShow] {
+        if (onShow) Chranene(onShow);
+        DokonciZatvorenie();
+    });
     modal_ = false;
+}
+
+void TFormular::DokonciZatvorenie() {
+    if (!zatvorPotom_ || Zaneprazdnene()) return;
+    zatvorPotom_ = false;
+    TitulkoveZatvorenie();
 }
 
 LRESULT TFormular::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -139,11 +149,11 @@ LRESULT TFormular::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         TitulkoveZatvorenie();
         return 0;
     case WM_COMMAND:
-        if (lp == 0 && HIWORD(wp) == 0 && LOWORD(wp) != IDOK && LOWORD(wp) != IDCANCEL) {
+        if (lp == 0 && HIWORD(wp) == 0 && LOWORD(wp) != IDOK && LOWORD(wp) != IDCANCEL)
             PrikazMenu(LOWORD(wp));
-            return 0;
-        }
-        Prikaz(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+        else
+            Prikaz(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+        DokonciZatvorenie();
         return 0;
     case WM_SETCURSOR:
         if (g_hodiny) {

@@ -61,16 +61,25 @@ protected:
     virtual void PrikazMenu(UINT id) {}
     // The title bar's close box or Alt+F4.
     virtual void TitulkoveZatvorenie() { Close(); }
+    // The window's own work (a load, a save, a sort, a fill-in) runs below
+    // on this thread and lets messages through; it needs the window.
+    virtual bool Zaneprazdnene() const { return false; }
+    // A close that the user asks for meanwhile is kept, not lost: once the
+    // command or the opening that started the work has returned, the window
+    // closes as its title bar's close does.
+    void OdlozZatvorenie() { zatvorPotom_ = true; }
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
     HFONT font_ = nullptr;
     bool centrovatNaVlastnika_ = false;  // else centred on the desktop
 
 private:
+    void DokonciZatvorenie();
     void RozlozStav();
     int stavPrvy_ = 0;
     std::vector<int> stavSirky_;
     bool modal_ = false;
+    bool zatvorPotom_ = false;  // a close waits for the window's work to end
 };
 
 // An input box: caption, prompt and an edit with a default; Cancel gives

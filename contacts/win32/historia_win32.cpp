@@ -95,9 +95,15 @@ void TFormHistoria::Zobraz() {
 
 void TFormHistoria::Zatvor() {
     // Not in the middle of a load or fill-in: they go on after their
-    // message pumping and need the window.
-    if (!logika_->Zaneprazdnene()) Close();
+    // message pumping and need the window. The window closes after them.
+    if (Zaneprazdnene()) {
+        OdlozZatvorenie();
+        return;
+    }
+    Close();
 }
+
+bool TFormHistoria::Zaneprazdnene() const { return logika_->Zaneprazdnene(); }
 
 void TFormHistoria::Prikaz(int id, int kod, HWND) {
     if (kod != BN_CLICKED) return;

@@ -25,6 +25,7 @@ protected:
     void Prikaz(int id, int kod, HWND ovladac) override;
     void PrikazMenu(UINT id) override;
     void TitulkoveZatvorenie() override;
+    bool Zaneprazdnene() const override;
 
 private:
     void SetText(TPrvokHistorie prvok, const std::string& text) override;

@@ -66,9 +66,16 @@ void TFormImportOutlook::Prikaz(int id, int kod, HWND) {
 }
 
 void TFormImportOutlook::TitulkoveZatvorenie() {
-    // Not while an import lets messages through: it goes on into the grid.
-    if (!logika_->Zaneprazdnene()) Close();
+    // Not while an import lets messages through: it goes on into the grid,
+    // and the window closes after it.
+    if (Zaneprazdnene()) {
+        OdlozZatvorenie();
+        return;
+    }
+    Close();
 }
+
+bool TFormImportOutlook::Zaneprazdnene() const { return logika_->Zaneprazdnene(); }
 
 LRESULT TFormImportOutlook::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_SIZE) Rozmiestni(LOWORD(lp), HIWORD(lp));

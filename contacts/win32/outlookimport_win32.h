@@ -25,6 +25,7 @@ public:
 protected:
     void Prikaz(int id, int kod, HWND ovladac) override;
     void TitulkoveZatvorenie() override;
+    bool Zaneprazdnene() const override;
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:

@@ -269,6 +269,9 @@ TEST_F(Monitor, MalformedFilesShowTheErrorBoxAndTheStartGoesOn) {
         EXPECT_EQ(TextOkna(box), "Vestrix");
         EXPECT_EQ(TextSpravy(box), z.sprava);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
+        // The box comes once the call source listens, over the main window
+        // already shown: it is gone only once it has taken the OK.
+        ASSERT_TRUE(CakajNa([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 10000));
         HWND w = CakajNaHlavneOkno(kStart);
         ASSERT_TRUE(w);
         EXPECT_TRUE(a_.Bezi());

@@ -1,6 +1,8 @@
-// The program's error message shown while a modal window is open: it is
-// owned by the window the user works in, so that after OK that window is in
-// front again and every window below it is still disabled.
+// What the user does in a modal contacts window while other things happen:
+// the program's error message shown over it is owned by the window the user
+// works in, so that after OK that window is in front again and every window
+// below it is still disabled; a close asked for while the window's work lets
+// messages through is carried out once that work is over.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -52,6 +54,33 @@ TEST_F(ChybaVModalnomOkne, AnErrorInTheImportWindowLeavesItInFrontWithTheWindows
     ASSERT_TRUE(CakajNaZatvorenie(kids::kAdresarClass));
     EXPECT_TRUE(CakajNa([&] { return IsWindowEnabled(w) != FALSE; }, kCas));
     EXPECT_EQ(Subor(L"vestrix.adr"), "Ján;Novák;0905111222;;Účtovníctvo Novák\r\n");
+}
+
+// The title bar's close while the name fill-in of a long history runs (its
+// gauge shows): the fill-in goes on to its end, and then the window closes,
+// with every line filled in.
+TEST_F(ChybaVModalnomOkne, ACloseDuringTheFillInClosesTheHistoryWindowOnceItIsOver) {
+    Zapis(L"vestrix.adr", "Ján;Novák;0905111222;;Účtovníctvo Novák\r\n");
+    const int n = 300000;
+    std::string hst;
+    hst.reserve(static_cast<size_t>(n) * 48);
+    for (int i = 0; i < n; ++i) hst += "07.03.2024  14:05:09;0905111222;;;Port 1\r\n";
+    Zapis(L"vestrix.hst", hst);
+    HWND w = Spusti("history=-1\r\ncuthistory=0\r\n");
+    ASSERT_TRUE(w);
+    HWND h = OtvorHistoriu(w, n);
+    ASSERT_TRUE(h) << "the history window did not open";
+    Klik(h, kids::btDopl);
+    ASSERT_TRUE(CakajNa([&] { return Viditelny(h, kids::HistoriaGauge); }, kCas)) << "the fill-in did not start";
+    PostMessageW(h, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(CakajNa([&] { return Okno(kids::kHistoriaClass) == nullptr; }, 60000))
+        << "the close was lost: the window stays open after the fill-in";
+    const std::string po = Subor(L"vestrix.hst");
+    const std::string riadok = "07.03.2024  14:05:09;0905111222;Ján Novák;Účtovníctvo Novák;Port 1\r\n";
+    EXPECT_EQ(po.size(), static_cast<size_t>(n) * riadok.size()) << "not every line was filled in";
+    EXPECT_EQ(po.rfind(riadok, 0), 0u);
+    EXPECT_EQ(po.compare(po.size() - riadok.size(), riadok.size(), riadok), 0);
+    EXPECT_TRUE(CakajNa([&] { return IsWindowEnabled(w) != FALSE; }, kCas));
 }
 
 }  // namespace
