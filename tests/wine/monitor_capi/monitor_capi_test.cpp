@@ -20,6 +20,7 @@
 #include "tests/wine/monitor/monitor_fixture.h"
 #include "tests/wine/monitor/recorder_log.h"
 #include "tests/wine/monitor/silent_smtp.h"
+#include "tests/wine/monitor/udp_peer.h"
 
 namespace vx {
 namespace {
@@ -645,49 +646,27 @@ protected:
         meno_ = meno;
         MonitorCapi::SetUp();
     }
-    // A second target: a UDP socket on loopback that records what it gets.
-    bool PrijimacCiela() {
-        ciel_ = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (bind(ciel_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return false;
-        int n = sizeof a;
-        getsockname(ciel_, reinterpret_cast<sockaddr*>(&a), &n);
-        portCiela_ = ntohs(a.sin_port);
-        DWORD t = 20000;
-        setsockopt(ciel_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&t), sizeof t);
-        return true;
-    }
-    void TearDown() override {
-        if (ciel_ != INVALID_SOCKET) closesocket(ciel_);
-        MonitorCapi::TearDown();
-    }
+    // The first target by that name, the second on a socket of this test.
     std::string Presmerovanie() const {
         return "sendUDP=-1\r\nPCIP1=" + meno_ + "\r\nPCport1=8888\r\nPCIP2=127.0.0.1\r\nPCport2=" +
-               std::to_string(portCiela_) + "\r\n";
+               std::to_string(ciel_.Port()) + "\r\n";
     }
     std::string meno_;
-    SOCKET ciel_ = INVALID_SOCKET;
-    unsigned short portCiela_ = 0;
+    Prijimac ciel_;
 };
 
 // The target's name never comes: after a few seconds that target counts as
 // a failed send, and the call goes on to the next target, its grid row and
 // its history line.
 TEST_F(MonitorCapiPomaleMeno, ANameThatNeverResolvesHoldsTheForwardedCallForSecondsOnly) {
-    WSADATA d;
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
-    ASSERT_TRUE(PrijimacCiela());
     HWND w = nullptr;
     ASSERT_NE(StartSoZaznamom("isCAPI=-1\r\nhistory=-1\r\n" + Presmerovanie(), w), 0u);
     const DWORD od = GetTickCount();
     ASSERT_NE(sim_.ConnectInd(16, kVolajuci, kVolany, kBc), 0u);
-    char buf[512];
-    const int n = recv(ciel_, buf, sizeof buf, 0);
+    std::string datagram;
+    ASSERT_TRUE(ciel_.Cakaj(datagram, 20000)) << "the second target got nothing";
     const DWORD trvanie = GetTickCount() - od;
-    ASSERT_GT(n, 0) << "the second target got nothing";
-    EXPECT_EQ(std::string(buf, static_cast<size_t>(n)).substr(0, 20), "0905123456;021234567");
+    EXPECT_EQ(datagram.substr(0, 20), "0905123456;021234567");
     EXPECT_LT(trvanie, 10000u) << "the call waited for the name without a limit";
     ASSERT_TRUE(CakajNa([&] { return Riadky(CitajSubor(dir_ + L"vestrix.hst")).size() == 1; }, 15000))
         << "no history line";
@@ -698,8 +677,7 @@ TEST_F(MonitorCapiPomaleMeno, ANameThatNeverResolvesHoldsTheForwardedCallForSeco
     auto kde = [&](const std::string& x) { return std::find(s.begin(), s.end(), x) - s.begin(); };
     EXPECT_LT(kde(pokus), kde(neuspech));
     EXPECT_LT(kde(neuspech), static_cast<long>(s.size()));
-    EXPECT_LT(kde(neuspech), kde("Poslanie info po sieti na adresu 127.0.0.1:" + std::to_string(portCiela_)));
-    WSACleanup();
+    EXPECT_LT(kde(neuspech), kde("Poslanie info po sieti na adresu 127.0.0.1:" + std::to_string(ciel_.Port())));
 }
 
 // Windows ends the session while the forwarding of a CAPI call waits for a
@@ -707,9 +685,6 @@ TEST_F(MonitorCapiPomaleMeno, ANameThatNeverResolvesHoldsTheForwardedCallForSeco
 // registration, and ends without a fault once the call is over, with the
 // call recorded.
 TEST_F(MonitorCapiPomaleMeno, TheSessionEndingWhileACallWaitsForANameEndsCleanly) {
-    WSADATA d;
-    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &d), 0);
-    ASSERT_TRUE(PrijimacCiela());
     const std::wstring zaznam = Zaznam();
     HWND w = nullptr;
     const unsigned long app = StartSoZaznamom("isCAPI=-1\r\nhistory=-1\r\n" + Presmerovanie(), w);
@@ -730,7 +705,6 @@ TEST_F(MonitorCapiPomaleMeno, TheSessionEndingWhileACallWaitsForANameEndsCleanly
     // registration ended.
     ASSERT_NO_FATAL_FAILURE(OdpovedanePredKoncom(zaznam, app, plci));
     EXPECT_EQ(Riadky(CitajSubor(dir_ + L"vestrix.hst")).size(), 1u);
-    WSACleanup();
 }
 
 TEST_F(MonitorCapi, MissingLibraryShowsTheControlsBoxAndCapiOff) {
