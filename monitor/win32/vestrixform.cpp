@@ -356,13 +356,17 @@ bool TVestrixForm::FormClose() {
 }
 
 void TVestrixForm::pumUkoncitClick() {
-    UkonciSlucku();
+    OdoberIkonu();
     app_.pump.ProcessMessages();
+    UkonciSlucku();
+}
+
+void TVestrixForm::OdoberIkonu() {
+    ikonaZelana_ = false;
+    ikona_.Delete();
 }
 
 void TVestrixForm::UkonciSlucku() {
-    ikonaZelana_ = false;
-    ikona_.Delete();
     // Only the message loop is told to end. The end may come inside a wait
     // (a call's mail, dial-up, history or name resolution, a save's switch
     // of the call source), which runs to its end first; the window and what
@@ -378,15 +382,15 @@ void TVestrixForm::KoniecRelacie() {
     // done now (the closing lines, the end of the CAPI registration), and
     // nothing is freed; the window goes when the main loop ends, as at every
     // end. No messages are let through here: the session is ending.
+    OdoberIkonu();
     UkonciSlucku();
     app_.KoniecRelacie();
 }
 
 void TVestrixForm::FormDestroy() {
     app_.NeprijimajVolania();
-    ikonaZelana_ = false;
     if (ikonaZnova_) ikonaZnova_->SetEnabled(false);
-    ikona_.Delete();
+    OdoberIkonu();
     app_.Skonci();
 }
 

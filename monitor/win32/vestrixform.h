@@ -88,7 +88,8 @@ private:
     // The end of a Windows session: the closing steps of the program's end
     // while the process may still run them.
     void KoniecRelacie();
-    // The icon goes and the main loop is told to end.
+    void OdoberIkonu();
+    // The main loop is told to end.
     void UkonciSlucku();
 
     // First in, last out: the window's timers come from it.
