@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-
 namespace vx {
 
 TLog::TLog(IFileSystem& fs, IClock& clock, const std::string& FileName, int32_t MaxSize, int32_t TrimLines)
